@@ -1,0 +1,46 @@
+// The Bikram Sambat calendar: the month-length table of BS years 1500 to 5000, day counts and day
+// additions on BS dates held as "yyyy/mm/dd" text, the conversion from AD, and the check of a
+// typed date box. Errors are platform::RunTimeError: 6 overflow, 9 a year or month outside the
+// table, 13 a field or AD text that is not a number or date.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/text_box.h"
+
+namespace cdnDate {
+
+inline constexpr int kFirstYear = 1500;
+inline constexpr int kLastYear = 5000;
+
+// Month lengths, row year - 1500, element month - 1; all 0 until the table is built.
+extern std::array<std::array<std::uint8_t, 12>, kLastYear - kFirstYear + 1> MonthDays;
+extern bool MonthTableReady;
+
+// Builds the table on the first call; later calls do nothing.
+void EnsureMonthTable();
+// Fills MonthDays from the pattern texts and year lists. Called by EnsureMonthTable only.
+void BuildMonthTable();
+
+// Length of month `month` of BS year `year`; throws 9 outside 1500-5000 or 1-12.
+int MonthLength(int year, int month);
+
+// Days from the lower to the higher of the two dates (compared as texts). Writes the ordered
+// pair back into the variables, and blanks a first date of "0000/00/00"; both writes stay even
+// when the count then fails (9 for a blank date against a real one).
+std::int32_t BsDaysBetween(std::string& first, std::string& second);
+
+// The BS date `days` days after `date`. Throws 13 for a field that is not a number, 9 past
+// 5000/12/31.
+std::string AddBsDays(const std::string& date, const std::int32_t& days);
+
+// The BS date of the AD date in `ad_date` (a text the platform reads as a date). Throws 13 for a
+// text that is not a date, 9 for a day outside the table.
+std::string AdToBs(const std::string& ad_date);
+
+// Completes, clamps or blanks the date typed in `box`. Selector 2 is the BS check.
+void CheckDateBox(platform::TextBox& box, const std::uint8_t& calendar);
+
+}  // namespace cdnDate

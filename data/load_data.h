@@ -1,0 +1,21 @@
+// Filling the list with the collection records of a range of BS days.
+#pragma once
+
+#include <string>
+
+#include "platform/db/ado.h"
+#include "platform/list_view.h"
+
+namespace data {
+
+// Width of every column header, in twips.
+inline constexpr int kColumnWidthTwips = 1400;
+
+// Loads the records of every day from the earlier to the later of `DFrom` and `dTo` out of the
+// table TRAN of the data source `StrFile` into `list`: nine column headers, one item per record.
+// Catches nothing: the list is left unchanged when the connection or the structure query fails,
+// and keeps the rows read so far when a later step fails.
+void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
+              platform::db::Provider& provider = platform::db::DbfProvider());
+
+}  // namespace data

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts the window on the sample table's folder.
+# Without a desktop session (no DISPLAY or WAYLAND_DISPLAY) it starts a virtual X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVEX_TESTS=OFF >/dev/null
+cmake --build build --target kolvex kolvex-export
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No desktop session found: starting the window under Xvfb."
+  exec xvfb-run -a build/app/kolvex "$@"
+fi
+exec build/app/kolvex "$@"

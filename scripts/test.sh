@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: in a normal build with
+# warnings as errors, and in a clang build with AddressSanitizer and UBSan, where the fuzz
+# targets also run for a bounded time. Fails when any test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+jobs=$(nproc)
+fuzz_seconds=${KOLVEX_FUZZ_SECONDS:-60}
+
+echo "== Normal build (warnings are errors)"
+cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVEX_WERROR=ON \
+  -DKOLVEX_BENCH=ON >/dev/null
+cmake --build build-ci -j "$jobs"
+ctest --test-dir build-ci --output-on-failure -j "$jobs"
+
+echo "== Sanitizer build (AddressSanitizer + UBSan, clang)"
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DKOLVEX_WERROR=ON -DSANITIZE=ON -DKOLVEX_FUZZ=ON >/dev/null
+cmake --build build-asan -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+if [ "$fuzz_seconds" -gt 0 ] && [ -d build-asan/fuzz ]; then
+  echo "== Fuzzing, ${fuzz_seconds} s a target"
+  for target in build-asan/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus=$(mktemp -d)
+    cp -r "fuzz/corpus/${name#fuzz_}/." "$corpus/" 2>/dev/null || true
+    "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
+      "$corpus" >"build-asan/$name.log" 2>&1 || {
+      tail -50 "build-asan/$name.log"
+      echo "$name found a fault"
+      exit 1
+    }
+    grep -E 'Done [0-9]+ runs' "build-asan/$name.log" || true
+    rm -rf "$corpus"
+  done
+fi

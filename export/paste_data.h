@@ -1,0 +1,22 @@
+// The "Export to Excel" command: the list goes to the clipboard as text, then the spreadsheet
+// program opens a new workbook for the user to paste into.
+#pragma once
+
+#include "platform/automation.h"
+#include "platform/clipboard.h"
+#include "platform/list_view.h"
+#include "platform/message_box.h"
+
+namespace exporter {
+
+// Builds the export text from `list`, clears the clipboard and puts the text on it, then calls
+// PasteData. Reports any failure as "<number>: <description>" with the critical icon; never
+// throws. The list is only read.
+void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
+                    platform::ObjectFactory& objects, platform::MessageBox& message_box);
+
+// Creates "excel.application", adds a workbook, shows "Press [CTRL+V] key to paste the data."
+// and then makes the application visible. Catches nothing.
+void PasteData(platform::ObjectFactory& objects, platform::MessageBox& message_box);
+
+}  // namespace exporter

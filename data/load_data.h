@@ -1,6 +1,7 @@
 // Filling the list with the collection records of a range of BS days.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/db/ado.h"
@@ -11,10 +12,15 @@ namespace data {
 // Width of every column header, in twips.
 inline constexpr int kColumnWidthTwips = 1400;
 
+// Raised when a record's member code is null: it cannot be shown as an item's text.
+inline constexpr std::int32_t kInvalidUseOfNull = 94;
+
 // Loads the records of every day from the earlier to the later of `DFrom` and `dTo` out of the
 // table TRAN of the data source `StrFile` into `list`: nine column headers, one item per record.
 // Catches nothing: the list is left unchanged when the connection or the structure query fails,
-// and keeps the rows read so far when a later step fails.
+// and keeps the rows read so far when a later step fails. Throws the provider's errors, the
+// calendar's (6, 9, 13) for the dates, and kInvalidUseOfNull after appending an empty item for a
+// record whose first field is null.
 void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
               platform::db::Provider& provider = platform::db::DbfProvider());
 

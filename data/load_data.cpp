@@ -1,0 +1,121 @@
+#include "data/load_data.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string_view>
+
+#include "calendar/cdn_date.h"
+#include "platform/db/value.h"
+#include "platform/run_time_error.h"
+
+namespace data {
+namespace {
+
+namespace db = platform::db;
+
+constexpr std::string_view kStructureQuery =
+    "Select Mem_Code,ne_date,Coll_Time,Volume_lt,fat_Per as fat,snf as snf,ts_comm,rate,Amount "
+    "from TRAN Where ne_date='";
+constexpr std::string_view kDayQuery =
+    "Select Mem_Code,ne_date,Coll_Time,Volume_lt,fat_Per as fat,snf,ts_comm,rate,"
+    "Volume_lt*rate as Amount from ";
+constexpr std::string_view kTableName = "TRAN";
+
+// Text pieces taken by position; a text too short gives what it has, never an error.
+std::string Left(std::string_view text, std::size_t count) {
+  return std::string(text.substr(0, count));
+}
+std::string Mid(std::string_view text, std::size_t start, std::size_t count) {
+  if (start < 1 || start > text.size()) return {};
+  return std::string(text.substr(start - 1, count));
+}
+std::string Right(std::string_view text, std::size_t count) {
+  return std::string(text.substr(text.size() - std::min(count, text.size())));
+}
+
+// "yyyy/mm/dd" -> "dd/mm/yyyy", the form in which the table holds its dates.
+std::string DayKey(std::string_view date) {
+  return Right(date, 2) + "/" + Mid(date, 6, 2) + "/" + Left(date, 4);
+}
+
+// "dd/mm/yyyy" -> "yyyy/mm/dd".
+std::string ShownDate(std::string_view stored) {
+  return Right(stored, 4) + "/" + Mid(stored, 4, 2) + "/" + Left(stored, 2);
+}
+
+bool IsDateField(std::string_view name) {
+  constexpr std::string_view kPrefix = "ne_date";
+  if (name.size() < kPrefix.size()) return false;
+  for (std::size_t i = 0; i < kPrefix.size(); ++i) {
+    const char c = name[i];
+    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (lower != kPrefix[i]) return false;
+  }
+  return true;
+}
+
+// Replaces `records` by a new record set (releasing the previous one) and runs `source` in it.
+void OpenRecordset(std::shared_ptr<db::Recordset>& records, db::Provider& provider,
+                   const std::string& source, const std::shared_ptr<db::Connection>& connection) {
+  records = provider.NewRecordset();
+  records->SetCursorLocation(db::kUseClient);
+  records->Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
+                db::kOptionUnspecified);
+}
+
+void AppendRecord(platform::ListView& list, const db::Recordset& records) {
+  const std::size_t item = list.AddItem();
+  // The first field is turned into text here rather than by the list, so a null member code
+  // fails after its empty item has been appended.
+  const db::Value& first = records.FieldValue(0);
+  if (first.IsNull()) throw platform::RunTimeError(kInvalidUseOfNull, "Invalid use of Null");
+  list.SetItemText(item, db::ValueToText(first));
+
+  for (std::size_t field = 1; field < records.FieldCount(); ++field) {
+    const std::string& text = db::ValueToText(records.FieldValue(field));
+    list.AddSubItem(item, IsDateField(records.FieldName(field)) ? ShownDate(text) : text);
+  }
+}
+
+}  // namespace
+
+void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
+              platform::db::Provider& provider) {
+  std::shared_ptr<db::Connection> connection = provider.NewConnection();
+  connection->Open("Provider=vfpoledb;Data Source=" + StrFile + ";Collating Sequence=machine",
+                   "", "", db::kOptionUnspecified);
+
+  std::shared_ptr<db::Recordset> records;
+  OpenRecordset(records, provider, std::string(kStructureQuery) + DFrom + "'", connection);
+
+  // The list is replaced only once the table is known to be readable.
+  list.ClearColumnHeaders();
+  list.ClearItems();
+  for (std::size_t field = 0; field < records->FieldCount(); ++field) {
+    list.AddColumnHeader(records->FieldName(field), kColumnWidthTwips);
+  }
+
+  // May put the two dates in order; every later step works from the ordered pair.
+  const std::int32_t between = cdnDate::BsDaysBetween(DFrom, dTo);
+  if (between == std::numeric_limits<std::int32_t>::max()) throw platform::RunTimeError::Overflow();
+  const std::int32_t day_count = between + 1;
+
+  std::string current = DFrom;
+  for (std::int32_t k = 1; k <= day_count; ++k) {
+    const std::string source = std::string(kDayQuery) + std::string(kTableName) +
+                               " Where ne_date='" + DayKey(current) +
+                               "' order by ne_date, Mem_Code";
+    OpenRecordset(records, provider, source, connection);
+    while (!records->AtEof()) {
+      AppendRecord(list, *records);
+      records->MoveNext();
+    }
+    // The day after the range is computed as well, so a range ending on the calendar's last day
+    // fails after its rows are listed.
+    current = cdnDate::AddBsDays(DFrom, k);
+  }
+}
+
+}  // namespace data

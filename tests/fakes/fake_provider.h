@@ -1,0 +1,160 @@
+// A database provider that serves canned results per SQL text, records every call and fails when
+// told to: the loader's tests run against it instead of a table file.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/db/ado.h"
+#include "platform/db/value.h"
+#include "platform/run_time_error.h"
+
+namespace fakes {
+
+struct FakeResult {
+  std::vector<std::string> field_names;
+  std::vector<std::vector<platform::db::Value>> rows;
+};
+
+// What one record set was opened with.
+struct FakeOpen {
+  std::string source;
+  int cursor_location = 0;
+  int cursor_type = 0;
+  int lock_type = 0;
+  int options = 0;
+};
+
+class FakeProvider : public platform::db::Provider {
+ public:
+  // The field names of a query that has no result of its own.
+  std::vector<std::string> default_field_names = {"mem_code", "ne_date", "coll_time",
+                                                  "volume_lt", "fat",     "snf",
+                                                  "ts_comm",  "rate",    "amount"};
+
+  void SetResult(const std::string& source, FakeResult result) {
+    results_[source] = std::move(result);
+  }
+  // Rows for a query with the default field names.
+  void SetRows(const std::string& source, std::vector<std::vector<platform::db::Value>> rows) {
+    results_[source] = {default_field_names, std::move(rows)};
+  }
+  void FailConnect(platform::RunTimeError error) { connect_error_ = std::move(error); }
+  // Fails the `index`-th record set opened (0-based, counted over the provider's life).
+  void FailQuery(std::size_t index, platform::RunTimeError error) {
+    query_errors_.emplace(index, std::move(error));
+  }
+
+  const std::vector<std::string>& connection_strings() const { return connection_strings_; }
+  const std::vector<FakeOpen>& opens() const { return opens_; }
+  std::vector<std::string> sources() const {
+    std::vector<std::string> texts;
+    for (const FakeOpen& open : opens_) texts.push_back(open.source);
+    return texts;
+  }
+  // Objects handed out and not yet released.
+  long live_connections() const { return *live_connections_; }
+  long live_recordsets() const { return *live_recordsets_; }
+  // The most record sets alive at one time.
+  long peak_recordsets() const { return *peak_recordsets_; }
+
+  std::shared_ptr<platform::db::Connection> NewConnection() override {
+    return std::make_shared<Connection>(*this);
+  }
+  std::shared_ptr<platform::db::Recordset> NewRecordset() override {
+    return std::make_shared<Recordset>(*this);
+  }
+
+ private:
+  // Counts live objects; shared so an object outliving the provider stays safe.
+  class Counted {
+   public:
+    Counted(std::shared_ptr<long> live, std::shared_ptr<long> peak = nullptr)
+        : live_(std::move(live)), peak_(std::move(peak)) {
+      ++*live_;
+      if (peak_ && *live_ > *peak_) *peak_ = *live_;
+    }
+    ~Counted() { --*live_; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+
+   private:
+    std::shared_ptr<long> live_;
+    std::shared_ptr<long> peak_;
+  };
+
+  class Connection : public platform::db::Connection {
+   public:
+    explicit Connection(FakeProvider& provider)
+        : provider_(provider), counted_(provider.live_connections_) {}
+    void Open(const std::string& connection_string, const std::string&, const std::string&,
+              int) override {
+      provider_.connection_strings_.push_back(connection_string);
+      if (provider_.connect_error_) throw *provider_.connect_error_;
+      open_ = true;
+    }
+    bool open() const { return open_; }
+
+   private:
+    FakeProvider& provider_;
+    Counted counted_;
+    bool open_ = false;
+  };
+
+  class Recordset : public platform::db::Recordset {
+   public:
+    explicit Recordset(FakeProvider& provider)
+        : provider_(provider), counted_(provider.live_recordsets_, provider.peak_recordsets_) {}
+    void SetCursorLocation(int location) override { location_ = location; }
+    void Open(const std::string& source,
+              const std::shared_ptr<platform::db::Connection>& connection, int cursor_type,
+              int lock_type, int options) override {
+      const std::size_t index = provider_.opens_.size();
+      provider_.opens_.push_back({source, location_, cursor_type, lock_type, options});
+      const auto* fake = dynamic_cast<const Connection*>(connection.get());
+      if (fake == nullptr || !fake->open()) {
+        throw platform::RunTimeError(3704, "Operation is not allowed when the object is closed.");
+      }
+      if (auto error = provider_.query_errors_.find(index);
+          error != provider_.query_errors_.end()) {
+        throw error->second;
+      }
+      auto found = provider_.results_.find(source);
+      result_ = found != provider_.results_.end()
+                    ? found->second
+                    : FakeResult{provider_.default_field_names, {}};
+    }
+    std::size_t FieldCount() const override { return result_.field_names.size(); }
+    std::string FieldName(std::size_t index) const override {
+      return result_.field_names.at(index);
+    }
+    const platform::db::Value& FieldValue(std::size_t index) const override {
+      return result_.rows.at(row_).at(index);
+    }
+    bool AtEof() const override { return row_ >= result_.rows.size(); }
+    void MoveNext() override { ++row_; }
+
+   private:
+    FakeProvider& provider_;
+    Counted counted_;
+    int location_ = 0;
+    FakeResult result_;
+    std::size_t row_ = 0;
+  };
+
+  std::map<std::string, FakeResult> results_;
+  std::optional<platform::RunTimeError> connect_error_;
+  std::map<std::size_t, platform::RunTimeError> query_errors_;
+  std::vector<std::string> connection_strings_;
+  std::vector<FakeOpen> opens_;
+  std::shared_ptr<long> live_connections_ = std::make_shared<long>(0);
+  std::shared_ptr<long> live_recordsets_ = std::make_shared<long>(0);
+  std::shared_ptr<long> peak_recordsets_ = std::make_shared<long>(0);
+};
+
+}  // namespace fakes

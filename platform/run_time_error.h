@@ -17,6 +17,7 @@ inline constexpr std::int32_t kSubscriptOutOfRange = 9;   // "Subscript out of r
 inline constexpr std::int32_t kTypeMismatch = 13;         // "Type mismatch"
 inline constexpr std::int32_t kFileNotFound = 53;         // a file or folder that is not there
 inline constexpr std::int32_t kCannotCreateObject = 429;  // no spreadsheet program
+inline constexpr std::int32_t kObjectDoesNotSupport = 438;  // unknown member of an object
 inline constexpr std::int32_t kProviderNotFound = 3706;   // connection string names another provider
 inline constexpr std::int32_t kDatabaseError = -2147467259;   // unreadable or damaged table file
 inline constexpr std::int32_t kTableNotFound = -2147217865;   // no such table in the data source

@@ -1,0 +1,83 @@
+#include "export/paste_data.h"
+
+#include <cstdint>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "export/export_text.h"
+#include "platform/run_time_error.h"
+
+namespace exporter {
+namespace {
+
+constexpr char kProgId[] = "excel.application";
+constexpr char kPasteInstruction[] = "Press [CTRL+V] key to paste the data.";
+
+constexpr std::int32_t kOutOfMemory = 7;
+constexpr std::int32_t kInternalError = 51;
+constexpr std::int32_t kObjectNotSet = 91;
+
+// An application that hands back no object fails the step instead of crashing the program.
+std::shared_ptr<platform::AutomationObject> Checked(
+    std::shared_ptr<platform::AutomationObject> object) {
+  if (!object) {
+    throw platform::RunTimeError(kObjectNotSet, "Object variable or With block variable not set");
+  }
+  return object;
+}
+
+std::shared_ptr<platform::AutomationObject> Member(platform::AutomationObject& object,
+                                                   const std::string& member) {
+  return Checked(object.Call(member));
+}
+
+// The failure path of the command: one message box with the number and the description. Builds
+// the prompt inside its guard, since it also runs when memory has run out.
+void Report(platform::MessageBox& message_box, std::int32_t number,
+            const char* description) noexcept {
+  try {
+    message_box.Show(platform::RunTimeError(number, description).Prompt(),
+                     platform::MessageIcon::kCritical);
+  } catch (...) {
+    // The message box itself failed: nothing is left to tell the user with.
+  }
+}
+
+}  // namespace
+
+void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
+                    platform::ObjectFactory& objects, platform::MessageBox& message_box) {
+  try {
+    // Built whole before the clipboard is touched, so a failure while reading the list leaves
+    // the clipboard as it was.
+    std::string text = BuildExportText(list);
+    clipboard.Clear();
+    clipboard.SetText(text);
+    std::string().swap(text);
+    PasteData(objects, message_box);
+  } catch (const platform::RunTimeError& error) {
+    Report(message_box, error.number(), error.what());
+  } catch (const std::bad_alloc&) {
+    Report(message_box, kOutOfMemory, "Out of memory");
+  } catch (const std::length_error&) {
+    // A text longer than a string can hold: memory ran out just the same.
+    Report(message_box, kOutOfMemory, "Out of memory");
+  } catch (const std::out_of_range&) {
+    Report(message_box, platform::error::kSubscriptOutOfRange, "Subscript out of range");
+  } catch (const std::exception& error) {
+    Report(message_box, kInternalError, error.what());
+  } catch (...) {
+    Report(message_box, kInternalError, "Internal error");
+  }
+}
+
+void PasteData(platform::ObjectFactory& objects, platform::MessageBox& message_box) {
+  std::shared_ptr<platform::AutomationObject> excel = Checked(objects.CreateObject(kProgId));
+  Member(*Member(*excel, "Workbooks"), "Add");
+  message_box.Show(kPasteInstruction, platform::MessageIcon::kInformation);
+  Member(*Member(*excel, "Workbooks"), "Application")->Set("Visible", true);
+}
+
+}  // namespace exporter

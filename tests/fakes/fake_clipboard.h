@@ -1,0 +1,35 @@
+// A clipboard that keeps its text in memory.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/clipboard.h"
+#include "tests/fakes/call_log.h"
+
+namespace fakes {
+
+// Records "Clear" and "SetText"; FailAt("Clear") or FailAt("SetText") makes that call throw
+// before it changes the text.
+class FakeClipboard : public platform::Clipboard, public CallRecorder {
+ public:
+  // Starts with `text`, as if another program had put it there.
+  explicit FakeClipboard(CallLog* log = nullptr, std::string text = "left by another program")
+      : CallRecorder(log), text_(std::move(text)) {}
+
+  void Clear() override {
+    Enter("Clear");
+    text_.clear();
+  }
+  void SetText(const std::string& text) override {
+    Enter("SetText");
+    text_ = text;
+  }
+
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace fakes

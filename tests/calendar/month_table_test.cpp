@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <numeric>
+#include <string>
+#include <string_view>
+
+#include "calendar/cdn_date.h"
+#include "tests/calendar/outcome.h"
+
+namespace {
+
+using Row = std::array<std::uint8_t, 12>;
+
+// Month lengths of the thirteen patterns, written out apart from the module's texts.
+const std::map<char, Row> kPatterns = {
+    {'A', {30, 32, 31, 32, 31, 30, 30, 30, 29, 30, 29, 31}},
+    {'B', {30, 32, 31, 32, 31, 31, 29, 30, 29, 30, 29, 31}},
+    {'C', {30, 32, 31, 32, 31, 31, 29, 30, 30, 29, 29, 31}},
+    {'D', {31, 31, 31, 32, 31, 31, 29, 30, 30, 29, 29, 31}},
+    {'E', {31, 31, 31, 32, 31, 31, 29, 30, 30, 29, 30, 30}},
+    {'F', {31, 31, 31, 32, 31, 31, 30, 29, 30, 29, 30, 30}},
+    {'G', {31, 31, 32, 31, 31, 31, 30, 29, 30, 29, 30, 30}},
+    {'H', {31, 31, 32, 31, 32, 30, 30, 29, 30, 29, 30, 30}},
+    {'I', {31, 31, 32, 32, 31, 30, 30, 29, 30, 29, 30, 30}},
+    {'J', {31, 32, 31, 32, 31, 30, 30, 29, 30, 29, 30, 30}},
+    {'K', {31, 32, 31, 32, 31, 30, 30, 30, 29, 29, 30, 30}},
+    {'L', {31, 32, 31, 32, 31, 30, 30, 30, 29, 29, 30, 31}},
+    {'M', {31, 32, 31, 32, 31, 30, 30, 30, 29, 30, 29, 31}},
+};
+
+// The pattern of each year from 1500 on, fifty years a row, as the calendar's authorities
+// publish it; the module's year lists were generated from it.
+constexpr std::string_view kYearLetters[] = {
+    "GLAGILBGIL DGILEGILFG KMFGKMGGLA GILBGILDGI LEGILEGJMF",
+    "GKMGGLAGIL AGILDGILEG ILEGJMFGKM GGLAGHLAGI LDGILEGILE",
+    "GJLFGKMFGK MGHLAGILBG ILEGILEGJL FGKMFGKMGG LAGILBGILD",
+    "GILEGILFGK MFGKMGGLAG ILBGILDGIL EGILEGJMFG KMGGLAGILA",
+    "GILDGILEGI LEGJMFGKMG GLAGHLAGIL DGILEGILEG JLFGKMFGKM",
+    "GHLAGILBGI LEGILEGJLF GKMFGKMGHL AGILBGILDG ILEGJLFGKM",
+    "FGKMGGLAGI LBGILDGILE GILFGKMFGK MGGLAGILAG ILDGILEGIL",
+    "EGJMFGKMGG LAGHLAGILD GILEGILEGJ MFGKMFGLAG HLAGILBGIL",
+    "EGILEGJLFG KMFGKMGHLA GILBGILDGI LEGJLFGKMF GKMGGLAGIL",
+    "BGILDGILEG ILFGKMFGKM GGLAGILAGI LDGILEGILE GJMFGKMGGL",
+    "AGILAGILDG ILEGILEGJM FGKMGGLAGH LAGILCGILE GILEGJLFGK",
+    "MFGKMGHLAG ILBGILDGIL EGJLFGKMFG KMGGLAGILB GILDGILEGI",
+    "LFGKMFGKMG GLAGILBGIL DGILEGILEG JMFGKMGGLA GILAGILDGI",
+    "LEGILEGJMF GKMGGLAGHL AGILDGILEG ILEGJLFGKM FGKMGHLAGI",
+    "LBGILDGILE GJLFGKMFGK MGGLAGILBG ILDGILEGIL FGKMFGKMGG",
+    "LAGILBGILD GILEGILEGJ MFGKMGGLAG ILAGILDGIL EGILEGJMFG",
+    "KMGGLAGHLA GILDGILEGI LEGJLFGKMF GKMGHLAGIL BGILDGILEG",
+    "JLFGKMFGKM GGLAGILBGI LDGILEGILF GKMFGKMGGL AGILBGILDG",
+    "ILEGILEGJM FGKMGGLAGI LAGILDGILE GILEGJMFGK MGGLAGHLAG",
+    "ILDGILEGIL EGJLFGKMFG KMGHLAGILB GILEGILEGJ LFGKMFGKMG",
+    "GLAGILBGIL DGILEGILFG KMFGKMGGLA GILBGILDGI LEGILEGJMF",
+    "GKMGGLAGIL AGILDGILEG ILEGJMFGKM GGLAGHLAGI LDGILEGILE",
+    "GJLFGKMFGK MGHLAGILBG ILEGILEGJL FGKMFGKMGG LAGILBGILD",
+    "GILEGJLFGK MFGKMGGLAG ILBGILDGIL EGILFGKMFG KMGGLAGILA",
+    "GILDGILEGI LEGJMFGKMG GLAGHLAGIL DGILEGILEG JLFGKMFGKM",
+    "GHLAGILBGI LEGILEGJLF GKMFGKMGGL AGILBGILDG ILEGJLFGKM",
+    "FGKMGGLAGI LBGILDGILE GILFGKMFGK MGGLAGILAG ILDGILEGIL",
+    "EGJMFGKMGG LAGHLAGILD GILEGILEGJ MFGKMFGLAG HLAGILCGIL",
+    "EGILEGJLFG KMFGKMGHLA GILBGILDGI LEGJLFGKMF GKMGGLAGIL",
+    "BGILDGILEG ILFGKMFGKM GGLAGILAGI LDGILEGILE GJMFGKMGGL",
+    "AGILAGILDG ILEGILEGJM FGKMGGLAGH LAGILCGILE GILEGJLFGK",
+    "MFGKMGHLAG ILBGILDGIL EGJLFGKMFG KMGGLAGILB GILDGILEGI",
+    "LFGKMFGKMG GLAGILAGIL DGILEGILEG JMFGKMGGLA GILAGILDGI",
+    "LEGILEGJMF GKMGGLAGHL AGILDGILEG ILEGJLFGKM FGKMGHLAGI",
+    "LBGILDGILE GJLFGKMFGK MGGLAGILBG ILDGILEGIL FGKMFGKMGG",
+    "LAGILBGILD GILEGILEGJ MFGKMGGLAG ILAGILDGIL EGILEGJMFG",
+    "KMGGLAGHLA GILDGILEGI LEGJLFGKMF GKMGHLAGIL BGILDGILEG",
+    "JLFGKMFGKM GGLAGILBGI LDGILEGILF GKMFGKMGGL AGILBGILDG",
+    "ILEGILEGJM FGKMGGLAGI LAGILDGILE GILEGJMFGK MGGLAGHLAG",
+    "ILDGILEGIL EGJLFGKMFG KMGHLAGILB GILEGILEGJ LFGKMFGKMG",
+    "GLAGILBGIL DGILEGILFG KMFGKMGGLA GILBGILDGI LEGILEGJMF",
+    "GKMGGLAGIL AGILDGILEG ILEGJMFGKM GGLAGHLAGI LDGILEGILE",
+    "GJLFGKMFGK MGHLAGILBG ILEGILEGJL FGKMFGKMGG LAGILBGILD",
+    "GILEGJLFGK MFGKMGGLAG ILBGILDGIL EGILFGKMFG KMGGLAGILA",
+    "GILDGILEGI LEGJMFGKMG GLAGHLAGIL DGILEGILEG JLFGKMFGKM",
+    "GHLAGILBGI LEGILEGJLF GKMFGKMGGL AGILBGILDG ILEGJLFGKM",
+    "FGKMGGLAGI LBGILDGILE GILFGKMFGK MGGLAGILAG ILDGILEGIL",
+    "EGJMFGKMGG LAGHLAGILD GILEGILEGJ MFGKMFGLAG HLAGILCGIL",
+    "EGILEGJLFG KMFGKMGHLA GILBGILDGI LEGJLFGKMF GKMGGLAGIL",
+    "BGILDGILEG ILFGKMFGKM GGLAGILAGI LDGILEGILE GJMFGKMGGL",
+    "AGILAGILDG ILEGILEGJM FGKMFGLAGH LAGILDGILE GILEGJLFGK",
+    "MFGKMGHLAG ILBGILDGIL EGJLFGKMFG KMGGLAGILB GILDGILEGI",
+    "LFGKMFGKMG GLAGILAGIL DGILEGILEG JMFGKMGGLA GILAGILDGI",
+    "LEGILEGJMF GKMGGLAGHL AGILDGILEG ILEGJLFGKM FGKMGHLAGI",
+    "LBGILDGILE GJLFGKMFGK MGGLAGILBG ILDGILEGIL FGKMFGKMGG",
+    "LAGILBGILD GILEGILEGJ MFGKMGGLAG ILAGILDGIL EGILEGJMFG",
+    "KMGGLAGHLA GILDGILEGI LEGJLFGKMF GKMGHLAGIL BGILDGILEG",
+    "JLFGKMFGKM GGLAGILBGI LDGILEGILF GKMFGKMGGL AGILBGILDG",
+    "ILEGILEGJM FGKMGGLAGI LAGILDGILE GILEGJMFGK MGGLAGHLAG",
+    "ILDGILEGIL EGJLFGKMFG KMGHLAGILB GILEGILEGJ LFGKMFGKMG",
+    "GLAGILBGIL DGILEGILFG KMFGKMGGLA GILBGILDGI LEGILEGJMF",
+    "GKMGGLAGIL AGILDGILEG ILEGJMFGKM GGLAGHLAGI LDGILEGILE",
+    "GJLFGKMFGK MGHLAGILBG ILEGILEGJL FGKMFGKMGG LAGILBGILD",
+    "GILEGJLFGK MFGKMGGLAG ILBGILDGIL EGILFGKMFG KMGGLAGILA",
+    "GILDGILEGI LEGJMFGKMG GLAGHLAGIL DGILEGILEG JLFGKMFGKM",
+    "GHLAGILBGI LEGILEGJLF GKMFGKMGHL AGILBGILDG ILEGJLFGKM",
+    "FGKMGGLAGI LBGILDGILE GILFGKMFGK MGGLAGILAG ILDGILEGIL",
+    "EGJMFGKMGG LAGILAGILD GILEGILEGJ MFGKMFGKMG HLAGILCGIL",
+    "EGILEGJLFG KMFGKMGHLA GILBGILDGI LEGJLFGKMF GKMGGLAGIL",
+    "BGILDGILEG ILFGKMFGKM GGLAGILAGI LDGILEGILE GJMFGKMGGL",
+    "A",
+};
+
+const Row& RowOf(int year) { return cdnDate::MonthDays[static_cast<std::size_t>(year - 1500)]; }
+
+int DaysIn(const Row& row) { return std::accumulate(row.begin(), row.end(), 0); }
+
+TEST(MonthTable, EveryYearFollowsItsLetter) {
+  cdnDate::EnsureMonthTable();
+  std::map<char, int> years_per_pattern;
+  int year = 1500;
+  for (const std::string_view letters : kYearLetters) {
+    for (const char letter : letters) {
+      if (letter == ' ') continue;
+      SCOPED_TRACE(year);
+      ASSERT_EQ(RowOf(year), kPatterns.at(letter));
+      ++years_per_pattern[letter];
+      ++year;
+    }
+  }
+  EXPECT_EQ(year, 5001);
+  const std::map<char, int> expected = {{'A', 184}, {'B', 69},   {'C', 5},  {'D', 109}, {'E', 207},
+                                        {'F', 211}, {'G', 1002}, {'H', 53}, {'I', 446}, {'J', 101},
+                                        {'K', 207}, {'L', 654},  {'M', 253}};
+  EXPECT_EQ(years_per_pattern, expected);
+}
+
+TEST(MonthTable, CountsTheWholeSpan) {
+  cdnDate::EnsureMonthTable();
+  int days = 0;
+  int long_years = 0;
+  for (const Row& row : cdnDate::MonthDays) {
+    for (const std::uint8_t length : row) EXPECT_TRUE(length >= 29 && length <= 32);
+    days += DaysIn(row);
+    long_years += DaysIn(row) == 366 ? 1 : 0;
+  }
+  EXPECT_EQ(days, 1278772);
+  EXPECT_EQ(long_years, 907);
+}
+
+TEST(MonthTable, KnownYears) {
+  struct Case {
+    int year;
+    int month;
+    int length;
+  };
+  const Case cases[] = {
+      {1500, 1, 31}, {1500, 3, 32}, {1501, 12, 31}, {1502, 1, 30},  {2035, 1, 30}, {2035, 9, 30},
+      {2079, 3, 32}, {2079, 5, 31}, {2079, 12, 30}, {4999, 12, 31}, {5000, 1, 30}, {5000, 12, 31},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.year) + "/" + std::to_string(c.month));
+    EXPECT_EQ(cdnDate::MonthLength(c.year, c.month), c.length);
+  }
+  EXPECT_EQ(DaysIn(RowOf(1500)), 365);
+  EXPECT_EQ(DaysIn(RowOf(1501)), 366);
+  for (const int year : {2035, 2896, 3035, 3896, 4896}) EXPECT_EQ(RowOf(year), kPatterns.at('C'));
+}
+
+TEST(MonthTable, LookupOutsideTheTableIsSubscriptOutOfRange) {
+  const std::pair<int, int> outside[] = {{1499, 1}, {5001, 1}, {2079, 0},  {2079, 13},
+                                         {0, 0},    {-1, 5},   {1500, -1}, {32767, 12}};
+  for (const auto& [year, month] : outside) {
+    SCOPED_TRACE(std::to_string(year) + "/" + std::to_string(month));
+    EXPECT_EQ(Capture([&] { return cdnDate::MonthLength(year, month); }), Error(9));
+  }
+}
+
+TEST(MonthTable, BuiltOnceByTheFirstCalendarCall) {
+  const auto saved = cdnDate::MonthDays;
+  cdnDate::MonthDays = {};
+  cdnDate::MonthTableReady = false;
+
+  EXPECT_EQ(cdnDate::AddBsDays("2079/05/10", 1), "2079/05/11");
+  EXPECT_TRUE(cdnDate::MonthTableReady);
+  EXPECT_EQ(cdnDate::MonthDays, saved);
+
+  // A second call leaves the table as it finds it.
+  cdnDate::MonthDays[0][0] = 99;
+  cdnDate::EnsureMonthTable();
+  EXPECT_EQ(cdnDate::MonthDays[0][0], 99);
+  cdnDate::MonthDays = saved;
+}
+
+}  // namespace

@@ -1,0 +1,302 @@
+// kolvex-export: loads the collection records of a range of BS days exactly as the window does
+// and writes them as tab-separated text, comma-separated text or an .xlsx workbook, to a file or
+// to standard output. Exit status 0 on success, 1 when the load or the writing fails, 2 for
+// wrong arguments.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/column_kinds.h"
+#include "data/load_data.h"
+#include "export/export_text.h"
+#include "export/file_formats.h"
+#include "platform/db/ado.h"
+#include "platform/list_view.h"
+#include "platform/run_time_error.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr std::string_view kUsage =
+    "Usage: kolvex-export DATABASE FROM TO [--output FILE] [--format tsv|csv|xlsx]\n"
+    "\n"
+    "Loads the collection records of every BS day from FROM to TO (in either order) out of the\n"
+    "table TRAN of DATABASE (a .dbf file or its folder) and writes them to FILE, or to standard\n"
+    "output without --output.\n"
+    "\n"
+    "  FROM, TO         BS dates as a date box holds them: yyyy/mm/dd, \"_\" for an empty digit\n"
+    "  --output FILE    write to FILE; nothing is written when the load fails\n"
+    "  --format FORMAT  tsv: the export text (tabs, CR LF between lines), the default\n"
+    "                   csv: comma-separated values, quoted where needed\n"
+    "                   xlsx: an Excel workbook; numbers as numbers, other columns as text\n"
+    "                   Without --format, a FILE ending in .csv or .xlsx chooses the format.\n"
+    "  --help           print this text\n"
+    "\n"
+    "Exit status: 0 done, 1 the load or the writing failed (\"number: description\" on standard\n"
+    "error), 2 wrong arguments.\n";
+
+enum class Format { kTsv, kCsv, kXlsx };
+
+struct Arguments {
+  std::string database;
+  std::string from;
+  std::string to;
+  std::optional<std::string> output;
+  std::optional<Format> format;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+std::string Extension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return Lower(path.substr(dot + 1));
+}
+
+// A text a date box can hold: ten characters, a digit or "_" in every digit position and "/" as
+// the fifth and eighth. Nothing else may reach a query.
+bool IsDateBoxText(std::string_view text) {
+  if (text.size() != 10) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool ok = (i == 4 || i == 7) ? c == '/' : ((c >= '0' && c <= '9') || c == '_');
+    if (!ok) return false;
+  }
+  return true;
+}
+
+Format ParseFormat(std::string_view text) {
+  const std::string lower = Lower(text);
+  if (lower == "tsv") return Format::kTsv;
+  if (lower == "csv") return Format::kCsv;
+  if (lower == "xlsx") return Format::kXlsx;
+  throw UsageError{"unknown format '" + std::string(text) + "': use tsv, csv or xlsx"};
+}
+
+// Returns nullopt for --help.
+std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
+  Arguments parsed;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string_view option) -> std::string {
+      if (arg.size() > option.size() && arg[option.size()] == '=') {
+        return arg.substr(option.size() + 1);
+      }
+      if (i + 1 >= args.size()) throw UsageError{std::string(option) + " needs a value"};
+      return args[++i];
+    };
+    auto is = [&](std::string_view option) {
+      return arg == option || (arg.rfind(option, 0) == 0 && arg.size() > option.size() &&
+                               arg[option.size()] == '=');
+    };
+    if (arg == "--help" || arg == "-h") return std::nullopt;
+    if (is("--output")) {
+      if (parsed.output) throw UsageError{"--output given twice"};
+      parsed.output = value("--output");
+      if (parsed.output->empty()) throw UsageError{"--output needs a file name"};
+    } else if (is("--format")) {
+      if (parsed.format) throw UsageError{"--format given twice"};
+      parsed.format = ParseFormat(value("--format"));
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw UsageError{"unknown option '" + arg + "'"};
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 3) throw UsageError{"expected DATABASE FROM TO"};
+  parsed.database = positional[0];
+  parsed.from = positional[1];
+  parsed.to = positional[2];
+  for (const std::string* date : {&parsed.from, &parsed.to}) {
+    if (!IsDateBoxText(*date)) {
+      throw UsageError{"'" + *date + "' is not a BS date of the form yyyy/mm/dd"};
+    }
+  }
+  if (!parsed.format && parsed.output) {
+    const std::string extension = Extension(*parsed.output);
+    parsed.format = extension == "csv"    ? Format::kCsv
+                    : extension == "xlsx" ? Format::kXlsx
+                                          : Format::kTsv;
+  }
+  return parsed;
+}
+
+// The command reads tables and never writes one: an output that names a table file, or the
+// database itself, is refused before anything is loaded.
+void CheckOutputIsNoTable(const Arguments& args) {
+  if (!args.output) return;
+  static const char* const kTableExtensions[] = {"dbf", "fpt", "dbt", "cdx", "idx",
+                                                 "ndx", "mdx", "dbc", "dct", "dcx"};
+  const std::string extension = Extension(*args.output);
+  for (const char* table : kTableExtensions) {
+    if (extension == table) {
+      throw UsageError{"will not write over the table file '" + *args.output + "'"};
+    }
+  }
+  struct stat output_stat = {};
+  struct stat database_stat = {};
+  if (::stat(args.output->c_str(), &output_stat) == 0 &&
+      ::stat(args.database.c_str(), &database_stat) == 0 &&
+      output_stat.st_dev == database_stat.st_dev && output_stat.st_ino == database_stat.st_ino) {
+    throw UsageError{"the output '" + *args.output + "' is the database itself"};
+  }
+}
+
+platform::RunTimeError FileError(const std::string& what, const std::string& path) {
+  return {exporter::kPathFileAccessError, what + " " + path + ": " + std::strerror(errno)};
+}
+
+void WriteAll(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw FileError("Cannot write", path);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+// A file created next to its final place and renamed over it only once complete, so a failure
+// leaves the destination as it was.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& destination) {
+    const std::size_t slash = destination.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
+    path_ = folder + "." + name + ".XXXXXX";
+    fd_ = ::mkstemp(path_.data());
+    if (fd_ < 0) throw FileError("Cannot create a file in the folder of", destination);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, static_cast<mode_t>(0666 & ~mask));
+  }
+  ~TempFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  int fd() const { return fd_; }
+
+  void Commit(const std::string& destination) {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) throw FileError("Cannot write", destination);
+    if (::rename(path_.c_str(), destination.c_str()) != 0) {
+      throw FileError("Cannot replace", destination);
+    }
+    path_.clear();
+  }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+std::string ReadWhole(const std::string& path) {
+  std::string bytes;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw FileError("Cannot read", path);
+  char buffer[1 << 16];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw FileError("Cannot read", path);
+  return bytes;
+}
+
+std::string TempFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
+                 const std::vector<bool>& number_columns) {
+  const Format format = args.format.value_or(Format::kTsv);
+  if (format != Format::kXlsx) {
+    const std::string text =
+        format == Format::kCsv ? exporter::BuildCsvText(list) : exporter::BuildExportText(list);
+    if (!args.output) return WriteAll(STDOUT_FILENO, text, "standard output");
+    TempFile file(*args.output);
+    WriteAll(file.fd(), text, *args.output);
+    return file.Commit(*args.output);
+  }
+
+  // The workbook library writes to a named file; for standard output it goes through a
+  // temporary one.
+  TempFile file(args.output.value_or(TempFolder() + "kolvex-export.xlsx"));
+  exporter::WriteXlsxFile(list, number_columns, file.path());
+  if (args.output) return file.Commit(*args.output);
+  WriteAll(STDOUT_FILENO, ReadWhole(file.path()), "standard output");
+}
+
+int Run(const std::vector<std::string>& raw_args) {
+  std::optional<Arguments> args;
+  try {
+    args = ParseArguments(raw_args);
+    if (!args) {
+      std::cout << kUsage;
+      return 0;
+    }
+    CheckOutputIsNoTable(*args);
+  } catch (const UsageError& error) {
+    std::cerr << "kolvex-export: " << error.message << "\n\n" << kUsage;
+    return kExitUsage;
+  }
+
+  try {
+    platform::MemoryListView list;
+    data::ColumnKindRecorder recorder(platform::db::DbfProvider());
+    data::LoadData(list, args->database, args->from, args->to, recorder);
+    WriteOutput(*args, list, recorder.NumberColumns());
+    return 0;
+  } catch (const platform::RunTimeError& error) {
+    std::cerr << error.Prompt() << '\n';
+  } catch (const std::bad_alloc&) {
+    std::cerr << "7: Out of memory\n";
+  } catch (const std::exception& error) {
+    std::cerr << "51: Internal error: " << error.what() << '\n';
+  }
+  return kExitFailure;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return Run(args);
+}

@@ -1,0 +1,142 @@
+#include "export/file_formats.h"
+
+#include <xlsxwriter.h>
+
+#include <charconv>
+#include <memory>
+#include <system_error>
+
+#include "platform/run_time_error.h"
+
+namespace exporter {
+namespace {
+
+void AppendCsvField(std::string& line, const std::string& field) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    line += field;
+    return;
+  }
+  line += '"';
+  for (const char c : field) {
+    if (c == '"') line += '"';
+    line += c;
+  }
+  line += '"';
+}
+
+// A plain decimal: optional "-", digits, optionally "." and digits.
+bool IsPlainDecimal(std::string_view text) {
+  std::size_t i = (!text.empty() && text[0] == '-') ? 1 : 0;
+  const std::size_t integer_start = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (i == integer_start) return false;
+  if (i == text.size()) return true;
+  if (text[i] != '.') return false;
+  const std::size_t fraction_start = ++i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  return i == text.size() && i > fraction_start;
+}
+
+struct WorkbookCloser {
+  void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
+};
+
+platform::RunTimeError WriteError(const std::string& path, const std::string& reason) {
+  return {kPathFileAccessError, "Cannot write the workbook " + path + ": " + reason};
+}
+
+void Check(lxw_error status, const std::string& path) {
+  if (status != LXW_NO_ERROR) throw WriteError(path, lxw_strerror(status));
+}
+
+}  // namespace
+
+std::string BuildCsvText(const platform::ListView& list) {
+  std::string text;
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    if (column > 0) text += ',';
+    AppendCsvField(text, list.ColumnHeaderText(column));
+  }
+  text += "\r\n";
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    AppendCsvField(text, list.ItemText(item));
+    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+      text += ',';
+      AppendCsvField(text, list.SubItemText(item, sub));
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::optional<double> ExactNumber(std::string_view text) {
+  if (!IsPlainDecimal(text)) return std::nullopt;
+  double value = 0;
+  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()) return std::nullopt;
+  // The workbook stores 16 significant digits; the number is kept only when they give the same
+  // text back, so "12.50" and "007" stay texts as they are.
+  char shown[64];
+  const auto written =
+      std::to_chars(shown, shown + sizeof shown, value, std::chars_format::general, 16);
+  if (written.ec != std::errc()) return std::nullopt;
+  if (std::string_view(shown, static_cast<std::size_t>(written.ptr - shown)) != text) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& number_columns,
+                   const std::string& path) {
+  if (list.ItemCount() >= kSheetRows) {
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 "Overflow: " + std::to_string(list.ItemCount()) +
+                                     " records do not fit one worksheet");
+  }
+  std::size_t columns = list.ColumnHeaderCount();
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    columns = std::max(columns, list.SubItemCount(item) + 1);
+  }
+  if (columns > kSheetColumns) {
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 "Overflow: " + std::to_string(columns) +
+                                     " columns do not fit one worksheet");
+  }
+
+  // Rows go to disk as they are written, so a large list needs little memory.
+  lxw_workbook_options options = {};
+  options.constant_memory = LXW_TRUE;
+  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(
+      workbook_new_opt(path.c_str(), &options));
+  if (!workbook) throw WriteError(path, "the workbook could not be created");
+  lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
+  if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
+
+  auto write = [&](std::size_t row, std::size_t column, const std::string& text) {
+    const auto cell_row = static_cast<lxw_row_t>(row);
+    const auto cell_column = static_cast<lxw_col_t>(column);
+    if (text.empty()) return;
+    if (column < number_columns.size() && number_columns[column]) {
+      if (const std::optional<double> number = ExactNumber(text)) {
+        Check(worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr), path);
+        return;
+      }
+    }
+    Check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr), path);
+  };
+
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
+                                 list.ColumnHeaderText(column).c_str(), nullptr),
+          path);
+  }
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    write(item + 1, 0, list.ItemText(item));
+    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+      write(item + 1, sub + 1, list.SubItemText(item, sub));
+    }
+  }
+  Check(workbook_close(workbook.release()), path);
+}
+
+}  // namespace exporter

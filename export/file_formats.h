@@ -1,0 +1,41 @@
+// The list written as a file for a spreadsheet: comma-separated text or an .xlsx workbook. The
+// tab-separated export text is in export_text.h.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/list_view.h"
+
+namespace exporter {
+
+// Raised when an output file cannot be written.
+inline constexpr std::int32_t kPathFileAccessError = 75;
+
+// Rows and columns a worksheet holds, the header row included.
+inline constexpr std::size_t kSheetRows = 1048576;
+inline constexpr std::size_t kSheetColumns = 16384;
+
+// The list as comma-separated text: the header line, then one line per item, every line ending
+// in "\r\n". A field holding a comma, a double quote, a CR or an LF is put in double quotes with
+// its double quotes doubled; every other field is copied as it is, blanks included.
+std::string BuildCsvText(const platform::ListView& list);
+
+// The number a cell can hold for `text` when a spreadsheet shows it as exactly the same text: a
+// plain decimal in its shortest form ("-12.5", "3", "0.125") of at most 16 significant digits.
+// Anything else ("12.50", "007", blanks, "1e3", ".5", "", more digits than a double keeps)
+// gives nullopt.
+std::optional<double> ExactNumber(std::string_view text);
+
+// Writes the list to `path` as a workbook with one sheet: a header row of the column headers,
+// then one row per item. A cell of a column marked true in `number_columns` is stored as a
+// number when ExactNumber accepts its text; every other cell is stored as text, so "00123" and
+// "2081/01/05" stay as they are. Throws RunTimeError 6 when the list has more rows or columns
+// than a sheet holds, kPathFileAccessError when the file cannot be written.
+void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& number_columns,
+                   const std::string& path);
+
+}  // namespace exporter

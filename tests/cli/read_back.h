@@ -1,0 +1,102 @@
+// Reads a written .csv or .xlsx file back through tests/cli/read_sheet.py (Python's csv, zipfile
+// and XML parser), so what the files hold is checked by a reader that is not ours.
+#pragma once
+
+#include <cstdio>
+#include <stdexcept>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/list_view.h"
+
+namespace read_back {
+
+struct Cell {
+  std::string type;  // "s" text, "n" number, "" no cell
+  std::string text;
+};
+using Grid = std::vector<std::vector<Cell>>;
+
+inline std::string Unescape(const std::string& text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      plain += text[i];
+      continue;
+    }
+    const char next = text[++i];
+    plain += next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+  }
+  return plain;
+}
+
+// The cells of the file; throws std::runtime_error when the reader fails.
+inline Grid ReadSheet(const std::string& path) {
+  const std::string command =
+      "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" + path + "'";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
+  std::string output;
+  char buffer[1 << 16];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
+  if (::pclose(pipe) != 0) throw std::runtime_error("reader failed on " + path);
+
+  Grid grid;
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string row, column, type, text;
+    std::getline(fields, row, '\t');
+    std::getline(fields, column, '\t');
+    std::getline(fields, type, '\t');
+    std::getline(fields, text);
+    const std::size_t r = std::stoul(row);
+    const std::size_t c = std::stoul(column);
+    if (grid.size() <= r) grid.resize(r + 1);
+    if (grid[r].size() <= c) grid[r].resize(c + 1);
+    grid[r][c] = {type, Unescape(text)};
+  }
+  return grid;
+}
+
+// The list as rows of texts: the header row, then one row per item.
+inline std::vector<std::vector<std::string>> ListRows(const platform::ListView& list) {
+  std::vector<std::vector<std::string>> rows(1);
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    rows[0].push_back(list.ColumnHeaderText(column));
+  }
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    std::vector<std::string> row = {list.ItemText(item)};
+    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+      row.push_back(list.SubItemText(item, sub));
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// Rows without their trailing empty texts and without trailing empty rows: a workbook stores no
+// cell for an empty text.
+inline std::vector<std::vector<std::string>> Normalized(std::vector<std::vector<std::string>> rows) {
+  for (auto& row : rows) {
+    while (!row.empty() && row.back().empty()) row.pop_back();
+  }
+  while (!rows.empty() && rows.back().empty()) rows.pop_back();
+  return rows;
+}
+
+// The texts of a grid, missing cells as empty texts, normalized as above.
+inline std::vector<std::vector<std::string>> GridTexts(const Grid& grid) {
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& row : grid) {
+    std::vector<std::string> texts;
+    for (const Cell& cell : row) texts.push_back(cell.text);
+    rows.push_back(texts);
+  }
+  return Normalized(rows);
+}
+
+}  // namespace read_back

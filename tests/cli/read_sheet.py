@@ -1,0 +1,83 @@
+#!/usr/bin/python3
+"""Reads back a .csv or .xlsx file the way a spreadsheet would, with nothing of Kolvex's own.
+
+Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
+"s" for text and "n" for a number in an .xlsx sheet, "s" for every csv field. Backslash, tab, CR
+and LF in a text are written as \\\\, \\t, \\r and \\n. An .xlsx sheet is read with zipfile and
+the XML parser: the first sheet of the workbook, shared or inline strings.
+"""
+import csv
+import re
+import sys
+import xml.etree.ElementTree as ET
+import zipfile
+
+MAIN = "{http://schemas.openxmlformats.org/spreadsheetml/2006/main}"
+REL = "{http://schemas.openxmlformats.org/officeDocument/2006/relationships}"
+PACKAGE_REL = "{http://schemas.openxmlformats.org/package/2006/relationships}"
+
+
+def escape(text):
+    return (text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r")
+            .replace("\n", "\\n"))
+
+
+def column_index(reference):
+    letters = re.match(r"[A-Z]+", reference).group(0)
+    index = 0
+    for letter in letters:
+        index = index * 26 + ord(letter) - ord("A") + 1
+    return index - 1
+
+
+def string_text(element):
+    # A rich string has several runs; their texts join.
+    return "".join(t.text or "" for t in element.iter(MAIN + "t"))
+
+
+def read_xlsx(path):
+    with zipfile.ZipFile(path) as book:
+        workbook = ET.fromstring(book.read("xl/workbook.xml"))
+        first = workbook.find(f"{MAIN}sheets/{MAIN}sheet")
+        rel_id = first.get(REL + "id")
+        rels = ET.fromstring(book.read("xl/_rels/workbook.xml.rels"))
+        target = next(r.get("Target") for r in rels.iter(PACKAGE_REL + "Relationship")
+                      if r.get("Id") == rel_id)
+        sheet_path = target.lstrip("/") if target.startswith("/") else "xl/" + target
+        shared = []
+        if "xl/sharedStrings.xml" in book.namelist():
+            strings = ET.fromstring(book.read("xl/sharedStrings.xml"))
+            shared = [string_text(si) for si in strings.iter(MAIN + "si")]
+        sheet = ET.fromstring(book.read(sheet_path))
+    for row in sheet.iter(MAIN + "row"):
+        row_index = int(row.get("r")) - 1
+        for cell in row.iter(MAIN + "c"):
+            kind = cell.get("t", "n")
+            value = cell.find(MAIN + "v")
+            if kind == "s":
+                yield row_index, column_index(cell.get("r")), "s", shared[int(value.text)]
+            elif kind == "inlineStr":
+                yield row_index, column_index(cell.get("r")), "s", string_text(cell.find(MAIN + "is"))
+            elif kind == "str":
+                yield row_index, column_index(cell.get("r")), "s", value.text or ""
+            elif value is not None:
+                yield row_index, column_index(cell.get("r")), kind, value.text
+
+
+def read_csv(path):
+    with open(path, newline="", encoding="utf-8") as file:
+        for row_index, row in enumerate(csv.reader(file, strict=True)):
+            for column, text in enumerate(row):
+                yield row_index, column, "s", text
+
+
+def main():
+    path = sys.argv[1]
+    cells = read_xlsx(path) if path.lower().endswith(".xlsx") else read_csv(path)
+    out = sys.stdout
+    for row, column, kind, text in cells:
+        out.write(f"{row}\t{column}\t{kind}\t{escape(text)}\n")
+
+
+if __name__ == "__main__":
+    main()

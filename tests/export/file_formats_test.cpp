@@ -1,0 +1,175 @@
+#include "export/file_formats.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/list_view.h"
+#include "platform/run_time_error.h"
+#include "tests/cli/read_back.h"
+
+namespace {
+
+using platform::MemoryListView;
+
+MemoryListView ListOf(const std::vector<std::string>& headers,
+                      const std::vector<std::vector<std::string>>& rows) {
+  MemoryListView list;
+  for (const std::string& header : headers) list.AddColumnHeader(header, 1400);
+  for (const auto& row : rows) {
+    const std::size_t item = list.AddItem();
+    list.SetItemText(item, row.at(0));
+    for (std::size_t i = 1; i < row.size(); ++i) list.AddSubItem(item, row[i]);
+  }
+  return list;
+}
+
+// A file name in the test's temporary folder, removed at the end of the test.
+class TempPath {
+ public:
+  explicit TempPath(const std::string& suffix) {
+    std::string pattern = ::testing::TempDir() + "kolvex_formats_XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd >= 0) ::close(fd);
+    ::unlink(pattern.c_str());
+    path_ = pattern + suffix;
+  }
+  ~TempPath() { ::unlink(path_.c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(CsvText, FieldsAreQuotedOnlyWhereTheyMustBe) {
+  struct Case {
+    std::string field;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"00123", "00123"},          {"12 ", "12 "},           {"", ""},
+      {"a,b", "\"a,b\""},          {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"two\r\nlines", "\"two\r\nlines\""}, {"lf\n", "\"lf\n\""}, {"tab\there", "tab\there"},
+      {"नेपाल", "नेपाल"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    EXPECT_EQ(exporter::BuildCsvText(ListOf({"h"}, {{c.field}})), "h\r\n" + c.written + "\r\n");
+  }
+}
+
+TEST(CsvText, EveryLineEndsInCrLf) {
+  EXPECT_EQ(exporter::BuildCsvText(MemoryListView()), "\r\n");
+  EXPECT_EQ(exporter::BuildCsvText(ListOf({"a", "b,c"}, {})), "a,\"b,c\"\r\n");
+  EXPECT_EQ(exporter::BuildCsvText(ListOf({"a", "b"}, {{"1", ""}, {"2", "x"}})),
+            "a,b\r\n1,\r\n2,x\r\n");
+}
+
+TEST(CsvText, ReadsBackCellForCellThroughPythonsCsv) {
+  const MemoryListView list = ListOf({"Mem_Code", "note"}, {{"00123 ", "a,\"b\"\r\nc"},
+                                                           {"", "x"},
+                                                           {"7", ""}});
+  TempPath file(".csv");
+  std::FILE* out = std::fopen(file.path().c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  const std::string text = exporter::BuildCsvText(list);
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fclose(out);
+  EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(file.path())),
+            read_back::Normalized(read_back::ListRows(list)));
+}
+
+TEST(ExactNumber, KeepsOnlyDecimalsASpreadsheetShowsUnchanged) {
+  struct Case {
+    const char* text;
+    std::optional<double> number;
+  };
+  const Case cases[] = {
+      {"12.35", 12.35},
+      {"3", 3},
+      {"-0.5", -0.5},
+      {"472.3875", 472.3875},
+      {"0", 0},
+      {"12.50", std::nullopt},  // would come back as 12.5
+      {"1234567890123456", 1234567890123456.0},
+      {"12345678901234567", std::nullopt},  // more digits than a double keeps
+      {"9007199254740993", std::nullopt},
+      {"1e3", std::nullopt},
+      {".5", std::nullopt},
+      {"5.", std::nullopt},
+      {" 5", std::nullopt},
+      {"5 ", std::nullopt},
+      {"+5", std::nullopt},
+      {"-", std::nullopt},
+      {"", std::nullopt},
+      {"00123", std::nullopt},
+      {"2081/01/05", std::nullopt},
+      {"inf", std::nullopt},
+      {"nan", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(exporter::ExactNumber(c.text), c.number);
+  }
+}
+
+TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
+  const MemoryListView list = ListOf(
+      {"Mem_Code", "ne_date", "Coll_Time", "Volume_lt", "Amount"},
+      {{"00123", "2081/01/05", "M", "12.35", "472.3875"},
+       {"7 ", "2081/01/06", "E", "*", "3"},
+       {"=1+1", "2081/01/06", "", "", "-0.5"},
+       {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"}});
+  TempPath file(".xlsx");
+  exporter::WriteXlsxFile(list, {true, false, false, true, true}, file.path());
+
+  const read_back::Grid grid = read_back::ReadSheet(file.path());
+  EXPECT_EQ(read_back::GridTexts(grid), read_back::Normalized(read_back::ListRows(list)));
+  const std::vector<std::vector<std::string>> types = {
+      {"s", "s", "s", "s", "s"},
+      {"s", "s", "s", "n", "n"},  // "00123" would lose its zeros as a number
+      {"s", "s", "s", "s", "n"},
+      {"s", "s", "", "", "n"},    // a formula-like text stays text
+      {"s", "s", "s", "s", "n"},
+  };
+  ASSERT_EQ(grid.size(), types.size());
+  for (std::size_t row = 0; row < types.size(); ++row) {
+    for (std::size_t column = 0; column < types[row].size(); ++column) {
+      SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column));
+      const std::string type = column < grid[row].size() ? grid[row][column].type : "";
+      EXPECT_EQ(type, types[row][column]);
+    }
+  }
+}
+
+// A list that claims more rows than a worksheet holds without storing them.
+class HugeList : public MemoryListView {
+ public:
+  std::size_t ItemCount() const override { return exporter::kSheetRows; }
+  std::size_t SubItemCount(std::size_t) const override { return 0; }
+  std::string ItemText(std::size_t) const override { return "x"; }
+};
+
+TEST(XlsxFile, ListsBeyondOneSheetAndUnwritablePathsAreErrors) {
+  TempPath file(".xlsx");
+  try {
+    exporter::WriteXlsxFile(HugeList(), {}, file.path());
+    ADD_FAILURE() << "no error";
+  } catch (const platform::RunTimeError& error) {
+    EXPECT_EQ(error.number(), platform::error::kOverflow);
+  }
+  EXPECT_NE(::access(file.path().c_str(), F_OK), 0);
+
+  try {
+    exporter::WriteXlsxFile(ListOf({"a"}, {{"1"}}), {}, "/nonexistent-folder/out.xlsx");
+    ADD_FAILURE() << "no error";
+  } catch (const platform::RunTimeError& error) {
+    EXPECT_EQ(error.number(), exporter::kPathFileAccessError);
+    EXPECT_NE(error.description().find("/nonexistent-folder/out.xlsx"), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,10 +13,17 @@
 
 namespace platform::db {
 
+inline constexpr int kUseServer = 2;           // CursorLocation: rows read as the cursor moves
 inline constexpr int kUseClient = 3;           // CursorLocation: client-side cursor
 inline constexpr int kOpenForwardOnly = 0;     // cursor type
 inline constexpr int kLockOptimistic = 3;      // lock type
 inline constexpr int kOptionUnspecified = -1;  // options
+
+// Numbers of the record set's own faults, as the classic data objects number them.
+inline constexpr std::int32_t kNoCurrentRecord = 3021;   // a value read at the end of the rows
+inline constexpr std::int32_t kItemNotFound = 3265;      // a field index beyond the fields
+inline constexpr std::int32_t kObjectClosed = 3704;      // a record set that was never opened
+inline constexpr std::int32_t kConnectionClosed = 3709;  // a connection that is not open
 
 class Connection {
  public:

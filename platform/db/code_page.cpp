@@ -1,0 +1,195 @@
+#include "platform/db/code_page.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+
+namespace platform::db {
+
+namespace {
+
+struct MarkEntry {
+  std::uint8_t mark;
+  int code_page;
+};
+
+constexpr std::array<MarkEntry, 27> kMarks{{
+    {0x01, 437},  {0x02, 850},  {0x03, 1252},  {0x04, 10000}, {0x57, 1252},  {0x58, 1252},
+    {0x59, 1252}, {0x64, 852},  {0x65, 866},   {0x66, 865},   {0x67, 861},   {0x6A, 737},
+    {0x6B, 857},  {0x78, 950},  {0x79, 949},   {0x7A, 936},   {0x7B, 932},   {0x7C, 874},
+    {0x7D, 1255}, {0x7E, 1256}, {0x96, 10007}, {0x97, 10029}, {0x98, 10006}, {0xC8, 1250},
+    {0xC9, 1251}, {0xCA, 1254}, {0xCB, 1253},
+}};
+
+const std::uint16_t* SingleByteChars(int number) {
+  for (std::size_t i = 0; i < internal::kSingleBytePageCount; ++i) {
+    if (internal::kSingleBytePages[i].number == number) return internal::kSingleBytePages[i].chars;
+  }
+  return nullptr;
+}
+
+const char* DoubleByteName(int number) {
+  switch (number) {
+    case 932:
+      return "CP932";
+    case 936:
+      return "CP936";
+    case 949:
+      return "CP949";
+    case 950:
+      return "CP950";
+    default:
+      return nullptr;
+  }
+}
+
+// Reads one UTF-8 character at `pos`; false for a malformed sequence.
+bool NextUtf8(std::string_view text, std::size_t& pos, char32_t& c) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  int extra = 0;
+  if (lead < 0x80) {
+    c = lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    c = lead & 0x1Fu;
+    extra = 1;
+  } else if ((lead & 0xF0) == 0xE0) {
+    c = lead & 0x0Fu;
+    extra = 2;
+  } else if ((lead & 0xF8) == 0xF0) {
+    c = lead & 0x07u;
+    extra = 3;
+  } else {
+    return false;
+  }
+  if (text.size() - pos <= static_cast<std::size_t>(extra)) return false;
+  for (int i = 1; i <= extra; ++i) {
+    const auto next = static_cast<unsigned char>(text[pos + static_cast<std::size_t>(i)]);
+    if ((next & 0xC0) != 0x80) return false;
+    c = (c << 6) | (next & 0x3Fu);
+  }
+  pos += static_cast<std::size_t>(extra) + 1;
+  return true;
+}
+
+}  // namespace
+
+// One iconv descriptor each way, kept for the life of the code page.
+class CodePage::Converter {
+ public:
+  explicit Converter(const char* name)
+      : decode_(iconv_open("UTF-8", name)), encode_(iconv_open(name, "UTF-8")) {}
+  ~Converter() {
+    if (Usable(decode_)) iconv_close(decode_);
+    if (Usable(encode_)) iconv_close(encode_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool usable() const { return Usable(decode_) && Usable(encode_); }
+
+  // Converts all of `in`; a byte that starts no valid sequence becomes U+FFFD (or fails when
+  // `strict`).
+  bool Run(bool to_utf8, std::string_view in, std::string& out, bool strict) const {
+    iconv_t cd = to_utf8 ? decode_ : encode_;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t src_left = in.size();
+    char buffer[256];
+    while (src_left > 0) {
+      char* dst = buffer;
+      std::size_t dst_left = sizeof buffer;
+      const std::size_t result = iconv(cd, &src, &src_left, &dst, &dst_left);
+      out.append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+      if (strict) return false;
+      AppendUtf8(0xFFFD, out);
+      ++src;
+      --src_left;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return true;
+  }
+
+ private:
+  static bool Usable(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
+
+  iconv_t decode_;
+  iconv_t encode_;
+};
+
+int CodePageOfMark(std::uint8_t mark, int fallback) {
+  for (const MarkEntry& entry : kMarks) {
+    if (entry.mark == mark) return entry.code_page;
+  }
+  return fallback;
+}
+
+CodePage::CodePage(int number) {
+  if (const char* name = DoubleByteName(number)) {
+    auto converter = std::make_unique<Converter>(name);
+    if (converter->usable()) {
+      number_ = number;
+      converter_ = std::move(converter);
+      return;
+    }
+  }
+  chars_ = SingleByteChars(number);
+  number_ = chars_ != nullptr ? number : 1252;
+  if (chars_ == nullptr) chars_ = SingleByteChars(1252);
+  for (int b = 0x80; b < 256; ++b) bytes_.emplace(chars_[b], static_cast<std::uint8_t>(b));
+}
+
+CodePage::~CodePage() = default;
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+void CodePage::Decode(std::string_view bytes, std::string& out) const {
+  if (converter_) {
+    converter_->Run(true, bytes, out, false);
+    return;
+  }
+  for (const char byte : bytes) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b < 0x80) {
+      out.push_back(byte);
+    } else {
+      AppendUtf8(chars_[b], out);
+    }
+  }
+}
+
+bool CodePage::Encode(std::string_view text, std::string& out) const {
+  if (converter_) return converter_->Run(false, text, out, true);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t c = 0;
+    if (!NextUtf8(text, pos, c)) return false;
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    const auto found = bytes_.find(c);
+    if (found == bytes_.end()) return false;
+    out.push_back(static_cast<char>(found->second));
+  }
+  return true;
+}
+
+}  // namespace platform::db

@@ -1,0 +1,179 @@
+// The program's own provider: connections over a folder of .dbf tables, record sets over the
+// SQL engine.
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+#include "platform/db/ado.h"
+#include "platform/db/connection_string.h"
+#include "platform/db/sql_engine.h"
+#include "platform/run_time_error.h"
+
+namespace platform::db {
+
+namespace {
+
+bool IsOurProvider(const std::string& name) {
+  std::string lower;
+  for (const char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // "vfpoledb" with or without a version, as in "VFPOLEDB.1".
+  if (lower == "vfpoledb") return true;
+  if (lower.rfind("vfpoledb.", 0) != 0 || lower.size() == 9) return false;
+  return lower.find_first_not_of("0123456789", 9) == std::string::npos;
+}
+
+class DbfConnection : public Connection {
+ public:
+  void Open(const std::string& connection_string, const std::string&, const std::string&,
+            int) override {
+    engine_.reset();
+    const ConnectionSettings settings = ParseConnectionString(connection_string);
+    if (!IsOurProvider(settings.provider)) {
+      throw RunTimeError(error::kProviderNotFound,
+                         "Provider cannot be found: '" + settings.provider +
+                             "'. It may not be properly installed; this program reads tables "
+                             "through vfpoledb.");
+    }
+    if (settings.data_source.empty()) {
+      throw RunTimeError(error::kFileNotFound, "The connection string names no Data Source.");
+    }
+    const std::filesystem::path source(settings.data_source);
+    std::error_code error;
+    const auto status = std::filesystem::status(source, error);
+    std::filesystem::path folder;
+    if (std::filesystem::is_directory(status)) {
+      folder = source;
+    } else if (std::filesystem::exists(status)) {
+      folder = source.parent_path().empty() ? std::filesystem::path(".") : source.parent_path();
+    } else {
+      throw RunTimeError(error::kFileNotFound, "File not found: '" + settings.data_source + "'.");
+    }
+    engine_ = SqlEngine::Create(folder);
+  }
+
+  // Null until Open has succeeded.
+  const std::shared_ptr<SqlEngine>& engine() const { return engine_; }
+
+ private:
+  std::shared_ptr<SqlEngine> engine_;
+};
+
+class DbfRecordset : public Recordset {
+ public:
+  void SetCursorLocation(int location) override { cursor_location_ = location; }
+
+  // A client-side cursor reads the whole result when it opens, as such cursors do, so a failure
+  // anywhere in it comes from Open; otherwise rows are read as the record set moves.
+  void Open(const std::string& source, const std::shared_ptr<Connection>& connection, int, int,
+            int) override {
+    statement_.reset();
+    rows_.clear();
+    names_.clear();
+    position_ = 0;
+    auto* dbf = dynamic_cast<DbfConnection*>(connection.get());
+    if (dbf == nullptr || !dbf->engine()) {
+      throw RunTimeError(kConnectionClosed,
+                         "The connection cannot be used to perform this operation. It is either "
+                         "closed or invalid in this context.");
+    }
+    std::unique_ptr<SqlStatement> statement = dbf->engine()->Prepare(source);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < statement->column_count(); ++i) {
+      names.push_back(statement->column_name(i));
+    }
+    std::vector<Value> rows;
+    bool at_end = !statement->Step();
+    if (cursor_location_ == kUseClient) {
+      while (!at_end) {
+        for (std::size_t i = 0; i < names.size(); ++i) rows.push_back(statement->ColumnValue(i));
+        at_end = !statement->Step();
+      }
+      statement.reset();
+    } else if (!at_end) {
+      for (std::size_t i = 0; i < names.size(); ++i) rows.push_back(statement->ColumnValue(i));
+    }
+    names_ = std::move(names);
+    rows_ = std::move(rows);
+    statement_ = std::move(statement);
+    open_ = true;
+  }
+
+  std::size_t FieldCount() const override {
+    CheckOpen();
+    return names_.size();
+  }
+
+  std::string FieldName(std::size_t index) const override {
+    CheckOpen();
+    CheckIndex(index);
+    return names_[index];
+  }
+
+  const Value& FieldValue(std::size_t index) const override {
+    CheckCurrent();
+    CheckIndex(index);
+    return rows_[position_ * names_.size() + index];
+  }
+
+  bool AtEof() const override {
+    CheckOpen();
+    return names_.empty() || position_ * names_.size() >= rows_.size();
+  }
+
+  void MoveNext() override {
+    CheckCurrent();
+    if (!statement_) {
+      ++position_;
+      return;
+    }
+    rows_.clear();
+    if (statement_->Step()) {
+      for (std::size_t i = 0; i < names_.size(); ++i) rows_.push_back(statement_->ColumnValue(i));
+    } else {
+      statement_.reset();
+    }
+  }
+
+ private:
+  void CheckOpen() const {
+    if (!open_) {
+      throw RunTimeError(kObjectClosed, "Operation is not allowed when the object is closed.");
+    }
+  }
+  void CheckCurrent() const {
+    if (AtEof()) {
+      throw RunTimeError(kNoCurrentRecord,
+                         "Either BOF or EOF is True, or the current record has been deleted.");
+    }
+  }
+  void CheckIndex(std::size_t index) const {
+    if (index >= names_.size()) {
+      throw RunTimeError(kItemNotFound,
+                         "Item cannot be found in the collection corresponding to the requested "
+                         "name or ordinal (" +
+                             std::to_string(index) + ").");
+    }
+  }
+
+  int cursor_location_ = kUseServer;
+  bool open_ = false;
+  std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
+  std::vector<std::string> names_;
+  std::vector<Value> rows_;  // row after row, FieldCount values each
+  std::size_t position_ = 0;
+};
+
+class DbfProviderImpl : public Provider {
+ public:
+  std::shared_ptr<Connection> NewConnection() override { return std::make_shared<DbfConnection>(); }
+  std::shared_ptr<Recordset> NewRecordset() override { return std::make_shared<DbfRecordset>(); }
+};
+
+}  // namespace
+
+Provider& DbfProvider() {
+  static DbfProviderImpl provider;
+  return provider;
+}
+
+}  // namespace platform::db

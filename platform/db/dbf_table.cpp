@@ -1,0 +1,537 @@
+#include "platform/db/dbf_table.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <set>
+
+#include "platform/db/number_format.h"
+
+namespace platform::db {
+
+namespace {
+
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint64_t Le64(const std::uint8_t* p) {
+  return static_cast<std::uint64_t>(Le32(p)) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32);
+}
+std::uint32_t Be32(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+const std::uint8_t* Bytes(std::string_view view) {
+  return reinterpret_cast<const std::uint8_t*>(view.data());
+}
+
+bool IsVisualFoxPro(std::uint8_t version) { return version >= 0x30 && version <= 0x32; }
+
+bool KnownVersion(std::uint8_t version) {
+  switch (version) {
+    case 0x02:
+    case 0x03:
+    case 0x30:
+    case 0x31:
+    case 0x32:
+    case 0x43:
+    case 0x63:
+    case 0x83:
+    case 0x8B:
+    case 0xCB:
+    case 0xF5:
+    case 0xFB:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsAscii(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+bool AllOf(std::string_view bytes, std::string_view set) {
+  return bytes.find_first_not_of(set) == std::string_view::npos;
+}
+
+constexpr std::string_view kBlankBytes{" \0", 2};
+constexpr std::string_view kBlankDateBytes{" 0\0", 3};
+
+FieldKind KindOf(char type, std::uint32_t length, std::uint8_t flags) {
+  const bool binary = (flags & 0x04) != 0;
+  switch (type) {
+    case 'C':
+      return binary ? FieldKind::kBinaryCharacter : FieldKind::kCharacter;
+    case 'N':
+    case 'F':
+      return FieldKind::kNumeric;
+    case 'D':
+      return length == 8 ? FieldKind::kDate : FieldKind::kUnknown;
+    case 'L':
+      return length == 1 ? FieldKind::kLogical : FieldKind::kUnknown;
+    case 'M':
+    case 'G':
+    case 'P':
+    case 'W':
+      if (length != 4 && length != 10) return FieldKind::kUnknown;
+      return type == 'M' && !binary ? FieldKind::kMemoText : FieldKind::kMemoBinary;
+    case 'B':
+      if (length == 8) return FieldKind::kDouble;
+      return length == 10 || length == 4 ? FieldKind::kMemoBinary : FieldKind::kUnknown;
+    case 'I':
+      return length == 4 ? FieldKind::kInteger : FieldKind::kUnknown;
+    case 'Y':
+      return length == 8 ? FieldKind::kCurrency : FieldKind::kUnknown;
+    case 'T':
+      return length == 8 ? FieldKind::kDateTime : FieldKind::kUnknown;
+    case 'V':
+      return binary ? FieldKind::kVarbinary : FieldKind::kVarchar;
+    case 'Q':
+      return FieldKind::kVarbinary;
+    default:
+      return FieldKind::kUnknown;
+  }
+}
+
+bool IsMemo(FieldKind kind) {
+  return kind == FieldKind::kMemoText || kind == FieldKind::kMemoBinary;
+}
+
+// Julian day number to a Gregorian date (Fliegel and Van Flandern).
+void CivilFromJulianDay(std::int64_t jdn, std::int64_t& year, int& month, int& day) {
+  std::int64_t l = jdn + 68569;
+  const std::int64_t n = 4 * l / 146097;
+  l = l - (146097 * n + 3) / 4;
+  const std::int64_t i = 4000 * (l + 1) / 1461001;
+  l = l - 1461 * i / 4 + 31;
+  const std::int64_t j = 80 * l / 2447;
+  day = static_cast<int>(l - 2447 * j / 80);
+  l = j / 11;
+  month = static_cast<int>(j + 2 - 12 * l);
+  year = 100 * (n - 49) + i + l;
+}
+
+// "yyyy/mm/dd" from the stored YYYYMMDD; empty when blank, nullopt when not a date.
+std::optional<std::string> DateText(std::string_view stored) {
+  if (AllOf(stored, kBlankDateBytes)) return std::string();
+  for (const char c : stored) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  const int month = (stored[4] - '0') * 10 + (stored[5] - '0');
+  const int day = (stored[6] - '0') * 10 + (stored[7] - '0');
+  if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+  std::string text;
+  text.reserve(10);
+  text.append(stored.substr(0, 4)).append("/").append(stored.substr(4, 2)).append("/");
+  text.append(stored.substr(6, 2));
+  return text;
+}
+
+// "yyyy/mm/dd hh:mm:ss" from a Julian day and milliseconds, rounded to the second; empty when
+// blank, nullopt when out of range.
+std::optional<std::string> DateTimeText(std::string_view stored) {
+  if (AllOf(stored, kBlankBytes)) return std::string();
+  const auto* p = Bytes(stored);
+  std::int64_t jdn = static_cast<std::int32_t>(Le32(p));
+  const std::int64_t milliseconds = static_cast<std::int32_t>(Le32(p + 4));
+  if (jdn == 0) return std::string();
+  if (milliseconds < 0 || milliseconds > 86400000) return std::nullopt;
+  std::int64_t seconds = (milliseconds + 500) / 1000;
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    ++jdn;
+  }
+  std::int64_t year = 0;
+  int month = 0;
+  int day = 0;
+  CivilFromJulianDay(jdn, year, month, day);
+  if (year < 1 || year > 9999) return std::nullopt;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", static_cast<int>(year), month,
+                day, static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60));
+  return std::string(text);
+}
+
+}  // namespace
+
+// The memo file of a table: .fpt (FoxPro) or .dbt (dBase III and IV).
+class MemoFile {
+ public:
+  MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t version)
+      : map_(path), fpt_(fpt) {
+    const std::uint8_t* header = map_.data();
+    if (map_.size() < 512) return;  // no block can be read: every memo is unknown
+    if (fpt_) {
+      block_size_ = static_cast<std::uint32_t>((header[6] << 8) | header[7]);
+      if (block_size_ == 0) block_size_ = 64;
+    } else if (version == 0x83) {
+      block_size_ = 512;
+    } else {
+      block_size_ = Le16(header + 20);
+      if (block_size_ == 0) {
+        const std::uint32_t alternative = Le32(header + 4);
+        block_size_ = alternative >= 32 && alternative <= 65536 ? alternative : 512;
+      }
+    }
+  }
+
+  // The bytes of the memo at `block`, or nullopt when they lie outside the file.
+  std::optional<std::string_view> Read(std::uint32_t block) const {
+    if (block_size_ == 0) return std::nullopt;
+    const std::uint64_t start = static_cast<std::uint64_t>(block) * block_size_;
+    const std::uint64_t size = map_.size();
+    if (start < 512 || start >= size) return std::nullopt;
+    const std::uint8_t* p = map_.data() + start;
+    if (fpt_) {
+      if (size - start < 8) return std::nullopt;
+      const std::uint64_t length = Be32(p + 4);
+      if (length > size - start - 8) return std::nullopt;
+      return map_.bytes(start + 8, length);
+    }
+    if (size - start >= 8 && p[0] == 0xFF && p[1] == 0xFF && p[2] == 0x08 && p[3] == 0x00) {
+      const std::uint64_t length = Le32(p + 4);
+      if (length < 8 || length > size - start) return std::nullopt;
+      return map_.bytes(start + 8, length - 8);
+    }
+    const void* end = std::memchr(p, 0x1A, static_cast<std::size_t>(size - start));
+    if (end == nullptr) return std::nullopt;
+    return map_.bytes(start, static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(end) - p));
+  }
+
+ private:
+  FileMap map_;
+  bool fpt_;
+  std::uint32_t block_size_ = 0;
+};
+
+DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
+    : path_(path),
+      map_(path),
+      code_page_(map_.size() >= 32 ? CodePageOfMark(map_.data()[29], fallback_code_page)
+                                   : fallback_code_page) {
+  ReadHeader();
+  OpenMemo();
+}
+
+DbfTable::~DbfTable() = default;
+
+void DbfTable::ReadHeader() {
+  const std::string name = "'" + path_.string() + "'";
+  auto not_a_table = [&](const std::string& why) {
+    return RunTimeError(error::kDatabaseError, name + " is not a table file: " + why + ".");
+  };
+  auto damaged = [&](const std::string& why) {
+    return RunTimeError(error::kDatabaseError,
+                        "The table file " + name + " is damaged: " + why + ".");
+  };
+
+  const std::uint64_t size = map_.size();
+  if (size < 32) throw not_a_table("it is shorter than a table header");
+  const std::uint8_t* header = map_.data();
+  version_ = header[0];
+  if (!KnownVersion(version_)) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", version_);
+    throw not_a_table(std::string("unknown version byte ") + hex);
+  }
+  record_count_ = Le32(header + 4);
+  header_length_ = Le16(header + 8);
+  record_length_ = Le16(header + 10);
+  if (header_length_ < 33 || header_length_ > size) {
+    throw not_a_table("header length " + std::to_string(header_length_) + " is out of the file");
+  }
+  if (record_length_ == 0) throw not_a_table("record length is 0");
+
+  // Descriptors run to the 0x0D terminator; a missing terminator ends them at a 0x00 or at the
+  // header length.
+  std::vector<DbfField> all;
+  bool terminated = false;
+  std::uint32_t pos = 32;
+  while (pos < header_length_) {
+    const std::uint8_t first = header[pos];
+    if (first == 0x0D) {
+      terminated = true;
+      break;
+    }
+    if (first == 0x00) break;
+    if (pos + 32 > header_length_) {
+      throw damaged("the field descriptors run past the header length " +
+                    std::to_string(header_length_));
+    }
+    const std::uint8_t* d = header + pos;
+    DbfField field;
+    for (int i = 0; i < 11 && d[i] != 0; ++i) {
+      const char c = static_cast<char>(d[i]);
+      field.name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    field.type = static_cast<char>(d[11]);
+    field.length = d[16];
+    field.decimals = d[17];
+    field.flags = IsVisualFoxPro(version_) ? d[18] : 0;
+    all.push_back(std::move(field));
+    pos += 32;
+  }
+  if (all.empty()) throw not_a_table("it has no fields");
+
+  // Character fields over 255 bytes keep the high length byte in the decimals byte; that
+  // reading is taken only when it, and not the plain one, adds up to the record length.
+  std::uint64_t plain = 1;
+  std::uint64_t wide = 1;
+  for (const DbfField& field : all) {
+    plain += field.length;
+    wide += field.length + (field.type == 'C' ? 256u * field.decimals : 0u);
+  }
+  if (plain != record_length_ && wide == record_length_) {
+    for (DbfField& field : all) {
+      if (field.type == 'C') {
+        field.length += 256u * field.decimals;
+        field.decimals = 0;
+      }
+    }
+    plain = wide;
+  }
+  if (plain > record_length_) {
+    throw damaged("the record length " + std::to_string(record_length_) +
+                  " is shorter than its fields (" + std::to_string(plain) + " bytes)");
+  }
+  if (!terminated && pos == header_length_ && plain != record_length_) {
+    throw damaged("the field descriptors run past the header length " +
+                  std::to_string(header_length_));
+  }
+
+  const std::uint64_t present = (size - header_length_) / record_length_;
+  if (record_count_ > present) {
+    throw damaged("the header counts " + std::to_string(record_count_) +
+                  " records but the file holds " + std::to_string(present));
+  }
+
+  std::uint32_t offset = 1;
+  std::set<std::string> names;
+  int next_bit = 0;
+  for (DbfField& field : all) {
+    field.offset = offset;
+    offset += field.length;
+    field.kind = KindOf(field.type, field.length, field.flags);
+    if (field.type == '0') {
+      if (null_flags_ == nullptr) {
+        null_flags_field_ = field;
+        null_flags_ = &null_flags_field_;
+      }
+      continue;
+    }
+    if (field.type == 'V' || field.type == 'Q') field.length_bit = next_bit++;
+    if ((field.flags & 0x02) != 0) field.null_bit = next_bit++;
+    if ((field.flags & 0x01) != 0) continue;  // system field: never shown
+    if (field.name.empty()) field.name = "FIELD" + std::to_string(fields_.size() + 1);
+    std::string upper = field.name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (int suffix = 2; !names.insert(upper).second; ++suffix) {
+      field.name = upper = upper.substr(0, 8) + "_" + std::to_string(suffix);
+    }
+    needs_memo_ = needs_memo_ || IsMemo(field.kind);
+    fields_.push_back(std::move(field));
+  }
+  if (null_flags_ == nullptr) {
+    for (DbfField& field : fields_) field.null_bit = field.length_bit = -1;
+  }
+}
+
+void DbfTable::OpenMemo() {
+  if (!needs_memo_) return;
+  const bool foxpro = version_ == 0xF5 || version_ == 0xFB || IsVisualFoxPro(version_);
+  const std::filesystem::path folder = path_.parent_path().empty() ? "." : path_.parent_path();
+  const std::string stem = path_.stem().string();
+  for (const bool fpt : {foxpro, !foxpro}) {
+    const std::filesystem::path found =
+        FindFileIgnoringCase(folder, stem + (fpt ? ".fpt" : ".dbt"));
+    if (!found.empty()) {
+      try {
+        memo_ = std::make_unique<MemoFile>(found, fpt, version_);
+      } catch (const RunTimeError&) {
+        memo_.reset();  // an unreadable memo file is read as a missing one
+      }
+      return;
+    }
+  }
+}
+
+bool DbfTable::BitSet(std::uint32_t record, int bit) const {
+  if (bit < 0 || null_flags_ == nullptr) return false;
+  const auto byte = static_cast<std::uint32_t>(bit / 8);
+  if (byte >= null_flags_->length) return false;
+  return (Record(record)[null_flags_->offset + byte] >> (bit % 8) & 1) != 0;
+}
+
+bool DbfTable::IsNull(std::uint32_t record, const DbfField& field) const {
+  return BitSet(record, field.null_bit);
+}
+
+std::string_view DbfTable::Text(std::string_view bytes, std::string& scratch) const {
+  if (IsAscii(bytes)) return bytes;
+  scratch.clear();
+  code_page_.Decode(bytes, scratch);
+  return scratch;
+}
+
+Cell DbfTable::ReadMemo(std::string_view pointer, bool text, std::string& scratch) const {
+  Cell cell;
+  if (!memo_) return cell;
+  std::uint32_t block = 0;
+  if (pointer.size() == 4) {
+    block = Le32(Bytes(pointer));
+  } else {
+    for (const char c : pointer) {
+      if (c == ' ' || c == '\0') continue;
+      if (c < '0' || c > '9' || block > 429496728) return cell;
+      block = block * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+  }
+  cell.type = text ? Cell::Type::kText : Cell::Type::kBlob;
+  if (block == 0) return cell;
+  const auto bytes = memo_->Read(block);
+  if (!bytes) return Cell{};
+  cell.bytes = text ? Text(*bytes, scratch) : *bytes;
+  return cell;
+}
+
+Cell DbfTable::Read(std::uint32_t record, const DbfField& field, std::string& scratch) const {
+  Cell cell;
+  if (IsNull(record, field)) return cell;
+  const std::string_view raw = Raw(record, field);
+  switch (field.kind) {
+    case FieldKind::kCharacter:
+      cell.type = Cell::Type::kText;
+      cell.bytes = Text(raw, scratch);
+      return cell;
+    case FieldKind::kBinaryCharacter:
+      cell.type = Cell::Type::kBlob;
+      cell.bytes = raw;
+      return cell;
+    case FieldKind::kVarchar:
+    case FieldKind::kVarbinary: {
+      std::string_view value = raw;
+      if (BitSet(record, field.length_bit) && !raw.empty()) {
+        const std::size_t length = static_cast<unsigned char>(raw.back());
+        value = raw.substr(0, std::min(length, raw.size() - 1));
+      }
+      const bool text = field.kind == FieldKind::kVarchar;
+      cell.type = text ? Cell::Type::kText : Cell::Type::kBlob;
+      cell.bytes = text ? Text(value, scratch) : value;
+      return cell;
+    }
+    case FieldKind::kNumeric: {
+      const StoredNumber number = ParseStoredNumber(raw);
+      switch (number.kind) {
+        case StoredNumber::Kind::kBlank:
+          cell.type = Cell::Type::kInteger;  // a blank number counts as 0
+          return cell;
+        case StoredNumber::Kind::kInteger:
+          cell.type = Cell::Type::kInteger;
+          cell.integer = number.integer;
+          return cell;
+        case StoredNumber::Kind::kReal:
+          cell.type = Cell::Type::kReal;
+          cell.real = number.real;
+          return cell;
+        case StoredNumber::Kind::kBad:
+          return cell;
+      }
+      return cell;
+    }
+    case FieldKind::kInteger:
+      cell.type = Cell::Type::kInteger;
+      cell.integer = static_cast<std::int32_t>(Le32(Bytes(raw)));
+      return cell;
+    case FieldKind::kDouble: {
+      const std::uint64_t bits = Le64(Bytes(raw));
+      double value = 0;
+      std::memcpy(&value, &bits, sizeof value);
+      cell.type = Cell::Type::kReal;
+      cell.real = value;
+      return cell;
+    }
+    case FieldKind::kCurrency:
+      cell.type = Cell::Type::kReal;
+      cell.real = static_cast<double>(static_cast<std::int64_t>(Le64(Bytes(raw)))) / 10000.0;
+      return cell;
+    case FieldKind::kDate:
+    case FieldKind::kDateTime: {
+      const auto text = field.kind == FieldKind::kDate ? DateText(raw) : DateTimeText(raw);
+      if (!text) return cell;
+      scratch = *text;
+      cell.type = Cell::Type::kText;
+      cell.bytes = scratch;
+      return cell;
+    }
+    case FieldKind::kLogical: {
+      const char c = raw[0];
+      if (std::strchr("TtYy", c) != nullptr && c != '\0') {
+        cell.integer = 1;
+      } else if (std::strchr("FfNn? ", c) == nullptr || c == '\0') {
+        return cell;
+      }
+      cell.type = Cell::Type::kInteger;
+      return cell;
+    }
+    case FieldKind::kMemoText:
+    case FieldKind::kMemoBinary:
+      return ReadMemo(raw, field.kind == FieldKind::kMemoText, scratch);
+    case FieldKind::kUnknown:
+      return cell;
+  }
+  return cell;
+}
+
+Value DbfTable::ReadValue(std::uint32_t record, const DbfField& field) const {
+  std::string scratch;
+  const Cell cell = Read(record, field, scratch);
+  switch (cell.type) {
+    case Cell::Type::kNull:
+      return Value::Null();
+    case Cell::Type::kBlob:
+      return Value::Of(Value::Kind::kBinary, std::string(cell.bytes));
+    case Cell::Type::kText: {
+      const Value::Kind kind = field.kind == FieldKind::kDate       ? Value::Kind::kDate
+                               : field.kind == FieldKind::kDateTime ? Value::Kind::kDateTime
+                                                                    : Value::Kind::kText;
+      return Value::Of(kind, std::string(cell.bytes));
+    }
+    case Cell::Type::kInteger:
+      if (field.kind == FieldKind::kLogical) {
+        return Value::Of(Value::Kind::kLogical, cell.integer != 0 ? "True" : "False");
+      }
+      if (field.kind == FieldKind::kNumeric && cell.integer != 0) {
+        return Value::Of(Value::Kind::kNumber, ExactDecimalText(Raw(record, field)));
+      }
+      return Value::Of(Value::Kind::kNumber, IntegerText(cell.integer));
+    case Cell::Type::kReal:
+      if (field.kind == FieldKind::kNumeric) {
+        return Value::Of(Value::Kind::kNumber, ExactDecimalText(Raw(record, field)));
+      }
+      if (field.kind == FieldKind::kCurrency) {
+        return Value::Of(
+            Value::Kind::kNumber,
+            ScaledIntegerText(static_cast<std::int64_t>(Le64(Bytes(Raw(record, field)))), 4));
+      }
+      return Value::Of(Value::Kind::kNumber, RealText(cell.real));
+  }
+  return Value::Null();
+}
+
+RunTimeError DbfTable::DamagedRecord(std::uint32_t record) const {
+  return RunTimeError(error::kDatabaseError,
+                      "The table file '" + path_.string() + "' is damaged: record " +
+                          std::to_string(record + 1) + " of " + std::to_string(record_count_) +
+                          " holds an end-of-file mark.");
+}
+
+}  // namespace platform::db

@@ -1,0 +1,138 @@
+// A .dbf table (Visual FoxPro, FoxPro 2, dBase III and IV) read straight from its mapped file,
+// with its memo file when it has memo fields. The header is checked once when the table opens;
+// records are then read one at a time, in place, so a table of any size costs no more memory than
+// its mapping.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/code_page.h"
+#include "platform/db/file_map.h"
+#include "platform/db/value.h"
+#include "platform/run_time_error.h"
+
+namespace platform::db {
+
+enum class FieldKind {
+  kCharacter,        // C: code page text, full width
+  kBinaryCharacter,  // C with the binary flag: bytes
+  kNumeric,          // N, F: decimal text
+  kInteger,          // I: int32
+  kDouble,           // B in Visual FoxPro: IEEE double
+  kCurrency,         // Y: int64 ten-thousandths
+  kDate,             // D: YYYYMMDD
+  kDateTime,         // T: Julian day and milliseconds
+  kLogical,          // L
+  kMemoText,         // M
+  kMemoBinary,       // G, P, W, B in dBase, M with the binary flag
+  kVarchar,          // V
+  kVarbinary,        // Q, V with the binary flag
+  kUnknown,          // a type this reader does not know: always null
+};
+
+struct DbfField {
+  std::string name;  // as stored (upper case), at most 10 characters, unique in the table
+  char type = 'C';
+  FieldKind kind = FieldKind::kCharacter;
+  std::uint32_t offset = 0;  // from the start of the record, the deletion flag being byte 0
+  std::uint32_t length = 0;
+  std::uint8_t decimals = 0;
+  std::uint8_t flags = 0;
+  int null_bit = -1;    // bit in _NullFlags that makes the value null, or -1
+  int length_bit = -1;  // V and Q: bit that says the last byte holds the value's length
+};
+
+// A value as the engine receives it. Text and blob bytes point into the table's mapping or into
+// the scratch text passed to DbfTable::Read, and live as long as both.
+struct Cell {
+  enum class Type { kNull, kInteger, kReal, kText, kBlob };
+  Type type = Type::kNull;
+  std::int64_t integer = 0;
+  double real = 0;
+  std::string_view bytes;
+};
+
+class MemoFile;
+
+class DbfTable {
+ public:
+  enum class RecordState { kLive, kDeleted, kDamaged };
+
+  // Opens and checks the table at `path`; text is decoded with the table's code page, or with
+  // `fallback_code_page` when the table has no mark. Throws RunTimeError 53 when the file is not
+  // there and kDatabaseError, naming the file and the fault, when it is not a table or is
+  // damaged: too short, an unknown version byte, header or record length out of the file, field
+  // descriptors running past the header, a record length shorter than the fields, or a record
+  // count beyond the records the file holds.
+  explicit DbfTable(const std::filesystem::path& path, int fallback_code_page = 1252);
+  ~DbfTable();
+  DbfTable(const DbfTable&) = delete;
+  DbfTable& operator=(const DbfTable&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::uint8_t version() const { return version_; }
+  const CodePage& code_page() const { return code_page_; }
+  // The fields a query sees: _NullFlags and other system fields are left out.
+  const std::vector<DbfField>& fields() const { return fields_; }
+  // Records counted in the header, deleted ones included.
+  std::uint32_t record_count() const { return record_count_; }
+  // False when the table has memo fields and no memo file was found: their values are null.
+  bool has_memo_file() const { return memo_ != nullptr || !needs_memo_; }
+
+  // Only "*" marks a deleted record; an end-of-file mark where a record should start is damage.
+  RecordState State(std::uint32_t record) const {
+    const std::uint8_t flag = *Record(record);
+    return flag == '*'    ? RecordState::kDeleted
+           : flag == 0x1A ? RecordState::kDamaged
+                          : RecordState::kLive;
+  }
+
+  // The stored bytes of a field of a record.
+  std::string_view Raw(std::uint32_t record, const DbfField& field) const {
+    return {reinterpret_cast<const char*>(Record(record) + field.offset), field.length};
+  }
+
+  bool IsNull(std::uint32_t record, const DbfField& field) const;
+
+  // The value of `field` in `record` for the engine: numbers as integers or doubles (a blank
+  // number is 0), dates as "yyyy/mm/dd" ("" when blank), date-times as "yyyy/mm/dd hh:mm:ss",
+  // logicals as 1 and 0, text in UTF-8 with its trailing blanks, binary values as blobs. Values
+  // that cannot be read (bad numeric or date text, a memo out of its file) are null.
+  Cell Read(std::uint32_t record, const DbfField& field, std::string& scratch) const;
+
+  // The same value in the text form the list shows; numbers keep their exact decimal value.
+  Value ReadValue(std::uint32_t record, const DbfField& field) const;
+
+  // The error for a record found damaged while reading.
+  RunTimeError DamagedRecord(std::uint32_t record) const;
+
+ private:
+  const std::uint8_t* Record(std::uint32_t record) const {
+    return map_.data() + header_length_ + static_cast<std::uint64_t>(record) * record_length_;
+  }
+  bool BitSet(std::uint32_t record, int bit) const;
+  void ReadHeader();
+  void OpenMemo();
+  Cell ReadMemo(std::string_view pointer, bool text, std::string& scratch) const;
+  std::string_view Text(std::string_view bytes, std::string& scratch) const;
+
+  std::filesystem::path path_;
+  FileMap map_;
+  CodePage code_page_;
+  std::uint8_t version_ = 0;
+  std::uint32_t record_count_ = 0;
+  std::uint32_t header_length_ = 0;
+  std::uint32_t record_length_ = 0;
+  std::vector<DbfField> fields_;
+  const DbfField* null_flags_ = nullptr;
+  DbfField null_flags_field_;
+  bool needs_memo_ = false;
+  std::unique_ptr<MemoFile> memo_;
+};
+
+}  // namespace platform::db

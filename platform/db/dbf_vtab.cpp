@@ -1,0 +1,368 @@
+// The "dbf" virtual table: SQLite reads a DbfTable in place, record by record. An equality on a
+// character field is answered from an index of that field's stored bytes, built in one pass over
+// the table the first time a query needs it and kept for the connection, so a day's query reads
+// only the records of that day. Deleted records are never seen.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/db/dbf_table.h"
+#include "platform/db/sql_engine.h"
+
+namespace platform::db {
+
+namespace {
+
+constexpr const char* kCollation = "machine";
+
+// Stored character values compare as FoxPro's machine collation does: byte by byte, the shorter
+// value padded with blanks, so trailing blanks never matter to "=".
+int ComparePadded(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  if (const int order = std::memcmp(a.data(), b.data(), common); order != 0) return order;
+  const std::string_view tail = a.size() > common ? a.substr(common) : b.substr(common);
+  const int sign = a.size() > common ? 1 : -1;
+  for (const char c : tail) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte != ' ') return byte > ' ' ? sign : -sign;
+  }
+  return 0;
+}
+
+std::string_view TrimRightBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The collation sees UTF-8; values with other than ASCII letters are compared by their stored
+// bytes in the table's code page, so the order is the order of the stored bytes.
+int MachineCollation(void* arg, int size_a, const void* a, int size_b, const void* b) {
+  const std::string_view text_a(static_cast<const char*>(a), static_cast<std::size_t>(size_a));
+  const std::string_view text_b(static_cast<const char*>(b), static_cast<std::size_t>(size_b));
+  if (IsAscii(text_a) && IsAscii(text_b)) return ComparePadded(text_a, text_b);
+  const CodePage* page = &static_cast<const SqlEngine*>(arg)->collation_page();
+  std::string stored_a;
+  std::string stored_b;
+  if (page->Encode(text_a, stored_a) && page->Encode(text_b, stored_b)) {
+    return ComparePadded(stored_a, stored_b);
+  }
+  return ComparePadded(text_a, text_b);
+}
+
+struct Index {
+  std::unordered_map<std::string, std::vector<std::uint32_t>> rows;
+};
+
+struct DbfVtab : sqlite3_vtab {
+  SqlEngine* engine = nullptr;
+  std::shared_ptr<DbfTable> table;
+  std::unordered_map<std::size_t, Index> indexes;  // by field position
+};
+
+struct DbfCursor : sqlite3_vtab_cursor {
+  const std::vector<std::uint32_t>* rows = nullptr;  // the matching records, or all records
+  std::size_t position = 0;
+  std::uint32_t record = 0;
+  bool at_end = true;
+  std::string scratch;
+};
+
+DbfVtab* VtabOf(sqlite3_vtab_cursor* cursor) { return static_cast<DbfVtab*>(cursor->pVtab); }
+
+int Fail(sqlite3_vtab* vtab, const RunTimeError& error) {
+  auto* dbf = static_cast<DbfVtab*>(vtab);
+  dbf->engine->SetPendingError(error);
+  sqlite3_free(vtab->zErrMsg);
+  vtab->zErrMsg = sqlite3_mprintf("%s", error.what());
+  return SQLITE_ERROR;
+}
+
+std::string Quoted(const std::string& name) {
+  std::string out = "\"";
+  for (const char c : name) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
+const char* DeclaredType(FieldKind kind) {
+  switch (kind) {
+    case FieldKind::kCharacter:
+    case FieldKind::kVarchar:
+    case FieldKind::kMemoText:
+      return "TEXT COLLATE machine";
+    case FieldKind::kNumeric:
+    case FieldKind::kInteger:
+    case FieldKind::kDouble:
+    case FieldKind::kCurrency:
+      return "NUMERIC";
+    case FieldKind::kDate:
+      return "DATE";
+    case FieldKind::kDateTime:
+      return "DATETIME";
+    case FieldKind::kLogical:
+      return "LOGICAL";
+    case FieldKind::kBinaryCharacter:
+    case FieldKind::kMemoBinary:
+    case FieldKind::kVarbinary:
+      return "BLOB";
+    case FieldKind::kUnknown:
+      return "";
+  }
+  return "";
+}
+
+int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out, char** error) {
+  auto* engine = static_cast<SqlEngine*>(aux);
+  std::shared_ptr<DbfTable> table = engine->TakeTableBeingOpened();
+  if (!table) {
+    *error = sqlite3_mprintf("a dbf table is opened only by naming it in a query");
+    return SQLITE_ERROR;
+  }
+  try {
+    std::string schema = "CREATE TABLE x(";
+    bool first = true;
+    for (const DbfField& field : table->fields()) {
+      if (!first) schema += ", ";
+      first = false;
+      schema += Quoted(field.name) + " " + DeclaredType(field.kind);
+    }
+    schema += ")";
+    if (const int rc = sqlite3_declare_vtab(db, schema.c_str()); rc != SQLITE_OK) {
+      *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
+      return rc;
+    }
+    auto* vtab = new DbfVtab();
+    vtab->engine = engine;
+    vtab->table = std::move(table);
+    *out = vtab;
+    return SQLITE_OK;
+  } catch (const std::bad_alloc&) {
+    return SQLITE_NOMEM;
+  }
+}
+
+int Disconnect(sqlite3_vtab* vtab) {
+  delete static_cast<DbfVtab*>(vtab);
+  return SQLITE_OK;
+}
+
+int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
+  const auto* dbf = static_cast<DbfVtab*>(vtab);
+  const auto& fields = dbf->table->fields();
+  const double count = static_cast<double>(dbf->table->record_count());
+  for (int i = 0; i < info->nConstraint; ++i) {
+    const auto& constraint = info->aConstraint[i];
+    if (!constraint.usable || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ ||
+        constraint.iColumn < 0 || static_cast<std::size_t>(constraint.iColumn) >= fields.size() ||
+        fields[static_cast<std::size_t>(constraint.iColumn)].kind != FieldKind::kCharacter) {
+      continue;
+    }
+    // The index finds values equal under the machine collation; SQLite checks each row again,
+    // so it serves a binary "=" too, but no collation that folds letters.
+    const char* collation = sqlite3_vtab_collation(info, i);
+    if (collation != nullptr && sqlite3_stricmp(collation, kCollation) != 0 &&
+        sqlite3_stricmp(collation, "BINARY") != 0) {
+      continue;
+    }
+    info->aConstraintUsage[i].argvIndex = 1;
+    info->aConstraintUsage[i].omit = 0;
+    info->idxNum = constraint.iColumn + 1;
+    info->estimatedCost = 10.0 + count / 1000.0;
+    info->estimatedRows = std::max<sqlite3_int64>(1, static_cast<sqlite3_int64>(count / 1000.0));
+    return SQLITE_OK;
+  }
+  info->idxNum = 0;
+  info->estimatedCost = 100.0 + count;
+  info->estimatedRows = static_cast<sqlite3_int64>(count);
+  return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+  auto* cursor = new (std::nothrow) DbfCursor();
+  if (cursor == nullptr) return SQLITE_NOMEM;
+  *out = cursor;
+  return SQLITE_OK;
+}
+
+int Close(sqlite3_vtab_cursor* cursor) {
+  delete static_cast<DbfCursor*>(cursor);
+  return SQLITE_OK;
+}
+
+// One pass over the table: the live records of each stored value of the field, trailing blanks
+// dropped, in record order.
+const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
+  const auto found = vtab->indexes.find(column);
+  if (found != vtab->indexes.end()) return found->second;
+  const DbfTable& table = *vtab->table;
+  const DbfField& field = table.fields()[column];
+  Index index;
+  std::vector<std::uint32_t>* last_rows = nullptr;
+  std::string_view last_key;
+  for (std::uint32_t record = 0; record < table.record_count(); ++record) {
+    const DbfTable::RecordState state = table.State(record);
+    if (state == DbfTable::RecordState::kDamaged) throw table.DamagedRecord(record);
+    if (state == DbfTable::RecordState::kDeleted || table.IsNull(record, field)) continue;
+    const std::string_view key = TrimRightBlanks(table.Raw(record, field));
+    if (last_rows == nullptr || key != last_key) {
+      last_rows = &index.rows[std::string(key)];
+      last_key = key;
+    }
+    last_rows->push_back(record);
+  }
+  return vtab->indexes.emplace(column, std::move(index)).first->second;
+}
+
+// Moves to the first live record at or after the cursor's position.
+int Settle(DbfCursor* cursor) {
+  const DbfTable& table = *VtabOf(cursor)->table;
+  if (cursor->rows != nullptr) {
+    cursor->at_end = cursor->position >= cursor->rows->size();
+    if (!cursor->at_end) cursor->record = (*cursor->rows)[cursor->position];
+    return SQLITE_OK;
+  }
+  while (cursor->position < table.record_count()) {
+    const auto record = static_cast<std::uint32_t>(cursor->position);
+    const DbfTable::RecordState state = table.State(record);
+    if (state == DbfTable::RecordState::kDamaged) {
+      return Fail(cursor->pVtab, table.DamagedRecord(record));
+    }
+    if (state == DbfTable::RecordState::kLive) {
+      cursor->record = record;
+      cursor->at_end = false;
+      return SQLITE_OK;
+    }
+    ++cursor->position;
+  }
+  cursor->at_end = true;
+  return SQLITE_OK;
+}
+
+int Filter(sqlite3_vtab_cursor* base, int index_number, const char*, int argc,
+           sqlite3_value** argv) {
+  auto* cursor = static_cast<DbfCursor*>(base);
+  DbfVtab* vtab = VtabOf(cursor);
+  cursor->rows = nullptr;
+  cursor->position = 0;
+  cursor->at_end = true;
+  try {
+    if (index_number > 0 && argc == 1) {
+      const int type = sqlite3_value_type(argv[0]);
+      if (type == SQLITE_NULL) return SQLITE_OK;  // "= NULL" is never true
+      if (type == SQLITE_TEXT) {
+        static const std::vector<std::uint32_t> kNone;
+        const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
+        const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
+                                    static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
+        std::string stored;
+        cursor->rows = &kNone;
+        if (vtab->table->code_page().Encode(text, stored)) {
+          const auto found = index.rows.find(std::string(TrimRightBlanks(stored)));
+          if (found != index.rows.end()) cursor->rows = &found->second;
+        }
+      }
+    }
+    return Settle(cursor);
+  } catch (const RunTimeError& error) {
+    return Fail(base->pVtab, error);
+  } catch (const std::bad_alloc&) {
+    return SQLITE_NOMEM;
+  }
+}
+
+int Next(sqlite3_vtab_cursor* base) {
+  auto* cursor = static_cast<DbfCursor*>(base);
+  ++cursor->position;
+  return Settle(cursor);
+}
+
+int Eof(sqlite3_vtab_cursor* base) { return static_cast<DbfCursor*>(base)->at_end ? 1 : 0; }
+
+int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
+  auto* cursor = static_cast<DbfCursor*>(base);
+  const DbfTable& table = *VtabOf(cursor)->table;
+  if (column < 0 || static_cast<std::size_t>(column) >= table.fields().size()) {
+    sqlite3_result_null(context);
+    return SQLITE_OK;
+  }
+  try {
+    const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
+    const Cell cell = table.Read(cursor->record, field, cursor->scratch);
+    if ((cell.type == Cell::Type::kText || cell.type == Cell::Type::kBlob) &&
+        cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+      sqlite3_result_error_toobig(context);
+      return SQLITE_OK;
+    }
+    const int size = static_cast<int>(cell.bytes.size());
+    switch (cell.type) {
+      case Cell::Type::kNull:
+        sqlite3_result_null(context);
+        break;
+      case Cell::Type::kInteger:
+        sqlite3_result_int64(context, cell.integer);
+        break;
+      case Cell::Type::kReal:
+        sqlite3_result_double(context, cell.real);
+        break;
+      case Cell::Type::kText:
+        sqlite3_result_text(context, cell.bytes.data(), size, SQLITE_TRANSIENT);
+        break;
+      case Cell::Type::kBlob:
+        sqlite3_result_blob(context, cell.bytes.data(), size, SQLITE_TRANSIENT);
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(context);
+  }
+  return SQLITE_OK;
+}
+
+int Rowid(sqlite3_vtab_cursor* base, sqlite3_int64* rowid) {
+  *rowid = static_cast<DbfCursor*>(base)->record + 1;
+  return SQLITE_OK;
+}
+
+sqlite3_module MakeModule() {
+  sqlite3_module module{};
+  module.iVersion = 0;
+  module.xCreate = Connect;
+  module.xConnect = Connect;
+  module.xBestIndex = BestIndex;
+  module.xDisconnect = Disconnect;
+  module.xDestroy = Disconnect;
+  module.xOpen = Open;
+  module.xClose = Close;
+  module.xFilter = Filter;
+  module.xNext = Next;
+  module.xEof = Eof;
+  module.xColumn = Column;
+  module.xRowid = Rowid;
+  return module;
+}
+
+const sqlite3_module kModule = MakeModule();
+
+}  // namespace
+
+int RegisterDbfModule(sqlite3* db, SqlEngine* engine) {
+  if (const int rc = sqlite3_create_module(db, "dbf", &kModule, engine); rc != SQLITE_OK) {
+    return rc;
+  }
+  return sqlite3_create_collation(db, kCollation, SQLITE_UTF8, engine, MachineCollation);
+}
+
+}  // namespace platform::db

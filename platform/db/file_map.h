@@ -1,0 +1,42 @@
+// A whole file mapped read-only into memory. The file is opened for reading alone, never locked,
+// so another program may hold it open, and nothing is ever written through the mapping.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform::db {
+
+class FileMap {
+ public:
+  // Maps `path`. Throws RunTimeError 53 when the file is not there, kDatabaseError when it
+  // cannot be opened or mapped (a folder, no permission).
+  explicit FileMap(const std::filesystem::path& path);
+  ~FileMap();
+  FileMap(const FileMap&) = delete;
+  FileMap& operator=(const FileMap&) = delete;
+
+  const std::uint8_t* data() const { return data_; }
+  std::uint64_t size() const { return size_; }
+  std::string_view bytes(std::uint64_t offset, std::uint64_t length) const {
+    return {reinterpret_cast<const char*>(data_ + offset), static_cast<std::size_t>(length)};
+  }
+
+  // Tells the system the whole file is about to be read from start to end.
+  void WillReadSequentially() const;
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::uint64_t size_ = 0;
+  void* mapping_ = nullptr;
+};
+
+// The file called `name` in `folder`, the letter case of both ignored (TRAN.DBF for tran.dbf);
+// empty when there is none. Of several matches the first in byte order is taken.
+std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
+                                           const std::string& name);
+
+}  // namespace platform::db

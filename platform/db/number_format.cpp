@@ -1,0 +1,184 @@
+#include "platform/db/number_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace platform::db {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view TrimField(std::string_view field) {
+  auto blank = [](char c) { return c == ' ' || c == '\0'; };
+  while (!field.empty() && blank(field.front())) field.remove_prefix(1);
+  while (!field.empty() && blank(field.back())) field.remove_suffix(1);
+  return field;
+}
+
+// The parts of a decimal number text; false when the text is not one.
+struct DecimalParts {
+  bool negative = false;
+  std::string_view whole;
+  std::string_view fraction;
+  bool has_point = false;
+  std::string_view exponent;  // digits with an optional sign, after 'e' or 'E'
+};
+
+bool SplitDecimal(std::string_view text, DecimalParts& parts) {
+  std::size_t pos = 0;
+  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
+    parts.negative = text[pos] == '-';
+    ++pos;
+  }
+  const std::size_t whole_start = pos;
+  while (pos < text.size() && IsDigit(text[pos])) ++pos;
+  parts.whole = text.substr(whole_start, pos - whole_start);
+  if (pos < text.size() && text[pos] == '.') {
+    parts.has_point = true;
+    const std::size_t fraction_start = ++pos;
+    while (pos < text.size() && IsDigit(text[pos])) ++pos;
+    parts.fraction = text.substr(fraction_start, pos - fraction_start);
+  }
+  if (parts.whole.empty() && parts.fraction.empty()) return false;
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+    const std::size_t exponent_start = ++pos;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) ++pos;
+    const std::size_t digits_start = pos;
+    while (pos < text.size() && IsDigit(text[pos])) ++pos;
+    if (pos == digits_start) return false;
+    parts.exponent = text.substr(exponent_start, pos - exponent_start);
+  }
+  return pos == text.size();
+}
+
+// Writes the decimal `digits` (no leading zeros unless "0") times 10^`exponent`, where
+// `exponent` is the power of the first digit, in plain form when it is short enough.
+std::string PlainDecimal(bool negative, std::string digits, int exponent) {
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  if (digits == "0") return "0";
+  std::string out = negative ? "-" : "";
+  if (exponent >= 21 || exponent < -20) {
+    out += digits.substr(0, 1);
+    if (digits.size() > 1) out += "." + digits.substr(1);
+    out += exponent < 0 ? "E-" : "E+";
+    out += std::to_string(std::abs(exponent));
+    return out;
+  }
+  if (exponent < 0) {
+    out += "0.";
+    out.append(static_cast<std::size_t>(-exponent - 1), '0');
+    out += digits;
+    return out;
+  }
+  const auto whole_digits = static_cast<std::size_t>(exponent) + 1;
+  if (digits.size() <= whole_digits) {
+    out += digits;
+    out.append(whole_digits - digits.size(), '0');
+  } else {
+    out += digits.substr(0, whole_digits);
+    out += '.';
+    out += digits.substr(whole_digits);
+  }
+  return out;
+}
+
+// Splits the scientific text "d.ddde+xx" of to_chars into digits and exponent.
+std::string ScientificDigits(std::string_view text, int& exponent) {
+  const std::size_t e = text.find('e');
+  std::string digits;
+  for (const char c : text.substr(0, e)) {
+    if (IsDigit(c)) digits += c;
+  }
+  exponent = 0;
+  const std::string_view power = text.substr(e + 1);
+  std::from_chars(power.data() + (power.front() == '+' ? 1 : 0), power.data() + power.size(),
+                  exponent);
+  return digits;
+}
+
+}  // namespace
+
+StoredNumber ParseStoredNumber(std::string_view field) {
+  const std::string_view text = TrimField(field);
+  StoredNumber number;
+  if (text.empty()) return number;
+  DecimalParts parts;
+  if (!SplitDecimal(text, parts)) {
+    number.kind = StoredNumber::Kind::kBad;
+    return number;
+  }
+  if (!parts.has_point && parts.exponent.empty() && parts.whole.size() <= 18) {
+    std::int64_t value = 0;
+    for (const char c : parts.whole) value = value * 10 + (c - '0');
+    number.kind = StoredNumber::Kind::kInteger;
+    number.integer = parts.negative ? -value : value;
+    return number;
+  }
+  const std::string_view unsigned_text = text.front() == '+' ? text.substr(1) : text;
+  double value = 0;
+  const auto result =
+      std::from_chars(unsigned_text.data(), unsigned_text.data() + unsigned_text.size(), value);
+  if (result.ec != std::errc() || !std::isfinite(value)) {
+    number.kind = StoredNumber::Kind::kBad;
+    return number;
+  }
+  number.kind = StoredNumber::Kind::kReal;
+  number.real = value;
+  return number;
+}
+
+std::string ExactDecimalText(std::string_view field) {
+  const std::string_view text = TrimField(field);
+  DecimalParts parts;
+  if (text.empty() || !SplitDecimal(text, parts)) return {};
+  if (!parts.exponent.empty()) {
+    const StoredNumber number = ParseStoredNumber(text);
+    return number.kind == StoredNumber::Kind::kReal ? RealText(number.real) : std::string();
+  }
+  std::string digits(parts.whole);
+  digits += parts.fraction;
+  const std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) return "0";
+  const int exponent = static_cast<int>(parts.whole.size()) - 1 - static_cast<int>(first);
+  return PlainDecimal(parts.negative, digits.substr(first), exponent);
+}
+
+std::string RealText(double value) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+  if (value == 0) return "0";
+  if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
+    return IntegerText(static_cast<std::int64_t>(value));
+  }
+  char buffer[40];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  int exponent = 0;
+  std::string digits = ScientificDigits({buffer, result.ptr}, exponent);
+  if (digits.size() > 15) {
+    result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    digits = ScientificDigits({buffer, result.ptr}, exponent);
+  }
+  return PlainDecimal(value < 0, std::move(digits), exponent);
+}
+
+std::string IntegerText(std::int64_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return {buffer, result.ptr};
+}
+
+std::string ScaledIntegerText(std::int64_t units, int scale) {
+  const bool negative = units < 0;
+  // Through unsigned, so the most negative value has a magnitude too.
+  std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+  std::string digits = std::to_string(magnitude);
+  if (magnitude == 0) return "0";
+  const int exponent = static_cast<int>(digits.size()) - 1 - scale;
+  return PlainDecimal(negative, std::move(digits), exponent);
+}
+
+}  // namespace platform::db

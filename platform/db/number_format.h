@@ -1,0 +1,41 @@
+// Numbers between the stored text of numeric fields and the text the list shows.
+//
+// A numeric field stores decimal text. The engine gets it as a 64-bit integer when the text has
+// no fraction, and otherwise as the double nearest to it. Results are shown rounded to 15
+// significant digits, the most a double carries faithfully, and then in their shortest form.
+// So every stored value of up to 15 significant digits shows exactly as stored, and so does a
+// product or sum of two of them whose exact result has up to 15 significant digits:
+// 7.25 * 65.10 is the double 471.97499999999997 and shows as 471.975.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform::db {
+
+struct StoredNumber {
+  enum class Kind { kBlank, kInteger, kReal, kBad };
+  Kind kind = Kind::kBlank;
+  std::int64_t integer = 0;
+  double real = 0;
+};
+
+// Reads the text of an N or F field: blanks (and NULs) around it are ignored; all blank is
+// kBlank; a text that is not one decimal number ("12a.50", "1.2.3", "1,234.50", "*****") is kBad.
+StoredNumber ParseStoredNumber(std::string_view field);
+
+// The exact value of a valid field text in shortest form ("012.50" -> "12.5", "-0.00" -> "0");
+// empty for blank or bad text.
+std::string ExactDecimalText(std::string_view field);
+
+// Shortest text of `value` after rounding to 15 significant digits, with "." and no exponent
+// between 1e-20 and 1e21 ("12.5", "3", "-0.5", "472.3875").
+std::string RealText(double value);
+
+std::string IntegerText(std::int64_t value);
+
+// `units` / 10^`scale` exactly, in shortest form (currency: scale 4).
+std::string ScaledIntegerText(std::int64_t units, int scale);
+
+}  // namespace platform::db

@@ -1,0 +1,222 @@
+#include "platform/db/sql_engine.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+
+#include "platform/db/code_page.h"
+#include "platform/db/dbf_table.h"
+#include "platform/db/file_map.h"
+#include "platform/db/number_format.h"
+
+namespace platform::db {
+
+namespace {
+
+// Tables one query may open before the engine stops looking for more.
+constexpr int kMaxTablesPerQuery = 64;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// Reading is all a query may do.
+int Authorize(void* arg, int action, const char* detail, const char*, const char*, const char*) {
+  if (static_cast<const SqlEngine*>(arg)->creating()) return SQLITE_OK;
+  switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+      return SQLITE_OK;
+    case SQLITE_FUNCTION:
+      return detail != nullptr && sqlite3_stricmp(detail, "load_extension") == 0 ? SQLITE_DENY
+                                                                                 : SQLITE_OK;
+    default:
+      return SQLITE_DENY;
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<SqlEngine> SqlEngine::Create(const std::filesystem::path& folder) {
+  return std::shared_ptr<SqlEngine>(new SqlEngine(folder));
+}
+
+SqlEngine::SqlEngine(std::filesystem::path folder)
+    : folder_(std::move(folder)), default_page_(std::make_unique<CodePage>(1252)) {
+  const int flags =
+      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX;
+  int rc = sqlite3_open_v2(":memory:", &db_, flags, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    rc = sqlite3_exec(db_, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+  }
+  if (rc == SQLITE_OK) rc = RegisterDbfModule(db_, this);
+  if (rc == SQLITE_OK) rc = sqlite3_set_authorizer(db_, Authorize, this);
+  if (rc != SQLITE_OK) {
+    const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    sqlite3_close(db_);
+    throw RunTimeError(error::kDatabaseError, "The SQL engine cannot start: " + message);
+  }
+}
+
+SqlEngine::~SqlEngine() { sqlite3_close(db_); }
+
+const CodePage& SqlEngine::collation_page() const {
+  return first_table_ ? first_table_->code_page() : *default_page_;
+}
+
+void SqlEngine::OpenTable(const std::string& name) {
+  const std::filesystem::path file = FindFileIgnoringCase(folder_, name + ".dbf");
+  if (file.empty()) {
+    throw RunTimeError(error::kTableNotFound, "File '" + name + ".dbf' does not exist in '" +
+                                                  folder_.string() + "' (table " + name + ").");
+  }
+  auto table = std::make_shared<DbfTable>(file);
+  if (!first_table_) first_table_ = table;
+  std::string quoted = "\"";
+  for (const char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  const std::string create = "CREATE VIRTUAL TABLE main." + quoted + "\" USING dbf";
+  table_being_opened_ = std::move(table);
+  creating_ = true;
+  char* message = nullptr;
+  const int rc = sqlite3_exec(db_, create.c_str(), nullptr, nullptr, &message);
+  creating_ = false;
+  table_being_opened_.reset();
+  const std::string text = message != nullptr ? message : sqlite3_errstr(rc);
+  sqlite3_free(message);
+  if (rc != SQLITE_OK) {
+    throw RunTimeError(error::kDatabaseError,
+                       "The table file '" + file.string() + "' cannot be opened: " + text);
+  }
+  open_tables_.push_back(name + " ('" + file.string() + "')");
+}
+
+void SqlEngine::ThrowError(const std::string& sql, int rc) {
+  if (pending_error_) {
+    const RunTimeError error = *pending_error_;
+    pending_error_.reset();
+    throw error;
+  }
+  const std::string message = sqlite3_errmsg(db_);
+  if (rc == SQLITE_NOMEM) throw RunTimeError(error::kDatabaseError, "Out of memory.");
+  if (StartsWith(message, "no such column: ")) {
+    std::string text = "Column '" + message.substr(16) + "' is not found";
+    if (open_tables_.size() == 1) text += " in table " + open_tables_.front();
+    throw RunTimeError(error::kCommandError, text + ".");
+  }
+  if (rc == SQLITE_AUTH || StartsWith(message, "not authorized")) {
+    throw RunTimeError(
+        error::kCommandError,
+        "The data source is read-only: only queries that read are allowed (" + sql + ").");
+  }
+  throw RunTimeError(error::kCommandError, "Syntax error in '" + sql + "': " + message + ".");
+}
+
+std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
+  pending_error_.reset();
+  for (int attempt = 0;; ++attempt) {
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &statement, &tail);
+    if (rc == SQLITE_OK && statement != nullptr) {
+      auto result =
+          std::unique_ptr<SqlStatement>(new SqlStatement(shared_from_this(), statement, sql));
+      for (; tail != nullptr && *tail != '\0'; ++tail) {
+        if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') {
+          throw RunTimeError(error::kCommandError,
+                             "Only one statement can be run at a time: '" + sql + "'.");
+        }
+      }
+      if (!sqlite3_stmt_readonly(statement)) {
+        throw RunTimeError(
+            error::kCommandError,
+            "The data source is read-only: only queries that read are allowed (" + sql + ").");
+      }
+      return result;
+    }
+    if (rc == SQLITE_OK) {
+      throw RunTimeError(error::kCommandError, "The query text is empty.");
+    }
+    const std::string message = sqlite3_errmsg(db_);
+    if (StartsWith(message, "no such table: ") && attempt < kMaxTablesPerQuery) {
+      std::string name = message.substr(15);
+      if (StartsWith(Lower(name), "main.")) name = name.substr(5);
+      if (name.find('.') == std::string::npos) {
+        OpenTable(name);
+        continue;
+      }
+      throw RunTimeError(error::kTableNotFound, "Table '" + name + "' does not exist.");
+    }
+    ThrowError(sql, rc);
+  }
+}
+
+SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
+                           std::string sql)
+    : engine_(std::move(engine)), statement_(statement), sql_(std::move(sql)) {
+  const int count = sqlite3_column_count(statement_);
+  for (int i = 0; i < count; ++i) {
+    const char* name = sqlite3_column_name(statement_, i);
+    names_.push_back(Lower(name != nullptr ? name : ""));
+    const char* declared = sqlite3_column_decltype(statement_, i);
+    Declared kind = Declared::kOther;
+    if (declared != nullptr) {
+      if (sqlite3_stricmp(declared, "DATE") == 0) kind = Declared::kDate;
+      if (sqlite3_stricmp(declared, "DATETIME") == 0) kind = Declared::kDateTime;
+      if (sqlite3_stricmp(declared, "LOGICAL") == 0) kind = Declared::kLogical;
+    }
+    declared_.push_back(kind);
+  }
+}
+
+SqlStatement::~SqlStatement() { sqlite3_finalize(statement_); }
+
+bool SqlStatement::Step() {
+  const int rc = sqlite3_step(statement_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  engine_->ThrowError(sql_, rc);
+}
+
+Value SqlStatement::ColumnValue(std::size_t index) const {
+  const int column = static_cast<int>(index);
+  switch (sqlite3_column_type(statement_, column)) {
+    case SQLITE_INTEGER: {
+      const std::int64_t value = sqlite3_column_int64(statement_, column);
+      if (declared_[index] == Declared::kLogical) {
+        return Value::Of(Value::Kind::kLogical, value != 0 ? "True" : "False");
+      }
+      return Value::Of(Value::Kind::kNumber, IntegerText(value));
+    }
+    case SQLITE_FLOAT:
+      return Value::Of(Value::Kind::kNumber, RealText(sqlite3_column_double(statement_, column)));
+    case SQLITE_TEXT: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      const Value::Kind kind = declared_[index] == Declared::kDate       ? Value::Kind::kDate
+                               : declared_[index] == Declared::kDateTime ? Value::Kind::kDateTime
+                                                                         : Value::Kind::kText;
+      return Value::Of(kind, text != nullptr ? std::string(text, size) : std::string());
+    }
+    case SQLITE_BLOB: {
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      return Value::Of(Value::Kind::kBinary, bytes != nullptr ? std::string(bytes, size) : "");
+    }
+    default:
+      return Value::Null();
+  }
+}
+
+}  // namespace platform::db

@@ -1,0 +1,95 @@
+// The SQL engine: an embedded SQLite database that holds nothing but virtual tables over the
+// .dbf files of one folder. A table is opened the first time a query names it and stays open for
+// the life of the engine, with the indexes built for it. The engine only ever reads: nothing
+// can be written, attached or created through it, whatever the query text.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/db/value.h"
+#include "platform/run_time_error.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform::db {
+
+class CodePage;
+class DbfTable;
+class SqlStatement;
+
+class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
+ public:
+  // Throws kDatabaseError when SQLite cannot start.
+  static std::shared_ptr<SqlEngine> Create(const std::filesystem::path& folder);
+  ~SqlEngine();
+  SqlEngine(const SqlEngine&) = delete;
+  SqlEngine& operator=(const SqlEngine&) = delete;
+
+  const std::filesystem::path& folder() const { return folder_; }
+
+  // Compiles one SELECT. Throws kTableNotFound when it names a table with no .dbf file in the
+  // folder, kDatabaseError when that file is not a table or is damaged, kCommandError for a bad
+  // text, an unknown column, or anything but reading.
+  std::unique_ptr<SqlStatement> Prepare(const std::string& sql);
+
+  // For the virtual tables: a failure to report from the statement being run.
+  void SetPendingError(const RunTimeError& error) { pending_error_ = error; }
+  // For the virtual tables: the table being created.
+  std::shared_ptr<DbfTable> TakeTableBeingOpened() { return std::move(table_being_opened_); }
+  bool creating() const { return creating_; }
+  // The code page by whose stored bytes text is ordered: the first table's.
+  const CodePage& collation_page() const;
+
+ private:
+  friend class SqlStatement;
+  explicit SqlEngine(std::filesystem::path folder);
+  void OpenTable(const std::string& name);
+  [[noreturn]] void ThrowError(const std::string& sql, int rc);
+
+  std::filesystem::path folder_;
+  sqlite3* db_ = nullptr;
+  bool creating_ = false;
+  std::shared_ptr<DbfTable> table_being_opened_;
+  std::vector<std::string> open_tables_;  // as "NAME ('path')"
+  std::optional<RunTimeError> pending_error_;
+  std::shared_ptr<DbfTable> first_table_;
+  std::unique_ptr<CodePage> default_page_;
+};
+
+class SqlStatement {
+ public:
+  ~SqlStatement();
+  SqlStatement(const SqlStatement&) = delete;
+  SqlStatement& operator=(const SqlStatement&) = delete;
+
+  std::size_t column_count() const { return names_.size(); }
+  // Result column names in lower case.
+  const std::string& column_name(std::size_t index) const { return names_[index]; }
+
+  // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
+  // kDatabaseError for a table found damaged while reading.
+  bool Step();
+  // A column of the current row in its text form.
+  Value ColumnValue(std::size_t index) const;
+
+ private:
+  friend class SqlEngine;
+  enum class Declared { kOther, kDate, kDateTime, kLogical };
+  SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
+
+  std::shared_ptr<SqlEngine> engine_;
+  sqlite3_stmt* statement_;
+  std::string sql_;
+  std::vector<std::string> names_;
+  std::vector<Declared> declared_;
+};
+
+// Registers the "dbf" virtual table module and the "machine" collation on `db`. (dbf_vtab.cpp)
+int RegisterDbfModule(sqlite3* db, SqlEngine* engine);
+
+}  // namespace platform::db

@@ -1,0 +1,259 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTreeView>
+#include <QWindowStateChangeEvent>
+
+#include "platform/current_error.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_control.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_list_view.h"
+#include "platform/qt/qt_text_box.h"
+#include "platform/qt/twips.h"
+#include "platform/spreadsheet_application.h"
+
+namespace app {
+namespace {
+
+using platform::qt::QtControl;
+
+// The inner area at start, in twips.
+constexpr int kStartWidth = 14025;
+constexpr int kStartHeight = 4560;
+
+constexpr char kTitle[] = "Kolvex";
+constexpr char kDateMask[] = "####/##/##";
+constexpr char kDatePrompt = '_';
+constexpr double kNamedFontPoints = 9.75;
+
+QString Text(const char* text) { return QString::fromUtf8(text); }
+
+QFont NamedFont(const char* family) {
+  QFont font(Text(family));
+  font.setPointSizeF(kNamedFontPoints);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setObjectName(Text(name));
+  return widget;
+}
+
+}  // namespace
+
+KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
+  setObjectName(Text(kTitle));
+  setWindowTitle(Text(kTitle));
+  setWindowIcon(Icon());
+  if (services_.CD == nullptr) {
+    own_dialog_ = std::make_unique<platform::qt::QtFileDialog>(this);
+    services_.CD = own_dialog_.get();
+  }
+  if (services_.message_box == nullptr) {
+    own_message_box_ = std::make_unique<platform::qt::QtMessageBox>(this);
+    services_.message_box = own_message_box_.get();
+  }
+  if (services_.screen == nullptr) {
+    own_screen_ = std::make_unique<platform::qt::QtMousePointer>();
+    services_.screen = own_screen_.get();
+  }
+  if (services_.clipboard == nullptr) {
+    own_clipboard_ = std::make_unique<platform::QtClipboard>();
+    services_.clipboard = own_clipboard_.get();
+  }
+  if (services_.objects == nullptr) {
+    own_objects_ = std::make_unique<platform::SpreadsheetApplicationFactory>();
+    services_.objects = own_objects_.get();
+  }
+  if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();
+
+  BuildControls();
+  BuildMenu();
+  form_ = std::make_unique<MainForm>(
+      *this, *list_,
+      FormServices{*services_.CD, *services_.message_box, *services_.screen,
+                   *services_.clipboard, *services_.objects, *services_.provider});
+  ConnectEvents();
+  resize(platform::qt::TwipsToPixels(kStartWidth, *this),
+         platform::qt::TwipsToPixels(kStartHeight, *this) + menuBar()->sizeHint().height());
+}
+
+KolvexWindow::~KolvexWindow() {
+  // Children outlive this body; keep their events away from the form about to go.
+  for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) {
+    box->on_got_focus = nullptr;
+    box->on_lost_focus = nullptr;
+  }
+  inner_->removeEventFilter(this);
+  CmdBrowse->disconnect();
+  MnuExcel->disconnect();
+}
+
+std::unique_ptr<KolvexWindow> KolvexWindow::Open(WindowServices services) {
+  auto window = std::make_unique<KolvexWindow>(services);
+  try {
+    window->form().Form_Load();
+  } catch (...) {
+    window->services_.message_box->Show(platform::CurrentError().Prompt(),
+                                        platform::MessageIcon::kCritical);
+    return nullptr;
+  }
+  window->show();
+  return window;
+}
+
+platform::ListView& KolvexWindow::list() { return *list_; }
+
+float KolvexWindow::ScaleWidth() const {
+  return minimised_ ? 0 : platform::qt::PixelsToTwips(inner_->width(), *inner_);
+}
+
+float KolvexWindow::ScaleHeight() const {
+  return minimised_ ? 0 : platform::qt::PixelsToTwips(inner_->height(), *inner_);
+}
+
+platform::Control& KolvexWindow::Controls(const std::string& name) {
+  const auto found = controls_.find(name);
+  if (found == controls_.end()) {
+    throw platform::RunTimeError(platform::error::kControlNotFound, "Control not found");
+  }
+  return *found->second;
+}
+
+void KolvexWindow::BuildControls() {
+  inner_ = new QWidget(this);
+  setCentralWidget(inner_);
+
+  ListView1 = Named(new QTreeView(inner_), "ListView1");
+  TxtFile = Named(new platform::qt::FocusLineEdit(inner_), "TxtFile");
+  Label1 = Named(new QLabel(Text("File Name"), inner_), "Label1");
+  CmdBrowse = Named(new QPushButton(Text("Browse Database"), inner_), "CmdBrowse");
+  TxtFrom = Named(new platform::qt::FocusLineEdit(inner_), "TxtFrom");
+  TxtTo = Named(new platform::qt::FocusLineEdit(inner_), "TxtTo");
+
+  ListView1->setFont(NamedFont("Arial"));
+  TxtFile->setFont(NamedFont("MS Sans Serif"));
+  Label1->setFont(NamedFont("MS Sans Serif"));
+  CmdBrowse->setFocusPolicy(Qt::StrongFocus);
+
+  list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
+  file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
+  const platform::qt::InputMask date_mask(kDateMask, kDatePrompt);
+  from_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtFrom, date_mask);
+  to_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtTo, date_mask);
+
+  const auto add = [this](QWidget* widget, QtControl::Twips twips, platform::TextBox* text) {
+    controls_.emplace(widget->objectName().toStdString(),
+                      std::make_unique<QtControl>(*widget, twips, text));
+  };
+  add(ListView1, {120, 720, 13695, 3735}, nullptr);
+  add(TxtFile, {1320, 240, 5655, 375}, file_box_.get());
+  add(Label1, {120, 240, 1215, 240}, nullptr);
+  add(CmdBrowse, {12120, 240, 1695, 375}, nullptr);
+  add(TxtFrom, {7200, 240, 1935, 375}, from_box_.get());
+  add(TxtTo, {9240, 240, 1935, 375}, to_box_.get());
+
+  setTabOrder(ListView1, TxtFile);
+  setTabOrder(TxtFile, CmdBrowse);
+  setTabOrder(CmdBrowse, TxtFrom);
+  setTabOrder(TxtFrom, TxtTo);
+  ListView1->setFocus();
+}
+
+void KolvexWindow::BuildMenu() {
+  MnuData = Named(menuBar()->addMenu(Text("Data")), "MnuData");
+  MnuExcel = Named(MnuData->addAction(Text("Export to Excel")), "MnuExcel");
+}
+
+void KolvexWindow::ConnectEvents() {
+  inner_->installEventFilter(this);
+  connect(CmdBrowse, &QPushButton::clicked, this,
+          [this] { Guarded([this] { form_->CmdBrowse_Click(); }); });
+  connect(MnuExcel, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuExcel_Click(); }); });
+  TxtFrom->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
+  TxtFrom->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
+  TxtTo->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
+  TxtTo->on_lost_focus = [this] { Guarded([this] { form_->TxtTo_LostFocus(); }); };
+}
+
+void KolvexWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  // Minimising sends no resize of the inner area; the layout still hears of it, with 0 x 0,
+  // and lays out the restored size when the window comes back.
+  const bool minimised = isMinimized();
+  if (minimised == minimised_) return;
+  minimised_ = minimised;
+  Guarded([this] { form_->Form_Resize(); });
+}
+
+bool KolvexWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == inner_ && event->type() == QEvent::Resize) {
+    Guarded([this] { form_->Form_Resize(); });
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void KolvexWindow::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    try {
+      services_.message_box->Show(platform::CurrentError().Prompt(),
+                                  platform::MessageIcon::kCritical);
+    } catch (...) {
+      // Nothing more can be shown; the program ends all the same.
+    }
+    QCoreApplication::exit(1);
+  }
+}
+
+QIcon KolvexWindow::Icon() {
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(46, 125, 50));
+  painter.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
+  // The can: a lid, a shoulder and a body, with a band and a drop of milk.
+  painter.setBrush(QColor(236, 239, 241));
+  painter.setPen(QPen(QColor(55, 71, 79), 1.2));
+  painter.drawRect(QRectF(12, 4, 8, 3));
+  QPainterPath can;
+  can.moveTo(12, 7);
+  can.lineTo(20, 7);
+  can.lineTo(24, 12);
+  can.lineTo(24, 27);
+  can.lineTo(8, 27);
+  can.lineTo(8, 12);
+  can.closeSubpath();
+  painter.drawPath(can);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(25, 118, 210));
+  painter.drawRect(QRectF(8.6, 15, 14.8, 3));
+  QPainterPath drop;
+  drop.moveTo(16, 19.5);
+  drop.cubicTo(18.5, 22.5, 19, 24, 16, 25.5);
+  drop.cubicTo(13, 24, 13.5, 22.5, 16, 19.5);
+  painter.setBrush(Qt::white);
+  painter.drawPath(drop);
+  painter.end();
+  return QIcon(QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8)));
+}
+
+}  // namespace app

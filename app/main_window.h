@@ -1,0 +1,107 @@
+// The window Kolvex on Qt Widgets.
+//
+// The window builds its controls, places them in twips through platform::qt::QtControl, wraps
+// them in the platform adapters (masked date boxes, list, dialog, message box, pointer) and
+// hands those to MainForm, which holds every handler. Its own code only forwards Qt's events to
+// the handlers: resizes of the inner area, minimising and restoring, the button's click, the
+// menu command and the date boxes' focus moves. Each forwarded call runs inside a last-chance
+// guard, so no exception reaches Qt's event loop: an error no handler took is reported and the
+// program ends. Loads and exports run inside the event that started them, on this thread.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/main_form.h"
+#include "platform/form.h"
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTreeView;
+class QAction;
+
+namespace platform::qt {
+class FocusLineEdit;
+class QtControl;
+class QtListView;
+class QtMaskedBox;
+class QtTextBox;
+}  // namespace platform::qt
+
+namespace app {
+
+// Services the window does not make itself. Any left null is the real one: the Qt dialog,
+// message box and pointer, the system clipboard, the desktop's spreadsheet program and the
+// .dbf provider. Whatever is given must outlive the window.
+struct WindowServices {
+  platform::FileDialog* CD = nullptr;
+  platform::MessageBox* message_box = nullptr;
+  platform::MousePointer* screen = nullptr;
+  platform::Clipboard* clipboard = nullptr;
+  platform::ObjectFactory* objects = nullptr;
+  platform::db::Provider* provider = nullptr;
+};
+
+class KolvexWindow : public QMainWindow, public platform::Form {
+ public:
+  // Builds the window at its start size, hidden and not yet loaded.
+  explicit KolvexWindow(WindowServices services = {});
+  ~KolvexWindow() override;
+
+  // Creates the window, runs Form_Load and shows it. When Form_Load fails, reports
+  // "<number>: <description>" with the critical icon and returns null without showing anything.
+  static std::unique_ptr<KolvexWindow> Open(WindowServices services = {});
+
+  MainForm& form() { return *form_; }
+  platform::ListView& list();
+
+  float ScaleWidth() const override;
+  float ScaleHeight() const override;
+  platform::Control& Controls(const std::string& name) override;
+
+  // The icon of the program, drawn here: a milk can on a green ground, 32 x 32 in 256 colours.
+  static QIcon Icon();
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenu();
+  void ConnectEvents();
+  // Runs `handler`; an error that escapes it is reported and ends the program.
+  void Guarded(const std::function<void()>& handler);
+
+  // Services made here when not given.
+  std::unique_ptr<platform::FileDialog> own_dialog_;
+  std::unique_ptr<platform::MessageBox> own_message_box_;
+  std::unique_ptr<platform::MousePointer> own_screen_;
+  std::unique_ptr<platform::Clipboard> own_clipboard_;
+  std::unique_ptr<platform::ObjectFactory> own_objects_;
+  WindowServices services_;
+
+  QWidget* inner_ = nullptr;
+  QTreeView* ListView1 = nullptr;
+  platform::qt::FocusLineEdit* TxtFile = nullptr;
+  QLabel* Label1 = nullptr;
+  QPushButton* CmdBrowse = nullptr;
+  platform::qt::FocusLineEdit* TxtFrom = nullptr;
+  platform::qt::FocusLineEdit* TxtTo = nullptr;
+  QMenu* MnuData = nullptr;
+  QAction* MnuExcel = nullptr;
+
+  std::unique_ptr<platform::qt::QtListView> list_;
+  std::unique_ptr<platform::qt::QtTextBox> file_box_;
+  std::unique_ptr<platform::qt::QtMaskedBox> from_box_;
+  std::unique_ptr<platform::qt::QtMaskedBox> to_box_;
+  std::map<std::string, std::unique_ptr<platform::qt::QtControl>, std::less<>> controls_;
+  std::unique_ptr<MainForm> form_;
+  bool minimised_ = false;
+};
+
+}  // namespace app

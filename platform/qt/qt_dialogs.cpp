@@ -1,0 +1,106 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <optional>
+
+#include "platform/form.h"
+#include "platform/run_time_error.h"
+
+namespace platform::qt {
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, begin);
+    parts.push_back(text.substr(begin, end - begin));
+    if (end == std::string::npos) return parts;
+    begin = end + 1;
+  }
+}
+
+std::optional<Qt::CursorShape> ShapeOf(int pointer) {
+  switch (pointer) {
+    case 1: return Qt::ArrowCursor;
+    case 2: return Qt::CrossCursor;
+    case 3: return Qt::IBeamCursor;
+    case kPointerHourglass: return Qt::WaitCursor;
+    case 13: return Qt::BusyCursor;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::vector<FileType> ParseFilter(const std::string& filter) {
+  std::vector<FileType> types;
+  if (filter.empty()) return types;
+  const std::vector<std::string> parts = Split(filter, '|');
+  for (std::size_t i = 0; i < parts.size(); i += 2) {
+    FileType type{parts[i], {}};
+    if (i + 1 < parts.size()) {
+      for (std::string& pattern : Split(parts[i + 1], ';')) {
+        if (!pattern.empty()) type.patterns.push_back(std::move(pattern));
+      }
+    }
+    if (type.patterns.empty()) type.patterns.push_back("*");
+    types.push_back(std::move(type));
+  }
+  return types;
+}
+
+std::string QtNameFilters(const std::vector<FileType>& types) {
+  std::string filters;
+  for (const FileType& type : types) {
+    if (!filters.empty()) filters += ";;";
+    filters += type.description + " (";
+    for (std::size_t i = 0; i < type.patterns.size(); ++i) {
+      if (i > 0) filters += ' ';
+      filters += type.patterns[i];
+    }
+    filters += ')';
+  }
+  return filters;
+}
+
+void QtFileDialog::ShowOpen() {
+  const QString start = QString::fromStdString(file_name_);
+  const QString chosen = QFileDialog::getOpenFileName(
+      parent_, QString(), start.isEmpty() ? QString() : QFileInfo(start).absolutePath(),
+      QString::fromStdString(QtNameFilters(ParseFilter(filter_))));
+  if (!chosen.isEmpty()) file_name_ = chosen.toStdString();
+}
+
+void QtMessageBox::Show(const std::string& prompt, MessageIcon icon) {
+  QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::Information,
+                  QApplication::applicationDisplayName(), QString::fromStdString(prompt),
+                  QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+QtMousePointer::~QtMousePointer() {
+  if (pointer_ != kPointerDefault) QApplication::restoreOverrideCursor();
+}
+
+void QtMousePointer::SetPointer(int pointer) {
+  if (pointer == pointer_) return;
+  if (pointer == kPointerDefault) {
+    QApplication::restoreOverrideCursor();
+  } else {
+    const std::optional<Qt::CursorShape> shape = ShapeOf(pointer);
+    if (!shape) throw RunTimeError(error::kInvalidPropertyValue, "Invalid property value");
+    if (pointer_ == kPointerDefault) {
+      QApplication::setOverrideCursor(QCursor(*shape));
+    } else {
+      QApplication::changeOverrideCursor(QCursor(*shape));
+    }
+  }
+  pointer_ = pointer;
+}
+
+}  // namespace platform::qt

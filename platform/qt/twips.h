@@ -1,0 +1,16 @@
+// The one place where twips (1440 to the inch) become pixels and back, at the logical resolution
+// of the screen a widget is on: 15 twips to the pixel at 96 dpi.
+#pragma once
+
+class QWidget;
+
+namespace platform::qt {
+
+inline constexpr double kTwipsPerInch = 1440.0;
+
+double TwipsPerPixel(const QWidget& widget);
+// Rounded to the nearest pixel.
+int TwipsToPixels(double twips, const QWidget& widget);
+float PixelsToTwips(int pixels, const QWidget& widget);
+
+}  // namespace platform::qt

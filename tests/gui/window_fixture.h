@@ -1,0 +1,81 @@
+// The real window, offscreen, with fakes for everything outside it and today's date fixed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "platform/date_services.h"
+#include "tests/fakes/call_log.h"
+#include "tests/fakes/fake_automation.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_message_box.h"
+#include "tests/fakes/fake_mouse_pointer.h"
+#include "tests/fakes/fake_provider.h"
+
+namespace gui_test {
+
+// The day query the loader sends for a day key "dd/mm/yyyy".
+inline std::string DayQuery(const std::string& day_key) {
+  return "Select Mem_Code,ne_date,Coll_Time,Volume_lt,fat_Per as fat,snf,ts_comm,rate,"
+         "Volume_lt*rate as Amount from TRAN Where ne_date='" +
+         day_key + "' order by ne_date, Mem_Code";
+}
+
+// One record as the day query returns it.
+inline std::vector<platform::db::Value> Record(const std::string& member, const std::string& date) {
+  using Kind = platform::db::Value::Kind;
+  return {platform::db::Value::Of(Kind::kText, member), platform::db::Value::Of(Kind::kText, date),
+          platform::db::Value::Of(Kind::kText, "M"),    platform::db::Value::Of(Kind::kNumber, "4.5"),
+          platform::db::Value::Of(Kind::kNumber, "6.1"), platform::db::Value::Of(Kind::kNumber, "8.5"),
+          platform::db::Value::Of(Kind::kNumber, "0"),  platform::db::Value::Of(Kind::kNumber, "60"),
+          platform::db::Value::Of(Kind::kNumber, "270")};
+}
+
+class WindowTest : public testing::Test {
+ protected:
+  // AD 2022-08-28 is BS 2079/05/12.
+  explicit WindowTest(platform::Date today = {2022, 8, 28}) : today_(today) {}
+
+  void SetUp() override {
+    window_ = app::KolvexWindow::Open(Services());
+    ASSERT_NE(window_, nullptr) << (message_box_.shown().empty() ? "" : message_box_.shown()[0]);
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  app::WindowServices Services() {
+    return {&dialog_, &message_box_, &screen_, &clipboard_, &objects_, &provider_};
+  }
+
+  template <typename Widget>
+  Widget* Find(const char* name) {
+    return window_->findChild<Widget*>(QString::fromUtf8(name));
+  }
+  platform::Control& Control(const char* name) { return window_->Controls(name); }
+  std::string TextOf(const char* name) { return Control(name).Text().Text(); }
+
+  // Resizes the window so that its inner area grows by the given pixels.
+  void GrowInner(int dx, int dy) {
+    window_->resize(window_->width() + dx, window_->height() + dy);
+    QApplication::processEvents();
+  }
+
+  platform::ScopedToday today_;
+  fakes::CallLog log_;
+  fakes::FakeFileDialog dialog_{&log_};
+  fakes::FakeMessageBox message_box_{&log_};
+  fakes::FakeMousePointer screen_{&log_};
+  fakes::FakeClipboard clipboard_{&log_};
+  fakes::FakeObjectFactory objects_{&log_};
+  fakes::FakeProvider provider_;
+  std::unique_ptr<app::KolvexWindow> window_;
+};
+
+}  // namespace gui_test

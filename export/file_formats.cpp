@@ -74,11 +74,12 @@ std::optional<double> ExactNumber(std::string_view text) {
   double value = 0;
   const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
   if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()) return std::nullopt;
-  // The workbook stores 16 significant digits; the number is kept only when they give the same
-  // text back, so "12.50" and "007" stay texts as they are.
+  // A spreadsheet keeps 15 significant digits, and every decimal of 15 digits or fewer comes back
+  // from its nearest double unchanged. The text must also be the shortest form, so "12.50" and
+  // "007" stay texts as they are.
   char shown[64];
   const auto written =
-      std::to_chars(shown, shown + sizeof shown, value, std::chars_format::general, 16);
+      std::to_chars(shown, shown + sizeof shown, value, std::chars_format::general, 15);
   if (written.ec != std::errc()) return std::nullopt;
   if (std::string_view(shown, static_cast<std::size_t>(written.ptr - shown)) != text) {
     return std::nullopt;

@@ -25,7 +25,7 @@ inline constexpr std::size_t kSheetColumns = 16384;
 std::string BuildCsvText(const platform::ListView& list);
 
 // The number a cell can hold for `text` when a spreadsheet shows it as exactly the same text: a
-// plain decimal in its shortest form ("-12.5", "3", "0.125") of at most 16 significant digits.
+// plain decimal in its shortest form ("-12.5", "3", "0.125") of at most 15 significant digits.
 // Anything else ("12.50", "007", blanks, "1e3", ".5", "", more digits than a double keeps)
 // gives nullopt.
 std::optional<double> ExactNumber(std::string_view text);

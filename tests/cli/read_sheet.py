@@ -2,7 +2,8 @@
 """Reads back a .csv or .xlsx file the way a spreadsheet would, with nothing of Kolvex's own.
 
 Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
-"s" for text and "n" for a number in an .xlsx sheet, "s" for every csv field. Backslash, tab, CR
+"s" for text and "n" for a number in an .xlsx sheet, "s" for every csv field. A number is shown
+with at most 15 significant digits, as a spreadsheet shows it. Backslash, tab, CR
 and LF in a text are written as \\\\, \\t, \\r and \\n. An .xlsx sheet is read with zipfile and
 the XML parser: the first sheet of the workbook, shared or inline strings.
 """
@@ -35,6 +36,13 @@ def string_text(element):
     return "".join(t.text or "" for t in element.iter(MAIN + "t"))
 
 
+def shown_number(stored):
+    """A number as a spreadsheet shows it in full: 15 significant digits, when they stand for the
+    very same double; otherwise the stored text."""
+    shown = format(float(stored), ".15g")
+    return shown if float(shown) == float(stored) and "e" not in shown else stored
+
+
 def read_xlsx(path):
     with zipfile.ZipFile(path) as book:
         workbook = ET.fromstring(book.read("xl/workbook.xml"))
@@ -61,7 +69,7 @@ def read_xlsx(path):
             elif kind == "str":
                 yield row_index, column_index(cell.get("r")), "s", value.text or ""
             elif value is not None:
-                yield row_index, column_index(cell.get("r")), kind, value.text
+                yield row_index, column_index(cell.get("r")), kind, shown_number(value.text)
 
 
 def read_csv(path):

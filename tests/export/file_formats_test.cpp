@@ -94,8 +94,9 @@ TEST(ExactNumber, KeepsOnlyDecimalsASpreadsheetShowsUnchanged) {
       {"472.3875", 472.3875},
       {"0", 0},
       {"12.50", std::nullopt},  // would come back as 12.5
-      {"1234567890123456", 1234567890123456.0},
-      {"12345678901234567", std::nullopt},  // more digits than a double keeps
+      {"8.8", 8.8},
+      {"123456789012.345", 123456789012.345},
+      {"1234567890123456", std::nullopt},  // more digits than a spreadsheet keeps
       {"9007199254740993", std::nullopt},
       {"1e3", std::nullopt},
       {".5", std::nullopt},

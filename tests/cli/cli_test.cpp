@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/load_data.h"
+#include "export/export_text.h"
+#include "platform/list_view.h"
+#include "tests/cli/read_back.h"
+
+namespace {
+
+const std::string kSample = KOLVEX_SOURCE_DIR "/samples/TRAN.dbf";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+std::string Quoted(const std::string& arg) {
+  std::string quoted = "'";
+  for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// A fresh folder for one test's files.
+class Folder {
+ public:
+  Folder() {
+    std::string pattern = ::testing::TempDir() + "kolvex_cli_XXXXXX";
+    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : ::testing::TempDir();
+  }
+  ~Folder() { std::system(("rm -rf " + Quoted(path_)).c_str()); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+RunResult RunExport(const std::vector<std::string>& args) {
+  Folder folder;
+  std::string command = Quoted(KOLVEX_EXPORT);
+  for (const std::string& arg : args) command += " " + Quoted(arg);
+  command += " >" + Quoted(folder / "out") + " 2>" + Quoted(folder / "err");
+  const int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = ReadFile(folder / "out");
+  result.err = ReadFile(folder / "err");
+  return result;
+}
+
+platform::MemoryListView Loaded(const std::string& from, const std::string& to) {
+  platform::MemoryListView list;
+  data::LoadData(list, kSample, from, to);
+  return list;
+}
+
+// Every cell of the file against the list the same load gives in this process.
+void ExpectFileHoldsList(const std::string& path, const platform::MemoryListView& list,
+                         bool typed) {
+  const read_back::Grid grid = read_back::ReadSheet(path);
+  EXPECT_EQ(read_back::GridTexts(grid), read_back::Normalized(read_back::ListRows(list)));
+  if (!typed) return;
+  // Member code, date and shift are texts; the other columns of a record are numbers.
+  ASSERT_EQ(grid.size(), list.ItemCount() + 1);
+  for (std::size_t row = 1; row < grid.size(); ++row) {
+    ASSERT_EQ(grid[row].size(), 9u);
+    for (std::size_t column = 0; column < 9; ++column) {
+      EXPECT_EQ(grid[row][column].type, column < 3 ? "s" : "n") << row << "," << column;
+    }
+  }
+}
+
+TEST(ExportCommand, EachFormatHoldsExactlyTheLoadedList) {
+  // Across a month end, the dates given in reverse.
+  const platform::MemoryListView list = Loaded("2081/01/30", "2081/02/02");
+  ASSERT_GT(list.ItemCount(), 500u);
+  Folder folder;
+
+  const RunResult tsv = RunExport({kSample, "2081/02/02", "2081/01/30"});
+  EXPECT_EQ(tsv.status, 0) << tsv.err;
+  EXPECT_EQ(tsv.out, exporter::BuildExportText(list));
+
+  for (const char* name : {"range.csv", "range.xlsx"}) {
+    SCOPED_TRACE(name);
+    const RunResult run = RunExport({kSample, "2081/02/02", "2081/01/30", "--output", folder / name});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    ExpectFileHoldsList(folder / name, list, std::string(name).ends_with(".xlsx"));
+  }
+}
+
+TEST(ExportCommand, AgreesWithAnIndependentReaderOverTheWholeSample) {
+  Folder folder;
+  const std::string expected = folder / "expected.tsv";
+  const std::string command = "/usr/bin/python3 " KOLVEX_SOURCE_DIR
+                              "/bench/dbfread_export.py " +
+                              Quoted(kSample) + " 2081/01/01 2081/03/31 " + Quoted(expected);
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const RunResult run = RunExport({kSample, "2081/01/01", "2081/03/31"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out == ReadFile(expected)) << "the export differs from python3-dbfread's";
+}
+
+TEST(ExportCommand, TheFormatComesFromTheOptionOrElseTheExtension) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string file;
+    std::string starts_with;
+  };
+  const Case cases[] = {
+      {{}, "out.CSV", "mem_code,ne_date,"},
+      {{}, "out.txt", "mem_code\tne_date\t"},
+      {{}, "out.Xlsx", "PK\x03\x04"},
+      {{"--format", "tsv"}, "out.csv", "mem_code\tne_date\t"},
+      {{"--format=xlsx"}, "out.dat", "PK\x03\x04"},
+      {{"--format", "CSV"}, "out", "mem_code,ne_date,"},
+  };
+  Folder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::vector<std::string> args = {kSample, "2081/01/01", "2081/01/01", "--output",
+                                     folder / c.file};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const RunResult run = RunExport(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(ReadFile(folder / c.file).starts_with(c.starts_with));
+  }
+  const RunResult xlsx = RunExport({kSample, "2081/01/01", "2081/01/01", "--format", "xlsx"});
+  EXPECT_EQ(xlsx.status, 0) << xlsx.err;
+  EXPECT_TRUE(xlsx.out.starts_with("PK\x03\x04")) << "a workbook on standard output";
+}
+
+TEST(ExportCommand, DaysWithoutRecordsGiveTheHeaderLineAlone) {
+  const RunResult run = RunExport({kSample, "2082/01/01", "2082/01/05"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "mem_code\tne_date\tcoll_time\tvolume_lt\tfat\tsnf\tts_comm\trate\tamount\r\n");
+}
+
+TEST(ExportCommand, AFailedLoadWritesNothingAndReportsNumberAndDescription) {
+  Folder folder;
+  const std::string kept = folder / "kept.tsv";
+  std::ofstream(kept) << "earlier export";
+  struct Case {
+    const char* why;
+    std::vector<std::string> args;
+  };
+  const Case cases[] = {
+      {"no such database", {folder / "missing.dbf", "2081/01/01", "2081/01/02"}},
+      {"a date past the calendar", {kSample, "5000/12/30", "5000/12/31"}},
+      {"a blank date", {kSample, "0000/00/00", "2081/01/02"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    for (const std::string& output : {folder / "new.xlsx", kept}) {
+      std::vector<std::string> args = c.args;
+      args.insert(args.end(), {"--output", output});
+      const RunResult run = RunExport(args);
+      EXPECT_EQ(run.status, 1);
+      EXPECT_TRUE(std::regex_match(run.err, std::regex("-?[0-9]+: .+\n"))) << run.err;
+    }
+    EXPECT_FALSE(Exists(folder / "new.xlsx"));
+    EXPECT_EQ(ReadFile(kept), "earlier export");
+    const RunResult to_stdout = RunExport(c.args);
+    EXPECT_EQ(to_stdout.status, 1);
+    EXPECT_EQ(to_stdout.out, "");
+  }
+}
+
+TEST(ExportCommand, WrongArgumentsAreUsageErrors) {
+  Folder folder;
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {kSample, "2081/01/01"},
+      {kSample, "2081/01/01", "2081/01/02", "extra"},
+      {kSample, "2081-01-01", "2081/01/02"},
+      {kSample, "2081/1/1", "2081/01/02"},
+      {kSample, "2081/01/01'", "2081/01/02"},
+      {kSample, "' or 1=1 --", "2081/01/02"},
+      {kSample, "2081/01/0a", "2081/01/02"},
+      {kSample, "20810/01/0", "2081/01/02"},
+      {kSample, "2081/01/01", "2081/01/02", "--format", "ods"},
+      {kSample, "2081/01/01", "2081/01/02", "--format"},
+      {kSample, "2081/01/01", "2081/01/02", "--verbose"},
+      {kSample, "2081/01/01", "2081/01/02", "--output", folder / "a", "--output", folder / "b"},
+      // The command never writes a table file.
+      {kSample, "2081/01/01", "2081/01/02", "--output", folder / "copy.DBF"},
+      {kSample, "2081/01/01", "2081/01/02", "--output", folder / "TRAN.fpt"},
+  };
+  for (const auto& args : cases) {
+    std::string shown;
+    for (const std::string& arg : args) shown += arg + " ";
+    SCOPED_TRACE(shown);
+    const RunResult run = RunExport(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("Usage: kolvex-export DATABASE FROM TO"), std::string::npos);
+  }
+  for (const char* name : {"a", "b", "copy.DBF", "TRAN.fpt"}) EXPECT_FALSE(Exists(folder / name));
+
+  const RunResult help = RunExport({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: kolvex-export DATABASE FROM TO"));
+}
+
+TEST(ExportCommand, TheTableIsLeftAsItWas) {
+  struct stat before = {};
+  ASSERT_EQ(::stat(kSample.c_str(), &before), 0);
+  const std::string bytes = ReadFile(kSample);
+  Folder folder;
+  for (const char* name : {"a.tsv", "a.csv", "a.xlsx"}) {
+    EXPECT_EQ(RunExport({kSample, "2081/01/01", "2081/01/03", "--output", folder / name}).status, 0);
+  }
+  // The database named as the output is refused, whatever the file is called.
+  EXPECT_EQ(RunExport({kSample, "2081/01/01", "2081/01/03", "--output", kSample}).status, 2);
+
+  struct stat after = {};
+  ASSERT_EQ(::stat(kSample.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_TRUE(ReadFile(kSample) == bytes);
+}
+
+}  // namespace

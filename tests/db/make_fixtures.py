@@ -6,6 +6,7 @@ Each table is described in the comment above its function; tests/db/dbf_fixture_
 checks what is read back.
 """
 import datetime
+import decimal
 import os
 import shutil
 
@@ -52,18 +53,21 @@ def tran_vfp():
 
 def types_vfp():
     """types_vfp/AllTypes.dbf with its memo file named ALLTYPES.FPT: every field type
-    python3-dbf writes for Visual FoxPro, nullable fields holding nulls in the second record."""
+    python3-dbf writes for Visual FoxPro, nullable fields holding nulls in the second record. (python3-dbf writes None as a blank
+    value and dbf.Null as a null. It numbers null bits by field position, where Visual FoxPro
+    numbers only the nullable and varchar fields, so the nullable fields come first here, where
+    both numberings agree.)"""
     path = fresh("types_vfp")
     table = dbf.Table(os.path.join(path, "AllTypes.dbf"),
-                      "NAME C(10) NULL; NUM N(8,2) NULL; FLT F(10,3); DAY D NULL; FLAG L; "
-                      "NOTE M NULL; CNT I; DBL B; PRICE Y; STAMP T; PIC G",
+                      "NAME C(10) NULL; NUM N(8,2) NULL; DAY D NULL; NOTE M NULL; FLT F(10,3); "
+                      "FLAG L; CNT I; DBL B; PRICE Y; STAMP T; PIC G",
                       dbf_type="vfp", codepage="cp1252")
     table.open(dbf.READ_WRITE)
-    table.append(("Café", 12.5, -0.5, datetime.date(2024, 2, 29), True, "memo text\r\nline 2",
-                  -7, 1.25, 12.3456, datetime.datetime(2024, 1, 2, 3, 4, 5), b"\x00\x01OLE"))
-    table.append((None, None, 3, None, False, None, 0, 0.1, 0, None, b""))
-    table.append(("last", 0, 0, datetime.date(1999, 12, 31), None, "", 2147483646, -2.5,
-                  -12345678.9012, datetime.datetime(2000, 1, 1, 23, 59, 59), b""))
+    table.append(("Café", 12.5, datetime.date(2024, 2, 29), "memo text\r\nline 2", -0.5, True,
+                  -7, 1.25, decimal.Decimal("12.3456"), datetime.datetime(2024, 1, 2, 3, 4, 5), b"\x00\x01OLE"))
+    table.append((dbf.Null, dbf.Null, dbf.Null, dbf.Null, 3, False, 0, 0.1, 0, None, b""))
+    table.append(("last", 0, datetime.date(1999, 12, 31), "", 0, None, 2147483646, -2.5,
+                  decimal.Decimal("-12345678.9012"), datetime.datetime(2000, 1, 1, 23, 59, 59), b""))
     table.close()
     os.rename(os.path.join(path, "AllTypes.fpt"), os.path.join(path, "ALLTYPES.FPT"))
 

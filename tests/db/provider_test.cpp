@@ -86,3 +86,223 @@ TEST(LoadQueries, ProductIsExactDecimalAndBlankVolumeCountsAsZero) {
 }
 
 }  // namespace
+
+namespace {
+
+using db_test::ErrorOf;
+using db_test::TempDir;
+namespace error = platform::error;
+
+// A folder holding one TRAN table built from `records`.
+class TranFolder : public ::testing::Test {
+ protected:
+  std::filesystem::path WriteTran(const std::vector<std::string>& records,
+                                  const std::string& name = "TRAN.DBF",
+                                  std::uint8_t code_page_mark = 0x03) {
+    const auto path = dir_.path() / name;
+    db_test::WriteFile(path,
+                       db_test::BuildTable(0x30, db_test::TranFields(), records, code_page_mark));
+    return path;
+  }
+  TempDir dir_;
+};
+
+TEST(ConnectionOpen, ConnectionStringsThatOpen) {
+  const auto file = (db_test::Fixture("tran_vfp") / "TRAN.DBF").string();
+  const std::string folder = db_test::Fixture("tran_vfp").string();
+  const std::string cases[] = {
+      "Provider=vfpoledb;Data Source=" + file + ";Collating Sequence=machine",
+      "provider = VFPOLEDB ; data source = " + file,
+      "PROVIDER=VfpOleDb.1;DATA SOURCE=" + folder,
+      "Data Source=\"" + file + "\";Provider=vfpoledb",
+      "Provider=vfpoledb;Data Source=" + folder + "/",
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    auto connection = DbfProvider().NewConnection();
+    connection->Open(text);
+    auto records = Query(connection, DayQuery("03/01/2081"));
+    EXPECT_EQ(Rows(*records).size(), 1u);
+  }
+}
+
+TEST(ConnectionOpen, FailuresNameTheProviderOrTheSource) {
+  const std::string file = (db_test::Fixture("tran_vfp") / "TRAN.DBF").string();
+  const struct {
+    std::string text;
+    int number;
+    std::string named;
+  } cases[] = {
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file, error::kProviderNotFound,
+       "Microsoft.Jet.OLEDB.4.0"},
+      {"Data Source=" + file, error::kProviderNotFound, "Provider"},
+      {"Provider=vfpoledbx;Data Source=" + file, error::kProviderNotFound, "vfpoledbx"},
+      {"Provider=vfpoledb;Data Source=/no/such/folder/TRAN.DBF", error::kFileNotFound,
+       "/no/such/folder/TRAN.DBF"},
+      {"Provider=vfpoledb", error::kFileNotFound, "Data Source"},
+      {"Provider=vfpoledb;Data Source=", error::kFileNotFound, "Data Source"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto failure = ErrorOf([&] { DbfProvider().NewConnection()->Open(c.text); });
+    EXPECT_EQ(failure.number(), c.number);
+    EXPECT_NE(std::string(failure.what()).find(c.named), std::string::npos) << failure.what();
+  }
+}
+
+TEST_F(TranFolder, TableIsFoundInAnyLetterCaseBesideAnyPickedFile) {
+  WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")}, "tran.dbf");
+  db_test::WriteFile(dir_.path() / "other.dbf", "not even a table");
+  auto connection = Connect(dir_.path() / "other.dbf");
+  EXPECT_EQ(Rows(*Query(connection, DayQuery("01/01/2081"))).size(), 1u);
+}
+
+TEST_F(TranFolder, QueryFailuresNameTableColumnOrFile) {
+  auto connection = Connect(dir_.path());
+  auto missing_table = ErrorOf([&] { Query(connection, kStructureQuery + "2081/01/01'"); });
+  EXPECT_EQ(missing_table.number(), error::kTableNotFound);
+  EXPECT_NE(std::string(missing_table.what()).find("TRAN"), std::string::npos);
+
+  std::vector<db_test::FieldSpec> fields = db_test::TranFields();
+  fields.pop_back();  // no AMOUNT
+  db_test::WriteFile(dir_.path() / "TRAN.DBF", db_test::BuildTable(0x30, fields, {}));
+  auto missing_column = ErrorOf([&] { Query(connection, kStructureQuery + "2081/01/01'"); });
+  EXPECT_EQ(missing_column.number(), error::kCommandError);
+  EXPECT_NE(std::string(missing_column.what()).find("'Amount'"), std::string::npos)
+      << missing_column.what();
+  EXPECT_NE(std::string(missing_column.what()).find("TRAN"), std::string::npos);
+
+  db_test::WriteFile(dir_.path() / "TRAN.DBF", "this is a text file, not a table");
+  auto fresh = Connect(dir_.path());
+  auto not_a_table = ErrorOf([&] { Query(fresh, kStructureQuery + "2081/01/01'"); });
+  EXPECT_EQ(not_a_table.number(), error::kDatabaseError);
+  EXPECT_NE(std::string(not_a_table.what()).find("TRAN.DBF' is not a table file"),
+            std::string::npos)
+      << not_a_table.what();
+}
+
+TEST_F(TranFolder, EndMarkInsideTheRecordsFailsTheQuery) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00"),
+                               db_test::TranRecord("A2", "01/01/2081", "1.00", "40.00", '\x1A')});
+  auto connection = Connect(path);
+  auto damaged = ErrorOf([&] { Query(connection, DayQuery("01/01/2081")); });
+  EXPECT_EQ(damaged.number(), error::kDatabaseError);
+  EXPECT_NE(std::string(damaged.what()).find("record 2 of 2"), std::string::npos);
+  EXPECT_RUN_TIME_ERROR(Query(connection, "select * from tran"), error::kDatabaseError);
+}
+
+TEST_F(TranFolder, OnlyReadingIsAllowed) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+  auto connection = Connect(path);
+  const std::string attempts[] = {
+      "delete from TRAN",
+      "update TRAN set rate = 0",
+      "insert into TRAN (mem_code) values ('x')",
+      "drop table TRAN",
+      "create table x (a)",
+      "attach database '" + (dir_.path() / "new.db").string() + "' as other",
+      "pragma writable_schema = 1",
+      "vacuum into '" + (dir_.path() / "copy.db").string() + "'",
+      "select 1; delete from TRAN",
+      "select load_extension('x')",
+      "",
+  };
+  const std::string before = db_test::ReadFile(path);
+  for (const std::string& sql : attempts) {
+    SCOPED_TRACE(sql);
+    EXPECT_RUN_TIME_ERROR(Query(connection, sql), error::kCommandError);
+  }
+  EXPECT_EQ(db_test::ReadFile(path), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_EQ(Rows(*Query(connection, "select count(*) from tran")), std::vector<std::string>{"1"});
+}
+
+TEST_F(TranFolder, LoadLeavesBytesAndModificationTimeAsTheyWere) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+  const auto time = std::filesystem::last_write_time(path);
+  const std::string before = db_test::ReadFile(path);
+  {
+    auto connection = Connect(path);
+    Query(connection, kStructureQuery + "2081/01/01'");
+    Rows(*Query(connection, DayQuery("01/01/2081")));
+  }
+  EXPECT_EQ(db_test::ReadFile(path), before);
+  EXPECT_EQ(std::filesystem::last_write_time(path), time);
+}
+
+TEST_F(TranFolder, TrailingBlanksDoNotMatterToEqualityButStayInValues) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00"),
+                               db_test::TranRecord("A1", "01/01/20", "1.00", "40.00")});
+  auto connection = Connect(path);
+  EXPECT_EQ(Rows(*Query(connection, "select mem_code from tran where ne_date = '01/01/2081   '")),
+            std::vector<std::string>{"A1    "});
+  EXPECT_EQ(Rows(*Query(connection, "select mem_code from tran where mem_code = 'A1'")).size(), 2u);
+  EXPECT_EQ(Rows(*Query(connection, "select ne_date from tran where ne_date = '01/01/20'")),
+            std::vector<std::string>{"01/01/20  "});
+}
+
+TEST_F(TranFolder, MemberOrderIsTheOrderOfTheStoredBytes) {
+  // 1252: "€" is 0x80 and "à" 0xE0, while their Unicode order is the other way round.
+  const auto path = WriteTran({db_test::TranRecord("\xE0", "01/01/2081", "1", "1"),
+                               db_test::TranRecord("\x80", "01/01/2081", "1", "1"),
+                               db_test::TranRecord("z", "01/01/2081", "1", "1"),
+                               db_test::TranRecord("Z", "01/01/2081", "1", "1"),
+                               db_test::TranRecord("1", "01/01/2081", "1", "1")});
+  auto connection = Connect(path);
+  std::vector<std::string> codes;
+  for (const std::string& row : Rows(*Query(connection, DayQuery("01/01/2081")))) {
+    codes.push_back(row.substr(0, row.find(' ')));
+  }
+  EXPECT_EQ(codes, (std::vector<std::string>{"1", "Z", "z", "€", "à"}));
+}
+
+TEST_F(TranFolder, CursorsServerSideStreamAndBothReportTheirMisuse) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00"),
+                               db_test::TranRecord("A2", "01/01/2081", "2.00", "40.00")});
+  auto connection = Connect(path);
+  auto records = DbfProvider().NewRecordset();
+  EXPECT_RUN_TIME_ERROR(records->FieldCount(), platform::db::kObjectClosed);
+  EXPECT_RUN_TIME_ERROR(records->Open("select 1", DbfProvider().NewConnection(), 0, 3, -1),
+                        platform::db::kConnectionClosed);
+  records->Open(DayQuery("01/01/2081"), connection, 0, 3, -1);  // server-side by default
+  EXPECT_EQ(Rows(*records).size(), 2u);
+  EXPECT_RUN_TIME_ERROR(records->FieldValue(0), platform::db::kNoCurrentRecord);
+  EXPECT_RUN_TIME_ERROR(records->MoveNext(), platform::db::kNoCurrentRecord);
+  auto client = Query(connection, DayQuery("01/01/2081"));
+  EXPECT_RUN_TIME_ERROR(client->FieldName(9), platform::db::kItemNotFound);
+  EXPECT_RUN_TIME_ERROR(client->FieldValue(9), platform::db::kItemNotFound);
+}
+
+TEST_F(TranFolder, RecordSetOutlivesItsConnection) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+  std::shared_ptr<Recordset> records;
+  {
+    auto connection = Connect(path);
+    records = DbfProvider().NewRecordset();
+    records->Open(DayQuery("01/01/2081"), connection, 0, 3, -1);
+  }
+  EXPECT_EQ(Rows(*records).size(), 1u);
+}
+
+TEST_F(TranFolder, ValueKindsFollowTheFieldTypes) {
+  const auto path = dir_.path() / "TRAN.DBF";
+  db_test::WriteFile(path, db_test::BuildTable(0x30, {{"D", 'D', 8}, {"L", 'L', 1}, {"N", 'N', 4}},
+                                               {" 20240229T  -1"}));
+  auto connection = Connect(path);
+  auto records = Query(connection, "select d, l, n, n * 2 as twice, l + 0 as sum from tran");
+  using Kind = platform::db::Value::Kind;
+  const std::vector<std::pair<Kind, std::string>> expected = {{Kind::kDate, "2024/02/29"},
+                                                              {Kind::kLogical, "True"},
+                                                              {Kind::kNumber, "-1"},
+                                                              {Kind::kNumber, "-2"},
+                                                              {Kind::kNumber, "1"}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(records->FieldValue(i).kind, expected[i].first);
+    EXPECT_EQ(records->FieldValue(i).text, expected[i].second);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/db/dbf_table.h"
+#include "tests/db/db_test_support.h"
+
+namespace {
+
+using db_test::BuildTable;
+using db_test::FieldSpec;
+using db_test::Fixture;
+using platform::db::DbfTable;
+using platform::db::Value;
+using Kind = platform::db::Value::Kind;
+
+// Every record as "state:" and its values joined by "|", nulls as "<null>".
+std::vector<std::string> Dump(const DbfTable& table) {
+  std::vector<std::string> rows;
+  for (std::uint32_t record = 0; record < table.record_count(); ++record) {
+    std::string row = table.State(record) == DbfTable::RecordState::kDeleted ? "deleted:" : "live:";
+    for (std::size_t i = 0; i < table.fields().size(); ++i) {
+      const Value value = table.ReadValue(record, table.fields()[i]);
+      row += (i > 0 ? "|" : "") + (value.IsNull() ? std::string("<null>") : value.text);
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> Names(const DbfTable& table) {
+  std::vector<std::string> names;
+  for (const auto& field : table.fields()) names.push_back(field.name);
+  return names;
+}
+
+// Tables written by python3-dbf (see make_fixtures.py).
+
+TEST(IndependentTables, VisualFoxProTypesNullsAndMemoWithUpperCaseName) {
+  const DbfTable table(Fixture("types_vfp") / "AllTypes.dbf");
+  EXPECT_TRUE(table.has_memo_file());
+  EXPECT_EQ(Names(table), (std::vector<std::string>{"NAME", "NUM", "DAY", "NOTE", "FLT", "FLAG",
+                                                    "CNT", "DBL", "PRICE", "STAMP", "PIC"}));
+  EXPECT_EQ(Dump(table),
+            (std::vector<std::string>{
+                "live:Café      |12.5|2024/02/29|memo text\r\nline 2|-0.5|True|-7|1.25|12.3456|"
+                "2024/01/02 03:04:05|" +
+                    std::string("\0\1OLE", 5),
+                "live:<null>|<null>|<null>|<null>|3|False|0|0.1|0||",
+                "live:last      |0|1999/12/31||0|False|2147483646|-2.5|-12345678.9012|"
+                "2000/01/01 23:59:59|",
+            }));
+  EXPECT_EQ(table.ReadValue(0, table.fields()[2]).kind, Kind::kDate);
+  EXPECT_EQ(table.ReadValue(0, table.fields()[9]).kind, Kind::kDateTime);
+  EXPECT_EQ(table.ReadValue(0, table.fields()[10]).kind, Kind::kBinary);
+}
+
+TEST(IndependentTables, DbaseThreeMemoAndDeletedRecord) {
+  const DbfTable table(Fixture("dbase3") / "PEOPLE.DBF");
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{
+                             "live:Ram         |42|1982/05/17|True|first memo",
+                             "deleted:Sita        |39|1985/01/02|False|gone",
+                             "live:Hari        |7||False|",
+                         }));
+}
+
+TEST(IndependentTables, CodePagesOfTheMarkByte) {
+  const DbfTable dos(Fixture("foxpro2") / "tran.dbf");
+  EXPECT_EQ(dos.code_page().number(), 866);
+  EXPECT_EQ(Dump(dos),
+            (std::vector<std::string>{"live:Ж1    |01/01/2081|Молоко", "live:A1    |01/01/2081|"}));
+  const DbfTable windows(Fixture("cp1251") / "TRAN.DBF");
+  EXPECT_EQ(windows.code_page().number(), 1251);
+  EXPECT_EQ(windows.ReadValue(0, windows.fields()[0]).text, "Я1    ");
+}
+
+// Tables built here, byte by byte.
+
+class BuiltTable : public ::testing::Test {
+ protected:
+  std::filesystem::path Write(const std::string& bytes, const std::string& name = "T.DBF") {
+    const auto path = dir_.path() / name;
+    db_test::WriteFile(path, bytes);
+    return path;
+  }
+  db_test::TempDir dir_;
+};
+
+TEST_F(BuiltTable, VarcharLengthsAndNullBitsFollowTheNullFlagsOrder) {
+  // (c V(6) NULL, i I NULL, b Q(4) NULL): c length 0, c null 1, i null 2, b length 3, b null 4.
+  const std::vector<FieldSpec> fields = {{"C", 'V', 6, 0, 0x02},
+                                         {"I", 'I', 4, 0, 0x02},
+                                         {"B", 'Q', 4, 0, 0x02},
+                                         {"_NullFlags", '0', 1, 0, 0x05}};
+  auto record = [](const std::string& c, const std::string& b, std::uint8_t flags) {
+    return " " + c + std::string("\x05\0\0\0", 4) + b + std::string(1, static_cast<char>(flags));
+  };
+  const auto path =
+      Write(BuildTable(0x32, fields,
+                       {
+                           record(std::string("ab \0\0\3", 6), "xyz4", 0x00),
+                           record(std::string("ab \0\0\3", 6), std::string("xy\0\2", 4), 0x09),
+                           record(std::string("\0\0\0\0\0\0", 6), "xyz4", 0x01),
+                           record("zzzzzz", "xyz4", 0x16),
+                       }));
+  const DbfTable table(path);
+  EXPECT_EQ(Names(table), (std::vector<std::string>{"C", "I", "B"}));
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{
+                             std::string("live:ab \0\0\3|5|xyz4", 18),
+                             "live:ab |5|xy",
+                             "live:|5|xyz4",
+                             "live:<null>|<null>|<null>",
+                         }));
+}
+
+TEST_F(BuiltTable, DbaseFourMemoHasLengthWithItsHeader) {
+  std::string memo(512, '\0');
+  memo[20] = 0;  // block size 512 when not given
+  std::string block = std::string("\xFF\xFF\x08\x00", 4) + std::string(4, '\0') + "four";
+  db_test::PutLe32(block, 4, 12);
+  block.resize(512, '\0');
+  memo += block;
+  db_test::WriteFile(dir_.path() / "t.dbt", memo);
+  const auto path = Write(BuildTable(0x8B, {{"M", 'M', 10}}, {"          1", "           "}));
+  const DbfTable table(path);
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:four", "live:"}));
+}
+
+TEST_F(BuiltTable, MemoProblemsMakeTheMemoUnknownAndLeaveTheRest) {
+  const std::vector<FieldSpec> fields = {{"N", 'C', 2}, {"M", 'M', 4}};
+  auto record = [](std::uint32_t block) {
+    std::string bytes = " ok" + std::string(4, '\0');
+    db_test::PutLe32(bytes, 3, block);
+    return bytes;
+  };
+  const std::string table_bytes = BuildTable(0x30, fields, {record(8), record(100), record(9)});
+  const auto path = Write(table_bytes);
+  {
+    const DbfTable without_memo(path);
+    EXPECT_FALSE(without_memo.has_memo_file());
+    EXPECT_EQ(Dump(without_memo),
+              (std::vector<std::string>{"live:ok|<null>", "live:ok|<null>", "live:ok|<null>"}));
+  }
+  std::string memo(512, '\0');
+  memo[7] = 64;  // block size 64, big-endian
+  std::string block = std::string("\0\0\0\1\0\0\0\3", 8) + "abc";
+  block.resize(64, '\0');
+  memo += block;
+  memo += std::string("\0\0\0\1\x7F\xFF\xFF\xFF", 8);  // block 9: runs past the end
+  db_test::WriteFile(dir_.path() / "t.FPT", memo);
+  const DbfTable table(path);
+  EXPECT_EQ(Dump(table),
+            (std::vector<std::string>{"live:ok|abc", "live:ok|<null>", "live:ok|<null>"}));
+}
+
+TEST_F(BuiltTable, BadStoredValuesAreUnknownNotGuessed) {
+  const std::vector<FieldSpec> fields = {{"N", 'N', 6, 2}, {"D", 'D', 8}, {"L", 'L', 1}};
+  const auto path = Write(
+      BuildTable(0x03, fields,
+                 {" 12a.5020241301X", "  1.2.3abcdefgh?", "  *****00000000 ", "   -.50        t"}));
+  const DbfTable table(path);
+  EXPECT_EQ(Dump(table),
+            (std::vector<std::string>{"live:<null>|<null>|<null>", "live:<null>|<null>|False",
+                                      "live:<null>||False", "live:-0.5||True"}));
+}
+
+TEST_F(BuiltTable, UnmarkedTableIsReadAsWindows1252AndEveryByteHasALetter) {
+  const auto path =
+      Write(BuildTable(0x03, {{"C", 'C', 4}}, {" \x80\xE0\x81\xFF"}, /*code_page_mark=*/0));
+  const DbfTable table(path);
+  EXPECT_EQ(table.ReadValue(0, table.fields()[0]).text, "€à\xC2\x81ÿ");
+}
+
+TEST_F(BuiltTable, LongCharacterFieldKeepsItsHighLengthByteInDecimals) {
+  std::string value(300, 'x');
+  const auto path = Write(BuildTable(0x03, {{"C", 'C', 300 % 256, 1}}, {" " + value}));
+  std::string bytes = db_test::ReadFile(path);
+  db_test::PutLe16(bytes, 10, 301);
+  bytes.resize(bytes.size() - 1);
+  bytes += std::string(300 - 44, 'x') + "\x1A";
+  db_test::WriteFile(path, bytes);
+  const DbfTable table(path);
+  ASSERT_EQ(table.fields().size(), 1u);
+  EXPECT_EQ(table.fields()[0].length, 300u);
+}
+
+TEST_F(BuiltTable, CountSmallerThanTheDataReadsTheCountedRecords) {
+  std::string bytes = BuildTable(0x30, db_test::TranFields(),
+                                 {db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00"),
+                                  db_test::TranRecord("A2", "01/01/2081", "2.00", "40.00")});
+  db_test::PutLe32(bytes, 4, 1);  // an append in progress: the count is written last
+  const DbfTable table(Write(bytes));
+  EXPECT_EQ(table.record_count(), 1u);
+}
+
+TEST_F(BuiltTable, DescriptorsWithoutTerminatorEndAtTheHeaderLength) {
+  std::string bytes = BuildTable(0x03, {{"A", 'C', 2}, {"B", 'C', 3}}, {" abxyz"});
+  // Move the records up over the terminator: header length 96, no 0x0D.
+  bytes.erase(96, 1);
+  db_test::PutLe16(bytes, 8, 96);
+  const DbfTable table(Write(bytes));
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:ab|xyz"}));
+}
+
+TEST_F(BuiltTable, ContinuesOverRecordLengthLongerThanTheFields) {
+  std::string bytes = BuildTable(0x03, {{"A", 'C', 2}}, {});
+  db_test::PutLe16(bytes, 10, 5);
+  db_test::PutLe32(bytes, 4, 2);
+  bytes.pop_back();
+  bytes += " ab.. cd..\x1A";
+  const DbfTable table(Write(bytes));
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:ab", "live:cd"}));
+}
+
+// Damaged tables: refused with the file and the fault named.
+struct DamageCase {
+  const char* name;
+  void (*damage)(std::string& bytes);
+  const char* fault;  // part of the description
+};
+
+const DamageCase kDamage[] = {
+    {"shorter than a header", [](std::string& b) { b.resize(31); }, "shorter than a table header"},
+    {"empty file", [](std::string& b) { b.clear(); }, "shorter than a table header"},
+    {"unknown version", [](std::string& b) { b[0] = 0x41; }, "unknown version byte 0x41"},
+    {"header length 0", [](std::string& b) { db_test::PutLe16(b, 8, 0); }, "header length 0"},
+    {"header length past the file", [](std::string& b) { db_test::PutLe16(b, 8, 60000); },
+     "header length 60000"},
+    {"record length 0", [](std::string& b) { db_test::PutLe16(b, 10, 0); }, "record length is 0"},
+    {"record length too short", [](std::string& b) { db_test::PutLe16(b, 10, 40); },
+     "record length 40 is shorter than its fields (64 bytes)"},
+    {"descriptors past the header", [](std::string& b) { db_test::PutLe16(b, 8, 300); },
+     "field descriptors run past the header length 300"},
+    {"descriptors filling the header", [](std::string& b) { db_test::PutLe16(b, 8, 288); },
+     "field descriptors run past the header length 288"},
+    {"truncated inside a record", [](std::string& b) { b.resize(b.size() - 10); },
+     "header counts 3 records but the file holds 2"},
+    {"count beyond the data", [](std::string& b) { db_test::PutLe32(b, 4, 4); },
+     "header counts 4 records but the file holds 3"},
+    {"absurd count", [](std::string& b) { db_test::PutLe32(b, 4, 0xFFFFFFF0); },
+     "header counts 4294967280 records but the file holds 3"},
+    {"no fields", [](std::string& b) { b[32] = 0x0D; }, "has no fields"},
+};
+
+TEST_F(BuiltTable, DamagedTablesAreRefusedNamingFileAndFault) {
+  const std::string good = BuildTable(0x30, db_test::TranFields(),
+                                      {db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00"),
+                                       db_test::TranRecord("A2", "01/01/2081", "2.00", "40.00"),
+                                       db_test::TranRecord("A3", "01/01/2081", "3.00", "40.00")});
+  for (const DamageCase& c : kDamage) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = good;
+    c.damage(bytes);
+    const auto path = Write(bytes);
+    const platform::RunTimeError error = db_test::ErrorOf([&] { DbfTable table(path); });
+    EXPECT_EQ(error.number(), platform::error::kDatabaseError);
+    EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find(c.fault), std::string::npos) << error.what();
+  }
+}
+
+TEST_F(BuiltTable, EndMarkWhereARecordShouldStartIsDamage) {
+  std::string bytes = BuildTable(0x03, {{"A", 'C', 2}}, {" ab", " cd", " ef"});
+  bytes[bytes.size() - 4] = 0x1A;
+  const DbfTable table(Write(bytes));
+  EXPECT_EQ(table.State(2), DbfTable::RecordState::kDamaged);
+  EXPECT_NE(std::string(table.DamagedRecord(2).what()).find("record 3 of 3"), std::string::npos);
+}
+
+TEST_F(BuiltTable, MissingFileIsNotFound) {
+  EXPECT_RUN_TIME_ERROR(DbfTable(dir_.path() / "none.dbf"), platform::error::kFileNotFound);
+  EXPECT_RUN_TIME_ERROR(DbfTable{dir_.path()}, platform::error::kDatabaseError);
+}
+
+}  // namespace

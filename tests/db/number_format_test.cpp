@@ -1,0 +1,102 @@
+#include "platform/db/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using platform::db::ExactDecimalText;
+using platform::db::ParseStoredNumber;
+using platform::db::RealText;
+using platform::db::StoredNumber;
+
+TEST(StoredNumberText, ShowsTheExactDecimalInShortestForm) {
+  const struct {
+    const char* stored;
+    const char* shown;
+  } cases[] = {
+      {"   12.50", "12.5"},
+      {"    3.00", "3"},
+      {"   -0.50", "-0.5"},
+      {"     .50", "0.5"},
+      {"  012.30", "12.3"},
+      {"   -0.00", "0"},
+      {"       7", "7"},
+      {"+1.5", "1.5"},
+      {"123456789012345.1234", "123456789012345.1234"},
+      {"99999999999999999999", "99999999999999999999"},
+      {"1.5E+3", "1500"},
+      {"        ", ""},
+      {"12a.50", ""},
+      {"1.2.3", ""},
+      {"1,234.50", ""},
+      {"*****", ""},
+      {"-", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    EXPECT_EQ(ExactDecimalText(c.stored), c.shown);
+  }
+}
+
+TEST(StoredNumberText, BlankIsNotBadAndBadIsNotBlank) {
+  EXPECT_EQ(ParseStoredNumber("      ").kind, StoredNumber::Kind::kBlank);
+  EXPECT_EQ(ParseStoredNumber(std::string(4, '\0')).kind, StoredNumber::Kind::kBlank);
+  EXPECT_EQ(ParseStoredNumber("  ****").kind, StoredNumber::Kind::kBad);
+  EXPECT_EQ(ParseStoredNumber("1 2").kind, StoredNumber::Kind::kBad);
+  const StoredNumber whole = ParseStoredNumber("  -42");
+  EXPECT_EQ(whole.kind, StoredNumber::Kind::kInteger);
+  EXPECT_EQ(whole.integer, -42);
+  EXPECT_EQ(ParseStoredNumber(" 12.35").kind, StoredNumber::Kind::kReal);
+}
+
+TEST(ComputedNumberText, ProductsOfStoredValuesShowTheirExactDecimal) {
+  const struct {
+    const char* a;
+    const char* b;
+    const char* product;
+  } cases[] = {
+      {"12.35", "38.25", "472.3875"}, {"7.25", "65.10", "471.975"},
+      {"0.1", "0.2", "0.02"},         {"1.15", "100", "115"},
+      {"-0.5", "3", "-1.5"},          {"999999.99", "999.99", "999989990.0001"},
+      {"0.01", "0.01", "0.0001"},     {"33.33", "3", "99.99"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " * " + c.b);
+    const double a = ParseStoredNumber(c.a).kind == StoredNumber::Kind::kReal
+                         ? ParseStoredNumber(c.a).real
+                         : static_cast<double>(ParseStoredNumber(c.a).integer);
+    const double b = ParseStoredNumber(c.b).kind == StoredNumber::Kind::kReal
+                         ? ParseStoredNumber(c.b).real
+                         : static_cast<double>(ParseStoredNumber(c.b).integer);
+    EXPECT_EQ(RealText(a * b), c.product);
+  }
+}
+
+TEST(ComputedNumberText, NeverUsesAnExponentForValuesAFieldCanHold) {
+  const struct {
+    double value;
+    const char* shown;
+  } cases[] = {
+      {1e20, "100000000000000000000"},
+      {-12345678901234.5, "-12345678901234.5"},
+      {0.0001, "0.0001"},
+      {1e-10, "0.0000000001"},
+      {-0.0, "0"},
+      {1e300, "1E+300"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    EXPECT_EQ(RealText(c.value), c.shown);
+  }
+}
+
+TEST(CurrencyText, DividesByTenThousandExactly) {
+  EXPECT_EQ(platform::db::ScaledIntegerText(123456, 4), "12.3456");
+  EXPECT_EQ(platform::db::ScaledIntegerText(-5000, 4), "-0.5");
+  EXPECT_EQ(platform::db::ScaledIntegerText(INT64_MIN, 4), "-922337203685477.5808");
+  EXPECT_EQ(platform::db::ScaledIntegerText(0, 4), "0");
+}
+
+}  // namespace

@@ -53,7 +53,7 @@ std::string TwoDigitText(int value) {
 std::string TextOfDay(std::int64_t day) {
   if (day < 0 || day >= detail::TableDayCount()) throw RunTimeError::SubscriptOutOfRange();
   const auto& starts = detail::MonthStart;
-  // Years are about 365.26 days long; the estimate is off by at most one year.
+  // Spreading the days evenly over the years lands within a year of the answer.
   std::int64_t year_index = day * detail::kYearCount / detail::TableDayCount();
   while (year_index > 0 && starts[static_cast<std::size_t>(year_index * 12)] > day) --year_index;
   while (year_index + 1 < detail::kYearCount &&
@@ -66,16 +66,17 @@ std::string TextOfDay(std::int64_t day) {
   const int month = static_cast<int>(k % 12) + 1;
   const int day_of_month = static_cast<int>(day - starts[k]) + 1;
 
-  std::string text = "0000/00/00";
-  auto put = [&text](std::size_t end, int value, int digits) {
-    for (int i = 0; i < digits; ++i, value /= 10) {
-      text[end - static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
-    }
-  };
-  put(3, year, 4);
-  put(6, month, 2);
-  put(9, day_of_month, 2);
-  return text;
+  const char text[10] = {static_cast<char>('0' + year / 1000),
+                         static_cast<char>('0' + year / 100 % 10),
+                         static_cast<char>('0' + year / 10 % 10),
+                         static_cast<char>('0' + year % 10),
+                         '/',
+                         static_cast<char>('0' + month / 10),
+                         static_cast<char>('0' + month % 10),
+                         '/',
+                         static_cast<char>('0' + day_of_month / 10),
+                         static_cast<char>('0' + day_of_month % 10)};
+  return std::string(text, sizeof text);
 }
 
 // A lenient field read into a byte; 6 outside 0 to 255.
@@ -101,12 +102,14 @@ std::int32_t BsDaysBetween(std::string& first, std::string& second) {
   if (first > second) std::swap(first, second);
   if (first == kNoDate || first.empty()) first.clear();
 
-  const int y1 = platform::LenientInteger(YearField(first));
-  const int m1 = platform::LenientInteger(MonthField(first));
-  const int d1 = platform::LenientInteger(DayField(first));
-  const int y2 = platform::LenientInteger(YearField(second));
-  const int m2 = platform::LenientInteger(MonthField(second));
-  const int d2 = platform::LenientInteger(DayField(second));
+  const std::string_view low = first;
+  const std::string_view high = second;
+  const int y1 = platform::LenientInteger(YearField(low));
+  const int m1 = platform::LenientInteger(MonthField(low));
+  const int d1 = platform::LenientInteger(DayField(low));
+  const int y2 = platform::LenientInteger(YearField(high));
+  const int m2 = platform::LenientInteger(MonthField(high));
+  const int d2 = platform::LenientInteger(DayField(high));
 
   // The count is the days left in the first month, the whole months and years between, and the
   // days into the last month. Only the months that count are looked up, so only they can raise
@@ -152,7 +155,7 @@ std::string AddBsDays(const std::string& date, const std::int32_t& days) {
 
 std::string AdToBs(const std::string& ad_date) {
   EnsureMonthTable();
-  const platform::Date epoch = platform::TextToDate(kEpochAdText);
+  static const platform::Date epoch = platform::TextToDate(kEpochAdText);
   const platform::Date date = platform::TextToDate(ad_date);
   const std::int32_t n = CheckedInt32(std::llabs(platform::DayDifference(epoch, date)));
   // The same as adding n days to 1500/01/01, the epoch's BS date.

@@ -48,11 +48,9 @@ bool ReadDigits(std::string_view text, std::size_t pos, std::size_t count, int& 
   return true;
 }
 
-void PutDigits(std::string& text, std::size_t pos, std::size_t count, int value) {
-  for (std::size_t i = pos + count; i > pos; --i) {
-    text[i - 1] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
+// Writes the last `count` decimal digits of `value` (0 or more) to `out`.
+void PutDigits(char* out, int count, int value) {
+  for (int i = count - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
 }
 
 }  // namespace
@@ -80,9 +78,9 @@ ScopedToday::~ScopedToday() {
 
 std::string DateToText(const Date& date) {
   std::string text = "0000/00/00";
-  PutDigits(text, 0, 4, date.year);
-  PutDigits(text, 5, 2, date.month);
-  PutDigits(text, 8, 2, date.day);
+  PutDigits(text.data(), 4, date.year);
+  PutDigits(text.data() + 5, 2, date.month);
+  PutDigits(text.data() + 8, 2, date.day);
   return text;
 }
 

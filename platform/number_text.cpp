@@ -1,5 +1,6 @@
 #include "platform/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -64,24 +65,34 @@ std::int16_t NumberValue(std::string_view number) {
       return static_cast<std::int16_t>(value);
     }
   }
-  std::string text(number);
-  const bool negative = !text.empty() && text.front() == '-';
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.erase(0, 1);
+  const bool negative = number.front() == '-';
+  if (number.front() == '+' || number.front() == '-') number.remove_prefix(1);
   double magnitude = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+  const auto [end, error] =
+      std::from_chars(number.data(), number.data() + number.size(), magnitude);
   if (error == std::errc::result_out_of_range) {
     // Too small to matter reads as 0; too large does not fit.
-    const std::size_t mark = text.find_first_of("eE");
-    const bool tiny = mark != std::string::npos && mark + 1 < text.size() && text[mark + 1] == '-';
+    const std::size_t mark = number.find_first_of("eE");
+    const bool tiny =
+        mark != std::string_view::npos && mark + 1 < number.size() && number[mark + 1] == '-';
     if (!tiny) throw RunTimeError::Overflow();
     magnitude = 0.0;
   }
   return RoundToInt16(negative ? -magnitude : magnitude);
 }
 
-}  // namespace
+// The value of a field of one to four plain digits, the usual date field; -1 for any other.
+int PlainDigitsValue(std::string_view field) {
+  if (field.empty() || field.size() > 4) return -1;
+  int value = 0;
+  for (const char c : field) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
 
-std::int16_t LenientInteger(std::string_view field) {
+std::int16_t LenientGeneral(std::string_view field) {
   std::string packed;
   packed.reserve(field.size());
   for (const char c : field) {
@@ -92,7 +103,29 @@ std::int16_t LenientInteger(std::string_view field) {
   return NumberValue(std::string_view(packed).substr(0, length));
 }
 
+}  // namespace
+
+std::int16_t LenientInteger(std::string_view field) {
+  if (const int value = PlainDigitsValue(field); value >= 0)
+    return static_cast<std::int16_t>(value);
+  // Digits and blanks alone need no copy of the field.
+  std::int32_t value = 0;
+  for (const char c : field) {
+    if (IsBlank(c)) continue;
+    if (IsDigit(c)) {
+      value = std::min(value * 10 + (c - '0'), std::int32_t{99999});
+      continue;
+    }
+    if (c == '.' || IsExponentMark(c) || c == '+' || c == '-') return LenientGeneral(field);
+    break;
+  }
+  if (value > 32767) throw RunTimeError::Overflow();
+  return static_cast<std::int16_t>(value);
+}
+
 std::int16_t StrictInteger(std::string_view field) {
+  if (const int value = PlainDigitsValue(field); value >= 0)
+    return static_cast<std::int16_t>(value);
   while (!field.empty() && IsBlank(field.front())) field.remove_prefix(1);
   while (!field.empty() && IsBlank(field.back())) field.remove_suffix(1);
   if (field.empty() || NumberPrefixLength(field) != field.size()) {

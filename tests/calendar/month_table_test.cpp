@@ -167,7 +167,8 @@ TEST(MonthTable, LookupOutsideTheTableIsSubscriptOutOfRange) {
                                          {0, 0},    {-1, 5},   {1500, -1}, {32767, 12}};
   for (const auto& [year, month] : outside) {
     SCOPED_TRACE(std::to_string(year) + "/" + std::to_string(month));
-    EXPECT_EQ(Capture([&] { return cdnDate::MonthLength(year, month); }), Error(9));
+    EXPECT_EQ(Capture([year = year, month = month] { return cdnDate::MonthLength(year, month); }),
+              Error(9));
   }
 }
 

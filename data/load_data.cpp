@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "calendar/cdn_date.h"
 #include "platform/db/value.h"
@@ -65,7 +66,17 @@ void OpenRecordset(std::shared_ptr<db::Recordset>& records, db::Provider& provid
                 db::kOptionUnspecified);
 }
 
-void AppendRecord(platform::ListView& list, const db::Recordset& records) {
+// Which fields of a record set hold the stored date, by index; read once per record set.
+std::vector<bool> DateFields(const db::Recordset& records) {
+  std::vector<bool> dates(records.FieldCount());
+  for (std::size_t field = 1; field < dates.size(); ++field) {
+    dates[field] = IsDateField(records.FieldName(field));
+  }
+  return dates;
+}
+
+void AppendRecord(platform::ListView& list, const db::Recordset& records,
+                  const std::vector<bool>& date_fields) {
   const std::size_t item = list.AddItem();
   // The first field is turned into text here rather than by the list, so a null member code
   // fails after its empty item has been appended.
@@ -73,9 +84,9 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records) {
   if (first.IsNull()) throw platform::RunTimeError(kInvalidUseOfNull, "Invalid use of Null");
   list.SetItemText(item, db::ValueToText(first));
 
-  for (std::size_t field = 1; field < records.FieldCount(); ++field) {
+  for (std::size_t field = 1; field < date_fields.size(); ++field) {
     const std::string& text = db::ValueToText(records.FieldValue(field));
-    list.AddSubItem(item, IsDateField(records.FieldName(field)) ? ShownDate(text) : text);
+    list.AddSubItem(item, date_fields[field] ? ShownDate(text) : text);
   }
 }
 
@@ -108,8 +119,9 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
                                " Where ne_date='" + DayKey(current) +
                                "' order by ne_date, Mem_Code";
     OpenRecordset(records, provider, source, connection);
+    const std::vector<bool> date_fields = DateFields(*records);
     while (!records->AtEof()) {
-      AppendRecord(list, *records);
+      AppendRecord(list, *records, date_fields);
       records->MoveNext();
     }
     // The day after the range is computed as well, so a range ending on the calendar's last day

@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""Times kolvex-export on generated TRAN tables: the whole process, warm page cache.
+
+    bench/export_bench.py [--build DIR] [--runs N] [--records 36000,1000000,5000000]
+                          [--peer-runs N] [--format tsv]
+
+For each size it writes a table of 500 members, two shifts a day, (size / 1000) days from BS
+2081/01/01 with the project's generator (once; tables are kept under DIR/bench-tables), exports
+the 31 days in the middle of it N times and reports the median wall time and the largest peak
+resident set. On the 1,000,000-record table it then runs bench/dbfread_export.py, the same job in
+Python with python3-dbfread, checks that both give the same text, and reports the ratio.
+"""
+import argparse
+import os
+import resource
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+MEMBERS = 500
+SHIFTS = 2
+PER_DAY = MEMBERS * SHIFTS
+
+
+def run(command, output):
+    """Runs the command once; returns its wall time in seconds and peak resident set in KiB."""
+    with open(output, "wb") as out:
+        start = time.perf_counter()
+        process = subprocess.Popen(command, stdout=out)
+        _, status, usage = os.wait4(process.pid, 0)
+        elapsed = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"failed: {' '.join(command)}")
+    return elapsed, usage.ru_maxrss
+
+
+def table(build, records):
+    path = os.path.join(build, "bench-tables", str(records), "TRAN.dbf")
+    if not os.path.exists(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run([os.path.join(build, "tools", "make-tran-table"), path,
+                        "--days", str(records // PER_DAY), "--members", str(MEMBERS),
+                        "--shifts", str(SHIFTS)], check=True, stdout=subprocess.DEVNULL)
+    return path
+
+
+def stored_date(path, record):
+    """The BS date of a record, read straight from the generator's fixed layout."""
+    with open(path, "rb") as file:
+        header = file.read(12)
+        header_length = int.from_bytes(header[8:10], "little")
+        record_length = int.from_bytes(header[10:12], "little")
+        file.seek(header_length + record * record_length + 1 + 5)
+        day_key = file.read(10).decode("ascii")
+    return day_key[6:] + "/" + day_key[3:5] + "/" + day_key[:2]
+
+
+def middle_month(path, records):
+    days = records // PER_DAY
+    first_day = max(0, days // 2 - 15)
+    last_day = min(days, first_day + 31) - 1
+    return stored_date(path, first_day * PER_DAY), stored_date(path, last_day * PER_DAY)
+
+
+def warm(path):
+    with open(path, "rb") as file:
+        while file.read(1 << 24):
+            pass
+
+
+def measure(command, runs, output):
+    run(command, output)  # warms the page cache and the program's own pages
+    results = [run(command, output) for _ in range(runs)]
+    return statistics.median(t for t, _ in results), max(r for _, r in results)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=os.path.join(HERE, "..", "build"))
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--records", default="36000,1000000,5000000")
+    parser.add_argument("--peer-runs", type=int, default=3)
+    parser.add_argument("--format", default="tsv", choices=["tsv", "csv", "xlsx"])
+    args = parser.parse_args()
+    export = os.path.join(args.build, "app", "kolvex-export")
+    out_dir = os.path.join(args.build, "bench-tables")
+
+    print(f"kolvex-export, 31 days from the middle, {args.format}, median of {args.runs} runs")
+    print("| records | table MB | rows out | wall time (s) | peak RSS (MiB) |")
+    print("|---:|---:|---:|---:|---:|")
+    peer_job = None
+    for records in (int(n) for n in args.records.split(",")):
+        path = table(args.build, records)
+        first, last = middle_month(path, records)
+        warm(path)
+        output = os.path.join(out_dir, f"out-{records}.{args.format}")
+        command = [export, path, first, last, "--format", args.format]
+        seconds, rss = measure(command, args.runs, output)
+        with open(output, "rb") as file:
+            rows = file.read().count(b"\n") if args.format != "xlsx" else "-"
+        size = os.path.getsize(path) / 1e6
+        print(f"| {records:,} | {size:.0f} | {rows} | {seconds:.3f} | {rss / 1024:.1f} |")
+        if records == 1000000:
+            peer_job = (path, first, last, seconds, output)
+        sys.stdout.flush()
+
+    if peer_job and args.peer_runs > 0 and args.format == "tsv":
+        path, first, last, ours, ours_output = peer_job
+        peer_output = os.path.join(out_dir, "out-peer.tsv")
+        peer = [sys.executable, os.path.join(HERE, "dbfread_export.py"), path, first, last]
+        seconds, rss = measure(peer, args.peer_runs, peer_output)
+        with open(ours_output, "rb") as a, open(peer_output, "rb") as b:
+            same = a.read() == b.read()
+        print()
+        print(f"python3-dbfread, same job on 1,000,000 records ({first} to {last}), "
+              f"median of {args.peer_runs}: {seconds:.2f} s, peak RSS {rss / 1024:.1f} MiB; "
+              f"kolvex-export is {seconds / ours:.0f} times faster; same text: {same}")
+
+
+if __name__ == "__main__":
+    main()

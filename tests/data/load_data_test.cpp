@@ -58,6 +58,7 @@ MemoryListView PreviousList() {
 
 // "yyyy/mm/dd" dates from `first`, `count` days, stepped with the month lengths alone.
 std::vector<std::string> DayKeysFrom(int year, int month, int day, int count) {
+  cdnDate::EnsureMonthTable();
   std::vector<std::string> keys;
   for (int i = 0; i < count; ++i) {
     char key[40];
@@ -105,6 +106,7 @@ TEST(LoadCalls, ReversedDatesWalkFromTheEarlierAndFilterTheStructureOnTheFirst) 
 
 TEST(LoadCalls, EveryDayAcrossMonthAndYearEndsIsQueriedOnce) {
   // From the fifth-last day of 2080 into 2081.
+  cdnDate::EnsureMonthTable();
   const int last_day = cdnDate::MonthLength(2080, 12);
   const std::string first = "2080/12/" + std::to_string(last_day - 4);
   const std::vector<std::string> keys = DayKeysFrom(2080, 12, last_day - 4, 40);
@@ -264,6 +266,7 @@ TEST(LoadFailure, ARangeEndingOnTheLastDayListsItsRowsThenFails) {
   fakes::FakeProvider provider;
   provider.SetRows(DayQuery("30/12/5000"), {Record("a", "30/12/5000")});
   provider.SetRows(DayQuery("31/12/5000"), {Record("b", "31/12/5000")});
+  cdnDate::EnsureMonthTable();
   const std::string last = "5000/12/" + std::to_string(cdnDate::MonthLength(5000, 12));
   ASSERT_EQ(last, "5000/12/31");
   MemoryListView list;

@@ -29,11 +29,17 @@ int MonthLength(int year, int month);
 
 // Days from the lower to the higher of the two dates (compared as texts). Writes the ordered
 // pair back into the variables, and blanks a first date of "0000/00/00"; both writes stay even
-// when the count then fails (9 for a blank date against a real one).
+// when the count then fails (9 for a blank date against a real one). Fields are read leniently
+// ("1_" is 1, "__" is 0); only the months the count crosses are looked up, so only they raise 9.
+// Throws 6 for a field beyond 16 bits.
 std::int32_t BsDaysBetween(std::string& first, std::string& second);
 
-// The BS date `days` days after `date`. Throws 13 for a field that is not a number, 9 past
-// 5000/12/31.
+// The BS date `days` days after `date`, as "yyyy/mm/dd". A day field beyond its month counts on
+// into the next months (2079/05/32 is 2079/06/01), a day of 0 or less counts back into the months
+// before (2079/05/00 is 2079/04/31); a month of 00 stands for month 12 of the same year, one above
+// 12 for month 1 of the next. Throws 13 for a field that is not a number, 6 when the day and
+// `days` add up beyond 32 bits, and 9 for a year outside the table or a result before 1500/01/01
+// or after 5000/12/31.
 std::string AddBsDays(const std::string& date, const std::int32_t& days);
 
 // The BS date of the AD date in `ad_date` (a text the platform reads as a date). Throws 13 for a

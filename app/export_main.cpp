@@ -148,9 +148,14 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
 }
 
 // The command reads tables and never writes one: an output that names a table file, or the
-// database itself, is refused before anything is loaded.
-void CheckOutputIsNoTable(const Arguments& args) {
-  if (!args.output) return;
+// database itself, is refused before anything is loaded. So is a workbook for a terminal.
+void CheckOutput(const Arguments& args) {
+  if (!args.output) {
+    if (args.format == Format::kXlsx && ::isatty(STDOUT_FILENO)) {
+      throw UsageError{"a workbook is not written to a terminal: give --output FILE"};
+    }
+    return;
+  }
   static const char* const kTableExtensions[] = {"dbf", "fpt", "dbt", "cdx", "idx",
                                                  "ndx", "mdx", "dbc", "dct", "dcx"};
   const std::string extension = Extension(*args.output);
@@ -272,7 +277,7 @@ int Run(const std::vector<std::string>& raw_args) {
       std::cout << kUsage;
       return 0;
     }
-    CheckOutputIsNoTable(*args);
+    CheckOutput(*args);
   } catch (const UsageError& error) {
     std::cerr << "kolvex-export: " << error.message << "\n\n" << kUsage;
     return kExitUsage;

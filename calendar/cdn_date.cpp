@@ -123,7 +123,7 @@ std::int32_t BsDaysBetween(std::string& first, std::string& second) {
     return detail::FirstDayOf(y1, m2) - detail::FirstDayOf(y1, m1) - d1 + d2;
   }
   if (y2 < y1) return 0;
-  MonthLength(y1, m1);
+  MonthLength(y1, m1);  // the first month is always read
   if (y2 - 1 > kLastYear && y2 >= y1 + 2) throw RunTimeError::SubscriptOutOfRange();
   const bool reads_last_year = m2 >= 2;
   if (reads_last_year && (y2 > kLastYear || m2 - 1 > 12)) {
@@ -147,7 +147,7 @@ std::string AddBsDays(const std::string& date, const std::int32_t& days) {
   } else if (month == 0) {
     month = 12;
   }
-  MonthLength(year, month);
+  MonthLength(year, month);  // the month the count starts from is always read
   // Day n of the month, counted on into the following months when it lies beyond the month's
   // end; a day of 0 or below counts back into the months before.
   return TextOfDay(std::int64_t{detail::FirstDayOf(year, month)} + n - 1);

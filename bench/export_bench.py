@@ -12,7 +12,6 @@ Python with python3-dbfread, checks that both give the same text, and reports th
 """
 import argparse
 import os
-import resource
 import statistics
 import subprocess
 import sys
@@ -25,7 +24,8 @@ PER_DAY = MEMBERS * SHIFTS
 
 
 def run(command, output):
-    """Runs the command once; returns its wall time in seconds and peak resident set in KiB."""
+    """Runs the command once; returns its wall time and CPU time (user + system) in seconds and
+    its peak resident set in KiB."""
     with open(output, "wb") as out:
         start = time.perf_counter()
         process = subprocess.Popen(command, stdout=out)
@@ -33,7 +33,7 @@ def run(command, output):
         elapsed = time.perf_counter() - start
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit(f"failed: {' '.join(command)}")
-    return elapsed, usage.ru_maxrss
+    return elapsed, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
 def table(build, records):
@@ -73,7 +73,9 @@ def warm(path):
 def measure(command, runs, output):
     run(command, output)  # warms the page cache and the program's own pages
     results = [run(command, output) for _ in range(runs)]
-    return statistics.median(t for t, _ in results), max(r for _, r in results)
+    return (statistics.median(wall for wall, _, _ in results),
+            statistics.median(cpu for _, cpu, _ in results),
+            max(rss for _, _, rss in results))
 
 
 def main():
@@ -88,8 +90,8 @@ def main():
     out_dir = os.path.join(args.build, "bench-tables")
 
     print(f"kolvex-export, 31 days from the middle, {args.format}, median of {args.runs} runs")
-    print("| records | table MB | rows out | wall time (s) | peak RSS (MiB) |")
-    print("|---:|---:|---:|---:|---:|")
+    print("| records | table MB | rows out | wall time (s) | CPU time (s) | peak RSS (MiB) |")
+    print("|---:|---:|---:|---:|---:|---:|")
     peer_job = None
     for records in (int(n) for n in args.records.split(",")):
         path = table(args.build, records)
@@ -97,26 +99,28 @@ def main():
         warm(path)
         output = os.path.join(out_dir, f"out-{records}.{args.format}")
         command = [export, path, first, last, "--format", args.format]
-        seconds, rss = measure(command, args.runs, output)
+        seconds, cpu, rss = measure(command, args.runs, output)
         with open(output, "rb") as file:
             rows = file.read().count(b"\n") if args.format != "xlsx" else "-"
         size = os.path.getsize(path) / 1e6
-        print(f"| {records:,} | {size:.0f} | {rows} | {seconds:.3f} | {rss / 1024:.1f} |")
+        print(f"| {records:,} | {size:.0f} | {rows} | {seconds:.3f} | {cpu:.3f} | "
+              f"{rss / 1024:.1f} |")
         if records == 1000000:
-            peer_job = (path, first, last, seconds, output)
+            peer_job = (path, first, last, seconds, cpu, output)
         sys.stdout.flush()
 
     if peer_job and args.peer_runs > 0 and args.format == "tsv":
-        path, first, last, ours, ours_output = peer_job
+        path, first, last, ours, ours_cpu, ours_output = peer_job
         peer_output = os.path.join(out_dir, "out-peer.tsv")
         peer = [sys.executable, os.path.join(HERE, "dbfread_export.py"), path, first, last]
-        seconds, rss = measure(peer, args.peer_runs, peer_output)
+        seconds, cpu, rss = measure(peer, args.peer_runs, peer_output)
         with open(ours_output, "rb") as a, open(peer_output, "rb") as b:
             same = a.read() == b.read()
         print()
         print(f"python3-dbfread, same job on 1,000,000 records ({first} to {last}), "
-              f"median of {args.peer_runs}: {seconds:.2f} s, peak RSS {rss / 1024:.1f} MiB; "
-              f"kolvex-export is {seconds / ours:.0f} times faster; same text: {same}")
+              f"median of {args.peer_runs}: {seconds:.2f} s wall, {cpu:.2f} s CPU, peak RSS "
+              f"{rss / 1024:.1f} MiB; kolvex-export is {seconds / ours:.0f} times faster in wall "
+              f"time, {cpu / ours_cpu:.0f} times in CPU time; same text: {same}")
 
 
 if __name__ == "__main__":

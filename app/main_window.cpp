@@ -79,6 +79,7 @@ KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
     services_.objects = own_objects_.get();
   }
   if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();
+  if (!services_.exit_program) services_.exit_program = &QCoreApplication::exit;
 
   BuildControls();
   BuildMenu();
@@ -218,7 +219,7 @@ void KolvexWindow::Guarded(const std::function<void()>& handler) {
     } catch (...) {
       // Nothing more can be shown; the program ends all the same.
     }
-    QCoreApplication::exit(1);
+    services_.exit_program(1);
   }
 }
 

@@ -44,6 +44,8 @@ struct WindowServices {
   platform::Clipboard* clipboard = nullptr;
   platform::ObjectFactory* objects = nullptr;
   platform::db::Provider* provider = nullptr;
+  // Ends the program with a status after an error no handler took; empty: QCoreApplication::exit.
+  std::function<void(int)> exit_program;
 };
 
 class KolvexWindow : public QMainWindow, public platform::Form {

@@ -70,9 +70,12 @@ std::string QtNameFilters(const std::vector<FileType>& types) {
 
 void QtFileDialog::ShowOpen() {
   const QString start = QString::fromStdString(file_name_);
+  // Qt's own dialog matches the patterns in any letter case, as tables copied from other
+  // systems need (TRAN.DBF); the desktop's dialog may not.
   const QString chosen = QFileDialog::getOpenFileName(
       parent_, QString(), start.isEmpty() ? QString() : QFileInfo(start).absolutePath(),
-      QString::fromStdString(QtNameFilters(ParseFilter(filter_))));
+      QString::fromStdString(QtNameFilters(ParseFilter(filter_))), nullptr,
+      QFileDialog::DontUseNativeDialog);
   if (!chosen.isEmpty()) file_name_ = chosen.toStdString();
 }
 

@@ -154,6 +154,8 @@ TEST_F(Browse, ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop) {
   dialog_.Answer(kTable);
   Click();  // The report fails as well; the guard takes it.
   EXPECT_EQ(screen_.Pointer(), platform::kPointerDefault);
+  EXPECT_EQ(exit_statuses_, std::vector<int>{1});
+  exit_statuses_.clear();
 }
 
 }  // namespace

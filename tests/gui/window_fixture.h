@@ -50,8 +50,14 @@ class WindowTest : public testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   }
 
+  void TearDown() override {
+    EXPECT_TRUE(exit_statuses_.empty()) << "an error escaped a handler";
+  }
+
   app::WindowServices Services() {
-    return {&dialog_, &message_box_, &screen_, &clipboard_, &objects_, &provider_};
+    return {&dialog_,  &message_box_, &screen_,
+            &clipboard_, &objects_,    &provider_,
+            [this](int status) { exit_statuses_.push_back(status); }};
   }
 
   template <typename Widget>
@@ -75,6 +81,7 @@ class WindowTest : public testing::Test {
   fakes::FakeClipboard clipboard_{&log_};
   fakes::FakeObjectFactory objects_{&log_};
   fakes::FakeProvider provider_;
+  std::vector<int> exit_statuses_;  // the program's ends that were asked for
   std::unique_ptr<app::KolvexWindow> window_;
 };
 

@@ -24,7 +24,8 @@ void EnsureMonthTable();
 // Fills MonthDays from the pattern texts and year lists. Called by EnsureMonthTable only.
 void BuildMonthTable();
 
-// Length of month `month` of BS year `year`; throws 9 outside 1500-5000 or 1-12.
+// Length of month `month` of BS year `year`, building the table first if need be; throws 9
+// outside 1500-5000 or 1-12.
 int MonthLength(int year, int month);
 
 // Days from the lower to the higher of the two dates (compared as texts). Writes the ordered

@@ -58,6 +58,7 @@ std::uint8_t ByteValue(std::string_view text) {
 }  // namespace
 
 int MonthLength(int year, int month) {
+  EnsureMonthTable();
   CheckSubscripts(year, month);
   return MonthDays[static_cast<std::size_t>(year - kFirstYear)]
                   [static_cast<std::size_t>(month - 1)];

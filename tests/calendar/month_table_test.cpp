@@ -173,6 +173,7 @@ TEST(MonthTable, LookupOutsideTheTableIsSubscriptOutOfRange) {
 }
 
 TEST(MonthTable, BuiltOnceByTheFirstCalendarCall) {
+  cdnDate::EnsureMonthTable();
   const auto saved = cdnDate::MonthDays;
   cdnDate::MonthDays = {};
   cdnDate::MonthTableReady = false;

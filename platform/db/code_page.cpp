@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace platform::db {
 
@@ -146,6 +147,19 @@ CodePage::CodePage(int number) {
 }
 
 CodePage::~CodePage() = default;
+
+bool IsAscii(std::string_view bytes) {
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes.data() + i, 8);
+    if ((word & 0x8080808080808080u) != 0) return false;
+  }
+  for (; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+  }
+  return true;
+}
 
 void AppendUtf8(char32_t c, std::string& out) {
   if (c < 0x80) {

@@ -32,6 +32,8 @@ class CodePage {
   CodePage& operator=(const CodePage&) = delete;
 
   int number() const { return number_; }
+  // True when every byte is one character and back, so stored bytes order as their text does.
+  bool single_byte() const { return converter_ == nullptr; }
 
   // Appends the UTF-8 text of `bytes` to `out`.
   void Decode(std::string_view bytes, std::string& out) const;
@@ -48,6 +50,9 @@ class CodePage {
   std::unordered_map<char32_t, std::uint8_t> bytes_;  // non-ASCII characters back to bytes
   std::unique_ptr<Converter> converter_;              // double-byte pages (932, 936, 949, 950)
 };
+
+// True when no byte of `bytes` is above 0x7F: such text reads the same in every code page.
+bool IsAscii(std::string_view bytes);
 
 // Appends the UTF-8 form of `c` to `out`.
 void AppendUtf8(char32_t c, std::string& out);

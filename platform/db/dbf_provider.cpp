@@ -66,9 +66,10 @@ class DbfRecordset : public Recordset {
   // anywhere in it comes from Open; otherwise rows are read as the record set moves.
   void Open(const std::string& source, const std::shared_ptr<Connection>& connection, int, int,
             int) override {
+    open_ = false;
     statement_.reset();
-    rows_.clear();
     names_.clear();
+    rows_ = Rows();
     position_ = 0;
     auto* dbf = dynamic_cast<DbfConnection*>(connection.get());
     if (dbf == nullptr || !dbf->engine()) {
@@ -81,21 +82,21 @@ class DbfRecordset : public Recordset {
     for (std::size_t i = 0; i < statement->column_count(); ++i) {
       names.push_back(statement->column_name(i));
     }
-    std::vector<Value> rows;
-    bool at_end = !statement->Step();
+    Rows rows;
     if (cursor_location_ == kUseClient) {
-      while (!at_end) {
-        for (std::size_t i = 0; i < names.size(); ++i) rows.push_back(statement->ColumnValue(i));
-        at_end = !statement->Step();
-      }
+      while (statement->Step()) rows.Append(*statement);
       statement.reset();
-    } else if (!at_end) {
-      for (std::size_t i = 0; i < names.size(); ++i) rows.push_back(statement->ColumnValue(i));
+    } else if (statement->Step()) {
+      rows.Append(*statement);
+    } else {
+      statement.reset();
     }
     names_ = std::move(names);
     rows_ = std::move(rows);
     statement_ = std::move(statement);
+    current_.assign(names_.size(), Value());
     open_ = true;
+    LoadCurrent();
   }
 
   std::size_t FieldCount() const override {
@@ -112,29 +113,58 @@ class DbfRecordset : public Recordset {
   const Value& FieldValue(std::size_t index) const override {
     CheckCurrent();
     CheckIndex(index);
-    return rows_[position_ * names_.size() + index];
+    return current_[index];
   }
 
   bool AtEof() const override {
     CheckOpen();
-    return names_.empty() || position_ * names_.size() >= rows_.size();
+    return position_ >= rows_.count(names_.size());
   }
 
   void MoveNext() override {
     CheckCurrent();
     if (!statement_) {
       ++position_;
-      return;
-    }
-    rows_.clear();
-    if (statement_->Step()) {
-      for (std::size_t i = 0; i < names_.size(); ++i) rows_.push_back(statement_->ColumnValue(i));
     } else {
-      statement_.reset();
+      rows_ = Rows();
+      if (statement_->Step()) {
+        rows_.Append(*statement_);
+      } else {
+        statement_.reset();
+      }
     }
+    LoadCurrent();
   }
 
  private:
+  // Values row after row in one text, with each value's kind and end.
+  class Rows {
+   public:
+    void Append(const SqlStatement& statement) {
+      for (std::size_t i = 0; i < statement.column_count(); ++i) {
+        kinds_.push_back(statement.AppendColumn(i, text_));
+        ends_.push_back(text_.size());
+      }
+    }
+    std::size_t count(std::size_t fields) const { return fields == 0 ? 0 : kinds_.size() / fields; }
+    void Get(std::size_t value, Value& out) const {
+      const std::size_t begin = value == 0 ? 0 : ends_[value - 1];
+      out.kind = kinds_[value];
+      out.text.assign(text_, begin, ends_[value] - begin);
+    }
+
+   private:
+    std::string text_;
+    std::vector<Value::Kind> kinds_;
+    std::vector<std::size_t> ends_;
+  };
+
+  void LoadCurrent() {
+    if (position_ >= rows_.count(names_.size())) return;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      rows_.Get(position_ * names_.size() + i, current_[i]);
+    }
+  }
   void CheckOpen() const {
     if (!open_) {
       throw RunTimeError(kObjectClosed, "Operation is not allowed when the object is closed.");
@@ -159,8 +189,9 @@ class DbfRecordset : public Recordset {
   bool open_ = false;
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
   std::vector<std::string> names_;
-  std::vector<Value> rows_;  // row after row, FieldCount values each
-  std::size_t position_ = 0;
+  Rows rows_;                   // all rows (client-side) or the current one (server-side)
+  std::size_t position_ = 0;    // row of rows_ that is current
+  std::vector<Value> current_;  // the current row's values, kept for FieldValue's references
 };
 
 class DbfProviderImpl : public Provider {

@@ -51,13 +51,6 @@ bool KnownVersion(std::uint8_t version) {
   }
 }
 
-bool IsAscii(std::string_view bytes) {
-  for (const char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 bool AllOf(std::string_view bytes, std::string_view set) {
   return bytes.find_first_not_of(set) == std::string_view::npos;
 }

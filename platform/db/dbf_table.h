@@ -84,6 +84,10 @@ class DbfTable {
   // False when the table has memo fields and no memo file was found: their values are null.
   bool has_memo_file() const { return memo_ != nullptr || !needs_memo_; }
 
+  // The stored bytes of a record, deletion flag first, record_length() of them.
+  const std::uint8_t* RecordBytes(std::uint32_t record) const { return Record(record); }
+  std::uint32_t record_length() const { return record_length_; }
+
   // Only "*" marks a deleted record; an end-of-file mark where a record should start is damage.
   RecordState State(std::uint32_t record) const {
     const std::uint8_t flag = *Record(record);

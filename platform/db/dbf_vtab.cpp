@@ -41,11 +41,6 @@ std::string_view TrimRightBlanks(std::string_view text) {
   return text;
 }
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // The collation sees UTF-8; values with other than ASCII letters are compared by their stored
 // bytes in the table's code page, so the order is the order of the stored bytes.
 int MachineCollation(void* arg, int size_a, const void* a, int size_b, const void* b) {
@@ -72,7 +67,8 @@ struct DbfVtab : sqlite3_vtab {
 };
 
 struct DbfCursor : sqlite3_vtab_cursor {
-  const std::vector<std::uint32_t>* rows = nullptr;  // the matching records, or all records
+  const std::vector<std::uint32_t>* rows = nullptr;  // the matching records, or null: all records
+  std::vector<std::uint32_t> sorted;                 // the matching records in the asked order
   std::size_t position = 0;
   std::uint32_t record = 0;
   bool at_end = true;
@@ -160,6 +156,27 @@ int Disconnect(sqlite3_vtab* vtab) {
   return SQLITE_OK;
 }
 
+// The order a query asks for as "<field>+" or "<field>-" terms, when the records can be put in
+// it by their stored bytes: every term a character field of a single-byte table, and no COLLATE
+// anywhere in the query to ask for another order. Empty otherwise.
+std::string StoredByteOrder(const DbfVtab& vtab, const sqlite3_index_info& info) {
+  if (info.nOrderBy == 0 || !vtab.table->code_page().single_byte() ||
+      !vtab.engine->order_by_stored_bytes()) {
+    return {};
+  }
+  const auto& fields = vtab.table->fields();
+  std::string order;
+  for (int i = 0; i < info.nOrderBy; ++i) {
+    const auto& term = info.aOrderBy[i];
+    if (term.iColumn < 0 || static_cast<std::size_t>(term.iColumn) >= fields.size() ||
+        fields[static_cast<std::size_t>(term.iColumn)].kind != FieldKind::kCharacter) {
+      return {};
+    }
+    order += std::to_string(term.iColumn) + (term.desc ? "-" : "+");
+  }
+  return order;
+}
+
 int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   const auto* dbf = static_cast<DbfVtab*>(vtab);
   const auto& fields = dbf->table->fields();
@@ -171,24 +188,59 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
         fields[static_cast<std::size_t>(constraint.iColumn)].kind != FieldKind::kCharacter) {
       continue;
     }
-    // The index finds values equal under the machine collation; SQLite checks each row again,
-    // so it serves a binary "=" too, but no collation that folds letters.
+    // The index finds the values equal under the machine collation. With a binary "=" SQLite
+    // checks each row again; a collation that folds letters cannot use it.
     const char* collation = sqlite3_vtab_collation(info, i);
-    if (collation != nullptr && sqlite3_stricmp(collation, kCollation) != 0 &&
-        sqlite3_stricmp(collation, "BINARY") != 0) {
-      continue;
-    }
+    const bool machine = collation == nullptr || sqlite3_stricmp(collation, kCollation) == 0;
+    if (!machine && sqlite3_stricmp(collation, "BINARY") != 0) continue;
     info->aConstraintUsage[i].argvIndex = 1;
-    info->aConstraintUsage[i].omit = 0;
+    info->aConstraintUsage[i].omit = machine && dbf->table->code_page().single_byte() ? 1 : 0;
     info->idxNum = constraint.iColumn + 1;
     info->estimatedCost = 10.0 + count / 1000.0;
     info->estimatedRows = std::max<sqlite3_int64>(1, static_cast<sqlite3_int64>(count / 1000.0));
+    const std::string order = StoredByteOrder(*dbf, *info);
+    if (!order.empty()) {
+      info->idxStr = sqlite3_mprintf("%s", order.c_str());
+      if (info->idxStr == nullptr) return SQLITE_NOMEM;
+      info->needToFreeIdxStr = 1;
+      info->orderByConsumed = 1;
+    }
     return SQLITE_OK;
   }
   info->idxNum = 0;
   info->estimatedCost = 100.0 + count;
   info->estimatedRows = static_cast<sqlite3_int64>(count);
   return SQLITE_OK;
+}
+
+// Sorts `rows` by the stored bytes of the fields that `order` names; nulls come first, records
+// that compare equal keep their order.
+void SortByStoredBytes(const DbfTable& table, const char* order, std::vector<std::uint32_t>& rows) {
+  struct Term {
+    const DbfField* field;
+    int sign;
+  };
+  std::vector<Term> terms;
+  for (const char* p = order; *p != '\0';) {
+    char* end = nullptr;
+    const long column = std::strtol(p, &end, 10);
+    terms.push_back({&table.fields()[static_cast<std::size_t>(column)], *end == '-' ? -1 : 1});
+    p = end + 1;
+  }
+  std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) {
+    for (const Term& term : terms) {
+      const bool null_a = table.IsNull(a, *term.field);
+      const bool null_b = table.IsNull(b, *term.field);
+      int order_of = 0;
+      if (null_a || null_b) {
+        order_of = null_a == null_b ? 0 : null_a ? -1 : 1;
+      } else {
+        order_of = table.Raw(a, *term.field).compare(table.Raw(b, *term.field));
+      }
+      if (order_of != 0) return order_of * term.sign < 0;
+    }
+    return false;
+  });
 }
 
 int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
@@ -204,23 +256,28 @@ int Close(sqlite3_vtab_cursor* cursor) {
 }
 
 // One pass over the table: the live records of each stored value of the field, trailing blanks
-// dropped, in record order.
+// dropped, in record order. Records of one value usually stand together, so the map is searched
+// only when the stored bytes differ from the previous record's.
 const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
   if (found != vtab->indexes.end()) return found->second;
   const DbfTable& table = *vtab->table;
   const DbfField& field = table.fields()[column];
+  const bool nullable = field.null_bit >= 0;
   Index index;
   std::vector<std::uint32_t>* last_rows = nullptr;
-  std::string_view last_key;
-  for (std::uint32_t record = 0; record < table.record_count(); ++record) {
-    const DbfTable::RecordState state = table.State(record);
-    if (state == DbfTable::RecordState::kDamaged) throw table.DamagedRecord(record);
-    if (state == DbfTable::RecordState::kDeleted || table.IsNull(record, field)) continue;
-    const std::string_view key = TrimRightBlanks(table.Raw(record, field));
-    if (last_rows == nullptr || key != last_key) {
+  const char* last_bytes = nullptr;
+  const std::uint32_t count = table.record_count();
+  for (std::uint32_t record = 0; record < count; ++record) {
+    const std::uint8_t* bytes = table.RecordBytes(record);
+    if (bytes[0] == '*') continue;
+    if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
+    if (nullable && table.IsNull(record, field)) continue;
+    const char* value = reinterpret_cast<const char*>(bytes + field.offset);
+    if (last_rows == nullptr || std::memcmp(value, last_bytes, field.length) != 0) {
+      const std::string_view key = TrimRightBlanks({value, field.length});
       last_rows = &index.rows[std::string(key)];
-      last_key = key;
+      last_bytes = value;
     }
     last_rows->push_back(record);
   }
@@ -252,7 +309,7 @@ int Settle(DbfCursor* cursor) {
   return SQLITE_OK;
 }
 
-int Filter(sqlite3_vtab_cursor* base, int index_number, const char*, int argc,
+int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int argc,
            sqlite3_value** argv) {
   auto* cursor = static_cast<DbfCursor*>(base);
   DbfVtab* vtab = VtabOf(cursor);
@@ -261,19 +318,25 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char*, int argc,
   cursor->at_end = true;
   try {
     if (index_number > 0 && argc == 1) {
+      // Text affinity turns a number into its text before "=" compares it with a character
+      // field; a null or a blob equals no text.
+      static const std::vector<std::uint32_t> kNone;
+      cursor->rows = &kNone;
       const int type = sqlite3_value_type(argv[0]);
-      if (type == SQLITE_NULL) return SQLITE_OK;  // "= NULL" is never true
-      if (type == SQLITE_TEXT) {
-        static const std::vector<std::uint32_t> kNone;
-        const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
-        const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
-                                    static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
-        std::string stored;
-        cursor->rows = &kNone;
-        if (vtab->table->code_page().Encode(text, stored)) {
-          const auto found = index.rows.find(std::string(TrimRightBlanks(stored)));
-          if (found != index.rows.end()) cursor->rows = &found->second;
-        }
+      if (type == SQLITE_NULL || type == SQLITE_BLOB) return SQLITE_OK;
+      const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+      if (text == nullptr) return SQLITE_NOMEM;
+      std::string stored;
+      if (vtab->table->code_page().Encode(
+              {text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))}, stored)) {
+        const auto found = index.rows.find(std::string(TrimRightBlanks(stored)));
+        if (found != index.rows.end()) cursor->rows = &found->second;
+      }
+      if (order != nullptr && *order != '\0') {
+        cursor->sorted = *cursor->rows;
+        SortByStoredBytes(*vtab->table, order, cursor->sorted);
+        cursor->rows = &cursor->sorted;
       }
     }
     return Settle(cursor);
@@ -292,6 +355,15 @@ int Next(sqlite3_vtab_cursor* base) {
 
 int Eof(sqlite3_vtab_cursor* base) { return static_cast<DbfCursor*>(base)->at_end ? 1 : 0; }
 
+// Bytes inside the table's mapping live as long as the table, which outlives every statement;
+// bytes decoded into the cursor's scratch are copied.
+sqlite3_destructor_type Lifetime(const DbfCursor* cursor, const Cell& cell) {
+  const char* scratch = cursor->scratch.data();
+  const bool in_scratch =
+      cell.bytes.data() >= scratch && cell.bytes.data() <= scratch + cursor->scratch.size();
+  return in_scratch ? SQLITE_TRANSIENT : SQLITE_STATIC;
+}
+
 int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   auto* cursor = static_cast<DbfCursor*>(base);
   const DbfTable& table = *VtabOf(cursor)->table;
@@ -308,6 +380,7 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
       return SQLITE_OK;
     }
     const int size = static_cast<int>(cell.bytes.size());
+    const char* bytes = cell.bytes.data() != nullptr ? cell.bytes.data() : "";  // empty, not null
     switch (cell.type) {
       case Cell::Type::kNull:
         sqlite3_result_null(context);
@@ -319,10 +392,10 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
         sqlite3_result_double(context, cell.real);
         break;
       case Cell::Type::kText:
-        sqlite3_result_text(context, cell.bytes.data(), size, SQLITE_TRANSIENT);
+        sqlite3_result_text(context, bytes, size, Lifetime(cursor, cell));
         break;
       case Cell::Type::kBlob:
-        sqlite3_result_blob(context, cell.bytes.data(), size, SQLITE_TRANSIENT);
+        sqlite3_result_blob(context, bytes, size, Lifetime(cursor, cell));
         break;
     }
   } catch (const std::bad_alloc&) {

@@ -44,7 +44,8 @@ FileMap::FileMap(const std::filesystem::path& path) {
   size_ = static_cast<std::uint64_t>(status.st_size);
   if (size_ == 0) return;
   if (size_ > SIZE_MAX) Fail(path, "map", EFBIG);
-  void* mapping = mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED, file.fd, 0);
+  void* mapping = mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ,
+                       MAP_SHARED | MAP_POPULATE, file.fd, 0);
   if (mapping == MAP_FAILED) Fail(path, "map", errno);
   mapping_ = mapping;
   data_ = static_cast<const std::uint8_t*>(mapping);

@@ -10,6 +10,31 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The shortest decimal r / 10^k that is `value` rounded to 15 significant digits, found without
+// a full conversion: when value * 10^k lies within 3e-16 of its own size from an integer r below
+// 10^15, the error of the multiplication (at most 1.2e-16 of it) leaves the true distance under
+// the half unit of the 15th digit (5e-16 of it at least), so r / 10^k is that rounding.
+bool ShortScaledDecimal(double value, std::int64_t& units, int& scale) {
+  const double magnitude = std::fabs(value);
+  if (magnitude >= 1e15 || magnitude < 1e-7) return false;
+  for (int k = 0; k <= 15; ++k) {
+    const double scaled = magnitude * kPowersOfTen[k];
+    if (scaled >= 1e15) return false;
+    const double rounded = std::nearbyint(scaled);
+    if (std::fabs(scaled - rounded) <= scaled * 3e-16) {
+      units = static_cast<std::int64_t>(rounded);
+      if (value < 0) units = -units;
+      scale = k;
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string_view TrimField(std::string_view field) {
   auto blank = [](char c) { return c == ' ' || c == '\0'; };
   while (!field.empty() && blank(field.front())) field.remove_prefix(1);
@@ -98,11 +123,51 @@ std::string ScientificDigits(std::string_view text, int& exponent) {
   return digits;
 }
 
+// The common stored forms in one pass: blanks, an optional "-", at most 15 digits with an
+// optional "." among them, blanks. False for anything else, which the full parser then reads.
+bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
+  const char* p = field.data();
+  const char* end = p + field.size();
+  while (p < end && *p == ' ') ++p;
+  if (p == end) {
+    number.kind = StoredNumber::Kind::kBlank;
+    return true;
+  }
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  std::int64_t digits = 0;
+  int count = 0;
+  int decimals = -1;
+  for (; p < end; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      digits = digits * 10 + (*p - '0');
+      ++count;
+      if (decimals >= 0) ++decimals;
+    } else if (*p == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      break;
+    }
+  }
+  while (p < end && *p == ' ') ++p;
+  if (p != end || count == 0 || count > 15) return false;
+  if (decimals <= 0) {
+    number.kind = StoredNumber::Kind::kInteger;
+    number.integer = negative ? -digits : digits;
+  } else {
+    const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+    number.kind = StoredNumber::Kind::kReal;
+    number.real = negative ? -value : value;
+  }
+  return true;
+}
+
 }  // namespace
 
 StoredNumber ParseStoredNumber(std::string_view field) {
-  const std::string_view text = TrimField(field);
   StoredNumber number;
+  if (ParsePlainNumber(field, number)) return number;
+  const std::string_view text = TrimField(field);
   if (text.empty()) return number;
   DecimalParts parts;
   if (!SplitDecimal(text, parts)) {
@@ -114,6 +179,18 @@ StoredNumber ParseStoredNumber(std::string_view field) {
     for (const char c : parts.whole) value = value * 10 + (c - '0');
     number.kind = StoredNumber::Kind::kInteger;
     number.integer = parts.negative ? -value : value;
+    return number;
+  }
+  // Up to 15 digits make an exact integer, and up to 22 decimals an exact power of ten, so one
+  // division gives the double nearest to the decimal, as a full conversion would.
+  if (parts.exponent.empty() && parts.whole.size() + parts.fraction.size() <= 15 &&
+      parts.fraction.size() <= 22) {
+    std::int64_t digits = 0;
+    for (const char c : parts.whole) digits = digits * 10 + (c - '0');
+    for (const char c : parts.fraction) digits = digits * 10 + (c - '0');
+    const double value = static_cast<double>(digits) / kPowersOfTen[parts.fraction.size()];
+    number.kind = StoredNumber::Kind::kReal;
+    number.real = parts.negative ? -value : value;
     return number;
   }
   const std::string_view unsigned_text = text.front() == '+' ? text.substr(1) : text;
@@ -152,6 +229,9 @@ std::string RealText(double value) {
   if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
     return IntegerText(static_cast<std::int64_t>(value));
   }
+  std::int64_t units = 0;
+  int scale = 0;
+  if (ShortScaledDecimal(value, units, scale)) return ScaledIntegerText(units, scale);
   char buffer[40];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   int exponent = 0;
@@ -171,14 +251,27 @@ std::string IntegerText(std::int64_t value) {
 }
 
 std::string ScaledIntegerText(std::int64_t units, int scale) {
+  if (units == 0) return "0";
   const bool negative = units < 0;
   // Through unsigned, so the most negative value has a magnitude too.
   std::uint64_t magnitude =
       negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-  std::string digits = std::to_string(magnitude);
-  if (magnitude == 0) return "0";
-  const int exponent = static_cast<int>(digits.size()) - 1 - scale;
-  return PlainDecimal(negative, std::move(digits), exponent);
+  while (scale > 0 && magnitude % 10 == 0) {
+    magnitude /= 10;
+    --scale;
+  }
+  // Written from the last digit backwards: digits, the point, leading zeros, the sign.
+  char buffer[48];
+  char* p = buffer + sizeof buffer;
+  int written = 0;
+  while (magnitude != 0 || written <= scale) {
+    if (written == scale && scale > 0) *--p = '.';
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    ++written;
+  }
+  if (negative) *--p = '-';
+  return std::string(p, static_cast<std::size_t>(buffer + sizeof buffer - p));
 }
 
 }  // namespace platform::db

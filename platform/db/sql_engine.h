@@ -42,6 +42,9 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   // For the virtual tables: the table being created.
   std::shared_ptr<DbfTable> TakeTableBeingOpened() { return std::move(table_being_opened_); }
   bool creating() const { return creating_; }
+  // For the virtual tables: false while a query that names a collation is compiled, so that its
+  // ORDER BY is left to SQLite.
+  bool order_by_stored_bytes() const { return order_by_stored_bytes_; }
   // The code page by whose stored bytes text is ordered: the first table's.
   const CodePage& collation_page() const;
 
@@ -54,6 +57,7 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   std::filesystem::path folder_;
   sqlite3* db_ = nullptr;
   bool creating_ = false;
+  bool order_by_stored_bytes_ = true;
   std::shared_ptr<DbfTable> table_being_opened_;
   std::vector<std::string> open_tables_;  // as "NAME ('path')"
   std::optional<RunTimeError> pending_error_;
@@ -74,8 +78,8 @@ class SqlStatement {
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.
   bool Step();
-  // A column of the current row in its text form.
-  Value ColumnValue(std::size_t index) const;
+  // Appends the text form of a column of the current row to `text` and returns its kind.
+  Value::Kind AppendColumn(std::size_t index, std::string& text) const;
 
  private:
   friend class SqlEngine;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <string>
 
 namespace {
@@ -97,6 +100,53 @@ TEST(CurrencyText, DividesByTenThousandExactly) {
   EXPECT_EQ(platform::db::ScaledIntegerText(-5000, 4), "-0.5");
   EXPECT_EQ(platform::db::ScaledIntegerText(INT64_MIN, 4), "-922337203685477.5808");
   EXPECT_EQ(platform::db::ScaledIntegerText(0, 4), "0");
+}
+
+}  // namespace
+
+namespace {
+
+// What RealText promises, the slow way: 15 significant digits, trailing zeros dropped.
+std::string Reference(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.14e", value);
+  return platform::db::ExactDecimalText(buffer);
+}
+
+TEST(ComputedNumberText, AgreesWithFifteenDigitRoundingOnManyValues) {
+  std::mt19937_64 random(20240229);
+  std::uniform_int_distribution<std::int64_t> cents(-9999999, 9999999);
+  std::uniform_int_distribution<int> scale(0, 6);
+  const double powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  for (int i = 0; i < 200000; ++i) {
+    const double a = static_cast<double>(cents(random)) / powers[scale(random)];
+    const double b = static_cast<double>(cents(random)) / powers[scale(random)];
+    for (const double value : {a, a * b, a + b, a / 7}) {
+      if (RealText(value) != Reference(value)) {
+        ADD_FAILURE() << "value " << Reference(value) << " shown as " << RealText(value);
+        return;
+      }
+    }
+  }
+}
+
+TEST(StoredNumberText, QuickAndFullReadingsAgree) {
+  const char* texts[] = {"  12.35",
+                         "-0.5",
+                         "12.",
+                         "   .5",
+                         "1234567890.12345",
+                         "0000012.10",
+                         " 123456789012.345",
+                         "-999999999999999"};
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    const StoredNumber number = ParseStoredNumber(text);
+    const double value = number.kind == StoredNumber::Kind::kReal
+                             ? number.real
+                             : static_cast<double>(number.integer);
+    EXPECT_EQ(value, std::strtod(text, nullptr));
+  }
 }
 
 }  // namespace

@@ -241,4 +241,30 @@ TEST(ExportCommand, TheTableIsLeftAsItWas) {
   EXPECT_TRUE(ReadFile(kSample) == bytes);
 }
 
+TEST(SampleTable, IsWhatTheGeneratorWritesAndWhatPythonDbfReads) {
+  Folder folder;
+  const std::string made = folder / "TRAN.dbf";
+  const std::string generate = Quoted(MAKE_TRAN_TABLE) + " " + Quoted(made) +
+                               " --months 3 --members 300 --attendance 65 --deleted 3 >/dev/null";
+  ASSERT_EQ(std::system(generate.c_str()), 0);
+  EXPECT_TRUE(ReadFile(made) == ReadFile(kSample)) << "samples/TRAN.dbf is out of date";
+
+  // Two readers that are not ours: python3-dbf for the structure and the count, dbfread for the
+  // deleted records and the first and last day keys.
+  const std::string script =
+      "import dbf, dbfread, sys\n"
+      "t = dbf.Table(sys.argv[1]); t.open(dbf.READ_ONLY)\n"
+      "r = dbfread.DBF(sys.argv[1])\n"
+      "keys = [x['NE_DATE'] for x in r]\n"
+      "days = sorted(k[6:] + k[3:5] + k[:2] for k in keys)\n"
+      "print(' '.join(t.field_names), len(t), len(r.deleted), days[0], days[-1])\n";
+  std::ofstream(folder / "check.py") << script;
+  const std::string command = "/usr/bin/python3 " + Quoted(folder / "check.py") + " " +
+                              Quoted(kSample) + " >" + Quoted(folder / "check.out");
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(folder / "check.out"),
+            "mem_code ne_date coll_time volume_lt fat_per snf ts_comm rate amount 36622 106 "
+            "20810101 20810331\n");
+}
+
 }  // namespace

@@ -52,15 +52,12 @@ std::string TwoDigitText(int value) {
 // where a walk from month to month would read a year before 1500 or after 5000.
 std::string TextOfDay(std::int64_t day) {
   if (day < 0 || day >= detail::TableDayCount()) throw RunTimeError::SubscriptOutOfRange();
-  const auto& starts = detail::MonthStart;
+  const std::int32_t* const starts = detail::MonthStart.data();
   // Spreading the days evenly over the years lands within a year of the answer.
   std::int64_t year_index = day * detail::kYearCount / detail::TableDayCount();
-  while (year_index > 0 && starts[static_cast<std::size_t>(year_index * 12)] > day) --year_index;
-  while (year_index + 1 < detail::kYearCount &&
-         starts[static_cast<std::size_t>((year_index + 1) * 12)] <= day) {
-    ++year_index;
-  }
-  std::size_t k = static_cast<std::size_t>(year_index * 12);
+  while (year_index > 0 && starts[year_index * 12] > day) --year_index;
+  while (year_index + 1 < detail::kYearCount && starts[(year_index + 1) * 12] <= day) ++year_index;
+  std::int64_t k = year_index * 12;
   while (starts[k + 1] <= day) ++k;
   const int year = static_cast<int>(year_index) + kFirstYear;
   const int month = static_cast<int>(k % 12) + 1;

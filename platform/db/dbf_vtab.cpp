@@ -56,8 +56,15 @@ int MachineCollation(void* arg, int size_a, const void* a, int size_b, const voi
   return ComparePadded(text_a, text_b);
 }
 
+// Records are appended day after day, so those of one value mostly stand together: the index
+// keeps runs of records, a few per value, rather than every record number.
+struct Run {
+  std::uint32_t begin;
+  std::uint32_t end;
+};
+
 struct Index {
-  std::unordered_map<std::string, std::vector<std::uint32_t>> rows;
+  std::unordered_map<std::string, std::vector<Run>> runs;
 };
 
 struct DbfVtab : sqlite3_vtab {
@@ -67,8 +74,8 @@ struct DbfVtab : sqlite3_vtab {
 };
 
 struct DbfCursor : sqlite3_vtab_cursor {
-  const std::vector<std::uint32_t>* rows = nullptr;  // the matching records, or null: all records
-  std::vector<std::uint32_t> sorted;                 // the matching records in the asked order
+  bool scan = true;                 // all live records, or only those in `rows`
+  std::vector<std::uint32_t> rows;  // the matching records, in the asked order
   std::size_t position = 0;
   std::uint32_t record = 0;
   bool at_end = true;
@@ -255,9 +262,9 @@ int Close(sqlite3_vtab_cursor* cursor) {
   return SQLITE_OK;
 }
 
-// One pass over the table: the live records of each stored value of the field, trailing blanks
-// dropped, in record order. Records of one value usually stand together, so the map is searched
-// only when the stored bytes differ from the previous record's.
+// One pass over the table: the runs of live records of each stored value of the field, trailing
+// blanks dropped, in record order. The map is searched only when a record's stored bytes differ
+// from the previous record's.
 const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
   if (found != vtab->indexes.end()) return found->second;
@@ -265,7 +272,7 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const DbfField& field = table.fields()[column];
   const bool nullable = field.null_bit >= 0;
   Index index;
-  std::vector<std::uint32_t>* last_rows = nullptr;
+  std::vector<Run>* last_runs = nullptr;
   const char* last_bytes = nullptr;
   const std::uint32_t count = table.record_count();
   for (std::uint32_t record = 0; record < count; ++record) {
@@ -274,12 +281,15 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
     if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
     if (nullable && table.IsNull(record, field)) continue;
     const char* value = reinterpret_cast<const char*>(bytes + field.offset);
-    if (last_rows == nullptr || std::memcmp(value, last_bytes, field.length) != 0) {
-      const std::string_view key = TrimRightBlanks({value, field.length});
-      last_rows = &index.rows[std::string(key)];
+    if (last_runs == nullptr || std::memcmp(value, last_bytes, field.length) != 0) {
+      last_runs = &index.runs[std::string(TrimRightBlanks({value, field.length}))];
       last_bytes = value;
     }
-    last_rows->push_back(record);
+    if (!last_runs->empty() && last_runs->back().end == record) {
+      ++last_runs->back().end;
+    } else {
+      last_runs->push_back({record, record + 1});
+    }
   }
   return vtab->indexes.emplace(column, std::move(index)).first->second;
 }
@@ -287,9 +297,9 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
 // Moves to the first live record at or after the cursor's position.
 int Settle(DbfCursor* cursor) {
   const DbfTable& table = *VtabOf(cursor)->table;
-  if (cursor->rows != nullptr) {
-    cursor->at_end = cursor->position >= cursor->rows->size();
-    if (!cursor->at_end) cursor->record = (*cursor->rows)[cursor->position];
+  if (!cursor->scan) {
+    cursor->at_end = cursor->position >= cursor->rows.size();
+    if (!cursor->at_end) cursor->record = cursor->rows[cursor->position];
     return SQLITE_OK;
   }
   while (cursor->position < table.record_count()) {
@@ -313,15 +323,15 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
            sqlite3_value** argv) {
   auto* cursor = static_cast<DbfCursor*>(base);
   DbfVtab* vtab = VtabOf(cursor);
-  cursor->rows = nullptr;
+  cursor->scan = true;
+  cursor->rows.clear();
   cursor->position = 0;
   cursor->at_end = true;
   try {
     if (index_number > 0 && argc == 1) {
       // Text affinity turns a number into its text before "=" compares it with a character
       // field; a null or a blob equals no text.
-      static const std::vector<std::uint32_t> kNone;
-      cursor->rows = &kNone;
+      cursor->scan = false;
       const int type = sqlite3_value_type(argv[0]);
       if (type == SQLITE_NULL || type == SQLITE_BLOB) return SQLITE_OK;
       const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
@@ -330,14 +340,16 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
       std::string stored;
       if (vtab->table->code_page().Encode(
               {text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))}, stored)) {
-        const auto found = index.rows.find(std::string(TrimRightBlanks(stored)));
-        if (found != index.rows.end()) cursor->rows = &found->second;
+        const auto found = index.runs.find(std::string(TrimRightBlanks(stored)));
+        if (found != index.runs.end()) {
+          for (const Run& run : found->second) {
+            for (std::uint32_t record = run.begin; record < run.end; ++record) {
+              cursor->rows.push_back(record);
+            }
+          }
+        }
       }
-      if (order != nullptr && *order != '\0') {
-        cursor->sorted = *cursor->rows;
-        SortByStoredBytes(*vtab->table, order, cursor->sorted);
-        cursor->rows = &cursor->sorted;
-      }
+      if (order != nullptr && *order != '\0') SortByStoredBytes(*vtab->table, order, cursor->rows);
     }
     return Settle(cursor);
   } catch (const RunTimeError& error) {

@@ -72,8 +72,7 @@ void MainForm::CmdBrowse_Click() {
     LoadData(std::move(path), std::move(from), std::move(to));
   } catch (...) {
     // The pointer is the default again here: the busy guard has gone with the scope.
-    services_.message_box.Show(platform::CurrentError().Prompt(),
-                               platform::MessageIcon::kCritical);
+    services_.message_box.Show(platform::CurrentError().Prompt(), platform::MessageIcon::kCritical);
   }
 }
 

@@ -85,8 +85,8 @@ KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
   BuildMenu();
   form_ = std::make_unique<MainForm>(
       *this, *list_,
-      FormServices{*services_.CD, *services_.message_box, *services_.screen,
-                   *services_.clipboard, *services_.objects, *services_.provider});
+      FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
+                   *services_.objects, *services_.provider});
   ConnectEvents();
   resize(platform::qt::TwipsToPixels(kStartWidth, *this),
          platform::qt::TwipsToPixels(kStartHeight, *this) + menuBar()->sizeHint().height());

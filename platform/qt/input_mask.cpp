@@ -30,8 +30,8 @@ std::string InputMask::Empty() const {
 bool InputMask::Fits(const std::string& text) const {
   if (text.size() != mask_.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool fits = IsDigitPosition(i) ? IsDigit(text[i]) || text[i] == prompt_
-                                         : text[i] == mask_[i];
+    const bool fits =
+        IsDigitPosition(i) ? IsDigit(text[i]) || text[i] == prompt_ : text[i] == mask_[i];
     if (!fits) return false;
   }
   return true;

@@ -26,12 +26,18 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 
 std::optional<Qt::CursorShape> ShapeOf(int pointer) {
   switch (pointer) {
-    case 1: return Qt::ArrowCursor;
-    case 2: return Qt::CrossCursor;
-    case 3: return Qt::IBeamCursor;
-    case kPointerHourglass: return Qt::WaitCursor;
-    case 13: return Qt::BusyCursor;
-    default: return std::nullopt;
+    case 1:
+      return Qt::ArrowCursor;
+    case 2:
+      return Qt::CrossCursor;
+    case 3:
+      return Qt::IBeamCursor;
+    case kPointerHourglass:
+      return Qt::WaitCursor;
+    case 13:
+      return Qt::BusyCursor;
+    default:
+      return std::nullopt;
   }
 }
 

@@ -86,8 +86,6 @@ void QtMaskedBox::SetSelText(const std::string& text) {
 
 int QtMaskedBox::TextLength() const { return static_cast<int>(mask_.mask().size()); }
 
-void QtMaskedBox::Show(const std::string& text) {
-  edit_.setText(QString::fromStdString(text));
-}
+void QtMaskedBox::Show(const std::string& text) { edit_.setText(QString::fromStdString(text)); }
 
 }  // namespace platform::qt

@@ -49,8 +49,8 @@ TEST_F(Browse, ChosenTableIsLoadedUnderTheHourglass) {
   ASSERT_EQ(provider_.connection_strings().size(), 1u);
   EXPECT_EQ(provider_.connection_strings()[0],
             "Provider=vfpoledb;Data Source=/data/TRAN.dbf;Collating Sequence=machine");
-  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"0001 2079/05/12", "0002 2079/05/12",
-                                                   "0001 2079/05/13"}));
+  EXPECT_EQ(ItemTexts(),
+            (std::vector<std::string>{"0001 2079/05/12", "0002 2079/05/12", "0001 2079/05/13"}));
   EXPECT_EQ(window_->list().ColumnHeaderCount(), 9u);
   EXPECT_EQ(screen_.history(), (std::vector<int>{11, 0}));
   EXPECT_TRUE(message_box_.shown().empty());

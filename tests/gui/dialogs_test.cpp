@@ -1,5 +1,5 @@
-// The Open-file dialog and the message box on Qt, answered by a timer while they wait for the
-// user.
+// The Open-file dialog, the message box and the screen pointer on Qt. The dialogs are answered
+// by a timer while they wait for the user.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "platform/qt/qt_dialogs.h"
+#include "platform/run_time_error.h"
 
 namespace gui_test {
 namespace {
@@ -29,6 +30,40 @@ void WhenDialogShows(std::function<void(Dialog&)> answer) {
     answer(*dialog);
   });
   timer->start(10);
+}
+
+TEST(DialogFilter, PairsBecomeFileTypes) {
+  using platform::qt::FileType;
+  EXPECT_EQ(platform::qt::ParseFilter("DBF File|*.dbf"),
+            (std::vector<FileType>{{"DBF File", {"*.dbf"}}}));
+  EXPECT_EQ(platform::qt::QtNameFilters(platform::qt::ParseFilter("DBF File|*.dbf")),
+            "DBF File (*.dbf)");
+  EXPECT_EQ(platform::qt::QtNameFilters(
+                platform::qt::ParseFilter("Tables|*.dbf;*.DBF|All files|*.*|Lonely")),
+            "Tables (*.dbf *.DBF);;All files (*.*);;Lonely (*)");
+  EXPECT_TRUE(platform::qt::ParseFilter("").empty());
+}
+
+TEST(ScreenPointer, HourglassIsApplicationWideUntilTheDefaultComesBack) {
+  {
+    platform::qt::QtMousePointer screen;
+    {
+      platform::BusyPointer busy(screen);
+      EXPECT_EQ(screen.Pointer(), 11);
+      ASSERT_NE(QApplication::overrideCursor(), nullptr);
+      EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(screen.Pointer(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    try {
+      screen.SetPointer(99);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), 380);
+    }
+    screen.SetPointer(13);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "an adapter gone leaves no pointer behind";
 }
 
 class QtOpenDialog : public testing::Test {
@@ -81,9 +116,9 @@ struct MessageCase {
 };
 
 TEST(QtMessage, PromptIconOkAloneAndTheApplicationTitle) {
-  for (const MessageCase c : {MessageCase{platform::MessageIcon::kCritical, QMessageBox::Critical},
-                              MessageCase{platform::MessageIcon::kInformation,
-                                          QMessageBox::Information}}) {
+  for (const MessageCase c :
+       {MessageCase{platform::MessageIcon::kCritical, QMessageBox::Critical},
+        MessageCase{platform::MessageIcon::kInformation, QMessageBox::Information}}) {
     SCOPED_TRACE(static_cast<int>(c.icon));
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;

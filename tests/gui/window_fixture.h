@@ -31,11 +31,12 @@ inline std::string DayQuery(const std::string& day_key) {
 // One record as the day query returns it.
 inline std::vector<platform::db::Value> Record(const std::string& member, const std::string& date) {
   using Kind = platform::db::Value::Kind;
-  return {platform::db::Value::Of(Kind::kText, member), platform::db::Value::Of(Kind::kText, date),
-          platform::db::Value::Of(Kind::kText, "M"),    platform::db::Value::Of(Kind::kNumber, "4.5"),
-          platform::db::Value::Of(Kind::kNumber, "6.1"), platform::db::Value::Of(Kind::kNumber, "8.5"),
-          platform::db::Value::Of(Kind::kNumber, "0"),  platform::db::Value::Of(Kind::kNumber, "60"),
-          platform::db::Value::Of(Kind::kNumber, "270")};
+  return {
+      platform::db::Value::Of(Kind::kText, member),  platform::db::Value::Of(Kind::kText, date),
+      platform::db::Value::Of(Kind::kText, "M"),     platform::db::Value::Of(Kind::kNumber, "4.5"),
+      platform::db::Value::Of(Kind::kNumber, "6.1"), platform::db::Value::Of(Kind::kNumber, "8.5"),
+      platform::db::Value::Of(Kind::kNumber, "0"),   platform::db::Value::Of(Kind::kNumber, "60"),
+      platform::db::Value::Of(Kind::kNumber, "270")};
 }
 
 class WindowTest : public testing::Test {
@@ -50,14 +51,13 @@ class WindowTest : public testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   }
 
-  void TearDown() override {
-    EXPECT_TRUE(exit_statuses_.empty()) << "an error escaped a handler";
-  }
+  void TearDown() override { EXPECT_TRUE(exit_statuses_.empty()) << "an error escaped a handler"; }
 
   app::WindowServices Services() {
-    return {&dialog_,  &message_box_, &screen_,
-            &clipboard_, &objects_,    &provider_,
-            [this](int status) { exit_statuses_.push_back(status); }};
+    return {
+        &dialog_, &message_box_, &screen_, &clipboard_, &objects_, &provider_, [this](int status) {
+          exit_statuses_.push_back(status);
+        }};
   }
 
   template <typename Widget>

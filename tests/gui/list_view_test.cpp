@@ -1,5 +1,5 @@
-// The list on its item view, the dialog filter, the pointer, the export command and a picture of
-// the window after a load of the sample table.
+// The list on its item view, the export command that reads it, and a picture of the window after
+// a load of the sample table.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -8,7 +8,6 @@
 #include <QTreeView>
 #include <filesystem>
 
-#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_list_view.h"
 #include "tests/gui/window_fixture.h"
 
@@ -74,40 +73,6 @@ TEST_F(ListOnAView, MissingItemOrColumnIsError35600) {
   }
 }
 
-TEST(DialogFilter, PairsBecomeFileTypes) {
-  using platform::qt::FileType;
-  EXPECT_EQ(platform::qt::ParseFilter("DBF File|*.dbf"),
-            (std::vector<FileType>{{"DBF File", {"*.dbf"}}}));
-  EXPECT_EQ(platform::qt::QtNameFilters(platform::qt::ParseFilter("DBF File|*.dbf")),
-            "DBF File (*.dbf)");
-  EXPECT_EQ(platform::qt::QtNameFilters(
-                platform::qt::ParseFilter("Tables|*.dbf;*.DBF|All files|*.*|Lonely")),
-            "Tables (*.dbf *.DBF);;All files (*.*);;Lonely (*)");
-  EXPECT_TRUE(platform::qt::ParseFilter("").empty());
-}
-
-TEST(ScreenPointer, HourglassIsApplicationWideUntilTheDefaultComesBack) {
-  {
-    platform::qt::QtMousePointer screen;
-    {
-      platform::BusyPointer busy(screen);
-      EXPECT_EQ(screen.Pointer(), 11);
-      ASSERT_NE(QApplication::overrideCursor(), nullptr);
-      EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    }
-    EXPECT_EQ(screen.Pointer(), 0);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    try {
-      screen.SetPointer(99);
-      ADD_FAILURE() << "no error";
-    } catch (const platform::RunTimeError& error) {
-      EXPECT_EQ(error.number(), 380);
-    }
-    screen.SetPointer(13);
-  }
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "an adapter gone leaves no pointer behind";
-}
-
 using ExportMenu = WindowTest;
 
 TEST_F(ExportMenu, PutsTheListOnTheClipboardAndOpensTheSpreadsheet) {
@@ -125,7 +90,8 @@ TEST_F(ExportMenu, PutsTheListOnTheClipboardAndOpensTheSpreadsheet) {
 }
 
 TEST_F(ExportMenu, FailureIsReportedOnce) {
-  objects_.FailAt("CreateObject", platform::RunTimeError(429, "ActiveX component can't create object"));
+  objects_.FailAt("CreateObject",
+                  platform::RunTimeError(429, "ActiveX component can't create object"));
   Find<QAction>("MnuExcel")->trigger();
   EXPECT_EQ(message_box_.shown(),
             std::vector<std::string>{"16 429: ActiveX component can't create object"});

@@ -44,10 +44,16 @@ std::int32_t BsDaysBetween(std::string& first, std::string& second);
 std::string AddBsDays(const std::string& date, const std::int32_t& days);
 
 // The BS date of the AD date in `ad_date` (a text the platform reads as a date). Throws 13 for a
-// text that is not a date, 9 for a day outside the table.
+// text that is not a date, 9 for a day outside the table. The distance from AD 1443/04/05 counts
+// either way, so a day k days before it gives the same BS date as the day k days after it.
 std::string AdToBs(const std::string& ad_date);
 
-// Completes, clamps or blanks the date typed in `box`. Selector 2 is the BS check.
+// Completes, clamps or blanks the date typed in `box`: month and day become two digits, a month
+// of 00 or above 12 becomes 01 or 12, a day of 00 or past the month's end becomes 01 or the last
+// day, and a date outside 1500/01/01-5000/12/31 or an empty box becomes "0000/00/00". The day
+// limit of a year outside the table comes from today's BS year. Fields are edited through the
+// selection, SetText only blanks. Selector 2 is the BS check; any other leaves the box alone.
+// Throws 6 for a month or day field below 0, and whatever the box or today's date raise.
 void CheckDateBox(platform::TextBox& box, const std::uint8_t& calendar);
 
 }  // namespace cdnDate

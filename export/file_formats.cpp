@@ -90,25 +90,24 @@ std::optional<double> ExactNumber(std::string_view text) {
 void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& number_columns,
                    const std::string& path) {
   if (list.ItemCount() >= kSheetRows) {
-    throw platform::RunTimeError(platform::error::kOverflow,
-                                 "Overflow: " + std::to_string(list.ItemCount()) +
-                                     " records do not fit one worksheet");
+    throw platform::RunTimeError(
+        platform::error::kOverflow,
+        "Overflow: " + std::to_string(list.ItemCount()) + " records do not fit one worksheet");
   }
   std::size_t columns = list.ColumnHeaderCount();
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     columns = std::max(columns, list.SubItemCount(item) + 1);
   }
   if (columns > kSheetColumns) {
-    throw platform::RunTimeError(platform::error::kOverflow,
-                                 "Overflow: " + std::to_string(columns) +
-                                     " columns do not fit one worksheet");
+    throw platform::RunTimeError(
+        platform::error::kOverflow,
+        "Overflow: " + std::to_string(columns) + " columns do not fit one worksheet");
   }
 
   // Rows go to disk as they are written, so a large list needs little memory.
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(
-      workbook_new_opt(path.c_str(), &options));
+  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(workbook_new_opt(path.c_str(), &options));
   if (!workbook) throw WriteError(path, "the workbook could not be created");
   lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
   if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");

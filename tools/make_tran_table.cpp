@@ -45,9 +45,9 @@ struct Field {
 
 // The columns the loader reads, with the widths a collection centre's table uses.
 constexpr Field kFields[] = {
-    {"MEM_CODE", 'C', 5, 0}, {"NE_DATE", 'C', 10, 0}, {"COLL_TIME", 'C', 1, 0},
-    {"VOLUME_LT", 'N', 8, 2}, {"FAT_PER", 'N', 5, 2}, {"SNF", 'N', 5, 2},
-    {"TS_COMM", 'N', 7, 2},   {"RATE", 'N', 8, 2},    {"AMOUNT", 'N', 10, 2},
+    {"MEM_CODE", 'C', 5, 0},  {"NE_DATE", 'C', 10, 0}, {"COLL_TIME", 'C', 1, 0},
+    {"VOLUME_LT", 'N', 8, 2}, {"FAT_PER", 'N', 5, 2},  {"SNF", 'N', 5, 2},
+    {"TS_COMM", 'N', 7, 2},   {"RATE", 'N', 8, 2},     {"AMOUNT", 'N', 10, 2},
 };
 constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
 constexpr std::size_t kBacklinkSize = 263;
@@ -209,8 +209,8 @@ int Run(const Options& options) {
   Random random(options.seed);
   std::vector<Member> members;
   for (int i = 0; i < options.members; ++i) {
-    members.push_back({random.Between(150, 2500), random.Between(35, 65),
-                       random.Between(78, 92), random.Between(0, 2) * 50});
+    members.push_back({random.Between(150, 2500), random.Between(35, 65), random.Between(78, 92),
+                       random.Between(0, 2) * 50});
   }
 
   std::FILE* file = std::fopen(options.output.c_str(), "wb");
@@ -233,8 +233,7 @@ int Run(const Options& options) {
         if (random.Between(1, 100) > options.attendance) continue;
         const Member& member = members[static_cast<std::size_t>(m)];
         // Evenings bring about three quarters of the morning's milk.
-        const std::int64_t usual =
-            shift == 0 ? member.litres_centi : member.litres_centi * 3 / 4;
+        const std::int64_t usual = shift == 0 ? member.litres_centi : member.litres_centi * 3 / 4;
         const std::int64_t litres = usual + random.Between(-usual / 8, usual / 8);
         const std::int64_t fat = (member.fat_tenths + random.Between(-3, 3)) * 10;
         const std::int64_t snf = (member.snf_tenths + random.Between(-2, 2)) * 10;

@@ -102,7 +102,8 @@ TEST(ExportCommand, EachFormatHoldsExactlyTheLoadedList) {
 
   for (const char* name : {"range.csv", "range.xlsx"}) {
     SCOPED_TRACE(name);
-    const RunResult run = RunExport({kSample, "2081/02/02", "2081/01/30", "--output", folder / name});
+    const RunResult run =
+        RunExport({kSample, "2081/02/02", "2081/01/30", "--output", folder / name});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     ExpectFileHoldsList(folder / name, list, std::string(name).ends_with(".xlsx"));
@@ -112,8 +113,7 @@ TEST(ExportCommand, EachFormatHoldsExactlyTheLoadedList) {
 TEST(ExportCommand, AgreesWithAnIndependentReaderOverTheWholeSample) {
   Folder folder;
   const std::string expected = folder / "expected.tsv";
-  const std::string command = "/usr/bin/python3 " KOLVEX_SOURCE_DIR
-                              "/bench/dbfread_export.py " +
+  const std::string command = "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/bench/dbfread_export.py " +
                               Quoted(kSample) + " 2081/01/01 2081/03/31 " + Quoted(expected);
   ASSERT_EQ(std::system(command.c_str()), 0);
   const RunResult run = RunExport({kSample, "2081/01/01", "2081/03/31"});
@@ -229,7 +229,8 @@ TEST(ExportCommand, TheTableIsLeftAsItWas) {
   const std::string bytes = ReadFile(kSample);
   Folder folder;
   for (const char* name : {"a.tsv", "a.csv", "a.xlsx"}) {
-    EXPECT_EQ(RunExport({kSample, "2081/01/01", "2081/01/03", "--output", folder / name}).status, 0);
+    EXPECT_EQ(RunExport({kSample, "2081/01/01", "2081/01/03", "--output", folder / name}).status,
+              0);
   }
   // The database named as the output is refused, whatever the file is called.
   EXPECT_EQ(RunExport({kSample, "2081/01/01", "2081/01/03", "--output", kSample}).status, 2);

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdio>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -80,7 +80,8 @@ inline std::vector<std::vector<std::string>> ListRows(const platform::ListView& 
 
 // Rows without their trailing empty texts and without trailing empty rows: a workbook stores no
 // cell for an empty text.
-inline std::vector<std::vector<std::string>> Normalized(std::vector<std::vector<std::string>> rows) {
+inline std::vector<std::vector<std::string>> Normalized(
+    std::vector<std::vector<std::string>> rows) {
   for (auto& row : rows) {
     while (!row.empty() && row.back().empty()) row.pop_back();
   }

@@ -37,8 +37,8 @@ Value Text(const std::string& text) { return Value::Of(Kind::kText, text); }
 Value Number(const std::string& text) { return Value::Of(Kind::kNumber, text); }
 
 std::vector<Value> Record(const std::string& member, const std::string& stored_date) {
-  return {Text(member),     Text(stored_date), Text("M"),      Number("12.35"), Number("4.5"),
-          Number("8.2"),    Number("0.5"),     Number("38.25"), Number("472.3875")};
+  return {Text(member),  Text(stored_date), Text("M"),       Number("12.35"),   Number("4.5"),
+          Number("8.2"), Number("0.5"),     Number("38.25"), Number("472.3875")};
 }
 
 // The first column's text of every item.
@@ -138,18 +138,17 @@ TEST(LoadList, HeadersComeFromTheStructureQueryEvenWithoutRows) {
 
 TEST(LoadList, RowsKeepTheirTextsAndShowTheStoredDateYearFirst) {
   fakes::FakeProvider provider;
-  std::vector<Value> record = {Text("00123 "),      Text("05/03/2079"), Text("E "),
-                               Number("7.25"),      Number("3"),        Value::Null(),
-                               Number("-0.5"),      Number("65.1"),     Number("471.975")};
+  std::vector<Value> record = {Text("00123 "), Text("05/03/2079"), Text("E "),
+                               Number("7.25"), Number("3"),        Value::Null(),
+                               Number("-0.5"), Number("65.1"),     Number("471.975")};
   provider.SetRows(DayQuery("05/03/2079"), {record});
   MemoryListView list;
   data::LoadData(list, "t.dbf", "2079/03/05", "2079/03/05", provider);
 
   ASSERT_EQ(list.items().size(), 1u);
   EXPECT_EQ(list.items()[0].text, "00123 ");
-  EXPECT_EQ(list.items()[0].sub_items,
-            (std::vector<std::string>{"2079/03/05", "E ", "7.25", "3", "", "-0.5", "65.1",
-                                      "471.975"}));
+  EXPECT_EQ(list.items()[0].sub_items, (std::vector<std::string>{"2079/03/05", "E ", "7.25", "3",
+                                                                 "", "-0.5", "65.1", "471.975"}));
 }
 
 TEST(LoadList, DaysFollowEachOtherInDateOrderAndDaysWithoutRowsAddNothing) {
@@ -180,16 +179,21 @@ TEST(LoadList, OnlyFieldsNamedNeDateAfterTheFirstAreRewritten) {
     std::string shown;
   };
   const Case cases[] = {
-      {"ne_date", "12/05/2079", "2079/05/12"}, {"NE_DATE", "12/05/2079", "2079/05/12"},
-      {"Ne_Date2", "12/05/2079", "2079/05/12"}, {"date", "12/05/2079", "12/05/2079"},
-      {"x_ne_date", "12/05/2079", "12/05/2079"}, {"ne_dat", "12/05/2079", "12/05/2079"},
+      {"ne_date", "12/05/2079", "2079/05/12"},
+      {"NE_DATE", "12/05/2079", "2079/05/12"},
+      {"Ne_Date2", "12/05/2079", "2079/05/12"},
+      {"date", "12/05/2079", "12/05/2079"},
+      {"x_ne_date", "12/05/2079", "12/05/2079"},
+      {"ne_dat", "12/05/2079", "12/05/2079"},
       // Texts too short for the positions give what they hold, never an error.
-      {"ne_date", "", "//"}, {"ne_date", "1/5", "1/5//1/"},
+      {"ne_date", "", "//"},
+      {"ne_date", "1/5", "1/5//1/"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name + " " + c.stored);
     fakes::FakeProvider provider;
-    provider.SetResult(DayQuery("01/01/2081"), {{"ne_date", c.name}, {{Text("x"), Text(c.stored)}}});
+    provider.SetResult(DayQuery("01/01/2081"),
+                       {{"ne_date", c.name}, {{Text("x"), Text(c.stored)}}});
     MemoryListView list;
     data::LoadData(list, "t.dbf", "2081/01/01", "2081/01/01", provider);
     ASSERT_EQ(list.items().size(), 1u);
@@ -213,18 +217,45 @@ TEST(LoadFailure, TheListHoldsWhatWasReadBeforeTheFault) {
     std::vector<std::string> members;  // items afterwards when the list was replaced
   };
   const Case cases[] = {
-      {"connect", kTableError, {}, "2081/01/01", "2081/01/03", false, kTableError.number(), true,
+      {"connect",
+       kTableError,
+       {},
+       "2081/01/01",
+       "2081/01/03",
+       false,
+       kTableError.number(),
+       true,
        {}},
-      {"structure query", {}, 0, "2081/01/01", "2081/01/03", false, kTableError.number(), true,
+      {"structure query", {}, 0, "2081/01/01", "2081/01/03", false, kTableError.number(), true, {}},
+      {"first day query",
+       {},
+       1,
+       "2081/01/01",
+       "2081/01/03",
+       false,
+       kTableError.number(),
+       false,
        {}},
-      {"first day query", {}, 1, "2081/01/01", "2081/01/03", false, kTableError.number(), false,
-       {}},
-      {"third day query", {}, 3, "2081/01/01", "2081/01/03", false, kTableError.number(), false,
+      {"third day query",
+       {},
+       3,
+       "2081/01/01",
+       "2081/01/03",
+       false,
+       kTableError.number(),
+       false,
        {"a1", "b1", "a2", "b2"}},
       {"blank first date", {}, {}, "0000/00/00", "2081/01/03", false, 9, false, {}},
       {"year before the table", {}, {}, "1499/01/01", "2081/01/03", false, 9, false, {}},
-      {"null member code", {}, {}, "2081/01/01", "2081/01/03", true, data::kInvalidUseOfNull,
-       false, {"a1", "b1", "a2", ""}},
+      {"null member code",
+       {},
+       {},
+       "2081/01/01",
+       "2081/01/03",
+       true,
+       data::kInvalidUseOfNull,
+       false,
+       {"a1", "b1", "a2", ""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);

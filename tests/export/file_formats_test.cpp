@@ -50,9 +50,14 @@ TEST(CsvText, FieldsAreQuotedOnlyWhereTheyMustBe) {
     std::string written;
   };
   const Case cases[] = {
-      {"00123", "00123"},          {"12 ", "12 "},           {"", ""},
-      {"a,b", "\"a,b\""},          {"say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"two\r\nlines", "\"two\r\nlines\""}, {"lf\n", "\"lf\n\""}, {"tab\there", "tab\there"},
+      {"00123", "00123"},
+      {"12 ", "12 "},
+      {"", ""},
+      {"a,b", "\"a,b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"two\r\nlines", "\"two\r\nlines\""},
+      {"lf\n", "\"lf\n\""},
+      {"tab\there", "tab\there"},
       {"नेपाल", "नेपाल"},
   };
   for (const Case& c : cases) {
@@ -69,9 +74,8 @@ TEST(CsvText, EveryLineEndsInCrLf) {
 }
 
 TEST(CsvText, ReadsBackCellForCellThroughPythonsCsv) {
-  const MemoryListView list = ListOf({"Mem_Code", "note"}, {{"00123 ", "a,\"b\"\r\nc"},
-                                                           {"", "x"},
-                                                           {"7", ""}});
+  const MemoryListView list =
+      ListOf({"Mem_Code", "note"}, {{"00123 ", "a,\"b\"\r\nc"}, {"", "x"}, {"7", ""}});
   TempPath file(".csv");
   std::FILE* out = std::fopen(file.path().c_str(), "wb");
   ASSERT_NE(out, nullptr);
@@ -118,12 +122,11 @@ TEST(ExactNumber, KeepsOnlyDecimalsASpreadsheetShowsUnchanged) {
 }
 
 TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
-  const MemoryListView list = ListOf(
-      {"Mem_Code", "ne_date", "Coll_Time", "Volume_lt", "Amount"},
-      {{"00123", "2081/01/05", "M", "12.35", "472.3875"},
-       {"7 ", "2081/01/06", "E", "*", "3"},
-       {"=1+1", "2081/01/06", "", "", "-0.5"},
-       {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"}});
+  const MemoryListView list = ListOf({"Mem_Code", "ne_date", "Coll_Time", "Volume_lt", "Amount"},
+                                     {{"00123", "2081/01/05", "M", "12.35", "472.3875"},
+                                      {"7 ", "2081/01/06", "E", "*", "3"},
+                                      {"=1+1", "2081/01/06", "", "", "-0.5"},
+                                      {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"}});
   TempPath file(".xlsx");
   exporter::WriteXlsxFile(list, {true, false, false, true, true}, file.path());
 
@@ -133,7 +136,7 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
       {"s", "s", "s", "s", "s"},
       {"s", "s", "s", "n", "n"},  // "00123" would lose its zeros as a number
       {"s", "s", "s", "s", "n"},
-      {"s", "s", "", "", "n"},    // a formula-like text stays text
+      {"s", "s", "", "", "n"},  // a formula-like text stays text
       {"s", "s", "s", "s", "n"},
   };
   ASSERT_EQ(grid.size(), types.size());

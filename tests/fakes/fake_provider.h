@@ -33,9 +33,8 @@ struct FakeOpen {
 class FakeProvider : public platform::db::Provider {
  public:
   // The field names of a query that has no result of its own.
-  std::vector<std::string> default_field_names = {"mem_code", "ne_date", "coll_time",
-                                                  "volume_lt", "fat",     "snf",
-                                                  "ts_comm",  "rate",    "amount"};
+  std::vector<std::string> default_field_names = {
+      "mem_code", "ne_date", "coll_time", "volume_lt", "fat", "snf", "ts_comm", "rate", "amount"};
 
   void SetResult(const std::string& source, FakeResult result) {
     results_[source] = std::move(result);
@@ -125,9 +124,8 @@ class FakeProvider : public platform::db::Provider {
         throw error->second;
       }
       auto found = provider_.results_.find(source);
-      result_ = found != provider_.results_.end()
-                    ? found->second
-                    : FakeResult{provider_.default_field_names, {}};
+      result_ = found != provider_.results_.end() ? found->second
+                                                  : FakeResult{provider_.default_field_names, {}};
     }
     std::size_t FieldCount() const override { return result_.field_names.size(); }
     std::string FieldName(std::size_t index) const override {

@@ -45,6 +45,7 @@ constexpr std::string_view kUsage =
     "                   xlsx: an Excel workbook; numbers as numbers, other columns as text\n"
     "                   Without --format, a FILE ending in .csv or .xlsx chooses the format.\n"
     "  --help           print this text\n"
+    "  --               what follows is DATABASE FROM TO, even when it begins with \"-\"\n"
     "\n"
     "Exit status: 0 done, 1 the load or the writing failed (\"number: description\" on standard\n"
     "error), 2 wrong arguments.\n";
@@ -102,8 +103,13 @@ Format ParseFormat(std::string_view text) {
 std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
   Arguments parsed;
   std::vector<std::string> positional;
+  bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (options_ended) {
+      positional.push_back(arg);
+      continue;
+    }
     auto value = [&](std::string_view option) -> std::string {
       if (arg.size() > option.size() && arg[option.size()] == '=') {
         return arg.substr(option.size() + 1);
@@ -116,7 +122,9 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
              (arg.rfind(option, 0) == 0 && arg.size() > option.size() && arg[option.size()] == '=');
     };
     if (arg == "--help" || arg == "-h") return std::nullopt;
-    if (is("--output")) {
+    if (arg == "--") {
+      options_ended = true;
+    } else if (is("--output")) {
       if (parsed.output) throw UsageError{"--output given twice"};
       parsed.output = value("--output");
       if (parsed.output->empty()) throw UsageError{"--output needs a file name"};
@@ -173,8 +181,10 @@ void CheckOutput(const Arguments& args) {
   }
 }
 
-platform::RunTimeError FileError(const std::string& what, const std::string& path) {
-  return {exporter::kPathFileAccessError, what + " " + path + ": " + std::strerror(errno)};
+platform::RunTimeError FileError(std::string_view what, const std::string& path) {
+  const int error = errno;
+  return {exporter::kPathFileAccessError,
+          std::string(what) + " " + path + ": " + std::strerror(error)};
 }
 
 void WriteAll(int fd, std::string_view bytes, const std::string& path) {

@@ -227,7 +227,7 @@ QIcon KolvexWindow::Icon() {
   QImage image(32, 32, QImage::Format_ARGB32);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
+  // Few flat colours, so the 256-colour image keeps them exactly.
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(46, 125, 50));
   painter.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
@@ -251,10 +251,10 @@ QIcon KolvexWindow::Icon() {
   drop.moveTo(16, 19.5);
   drop.cubicTo(18.5, 22.5, 19, 24, 16, 25.5);
   drop.cubicTo(13, 24, 13.5, 22.5, 16, 19.5);
-  painter.setBrush(Qt::white);
+  painter.setBrush(QColor(25, 118, 210));
   painter.drawPath(drop);
   painter.end();
-  return QIcon(QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8)));
+  return QIcon(QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither)));
 }
 
 }  // namespace app

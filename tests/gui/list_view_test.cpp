@@ -55,24 +55,6 @@ TEST_F(ListOnAView, ClearingEmptiesTheViewToo) {
   EXPECT_EQ(view_.model()->columnCount(), 0);
 }
 
-TEST_F(ListOnAView, MissingItemOrColumnIsError35600) {
-  list_.AddItem();
-  const std::vector<std::function<void()>> reads = {
-      [&] { list_.ItemText(1); },         [&] { list_.SubItemText(0, 0); },
-      [&] { list_.ColumnHeaderText(0); }, [&] { list_.SetItemText(5, "x"); },
-      [&] { list_.AddSubItem(1, "x"); },
-  };
-  for (std::size_t i = 0; i < reads.size(); ++i) {
-    SCOPED_TRACE(i);
-    try {
-      reads[i]();
-      ADD_FAILURE() << "no error";
-    } catch (const platform::RunTimeError& error) {
-      EXPECT_EQ(error.number(), 35600);
-    }
-  }
-}
-
 using ExportMenu = WindowTest;
 
 TEST_F(ExportMenu, PutsTheListOnTheClipboardAndOpensTheSpreadsheet) {

@@ -36,13 +36,6 @@ TEST_F(StartUp, ControlsCarryTheirNamesAndCaptions) {
   EXPECT_EQ(data->actions(), QList<QAction*>{excel});
 }
 
-TEST_F(StartUp, IconIs32By32) {
-  const QIcon icon = app::KolvexWindow::Icon();
-  ASSERT_FALSE(icon.isNull());
-  EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(32, 32)});
-  EXPECT_FALSE(window_->windowIcon().isNull());
-}
-
 TEST_F(StartUp, BothBoxesShowTodaysBsDatePathAndListEmptyFocusInList) {
   EXPECT_EQ(TextOf("TxtFrom"), "2079/05/12");
   EXPECT_EQ(TextOf("TxtTo"), "2079/05/12");
@@ -60,15 +53,6 @@ TEST_F(StartUp, TabKeyWalksFromListToTheSecondDateBoxAndRoundAgain) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>(name));
   }
-}
-
-TEST_F(StartUp, NamedFontsOnListPathAndLabel) {
-  for (const char* name : {"ListView1", "TxtFile", "Label1"}) {
-    SCOPED_TRACE(name);
-    EXPECT_DOUBLE_EQ(Find<QWidget>(name)->font().pointSizeF(), 9.75);
-  }
-  EXPECT_EQ(Find<QWidget>("ListView1")->font().family(), QStringLiteral("Arial"));
-  EXPECT_EQ(Find<QWidget>("TxtFile")->font().family(), QStringLiteral("MS Sans Serif"));
 }
 
 struct ControlPlace {
@@ -145,15 +129,6 @@ TEST_F(StartUp, NegativeSizeIsRefusedAndLeavesTheControl) {
   }
   EXPECT_FLOAT_EQ(list.Width(), 13765);
   EXPECT_FLOAT_EQ(list.Height(), 3710);
-}
-
-TEST_F(StartUp, UnknownControlNameIsError730) {
-  try {
-    window_->Controls("Text1");
-    ADD_FAILURE() << "no error";
-  } catch (const platform::RunTimeError& error) {
-    EXPECT_EQ(error.number(), 730);
-  }
 }
 
 class NewYearStart : public WindowTest {

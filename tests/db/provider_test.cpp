@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -303,6 +306,98 @@ TEST_F(TranFolder, ValueKindsFollowTheFieldTypes) {
     EXPECT_EQ(records->FieldValue(i).kind, expected[i].first);
     EXPECT_EQ(records->FieldValue(i).text, expected[i].second);
   }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> Column(const std::shared_ptr<platform::db::Connection>& connection,
+                                const std::string& sql) {
+  std::vector<std::string> values;
+  for (const std::string& row : Rows(*Query(connection, sql))) values.push_back(row);
+  return values;
+}
+
+TEST_F(TranFolder, OrderIsStoredBytesUnlessTheQueryAsksOtherwise) {
+  const auto path = WriteTran({db_test::TranRecord("b", "01/01/2081", "10", "1"),
+                               db_test::TranRecord("C", "01/01/2081", "9", "1"),
+                               db_test::TranRecord("a", "02/01/2081", "1", "1"),
+                               db_test::TranRecord("a", "01/01/2081", "100", "1")});
+  auto connection = Connect(path);
+  const std::string day = "select trim(mem_code) from tran where ne_date = '01/01/2081' ";
+  const struct {
+    std::string order;
+    std::vector<std::string> codes;
+  } cases[] = {
+      {"order by ne_date, mem_code", {"C", "a", "b"}},
+      {"order by mem_code desc", {"b", "a", "C"}},
+      {"order by mem_code collate nocase", {"a", "b", "C"}},
+      {"order by volume_lt", {"C", "b", "a"}},
+      {"order by volume_lt desc", {"a", "b", "C"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.order);
+    EXPECT_EQ(Column(connection, day + c.order), c.codes);
+  }
+}
+
+TEST_F(TranFolder, NullMemberCodesComeFirst) {
+  std::vector<db_test::FieldSpec> fields = {
+      {"MEM_CODE", 'C', 2, 0, 0x02}, {"NE_DATE", 'C', 10}, {"_NullFlags", '0', 1, 0, 0x05}};
+  db_test::WriteFile(dir_.path() / "TRAN.DBF",
+                     db_test::BuildTable(0x30, fields,
+                                         {" B 01/01/2081\0", std::string(" A 01/01/2081\1", 14),
+                                          std::string(" A 01/01/2081\0", 14)}));
+  auto connection = Connect(dir_.path());
+  EXPECT_EQ(
+      Column(connection, "select mem_code from tran where ne_date='01/01/2081' order by mem_code"),
+      (std::vector<std::string>{"", "A ", "B "}));
+}
+
+TEST_F(TranFolder, EqualityAgreesWithAFullScan) {
+  const auto path =
+      WriteTran({db_test::TranRecord("5", "5", "1", "1"), db_test::TranRecord("5 ", "05", "1", "1"),
+                 db_test::TranRecord("x", "01/01/2081", "1", "1", '*')});
+  auto connection = Connect(path);
+  const struct {
+    std::string where;
+    std::size_t rows;
+  } cases[] = {
+      {"ne_date = 5", 1},
+      {"ne_date = '5 '", 1},
+      {"ne_date = ' 5'", 0},
+      {"ne_date = null", 0},
+      {"ne_date = x'35'", 0},
+      {"ne_date = '01/01/2081'", 0},
+      {"mem_code = '5'", 2},
+      {"ne_date = '05' collate binary", 0},
+      {"ne_date = '05        ' collate nocase", 1},
+      {"ne_date = '05 ' collate nocase", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.where);
+    EXPECT_EQ(Column(connection, "select 1 from tran where " + c.where).size(), c.rows);
+    EXPECT_EQ(Column(connection, "select 1 from tran where +(" + c.where + ")").size(), c.rows);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+  const int holder = open(path.c_str(), O_RDWR);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  ASSERT_EQ(fcntl(holder, F_SETLK, &range), 0);
+  auto connection = Connect(path);
+  EXPECT_EQ(Rows(*Query(connection, DayQuery("01/01/2081"))).size(), 1u);
+  close(holder);
 }
 
 }  // namespace

@@ -22,6 +22,53 @@ bool IsOurProvider(const std::string& name) {
   return lower.find_first_not_of("0123456789", 9) == std::string::npos;
 }
 
+// Values row after row in one text, with each value's kind and end.
+class RowBuffer {
+ public:
+  void Clear() {
+    text_.clear();
+    kinds_.clear();
+    ends_.clear();
+  }
+  void Append(const SqlStatement& statement) {
+    for (std::size_t i = 0; i < statement.column_count(); ++i) {
+      kinds_.push_back(statement.AppendColumn(i, text_));
+      ends_.push_back(text_.size());
+    }
+  }
+  std::size_t count(std::size_t fields) const { return fields == 0 ? 0 : kinds_.size() / fields; }
+  void Get(std::size_t value, Value& out) const {
+    const std::size_t begin = value == 0 ? 0 : ends_[value - 1];
+    out.kind = kinds_[value];
+    out.text.assign(text_, begin, ends_[value] - begin);
+  }
+
+ private:
+  std::string text_;
+  std::vector<Value::Kind> kinds_;
+  std::vector<std::size_t> ends_;
+};
+
+// The buffers of record sets that are done, for the next record set of the same connection: a
+// load opens one record set a day, and each day's rows then go into memory already in use
+// instead of growing fresh buffers.
+class RowPool {
+ public:
+  RowBuffer Take() {
+    if (spare_.empty()) return {};
+    RowBuffer buffer = std::move(spare_.back());
+    spare_.pop_back();
+    buffer.Clear();
+    return buffer;
+  }
+  void Give(RowBuffer&& buffer) {
+    if (spare_.size() < 2) spare_.push_back(std::move(buffer));
+  }
+
+ private:
+  std::vector<RowBuffer> spare_;
+};
+
 class DbfConnection : public Connection {
  public:
   void Open(const std::string& connection_string, const std::string&, const std::string&,
@@ -53,24 +100,27 @@ class DbfConnection : public Connection {
 
   // Null until Open has succeeded.
   const std::shared_ptr<SqlEngine>& engine() const { return engine_; }
+  const std::shared_ptr<RowPool>& pool() const { return pool_; }
 
  private:
   std::shared_ptr<SqlEngine> engine_;
+  std::shared_ptr<RowPool> pool_ = std::make_shared<RowPool>();
 };
 
 class DbfRecordset : public Recordset {
  public:
+  DbfRecordset() = default;
+  DbfRecordset(const DbfRecordset&) = delete;
+  DbfRecordset& operator=(const DbfRecordset&) = delete;
+  ~DbfRecordset() override { Release(); }
+
   void SetCursorLocation(int location) override { cursor_location_ = location; }
 
   // A client-side cursor reads the whole result when it opens, as such cursors do, so a failure
   // anywhere in it comes from Open; otherwise rows are read as the record set moves.
   void Open(const std::string& source, const std::shared_ptr<Connection>& connection, int, int,
             int) override {
-    open_ = false;
-    statement_.reset();
-    names_.clear();
-    rows_ = Rows();
-    position_ = 0;
+    Release();
     auto* dbf = dynamic_cast<DbfConnection*>(connection.get());
     if (dbf == nullptr || !dbf->engine()) {
       throw RunTimeError(kConnectionClosed,
@@ -82,7 +132,7 @@ class DbfRecordset : public Recordset {
     for (std::size_t i = 0; i < statement->column_count(); ++i) {
       names.push_back(statement->column_name(i));
     }
-    Rows rows;
+    RowBuffer rows = dbf->pool()->Take();
     if (cursor_location_ == kUseClient) {
       while (statement->Step()) rows.Append(*statement);
       statement.reset();
@@ -93,6 +143,7 @@ class DbfRecordset : public Recordset {
     }
     names_ = std::move(names);
     rows_ = std::move(rows);
+    pool_ = dbf->pool();
     statement_ = std::move(statement);
     current_.assign(names_.size(), Value());
     open_ = true;
@@ -126,7 +177,7 @@ class DbfRecordset : public Recordset {
     if (!statement_) {
       ++position_;
     } else {
-      rows_ = Rows();
+      rows_.Clear();
       if (statement_->Step()) {
         rows_.Append(*statement_);
       } else {
@@ -137,27 +188,16 @@ class DbfRecordset : public Recordset {
   }
 
  private:
-  // Values row after row in one text, with each value's kind and end.
-  class Rows {
-   public:
-    void Append(const SqlStatement& statement) {
-      for (std::size_t i = 0; i < statement.column_count(); ++i) {
-        kinds_.push_back(statement.AppendColumn(i, text_));
-        ends_.push_back(text_.size());
-      }
-    }
-    std::size_t count(std::size_t fields) const { return fields == 0 ? 0 : kinds_.size() / fields; }
-    void Get(std::size_t value, Value& out) const {
-      const std::size_t begin = value == 0 ? 0 : ends_[value - 1];
-      out.kind = kinds_[value];
-      out.text.assign(text_, begin, ends_[value] - begin);
-    }
-
-   private:
-    std::string text_;
-    std::vector<Value::Kind> kinds_;
-    std::vector<std::size_t> ends_;
-  };
+  // Closes the record set, its buffer going back to its connection's pool.
+  void Release() {
+    open_ = false;
+    statement_.reset();
+    names_.clear();
+    position_ = 0;
+    if (pool_) pool_->Give(std::move(rows_));
+    rows_ = RowBuffer();
+    pool_.reset();
+  }
 
   void LoadCurrent() {
     if (position_ >= rows_.count(names_.size())) return;
@@ -189,9 +229,10 @@ class DbfRecordset : public Recordset {
   bool open_ = false;
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
   std::vector<std::string> names_;
-  Rows rows_;                   // all rows (client-side) or the current one (server-side)
-  std::size_t position_ = 0;    // row of rows_ that is current
-  std::vector<Value> current_;  // the current row's values, kept for FieldValue's references
+  std::shared_ptr<RowPool> pool_;  // of the connection the record set was opened on
+  RowBuffer rows_;                 // all rows (client-side) or the current one (server-side)
+  std::size_t position_ = 0;       // row of rows_ that is current
+  std::vector<Value> current_;     // the current row's values, kept for FieldValue's references
 };
 
 class DbfProviderImpl : public Provider {

@@ -28,26 +28,37 @@ inline constexpr std::int32_t kConnectionClosed = 3709;  // a connection that is
 class Connection {
  public:
   virtual ~Connection() = default;
-  // "Provider=vfpoledb;Data Source=<file or folder>;..." Throws when the provider is not
-  // vfpoledb or the data source names nothing that exists.
+  // "Provider=vfpoledb;Data Source=<file or folder>;..." (keys in any letter case, values may be
+  // quoted). The data source is the folder of the named file, or the named folder; its tables
+  // are its .dbf files, found in any letter case. Throws RunTimeError 3706 (kProviderNotFound)
+  // when the provider is not vfpoledb, 53 (kFileNotFound) when the data source is missing or
+  // names nothing that exists.
   virtual void Open(const std::string& connection_string, const std::string& user_id = {},
                     const std::string& password = {}, int options = kOptionUnspecified) = 0;
 };
 
+// Before its first Open a record set has no fields: FieldCount, FieldName, FieldValue, AtEof and
+// MoveNext throw kObjectClosed.
 class Recordset {
  public:
   virtual ~Recordset() = default;
   virtual void SetCursorLocation(int location) = 0;
-  // Runs `source` (SQL text) on `connection`, which must be open.
+  // Runs `source`, one SQL statement that reads, on `connection`. A client-side cursor
+  // (kUseClient) reads every row here; otherwise rows are read as the record set moves. Throws
+  // kConnectionClosed when the connection is not open, kTableNotFound when a table has no .dbf
+  // file, kDatabaseError when its file is not a table or is damaged, and kCommandError for bad
+  // text, an unknown column, or a statement that would write.
   virtual void Open(const std::string& source, const std::shared_ptr<Connection>& connection,
                     int cursor_type, int lock_type, int options) = 0;
   virtual std::size_t FieldCount() const = 0;
-  // Field names are reported in lower case.
+  // Field names are reported in lower case. Throws kItemNotFound for an index past the fields.
   virtual std::string FieldName(std::size_t index) const = 0;
-  // The current record's value; only valid while !AtEof().
+  // The current record's value, valid until the record set moves. Throws kNoCurrentRecord at
+  // the end, kItemNotFound for an index past the fields.
   virtual const Value& FieldValue(std::size_t index) const = 0;
   // True once past the last record.
   virtual bool AtEof() const = 0;
+  // Throws kNoCurrentRecord at the end; a server-side cursor throws what Open throws.
   virtual void MoveNext() = 0;
 };
 

@@ -63,6 +63,13 @@ ConnectionSettings ParseConnectionString(const std::string& text) {
     } else {
       const std::size_t next = text.find(';', pos);
       value = Trim(text.substr(pos, next == std::string::npos ? std::string::npos : next - pos));
+      if (key == "data source") {
+        settings.longer_data_sources.clear();
+        for (std::size_t more = next; more != std::string::npos;) {
+          more = text.find(';', more + 1);
+          settings.longer_data_sources.push_back(Trim(text.substr(pos, more - pos)));
+        }
+      }
       pos = next == std::string::npos ? text.size() : next + 1;
     }
     if (key == "provider") settings.provider = value;

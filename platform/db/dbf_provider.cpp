@@ -69,6 +69,21 @@ class RowPool {
   std::vector<RowBuffer> spare_;
 };
 
+// The folder of a data source that names a folder or a file; false when it names nothing.
+bool FolderOf(const std::string& source, std::filesystem::path& folder) {
+  const std::filesystem::path path(source);
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
+    folder = path;
+  } else if (std::filesystem::exists(status)) {
+    folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 class DbfConnection : public Connection {
  public:
   void Open(const std::string& connection_string, const std::string&, const std::string&,
@@ -84,16 +99,15 @@ class DbfConnection : public Connection {
     if (settings.data_source.empty()) {
       throw RunTimeError(error::kFileNotFound, "The connection string names no Data Source.");
     }
-    const std::filesystem::path source(settings.data_source);
-    std::error_code error;
-    const auto status = std::filesystem::status(source, error);
     std::filesystem::path folder;
-    if (std::filesystem::is_directory(status)) {
-      folder = source;
-    } else if (std::filesystem::exists(status)) {
-      folder = source.parent_path().empty() ? std::filesystem::path(".") : source.parent_path();
-    } else {
-      throw RunTimeError(error::kFileNotFound, "File not found: '" + settings.data_source + "'.");
+    if (!FolderOf(settings.data_source, folder)) {
+      bool found = false;
+      for (const std::string& longer : settings.longer_data_sources) {
+        if ((found = FolderOf(longer, folder))) break;
+      }
+      if (!found) {
+        throw RunTimeError(error::kFileNotFound, "File not found: '" + settings.data_source + "'.");
+      }
     }
     engine_ = SqlEngine::Create(folder);
   }

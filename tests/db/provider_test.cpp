@@ -401,3 +401,17 @@ TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TranFolder, DataSourceFolderMayHoldASemicolon) {
+  const auto folder = dir_.path() / "Milk;2081";
+  std::filesystem::create_directory(folder);
+  db_test::WriteFile(folder / "TRAN.DBF",
+                     db_test::BuildTable(0x30, db_test::TranFields(),
+                                         {db_test::TranRecord("A1", "01/01/2081", "1", "1")}));
+  auto connection = Connect(folder / "TRAN.DBF");
+  EXPECT_EQ(Rows(*Query(connection, DayQuery("01/01/2081"))).size(), 1u);
+}
+
+}  // namespace

@@ -20,6 +20,12 @@ int ErrorNumber(const std::function<void()>& action) {
   return 0;
 }
 
+// Selects as the date check does: the start first, then the length.
+void Select(platform::TextBox& box, int start, int length) {
+  box.SetSelStart(start);
+  box.SetSelLength(length);
+}
+
 struct ReplaceCase {
   const char* text;
   int start, length;
@@ -94,13 +100,11 @@ TEST_F(MaskedBox, TextThatDoesNotFitIsRefusedAndTheBoxKeepsItsText) {
 
 TEST_F(MaskedBox, SelTextReplacesTheSelectionAsTheDateCheckWritesIt) {
   box_.SetText("2079/5_/3_");
-  box_.SetSelStart(5);
-  box_.SetSelLength(2);
+  Select(box_, 5, 2);
   EXPECT_EQ(box_.SelStart(), 5);
   EXPECT_EQ(box_.SelLength(), 2);
   box_.SetSelText("05");
-  box_.SetSelStart(8);
-  box_.SetSelLength(2);
+  Select(box_, 8, 2);
   box_.SetSelText("03");
   EXPECT_EQ(box_.Text(), "2079/05/03");
   EXPECT_EQ(box_.SelLength(), 0);
@@ -110,8 +114,7 @@ TEST_F(MaskedBox, SelectionIsKeptWithinTheTextAndNegativeValuesAreRefused) {
   box_.SetText("2079/05/12");
   box_.SetSelStart(25);
   EXPECT_EQ(box_.SelStart(), 10);
-  box_.SetSelStart(8);
-  box_.SetSelLength(25);
+  Select(box_, 8, 25);
   EXPECT_EQ(box_.SelLength(), 2);
   EXPECT_EQ(ErrorNumber([&] { box_.SetSelStart(-1); }), 380);
   EXPECT_EQ(ErrorNumber([&] { box_.SetSelLength(-1); }), 380);
@@ -121,8 +124,7 @@ TEST(PlainTextBox, SelTextReplacesTheSelectionOnly) {
   QLineEdit edit;
   platform::qt::QtTextBox box(edit);
   box.SetText("C:\\data\\TRAN.dbf");
-  box.SetSelStart(3);
-  box.SetSelLength(4);
+  Select(box, 3, 4);
   box.SetSelText("milk");
   EXPECT_EQ(box.Text(), "C:\\milk\\TRAN.dbf");
   EXPECT_EQ(box.SelStart(), 7);

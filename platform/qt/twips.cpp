@@ -1,6 +1,7 @@
 #include "platform/qt/twips.h"
 
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace platform::qt {
@@ -11,7 +12,11 @@ double TwipsPerPixel(const QWidget& widget) {
 }
 
 int TwipsToPixels(double twips, const QWidget& widget) {
-  return static_cast<int>(std::lround(twips / TwipsPerPixel(widget)));
+  // Beyond what a widget can take (QWIDGETSIZE_MAX) is no place to be; a NaN stays at 0.
+  constexpr double kLimit = QWIDGETSIZE_MAX;
+  const double pixels = twips / TwipsPerPixel(widget);
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
 }
 
 float PixelsToTwips(int pixels, const QWidget& widget) {

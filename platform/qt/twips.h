@@ -9,7 +9,7 @@ namespace platform::qt {
 inline constexpr double kTwipsPerInch = 1440.0;
 
 double TwipsPerPixel(const QWidget& widget);
-// Rounded to the nearest pixel.
+// Rounded to the nearest pixel, within the sizes a widget can take.
 int TwipsToPixels(double twips, const QWidget& widget);
 float PixelsToTwips(int pixels, const QWidget& widget);
 

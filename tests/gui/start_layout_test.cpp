@@ -131,6 +131,13 @@ TEST_F(StartUp, NegativeSizeIsRefusedAndLeavesTheControl) {
   EXPECT_FLOAT_EQ(list.Height(), 3710);
 }
 
+TEST_F(StartUp, HugeSizeIsKeptInTwipsAndBoundedOnScreen) {
+  platform::Control& list = Control("ListView1");
+  list.SetWidth(1e30f);
+  EXPECT_FLOAT_EQ(list.Width(), 1e30f);
+  EXPECT_EQ(Find<QWidget>("ListView1")->width(), QWIDGETSIZE_MAX);
+}
+
 class NewYearStart : public WindowTest {
  protected:
   NewYearStart() : WindowTest({2023, 4, 14}) {}

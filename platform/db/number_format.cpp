@@ -140,8 +140,8 @@ bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
   int decimals = -1;
   for (; p < end; ++p) {
     if (*p >= '0' && *p <= '9') {
+      if (++count > 15) return false;
       digits = digits * 10 + (*p - '0');
-      ++count;
       if (decimals >= 0) ++decimals;
     } else if (*p == '.' && decimals < 0) {
       decimals = 0;
@@ -150,7 +150,7 @@ bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
     }
   }
   while (p < end && *p == ' ') ++p;
-  if (p != end || count == 0 || count > 15) return false;
+  if (p != end || count == 0) return false;
   if (decimals <= 0) {
     number.kind = StoredNumber::Kind::kInteger;
     number.integer = negative ? -digits : digits;

@@ -52,6 +52,11 @@ TEST(StoredNumberText, BlankIsNotBadAndBadIsNotBlank) {
   EXPECT_EQ(whole.kind, StoredNumber::Kind::kInteger);
   EXPECT_EQ(whole.integer, -42);
   EXPECT_EQ(ParseStoredNumber(" 12.35").kind, StoredNumber::Kind::kReal);
+  // A field of up to 255 digits: read as the nearest double, never overflowing on the way.
+  const StoredNumber huge = ParseStoredNumber(std::string(254, '9'));
+  EXPECT_EQ(huge.kind, StoredNumber::Kind::kReal);
+  EXPECT_EQ(huge.real, 1e254);
+  EXPECT_EQ(ExactDecimalText(std::string(30, '0') + "12.50"), "12.5");
 }
 
 TEST(ComputedNumberText, ProductsOfStoredValuesShowTheirExactDecimal) {

@@ -55,7 +55,10 @@ class MemoryListView : public ListView {
     items_.at(item).text = text;
   }
   void AddSubItem(std::size_t item, const std::string& text) override {
-    items_.at(item).sub_items.push_back(text);
+    std::vector<std::string>& sub_items = items_.at(item).sub_items;
+    // An item usually gets one sub-item per column after the first: room for them in one step.
+    if (sub_items.empty() && columns_.size() > 1) sub_items.reserve(columns_.size() - 1);
+    sub_items.push_back(text);
   }
 
   std::size_t ColumnHeaderCount() const override { return columns_.size(); }

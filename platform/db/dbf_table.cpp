@@ -357,15 +357,54 @@ void DbfTable::OpenMemo() {
   }
 }
 
-bool DbfTable::BitSet(std::uint32_t record, int bit) const {
+bool DbfTable::BitSet(const std::uint8_t* record_bytes, int bit) const {
   if (bit < 0 || null_flags_ == nullptr) return false;
   const auto byte = static_cast<std::uint32_t>(bit / 8);
   if (byte >= null_flags_->length) return false;
-  return (Record(record)[null_flags_->offset + byte] >> (bit % 8) & 1) != 0;
+  return (record_bytes[null_flags_->offset + byte] >> (bit % 8) & 1) != 0;
 }
 
-bool DbfTable::IsNull(std::uint32_t record, const DbfField& field) const {
-  return BitSet(record, field.null_bit);
+bool DbfTable::IsNullIn(const std::uint8_t* record_bytes, const DbfField& field) const {
+  return BitSet(record_bytes, field.null_bit);
+}
+
+DbfTable::Scan::Scan(const DbfTable& table) : table_(table) {}
+
+void DbfTable::ReadRun(std::uint32_t first, std::uint32_t end,
+                       std::vector<std::uint8_t>& out) const {
+  if (end > record_count_ || first >= end) return;
+  const std::size_t start = out.size();
+  const std::size_t length = static_cast<std::size_t>(end - first) * record_length_;
+  out.resize(start + length);
+  const std::uint64_t offset = header_length_ + static_cast<std::uint64_t>(first) * record_length_;
+  if (!map_.ReadAt(offset, out.data() + start, length)) throw CutShort(first);
+}
+
+RunTimeError DbfTable::CutShort(std::uint32_t record) const {
+  return RunTimeError(error::kDatabaseError,
+                      "The table file '" + path_.string() + "' cannot be read at record " +
+                          std::to_string(record + 1) + ": it was cut short while in use.");
+}
+
+bool DbfTable::Scan::Next() {
+  if (started_) ++record_;
+  started_ = true;
+  if (record_ >= table_.record_count_) return false;
+  if (record_ - buffered_first_ >= buffered_count_ || buffered_count_ == 0) {
+    const std::uint32_t length = table_.record_length_;
+    const std::uint32_t per_buffer = std::max<std::uint32_t>(1, (1u << 20) / length);
+    buffered_first_ = record_;
+    buffered_count_ = std::min(per_buffer, table_.record_count_ - record_);
+    buffer_.resize(static_cast<std::size_t>(buffered_count_) * length);
+    const std::uint64_t offset =
+        table_.header_length_ + static_cast<std::uint64_t>(record_) * length;
+    if (!table_.map_.ReadAt(offset, buffer_.data(), buffer_.size())) {
+      throw table_.CutShort(record_);
+    }
+  }
+  bytes_ =
+      buffer_.data() + static_cast<std::size_t>(record_ - buffered_first_) * table_.record_length_;
+  return true;
 }
 
 std::string_view DbfTable::Text(std::string_view bytes, std::string& scratch) const {
@@ -397,9 +436,15 @@ Cell DbfTable::ReadMemo(std::string_view pointer, bool text, std::string& scratc
 }
 
 Cell DbfTable::Read(std::uint32_t record, const DbfField& field, std::string& scratch) const {
+  return ReadIn(Record(record), field, scratch);
+}
+
+Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
+                      std::string& scratch) const {
   Cell cell;
-  if (IsNull(record, field)) return cell;
-  const std::string_view raw = Raw(record, field);
+  if (IsNullIn(record_bytes, field)) return cell;
+  const std::string_view raw(reinterpret_cast<const char*>(record_bytes + field.offset),
+                             field.length);
   switch (field.kind) {
     case FieldKind::kCharacter:
       cell.type = Cell::Type::kText;
@@ -412,7 +457,7 @@ Cell DbfTable::Read(std::uint32_t record, const DbfField& field, std::string& sc
     case FieldKind::kVarchar:
     case FieldKind::kVarbinary: {
       std::string_view value = raw;
-      if (BitSet(record, field.length_bit) && !raw.empty()) {
+      if (BitSet(record_bytes, field.length_bit) && !raw.empty()) {
         const std::size_t length = static_cast<unsigned char>(raw.back());
         value = raw.substr(0, std::min(length, raw.size() - 1));
       }

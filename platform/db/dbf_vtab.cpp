@@ -73,11 +73,17 @@ struct DbfVtab : sqlite3_vtab {
   std::unordered_map<std::size_t, Index> indexes;  // by field position
 };
 
+// A cursor reads records through copies, never through the table's mapping: the matching
+// records of an index look-up are read run by run into `data`, a full scan goes through a
+// DbfTable::Scan. Touching the mapping would cost a page fault for every few pages.
 struct DbfCursor : sqlite3_vtab_cursor {
-  bool scan = true;                 // all live records, or only those in `rows`
-  std::vector<std::uint32_t> rows;  // the matching records, in the asked order
-  std::size_t position = 0;
+  std::unique_ptr<DbfTable::Scan> scan;  // a full scan, or null: the records in `rows`
+  std::vector<std::uint8_t> data;        // the stored bytes of the records in `rows`
+  std::vector<std::uint32_t> rows;       // the matching records, in record order
+  std::vector<std::uint32_t> order;      // positions in `rows`, in the order asked
+  std::size_t position = 0;              // in `order`
   std::uint32_t record = 0;
+  const std::uint8_t* bytes = nullptr;  // of the current record
   bool at_end = true;
   std::string scratch;
 };
@@ -222,32 +228,44 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
 
 // Sorts `rows` by the stored bytes of the fields that `order` names; nulls come first, records
 // that compare equal keep their order.
-void SortByStoredBytes(const DbfTable& table, const char* order, std::vector<std::uint32_t>& rows) {
+// Puts the cursor's `order` in the order of the stored bytes of the fields that `order_terms`
+// names; nulls come first, records that compare equal keep their order.
+void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor& cursor) {
   struct Term {
     const DbfField* field;
     int sign;
   };
   std::vector<Term> terms;
-  for (const char* p = order; *p != '\0';) {
+  for (const char* p = order_terms; *p != '\0';) {
     char* end = nullptr;
     const long column = std::strtol(p, &end, 10);
     terms.push_back({&table.fields()[static_cast<std::size_t>(column)], *end == '-' ? -1 : 1});
     p = end + 1;
   }
-  std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) {
+  const std::size_t length = table.record_length();
+  const std::uint8_t* data = cursor.data.data();
+  // Records already in order, as a day's records of members appended in turn often are, cost one
+  // comparison each.
+  auto before = [&](std::uint32_t a, std::uint32_t b) {
+    const std::uint8_t* bytes_a = data + a * length;
+    const std::uint8_t* bytes_b = data + b * length;
     for (const Term& term : terms) {
-      const bool null_a = table.IsNull(a, *term.field);
-      const bool null_b = table.IsNull(b, *term.field);
       int order_of = 0;
+      const bool null_a = term.field->null_bit >= 0 && table.IsNullIn(bytes_a, *term.field);
+      const bool null_b = term.field->null_bit >= 0 && table.IsNullIn(bytes_b, *term.field);
       if (null_a || null_b) {
         order_of = null_a == null_b ? 0 : null_a ? -1 : 1;
       } else {
-        order_of = table.Raw(a, *term.field).compare(table.Raw(b, *term.field));
+        order_of = std::memcmp(bytes_a + term.field->offset, bytes_b + term.field->offset,
+                               term.field->length);
       }
       if (order_of != 0) return order_of * term.sign < 0;
     }
     return false;
-  });
+  };
+  if (!std::is_sorted(cursor.order.begin(), cursor.order.end(), before)) {
+    std::stable_sort(cursor.order.begin(), cursor.order.end(), before);
+  }
 }
 
 int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
@@ -273,17 +291,18 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const bool nullable = field.null_bit >= 0;
   Index index;
   std::vector<Run>* last_runs = nullptr;
-  const char* last_bytes = nullptr;
-  const std::uint32_t count = table.record_count();
-  for (std::uint32_t record = 0; record < count; ++record) {
-    const std::uint8_t* bytes = table.RecordBytes(record);
+  // The previous record's stored value, kept: the scan's buffer moves on under it.
+  std::string last_value;
+  for (DbfTable::Scan scan(table); scan.Next();) {
+    const std::uint32_t record = scan.record();
+    const std::uint8_t* bytes = scan.bytes();
     if (bytes[0] == '*') continue;
     if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
-    if (nullable && table.IsNull(record, field)) continue;
-    const char* value = reinterpret_cast<const char*>(bytes + field.offset);
-    if (last_runs == nullptr || std::memcmp(value, last_bytes, field.length) != 0) {
-      last_runs = &index.runs[std::string(TrimRightBlanks({value, field.length}))];
-      last_bytes = value;
+    if (nullable && table.IsNullIn(bytes, field)) continue;
+    const std::string_view value(reinterpret_cast<const char*>(bytes + field.offset), field.length);
+    if (last_runs == nullptr || value != last_value) {
+      last_runs = &index.runs[std::string(TrimRightBlanks(value))];
+      last_value.assign(value);
     }
     if (!last_runs->empty() && last_runs->back().end == record) {
       ++last_runs->back().end;
@@ -294,26 +313,35 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   return vtab->indexes.emplace(column, std::move(index)).first->second;
 }
 
-// Moves to the first live record at or after the cursor's position.
+// Moves to the first live record at or after the cursor's position. A record another program
+// has deleted since the index was built is passed over too.
 int Settle(DbfCursor* cursor) {
   const DbfTable& table = *VtabOf(cursor)->table;
   if (!cursor->scan) {
-    cursor->at_end = cursor->position >= cursor->rows.size();
-    if (!cursor->at_end) cursor->record = cursor->rows[cursor->position];
-    return SQLITE_OK;
-  }
-  while (cursor->position < table.record_count()) {
-    const auto record = static_cast<std::uint32_t>(cursor->position);
-    const DbfTable::RecordState state = table.State(record);
-    if (state == DbfTable::RecordState::kDamaged) {
-      return Fail(cursor->pVtab, table.DamagedRecord(record));
-    }
-    if (state == DbfTable::RecordState::kLive) {
-      cursor->record = record;
+    const std::size_t length = table.record_length();
+    for (; cursor->position < cursor->order.size(); ++cursor->position) {
+      const std::uint32_t at = cursor->order[cursor->position];
+      cursor->bytes = cursor->data.data() + at * length;
+      if (cursor->bytes[0] == '*') continue;
+      cursor->record = cursor->rows[at];
       cursor->at_end = false;
       return SQLITE_OK;
     }
-    ++cursor->position;
+    cursor->at_end = true;
+    return SQLITE_OK;
+  }
+  try {
+    while (cursor->scan->Next()) {
+      const std::uint8_t flag = cursor->scan->bytes()[0];
+      if (flag == 0x1A) return Fail(cursor->pVtab, table.DamagedRecord(cursor->scan->record()));
+      if (flag == '*') continue;
+      cursor->record = cursor->scan->record();
+      cursor->bytes = cursor->scan->bytes();
+      cursor->at_end = false;
+      return SQLITE_OK;
+    }
+  } catch (const RunTimeError& error) {
+    return Fail(cursor->pVtab, error);
   }
   cursor->at_end = true;
   return SQLITE_OK;
@@ -323,34 +351,40 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
            sqlite3_value** argv) {
   auto* cursor = static_cast<DbfCursor*>(base);
   DbfVtab* vtab = VtabOf(cursor);
-  cursor->scan = true;
+  const DbfTable& table = *vtab->table;
+  cursor->scan.reset();
+  cursor->data.clear();
   cursor->rows.clear();
+  cursor->order.clear();
   cursor->position = 0;
   cursor->at_end = true;
   try {
-    if (index_number > 0 && argc == 1) {
-      // Text affinity turns a number into its text before "=" compares it with a character
-      // field; a null or a blob equals no text.
-      cursor->scan = false;
-      const int type = sqlite3_value_type(argv[0]);
-      if (type == SQLITE_NULL || type == SQLITE_BLOB) return SQLITE_OK;
-      const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
-      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-      if (text == nullptr) return SQLITE_NOMEM;
-      std::string stored;
-      if (vtab->table->code_page().Encode(
-              {text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))}, stored)) {
-        const auto found = index.runs.find(std::string(TrimRightBlanks(stored)));
-        if (found != index.runs.end()) {
-          for (const Run& run : found->second) {
-            for (std::uint32_t record = run.begin; record < run.end; ++record) {
-              cursor->rows.push_back(record);
-            }
+    if (index_number <= 0 || argc != 1) {
+      cursor->scan = std::make_unique<DbfTable::Scan>(table);
+      return Settle(cursor);
+    }
+    // Text affinity turns a number into its text before "=" compares it with a character
+    // field; a null or a blob equals no text.
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL || type == SQLITE_BLOB) return SQLITE_OK;
+    const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    if (text == nullptr) return SQLITE_NOMEM;
+    std::string stored;
+    if (table.code_page().Encode({text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))},
+                                 stored)) {
+      const auto found = index.runs.find(std::string(TrimRightBlanks(stored)));
+      if (found != index.runs.end()) {
+        for (const Run& run : found->second) {
+          table.ReadRun(run.begin, run.end, cursor->data);
+          for (std::uint32_t record = run.begin; record < run.end; ++record) {
+            cursor->order.push_back(static_cast<std::uint32_t>(cursor->rows.size()));
+            cursor->rows.push_back(record);
           }
         }
       }
-      if (order != nullptr && *order != '\0') SortByStoredBytes(*vtab->table, order, cursor->rows);
     }
+    if (order != nullptr && *order != '\0') SortByStoredBytes(table, order, *cursor);
     return Settle(cursor);
   } catch (const RunTimeError& error) {
     return Fail(base->pVtab, error);
@@ -361,20 +395,11 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
 
 int Next(sqlite3_vtab_cursor* base) {
   auto* cursor = static_cast<DbfCursor*>(base);
-  ++cursor->position;
+  if (!cursor->scan) ++cursor->position;
   return Settle(cursor);
 }
 
 int Eof(sqlite3_vtab_cursor* base) { return static_cast<DbfCursor*>(base)->at_end ? 1 : 0; }
-
-// Bytes inside the table's mapping live as long as the table, which outlives every statement;
-// bytes decoded into the cursor's scratch are copied.
-sqlite3_destructor_type Lifetime(const DbfCursor* cursor, const Cell& cell) {
-  const char* scratch = cursor->scratch.data();
-  const bool in_scratch =
-      cell.bytes.data() >= scratch && cell.bytes.data() <= scratch + cursor->scratch.size();
-  return in_scratch ? SQLITE_TRANSIENT : SQLITE_STATIC;
-}
 
 int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   auto* cursor = static_cast<DbfCursor*>(base);
@@ -385,7 +410,7 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   }
   try {
     const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
-    const Cell cell = table.Read(cursor->record, field, cursor->scratch);
+    const Cell cell = table.ReadIn(cursor->bytes, field, cursor->scratch);
     if ((cell.type == Cell::Type::kText || cell.type == Cell::Type::kBlob) &&
         cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
       sqlite3_result_error_toobig(context);
@@ -404,10 +429,10 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
         sqlite3_result_double(context, cell.real);
         break;
       case Cell::Type::kText:
-        sqlite3_result_text(context, bytes, size, Lifetime(cursor, cell));
+        sqlite3_result_text(context, bytes, size, SQLITE_TRANSIENT);
         break;
       case Cell::Type::kBlob:
-        sqlite3_result_blob(context, bytes, size, Lifetime(cursor, cell));
+        sqlite3_result_blob(context, bytes, size, SQLITE_TRANSIENT);
         break;
     }
   } catch (const std::bad_alloc&) {

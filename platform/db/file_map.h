@@ -1,5 +1,7 @@
-// A whole file mapped read-only into memory. The file is opened for reading alone, never locked,
-// so another program may hold it open, and nothing is ever written through the mapping.
+// A whole file mapped read-only into memory, and readable by copies too. The file is opened for
+// reading alone, never locked, so another program may hold it open, and nothing is ever written
+// through the mapping. Pages of the mapping are read in only when touched; a pass over a whole
+// large file is cheaper through ReadAt into one small buffer.
 #pragma once
 
 #include <cstddef>
@@ -25,13 +27,15 @@ class FileMap {
     return {reinterpret_cast<const char*>(data_ + offset), static_cast<std::size_t>(length)};
   }
 
-  // Tells the system the whole file is about to be read from start to end.
-  void WillReadSequentially() const;
+  // Copies `length` bytes from `offset` into `out`. False when the file no longer holds them
+  // (another program has cut it short) or cannot be read.
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t length) const;
 
  private:
   const std::uint8_t* data_ = nullptr;
   std::uint64_t size_ = 0;
   void* mapping_ = nullptr;
+  int descriptor_ = -1;
 };
 
 // The file called `name` in `folder`, the letter case of both ignored (TRAN.DBF for tran.dbf);

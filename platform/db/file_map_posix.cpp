@@ -5,6 +5,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <set>
 
@@ -15,7 +17,7 @@ namespace platform::db {
 
 namespace {
 
-// Closes the descriptor when the constructor leaves; the mapping outlives it.
+// Closes the descriptor unless the constructor succeeds and keeps it.
 struct FileDescriptor {
   int fd;
   ~FileDescriptor() {
@@ -44,21 +46,31 @@ FileMap::FileMap(const std::filesystem::path& path) {
   size_ = static_cast<std::uint64_t>(status.st_size);
   if (size_ == 0) return;
   if (size_ > SIZE_MAX) Fail(path, "map", EFBIG);
-  void* mapping = mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ,
-                       MAP_SHARED | MAP_POPULATE, file.fd, 0);
+  void* mapping = mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED, file.fd, 0);
   if (mapping == MAP_FAILED) Fail(path, "map", errno);
   mapping_ = mapping;
   data_ = static_cast<const std::uint8_t*>(mapping);
+  descriptor_ = file.fd;
+  file.fd = -1;
 }
 
 FileMap::~FileMap() {
   if (mapping_ != nullptr) munmap(mapping_, static_cast<std::size_t>(size_));
+  if (descriptor_ >= 0) close(descriptor_);
 }
 
-void FileMap::WillReadSequentially() const {
-  if (mapping_ != nullptr) {
-    madvise(mapping_, static_cast<std::size_t>(size_), MADV_WILLNEED);
+bool FileMap::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
+  auto* bytes = static_cast<char*>(out);
+  while (length > 0) {
+    if (descriptor_ < 0 || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    const ssize_t got = pread(descriptor_, bytes, length, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    length -= static_cast<std::size_t>(got);
+    offset += static_cast<std::uint64_t>(got);
   }
+  return true;
 }
 
 std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,

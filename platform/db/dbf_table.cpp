@@ -386,24 +386,36 @@ RunTimeError DbfTable::CutShort(std::uint32_t record) const {
                           std::to_string(record + 1) + ": it was cut short while in use.");
 }
 
+void DbfTable::Scan::Fill(std::uint32_t first) {
+  const std::uint32_t length = table_.record_length_;
+  const std::uint32_t per_buffer = std::max<std::uint32_t>(1, (1u << 20) / length);
+  buffered_first_ = first;
+  buffered_count_ = std::min(per_buffer, table_.record_count_ - first);
+  buffer_.resize(static_cast<std::size_t>(buffered_count_) * length);
+  const std::uint64_t offset = table_.header_length_ + static_cast<std::uint64_t>(first) * length;
+  if (!table_.map_.ReadAt(offset, buffer_.data(), buffer_.size())) throw table_.CutShort(first);
+}
+
 bool DbfTable::Scan::Next() {
   if (started_) ++record_;
   started_ = true;
   if (record_ >= table_.record_count_) return false;
-  if (record_ - buffered_first_ >= buffered_count_ || buffered_count_ == 0) {
-    const std::uint32_t length = table_.record_length_;
-    const std::uint32_t per_buffer = std::max<std::uint32_t>(1, (1u << 20) / length);
-    buffered_first_ = record_;
-    buffered_count_ = std::min(per_buffer, table_.record_count_ - record_);
-    buffer_.resize(static_cast<std::size_t>(buffered_count_) * length);
-    const std::uint64_t offset =
-        table_.header_length_ + static_cast<std::uint64_t>(record_) * length;
-    if (!table_.map_.ReadAt(offset, buffer_.data(), buffer_.size())) {
-      throw table_.CutShort(record_);
-    }
-  }
+  if (record_ - buffered_first_ >= buffered_count_ || buffered_count_ == 0) Fill(record_);
   bytes_ =
       buffer_.data() + static_cast<std::size_t>(record_ - buffered_first_) * table_.record_length_;
+  return true;
+}
+
+bool DbfTable::Scan::NextBlock() {
+  const std::uint32_t first = started_ ? buffered_first_ + buffered_count_ : 0;
+  started_ = true;
+  if (first >= table_.record_count_) {
+    buffered_first_ = first;
+    buffered_count_ = 0;
+    return false;
+  }
+  Fill(first);
+  record_ = first + buffered_count_ - 1;
   return true;
 }
 

@@ -119,7 +119,18 @@ class DbfTable {
     // The record's stored bytes, valid until Next.
     const std::uint8_t* bytes() const { return bytes_; }
 
+    // Reads the records after those read so far, about a mebibyte of them, for a pass that
+    // looks at them all: false past the last. Throws as Next does. Not to be mixed with Next.
+    bool NextBlock();
+    // The records of the block: the first one's number, how many, and their stored bytes back
+    // to back, valid until NextBlock.
+    std::uint32_t block_first() const { return buffered_first_; }
+    std::uint32_t block_count() const { return buffered_count_; }
+    const std::uint8_t* block_bytes() const { return buffer_.data(); }
+
    private:
+    void Fill(std::uint32_t first);
+
     const DbfTable& table_;
     std::vector<std::uint8_t> buffer_;
     std::uint32_t buffered_first_ = 0;  // the record at the start of the buffer

@@ -280,36 +280,99 @@ int Close(sqlite3_vtab_cursor* cursor) {
   return SQLITE_OK;
 }
 
-// One pass over the table: the runs of live records of each stored value of the field, trailing
-// blanks dropped, in record order. The map is searched only when a record's stored bytes differ
-// from the previous record's.
+// The stored value of the previous record in the index pass, kept aside because the scan's
+// buffer moves on under it. Fields of 4 to 16 bytes keep it as two words that may overlap, so a
+// record's value compares without a call.
+template <typename Word>
+class WordsValue {
+ public:
+  explicit WordsValue(std::size_t width) : tail_(width - sizeof(Word)) {}
+  bool Same(const std::uint8_t* bytes) const {
+    return Load(bytes) == head_ && Load(bytes + tail_) == tail_word_;
+  }
+  void Set(const std::uint8_t* bytes) {
+    head_ = Load(bytes);
+    tail_word_ = Load(bytes + tail_);
+  }
+
+ private:
+  static Word Load(const std::uint8_t* bytes) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+  }
+  std::size_t tail_;
+  Word head_ = 0;
+  Word tail_word_ = 0;
+};
+
+class BytesValue {
+ public:
+  explicit BytesValue(std::size_t width) : bytes_(width) {}
+  bool Same(const std::uint8_t* bytes) const {
+    return std::memcmp(bytes, bytes_.data(), bytes_.size()) == 0;
+  }
+  void Set(const std::uint8_t* bytes) { std::memcpy(bytes_.data(), bytes, bytes_.size()); }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+// The runs of live records of each stored value of the field, trailing blanks dropped, in record
+// order. The run being extended is kept aside, and the map searched, only when a record's stored
+// bytes differ from the previous live record's; the common record, live, not null and next to the
+// run of its value, costs a few comparisons.
+template <typename Value>
+[[gnu::noinline]] Index IndexRecords(const DbfTable& table, const DbfField& field, Value last) {
+  const bool nullable = field.null_bit >= 0;
+  const std::size_t length = table.record_length();
+  const std::size_t offset = field.offset;
+  Index index;
+  std::vector<Run>* runs = nullptr;  // of `last`, once a record has been seen
+  // No record is numbered UINT32_MAX, so no record extends the run before there is one.
+  Run run{UINT32_MAX, UINT32_MAX};
+  for (DbfTable::Scan scan(table); scan.NextBlock();) {
+    const std::uint8_t* bytes = scan.block_bytes();
+    const std::uint32_t end = scan.block_first() + scan.block_count();
+    for (std::uint32_t record = scan.block_first(); record < end; ++record, bytes += length) {
+      const std::uint8_t* value = bytes + offset;
+      if (record == run.end && bytes[0] == ' ' && !nullable && last.Same(value)) {
+        ++run.end;
+        continue;
+      }
+      if (bytes[0] == '*') continue;
+      if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
+      if (nullable && table.IsNullIn(bytes, field)) continue;
+      if (runs != nullptr && last.Same(value)) {
+        if (record == run.end) {
+          ++run.end;
+          continue;
+        }
+        runs->push_back({run.begin, run.end});
+      } else {
+        if (runs != nullptr) runs->push_back({run.begin, run.end});
+        const std::string_view text(reinterpret_cast<const char*>(value), field.length);
+        runs = &index.runs[std::string(TrimRightBlanks(text))];
+        last.Set(value);
+      }
+      run = {record, record + 1};
+    }
+  }
+  if (runs != nullptr) runs->push_back({run.begin, run.end});
+  return index;
+}
+
+// The index of a field, built in one pass over the table the first time it is asked for.
 const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
   if (found != vtab->indexes.end()) return found->second;
   const DbfTable& table = *vtab->table;
   const DbfField& field = table.fields()[column];
-  const bool nullable = field.null_bit >= 0;
-  Index index;
-  std::vector<Run>* last_runs = nullptr;
-  // The previous record's stored value, kept: the scan's buffer moves on under it.
-  std::string last_value;
-  for (DbfTable::Scan scan(table); scan.Next();) {
-    const std::uint32_t record = scan.record();
-    const std::uint8_t* bytes = scan.bytes();
-    if (bytes[0] == '*') continue;
-    if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
-    if (nullable && table.IsNullIn(bytes, field)) continue;
-    const std::string_view value(reinterpret_cast<const char*>(bytes + field.offset), field.length);
-    if (last_runs == nullptr || value != last_value) {
-      last_runs = &index.runs[std::string(TrimRightBlanks(value))];
-      last_value.assign(value);
-    }
-    if (!last_runs->empty() && last_runs->back().end == record) {
-      ++last_runs->back().end;
-    } else {
-      last_runs->push_back({record, record + 1});
-    }
-  }
+  const std::size_t width = field.length;
+  Index index =
+      width >= 8 && width <= 16 ? IndexRecords(table, field, WordsValue<std::uint64_t>(width))
+      : width >= 4 && width < 8 ? IndexRecords(table, field, WordsValue<std::uint32_t>(width))
+                                : IndexRecords(table, field, BytesValue(width));
   return vtab->indexes.emplace(column, std::move(index)).first->second;
 }
 

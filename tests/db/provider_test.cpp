@@ -415,3 +415,69 @@ TEST_F(TranFolder, DataSourceFolderMayHoldASemicolon) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table whose character fields have every width the index and the ordering treat apart, with
+// values that differ only at the start, the middle or the end, runs broken by deleted records,
+// and nulls. Answers through the index, and orders by stored bytes, must be those SQLite gives
+// from a full scan with its own sorting ("+(...)" keeps the index out).
+TEST_F(TranFolder, IndexAndStoredOrderAgreeWithAFullScanForEveryFieldWidth) {
+  const std::vector<std::uint8_t> widths = {1, 3, 6, 8, 12, 16, 17, 24};
+  std::vector<db_test::FieldSpec> fields = {{"ID", 'C', 4}};
+  for (const std::uint8_t width : widths)
+    fields.push_back({"F" + std::to_string(width), 'C', width});
+  fields.push_back({"N5", 'C', 5, 0, 0x02});
+  fields.push_back({"_NullFlags", '0', 1, 0, 0x05});
+  std::uint32_t state = 12345;
+  auto next = [&](std::uint32_t below) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % below;
+  };
+  // Variant 0 is all "a"; 1 to 3 put a "b" first, in the middle or last; 4 is "a" and blanks.
+  auto value = [](std::size_t width, std::uint32_t variant) {
+    std::string text(width, 'a');
+    if (variant == 1) text.front() = 'b';
+    if (variant == 2) text[width / 2] = 'b';
+    if (variant == 3) text.back() = 'b';
+    if (variant == 4) text = "a" + std::string(width - 1, ' ');
+    return text;
+  };
+  std::vector<std::string> records;
+  std::vector<std::uint32_t> variants(widths.size() + 1);
+  for (int i = 0; i < 400; ++i) {
+    for (std::uint32_t& variant : variants) {
+      if (next(4) == 0) variant = next(5);  // values mostly run on from record to record
+    }
+    std::string record(1, next(10) == 0 ? '*' : ' ');
+    const std::string id = std::to_string(1000 + i);
+    record += id;
+    for (std::size_t f = 0; f < widths.size(); ++f) record += value(widths[f], variants[f]);
+    record += value(5, variants.back());
+    record += next(5) == 0 ? '\1' : '\0';
+    records.push_back(record);
+  }
+  db_test::WriteFile(dir_.path() / "TRAN.DBF", db_test::BuildTable(0x30, fields, records));
+  auto connection = Connect(dir_.path());
+
+  const std::string orders[] = {"order by id desc", "order by f3, id", "order by n5 desc, f1, id",
+                                "order by f1 desc, f17, n5, id", "order by f6, f8 desc, f24, id"};
+  std::vector<std::string> names;
+  for (const std::uint8_t width : widths) names.push_back("f" + std::to_string(width));
+  names.push_back("n5");
+  for (const std::string& name : names) {
+    const std::size_t width = name == "n5" ? 5 : std::stoul(name.substr(1));
+    for (std::uint32_t variant = 0; variant < 5; ++variant) {
+      const std::string where = name + " = '" + value(width, variant) + "'";
+      for (const std::string& order : orders) {
+        SCOPED_TRACE(where + " " + order);
+        const auto indexed = Column(connection, "select id from tran where " + where + " " + order);
+        EXPECT_EQ(indexed,
+                  Column(connection, "select id from tran where +(" + where + ") " + order));
+        EXPECT_FALSE(indexed.empty());
+      }
+    }
+  }
+}
+
+}  // namespace

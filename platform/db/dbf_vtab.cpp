@@ -81,6 +81,7 @@ struct DbfCursor : sqlite3_vtab_cursor {
   std::vector<std::uint8_t> data;        // the stored bytes of the records in `rows`
   std::vector<std::uint32_t> rows;       // the matching records, in record order
   std::vector<std::uint32_t> order;      // positions in `rows`, in the order asked
+  std::vector<std::uint8_t> keys;        // of the records in `order`, while it is sorted
   std::size_t position = 0;              // in `order`
   std::uint32_t record = 0;
   const std::uint8_t* bytes = nullptr;  // of the current record
@@ -226,46 +227,82 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   return SQLITE_OK;
 }
 
-// Sorts `rows` by the stored bytes of the fields that `order` names; nulls come first, records
-// that compare equal keep their order.
+std::uint64_t BigEndian64(const std::uint8_t* bytes) {
+  std::uint64_t word = 0;
+  for (int i = 0; i < 8; ++i) word = word << 8 | bytes[i];
+  return word;
+}
+
 // Puts the cursor's `order` in the order of the stored bytes of the fields that `order_terms`
-// names; nulls come first, records that compare equal keep their order.
+// names; nulls come first in an ascending term and last in a descending one, records that compare
+// equal keep their order. Each record's terms are first copied into one key whose bytes compare
+// in that order: a marker before a field that may be null, every byte of a descending term
+// inverted. A key of up to 16 bytes is sorted as two integers.
 void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor& cursor) {
   struct Term {
     const DbfField* field;
-    int sign;
+    bool descending;
   };
   std::vector<Term> terms;
+  std::size_t key_length = 0;
   for (const char* p = order_terms; *p != '\0';) {
     char* end = nullptr;
     const long column = std::strtol(p, &end, 10);
-    terms.push_back({&table.fields()[static_cast<std::size_t>(column)], *end == '-' ? -1 : 1});
+    const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
+    terms.push_back({&field, *end == '-'});
+    key_length += field.length + (field.null_bit >= 0 ? 1 : 0);
     p = end + 1;
   }
+  const std::size_t count = cursor.order.size();
   const std::size_t length = table.record_length();
-  const std::uint8_t* data = cursor.data.data();
-  // Records already in order, as a day's records of members appended in turn often are, cost one
-  // comparison each.
-  auto before = [&](std::uint32_t a, std::uint32_t b) {
-    const std::uint8_t* bytes_a = data + a * length;
-    const std::uint8_t* bytes_b = data + b * length;
+  std::vector<std::uint8_t>& keys = cursor.keys;
+  keys.assign(count * key_length, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* bytes = cursor.data.data() + cursor.order[i] * length;
+    std::uint8_t* key = keys.data() + i * key_length;
     for (const Term& term : terms) {
-      int order_of = 0;
-      const bool null_a = term.field->null_bit >= 0 && table.IsNullIn(bytes_a, *term.field);
-      const bool null_b = term.field->null_bit >= 0 && table.IsNullIn(bytes_b, *term.field);
-      if (null_a || null_b) {
-        order_of = null_a == null_b ? 0 : null_a ? -1 : 1;
-      } else {
-        order_of = std::memcmp(bytes_a + term.field->offset, bytes_b + term.field->offset,
-                               term.field->length);
+      std::uint8_t* start = key;
+      const bool null = term.field->null_bit >= 0 && table.IsNullIn(bytes, *term.field);
+      if (term.field->null_bit >= 0) *key++ = null ? 0 : 1;
+      if (!null) std::memcpy(key, bytes + term.field->offset, term.field->length);
+      key += term.field->length;
+      if (term.descending) {
+        for (; start < key; ++start) *start = static_cast<std::uint8_t>(~*start);
       }
-      if (order_of != 0) return order_of * term.sign < 0;
     }
-    return false;
-  };
-  if (!std::is_sorted(cursor.order.begin(), cursor.order.end(), before)) {
-    std::stable_sort(cursor.order.begin(), cursor.order.end(), before);
   }
+  if (key_length <= 16) {
+    struct Packed {
+      std::uint64_t high = 0;
+      std::uint64_t low = 0;
+      std::uint32_t position = 0;
+      bool operator<(const Packed& other) const {
+        return high != other.high ? high < other.high
+               : low != other.low ? low < other.low
+                                  : position < other.position;
+      }
+    };
+    std::vector<Packed> packed(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint8_t key[16] = {};
+      std::memcpy(key, keys.data() + i * key_length, key_length);
+      packed[i] = {BigEndian64(key), BigEndian64(key + 8), cursor.order[i]};
+    }
+    if (std::is_sorted(packed.begin(), packed.end())) return;
+    std::sort(packed.begin(), packed.end());
+    for (std::size_t i = 0; i < count; ++i) cursor.order[i] = packed[i].position;
+    return;
+  }
+  // Keys are found by their place in `order` when sorting began.
+  std::vector<std::uint32_t> places(count);
+  for (std::size_t i = 0; i < count; ++i) places[i] = static_cast<std::uint32_t>(i);
+  auto before = [&](std::uint32_t a, std::uint32_t b) {
+    return std::memcmp(keys.data() + a * key_length, keys.data() + b * key_length, key_length) < 0;
+  };
+  if (std::is_sorted(places.begin(), places.end(), before)) return;
+  std::stable_sort(places.begin(), places.end(), before);
+  const std::vector<std::uint32_t> order = cursor.order;
+  for (std::size_t i = 0; i < count; ++i) cursor.order[i] = order[places[i]];
 }
 
 int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {

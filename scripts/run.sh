@@ -10,6 +10,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVEX_TESTS=OF
 cmake --build build --target kolvex kolvex-export
 
 program="$PWD/build/app/kolvex"
+# Qt wants a private runtime folder; a root shell without a desktop session has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 cd samples
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No desktop session found: starting the window under Xvfb."

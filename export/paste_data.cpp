@@ -1,13 +1,11 @@
 #include "export/paste_data.h"
 
 #include <cstdint>
-#include <exception>
 #include <memory>
-#include <new>
-#include <stdexcept>
 #include <string>
 
 #include "export/export_text.h"
+#include "platform/current_error.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {
@@ -16,8 +14,6 @@ namespace {
 constexpr char kProgId[] = "excel.application";
 constexpr char kPasteInstruction[] = "Press [CTRL+V] key to paste the data.";
 
-constexpr std::int32_t kOutOfMemory = 7;
-constexpr std::int32_t kInternalError = 51;
 constexpr std::int32_t kObjectNotSet = 91;
 
 // An application that hands back no object fails the step instead of crashing the program.
@@ -34,13 +30,12 @@ std::shared_ptr<platform::AutomationObject> Member(platform::AutomationObject& o
   return Checked(object.Call(member));
 }
 
-// The failure path of the command: one message box with the number and the description. Builds
-// the prompt inside its guard, since it also runs when memory has run out.
-void Report(platform::MessageBox& message_box, std::int32_t number,
-            const char* description) noexcept {
+// The failure path of the command: one message box with the number and the description of the
+// error being handled. Builds the prompt inside its guard, since it also runs when memory has run
+// out.
+void ReportCurrentError(platform::MessageBox& message_box) noexcept {
   try {
-    message_box.Show(platform::RunTimeError(number, description).Prompt(),
-                     platform::MessageIcon::kCritical);
+    message_box.Show(platform::CurrentError().Prompt(), platform::MessageIcon::kCritical);
   } catch (...) {
     // The message box itself failed: nothing is left to tell the user with.
   }
@@ -58,19 +53,8 @@ void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboa
     clipboard.SetText(text);
     std::string().swap(text);
     PasteData(objects, message_box);
-  } catch (const platform::RunTimeError& error) {
-    Report(message_box, error.number(), error.what());
-  } catch (const std::bad_alloc&) {
-    Report(message_box, kOutOfMemory, "Out of memory");
-  } catch (const std::length_error&) {
-    // A text longer than a string can hold: memory ran out just the same.
-    Report(message_box, kOutOfMemory, "Out of memory");
-  } catch (const std::out_of_range&) {
-    Report(message_box, platform::error::kSubscriptOutOfRange, "Subscript out of range");
-  } catch (const std::exception& error) {
-    Report(message_box, kInternalError, error.what());
   } catch (...) {
-    Report(message_box, kInternalError, "Internal error");
+    ReportCurrentError(message_box);
   }
 }
 

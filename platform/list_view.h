@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -30,13 +32,17 @@ class ListView {
   virtual std::string SubItemText(std::size_t item, std::size_t sub_item) const = 0;
 };
 
-// A list held in memory: the headless command's list, and the tests'.
+// A list held in memory: the headless command's list, the window's rows, and the tests'. Texts
+// are packed: an item's texts lie back to back in large blocks, each after its length, so a
+// season's records take little more memory than their characters. An index past the items or
+// sub-items throws std::out_of_range.
 class MemoryListView : public ListView {
  public:
   struct Column {
     std::string text;
     int width_twips = 0;
   };
+  // An item as items() copies it out.
   struct Item {
     std::string text;
     std::vector<std::string> sub_items;
@@ -46,20 +52,10 @@ class MemoryListView : public ListView {
   void AddColumnHeader(const std::string& text, int width_twips) override {
     columns_.push_back({text, width_twips});
   }
-  void ClearItems() override { items_.clear(); }
-  std::size_t AddItem() override {
-    items_.emplace_back();
-    return items_.size() - 1;
-  }
-  void SetItemText(std::size_t item, const std::string& text) override {
-    items_.at(item).text = text;
-  }
-  void AddSubItem(std::size_t item, const std::string& text) override {
-    std::vector<std::string>& sub_items = items_.at(item).sub_items;
-    // An item usually gets one sub-item per column after the first: room for them in one step.
-    if (sub_items.empty() && columns_.size() > 1) sub_items.reserve(columns_.size() - 1);
-    sub_items.push_back(text);
-  }
+  void ClearItems() override;
+  std::size_t AddItem() override;
+  void SetItemText(std::size_t item, const std::string& text) override;
+  void AddSubItem(std::size_t item, const std::string& text) override;
 
   std::size_t ColumnHeaderCount() const override { return columns_.size(); }
   std::string ColumnHeaderText(std::size_t column) const override {
@@ -68,21 +64,42 @@ class MemoryListView : public ListView {
   int ColumnHeaderWidth(std::size_t column) const override {
     return columns_.at(column).width_twips;
   }
-  std::size_t ItemCount() const override { return items_.size(); }
-  std::string ItemText(std::size_t item) const override { return items_.at(item).text; }
-  std::size_t SubItemCount(std::size_t item) const override {
-    return items_.at(item).sub_items.size();
-  }
-  std::string SubItemText(std::size_t item, std::size_t sub_item) const override {
-    return items_.at(item).sub_items.at(sub_item);
-  }
+  std::size_t ItemCount() const override { return item_count_; }
+  std::string ItemText(std::size_t item) const override;
+  std::size_t SubItemCount(std::size_t item) const override;
+  std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
 
   const std::vector<Column>& columns() const { return columns_; }
-  const std::vector<Item>& items() const { return items_; }
+  // Copies of all the items, in order.
+  std::vector<Item> items() const;
 
  private:
+  // Where an item's texts lie: `size` bytes from `offset` in block `block`, holding `cells`
+  // texts, its own first, then its sub-items.
+  struct Entry {
+    std::uint32_t block = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    std::uint32_t cells = 0;
+  };
+
+  // Entries are kept in chunks of a fixed count, so a long list grows without moving them.
+  static constexpr std::size_t kChunkBits = 12;
+
+  Entry& EntryAt(std::size_t item);
+  const Entry& EntryAt(std::size_t item) const;
+  const char* Bytes(const Entry& entry) const { return blocks_[entry.block].data() + entry.offset; }
+  std::string_view Cell(const Entry& entry, std::size_t cell) const;
+  // Whether the entry's bytes end the last block, where more can be written after them.
+  bool AtEnd(const Entry& entry) const;
+  // Gives the item `bytes` as its texts, in place when it is the last thing written and the
+  // block has room, otherwise at the end of the last block or in a new one.
+  void Rewrite(Entry& entry, std::string_view bytes);
+
   std::vector<Column> columns_;
-  std::vector<Item> items_;
+  std::size_t item_count_ = 0;
+  std::vector<std::vector<Entry>> entries_;
+  std::vector<std::string> blocks_;  // each filled only up to the capacity it was given
 };
 
 }  // namespace platform

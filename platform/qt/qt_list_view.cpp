@@ -27,11 +27,11 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid()) return {};
-  const MemoryListView::Item& item = rows_.items()[static_cast<std::size_t>(index.row())];
+  const auto item = static_cast<std::size_t>(index.row());
   const auto column = static_cast<std::size_t>(index.column());
-  if (column == 0) return QString::fromStdString(item.text);
-  if (column - 1 < item.sub_items.size()) {
-    return QString::fromStdString(item.sub_items[column - 1]);
+  if (column == 0) return QString::fromStdString(rows_.ItemText(item));
+  if (column - 1 < rows_.SubItemCount(item)) {
+    return QString::fromStdString(rows_.SubItemText(item, column - 1));
   }
   return {};
 }

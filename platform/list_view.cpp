@@ -1,0 +1,173 @@
+#include "platform/list_view.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace platform {
+
+namespace {
+
+// Blocks start small, for the many short lists, and grow to this size.
+constexpr std::size_t kFirstBlock = std::size_t{1} << 12;
+constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
+constexpr std::uint32_t kMaxSize = std::numeric_limits<std::uint32_t>::max();
+
+// A text's length before its bytes: seven bits a byte, lowest first, the high bit set on every
+// byte but the last. Returns the end of what it wrote; 10 bytes are enough.
+char* WriteLength(std::size_t length, char* out) {
+  while (length >= 0x80) {
+    *out++ = static_cast<char>((length & 0x7F) | 0x80);
+    length >>= 7;
+  }
+  *out++ = static_cast<char>(length);
+  return out;
+}
+
+std::size_t ReadLength(const char*& p) {
+  std::size_t length = 0;
+  for (int shift = 0;; shift += 7) {
+    const auto byte = static_cast<unsigned char>(*p++);
+    length |= static_cast<std::size_t>(byte & 0x7F) << shift;
+    if ((byte & 0x80) == 0) return length;
+  }
+}
+
+[[noreturn]] void OutOfRange(const char* what) { throw std::out_of_range(what); }
+
+}  // namespace
+
+void MemoryListView::ClearItems() {
+  item_count_ = 0;
+  entries_.clear();
+  blocks_.clear();
+}
+
+std::size_t MemoryListView::AddItem() {
+  const std::size_t chunk_size = std::size_t{1} << kChunkBits;
+  if (item_count_ % chunk_size == 0) entries_.emplace_back().reserve(chunk_size);
+  Entry& entry = entries_.back().emplace_back();
+  ++item_count_;
+  Rewrite(entry, std::string_view("\0", 1));  // one text, empty
+  entry.cells = 1;
+  return item_count_ - 1;
+}
+
+void MemoryListView::SetItemText(std::size_t item, const std::string& text) {
+  Entry& entry = EntryAt(item);
+  const char* old = Bytes(entry);
+  const char* rest = old;
+  rest += ReadLength(rest);
+  const auto rest_size = static_cast<std::size_t>(old + entry.size - rest);
+  char length[10];
+  char* length_end = WriteLength(text.size(), length);
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(length_end - length) + text.size() + rest_size);
+  bytes.append(length, length_end).append(text).append(rest, rest_size);
+  Rewrite(entry, bytes);
+}
+
+void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
+  Entry& entry = EntryAt(item);
+  if (entry.cells == kMaxSize) throw std::length_error("MemoryListView sub-items");
+  char length[10];
+  char* length_end = WriteLength(text.size(), length);
+  const auto added = static_cast<std::size_t>(length_end - length) + text.size();
+  std::string& last = blocks_.back();
+  if (AtEnd(entry) && last.capacity() - last.size() >= added && added <= kMaxSize - entry.size) {
+    last.append(length, length_end).append(text);
+    entry.size += static_cast<std::uint32_t>(added);
+  } else {
+    std::string bytes;
+    bytes.reserve(entry.size + added);
+    bytes.append(Bytes(entry), entry.size).append(length, length_end).append(text);
+    Rewrite(entry, bytes);
+  }
+  ++entry.cells;
+}
+
+std::string MemoryListView::ItemText(std::size_t item) const {
+  return std::string(Cell(EntryAt(item), 0));
+}
+
+std::size_t MemoryListView::SubItemCount(std::size_t item) const { return EntryAt(item).cells - 1; }
+
+std::string MemoryListView::SubItemText(std::size_t item, std::size_t sub_item) const {
+  const Entry& entry = EntryAt(item);
+  if (sub_item >= entry.cells - 1) OutOfRange("MemoryListView sub-item");
+  return std::string(Cell(entry, sub_item + 1));
+}
+
+std::vector<MemoryListView::Item> MemoryListView::items() const {
+  std::vector<Item> items(item_count_);
+  for (std::size_t i = 0; i < item_count_; ++i) {
+    const Entry& entry = EntryAt(i);
+    const char* p = Bytes(entry);
+    for (std::uint32_t cell = 0; cell < entry.cells; ++cell) {
+      const std::size_t length = ReadLength(p);
+      std::string text(p, length);
+      p += length;
+      if (cell == 0) {
+        items[i].text = std::move(text);
+      } else {
+        items[i].sub_items.push_back(std::move(text));
+      }
+    }
+  }
+  return items;
+}
+
+MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) {
+  if (item >= item_count_) OutOfRange("MemoryListView item");
+  return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
+}
+
+const MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) const {
+  if (item >= item_count_) OutOfRange("MemoryListView item");
+  return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
+}
+
+std::string_view MemoryListView::Cell(const Entry& entry, std::size_t cell) const {
+  const char* p = Bytes(entry);
+  for (std::size_t i = 0;; ++i) {
+    const std::size_t length = ReadLength(p);
+    if (i == cell) return {p, length};
+    p += length;
+  }
+}
+
+bool MemoryListView::AtEnd(const Entry& entry) const {
+  return entry.size > 0 && entry.block + 1 == blocks_.size() &&
+         entry.offset + entry.size == blocks_.back().size();
+}
+
+void MemoryListView::Rewrite(Entry& entry, std::string_view bytes) {
+  if (bytes.size() > kMaxSize) throw std::length_error("MemoryListView item");
+  // `bytes` never points into the blocks: callers pass a copy of what they keep.
+  if (!blocks_.empty()) {
+    std::string& last = blocks_.back();
+    if (AtEnd(entry) && last.capacity() - entry.offset >= bytes.size()) {
+      last.resize(entry.offset);
+      last += bytes;
+      entry.size = static_cast<std::uint32_t>(bytes.size());
+      return;
+    }
+    if (last.capacity() - last.size() >= bytes.size() && last.size() <= kMaxSize - bytes.size()) {
+      entry.block = static_cast<std::uint32_t>(blocks_.size() - 1);
+      entry.offset = static_cast<std::uint32_t>(last.size());
+      entry.size = static_cast<std::uint32_t>(bytes.size());
+      last += bytes;
+      return;
+    }
+  }
+  const std::size_t previous = blocks_.empty() ? kFirstBlock / 2 : blocks_.back().capacity();
+  std::string block;
+  block.reserve(std::max(bytes.size(), std::min(previous * 2, kLargestBlock)));
+  block += bytes;
+  blocks_.push_back(std::move(block));
+  entry.block = static_cast<std::uint32_t>(blocks_.size() - 1);
+  entry.offset = 0;
+  entry.size = static_cast<std::uint32_t>(bytes.size());
+}
+
+}  // namespace platform

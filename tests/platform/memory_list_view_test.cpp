@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/list_view.h"
+#include "tests/cli/read_back.h"
+
+namespace {
+
+using platform::MemoryListView;
+
+// Every text of the list, item by item, as the list interface reads them; no header row, since
+// these lists have no columns.
+std::vector<std::vector<std::string>> Texts(const platform::ListView& list) {
+  std::vector<std::vector<std::string>> rows = read_back::ListRows(list);
+  rows.erase(rows.begin());
+  return rows;
+}
+
+TEST(MemoryList, KeepsEveryTextAsWrittenWhateverTheOrderOfWriting) {
+  MemoryListView list;
+  const std::string long_text(300, 'x');  // a length that takes two bytes
+  const std::string with_nul("a\0b\tc", 5);
+  list.AddItem();
+  list.SetItemText(0, "first");
+  list.AddSubItem(0, "");
+  list.AddSubItem(0, long_text);
+  list.AddItem();
+  list.AddSubItem(1, with_nul);
+  list.AddSubItem(0, "late");      // to an item that is no longer the last one written
+  list.SetItemText(0, "renamed");  // its own text, after its sub-items
+  list.SetItemText(1, long_text);
+  list.AddItem();
+  EXPECT_EQ(Texts(list), (std::vector<std::vector<std::string>>{
+                             {"renamed", "", long_text, "late"}, {long_text, with_nul}, {""}}));
+  const MemoryListView copy = list;
+  list.AddSubItem(2, "after the copy");
+  EXPECT_EQ(Texts(copy), (std::vector<std::vector<std::string>>{
+                             {"renamed", "", long_text, "late"}, {long_text, with_nul}, {""}}));
+  EXPECT_EQ(list.items()[2].sub_items, std::vector<std::string>{"after the copy"});
+}
+
+TEST(MemoryList, ManyItemsAndLargeTextsCrossItsBlocks) {
+  MemoryListView list;
+  std::vector<std::vector<std::string>> expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::size_t item = list.AddItem();
+    const std::string text = std::to_string(i);
+    list.SetItemText(item, text);
+    std::vector<std::string> row = {text};
+    for (int sub = 0; sub < 3; ++sub) {
+      // Now and then a text longer than a block.
+      row.push_back(i % 4999 == 0 && sub == 1 ? std::string(1 << 21, 'a' + sub)
+                                              : text + "." + std::to_string(sub));
+      list.AddSubItem(item, row.back());
+    }
+    expected.push_back(row);
+  }
+  EXPECT_EQ(Texts(list), expected);
+  list.ClearItems();
+  EXPECT_EQ(list.ItemCount(), 0u);
+  list.AddItem();
+  EXPECT_EQ(Texts(list), (std::vector<std::vector<std::string>>{{""}}));
+}
+
+TEST(MemoryList, IndexesPastTheItemsOrSubItemsAreOutOfRange) {
+  MemoryListView list;
+  EXPECT_THROW(list.ItemText(0), std::out_of_range);
+  EXPECT_THROW(list.AddSubItem(0, "x"), std::out_of_range);
+  list.AddItem();
+  list.AddSubItem(0, "x");
+  EXPECT_THROW(list.SubItemText(0, 1), std::out_of_range);
+  EXPECT_THROW(list.SetItemText(1, "x"), std::out_of_range);
+  EXPECT_THROW(list.SubItemCount(1), std::out_of_range);
+  EXPECT_EQ(list.SubItemText(0, 0), "x");
+}
+
+}  // namespace

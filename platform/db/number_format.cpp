@@ -14,6 +14,10 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// `magnitude` (below 2^52) rounded to the nearest integer, halves to even, as nearbyint rounds in
+// the default mode, without a call: past 2^52 a double keeps no fraction, so adding 2^52 rounds.
+double RoundToInteger(double magnitude) { return (magnitude + 0x1p52) - 0x1p52; }
+
 // The shortest decimal r / 10^k that is `value` rounded to 15 significant digits, found without
 // a full conversion: when value * 10^k lies within 3e-16 of its own size from an integer r below
 // 10^15, the error of the multiplication (at most 1.2e-16 of it) leaves the true distance under
@@ -24,7 +28,7 @@ bool ShortScaledDecimal(double value, std::int64_t& units, int& scale) {
   for (int k = 0; k <= 15; ++k) {
     const double scaled = magnitude * kPowersOfTen[k];
     if (scaled >= 1e15) return false;
-    const double rounded = std::nearbyint(scaled);
+    const double rounded = RoundToInteger(scaled);
     if (std::fabs(scaled - rounded) <= scaled * 3e-16) {
       units = static_cast<std::int64_t>(rounded);
       if (value < 0) units = -units;
@@ -222,16 +226,64 @@ std::string ExactDecimalText(std::string_view field) {
   return PlainDecimal(parts.negative, digits.substr(first), exponent);
 }
 
-std::string RealText(double value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
-  if (value == 0) return "0";
+namespace {
+
+// The text of `units` / 10^`scale` in shortest form, written backwards so it ends at `end`;
+// returns where it starts. 48 bytes before `end` are enough.
+char* WriteScaledInteger(std::int64_t units, int scale, char* end) {
+  char* p = end;
+  if (units == 0) {
+    *--p = '0';
+    return p;
+  }
+  const bool negative = units < 0;
+  // Through unsigned, so the most negative value has a magnitude too.
+  std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+  while (scale > 0 && magnitude % 10 == 0) {
+    magnitude /= 10;
+    --scale;
+  }
+  // Digits, the point, leading zeros, the sign.
+  int written = 0;
+  while (magnitude != 0 || written <= scale) {
+    if (written == scale && scale > 0) *--p = '.';
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    ++written;
+  }
+  if (negative) *--p = '-';
+  return p;
+}
+
+}  // namespace
+
+void AppendRealText(double value, std::string& out) {
+  if (std::isnan(value)) {
+    out += "NaN";
+    return;
+  }
+  if (std::isinf(value)) {
+    out += value < 0 ? "-Infinity" : "Infinity";
+    return;
+  }
+  if (value == 0) {
+    out += '0';
+    return;
+  }
   if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
-    return IntegerText(static_cast<std::int64_t>(value));
+    AppendIntegerText(static_cast<std::int64_t>(value), out);
+    return;
   }
   std::int64_t units = 0;
   int scale = 0;
-  if (ShortScaledDecimal(value, units, scale)) return ScaledIntegerText(units, scale);
+  if (ShortScaledDecimal(value, units, scale)) {
+    char buffer[48];
+    char* const end = buffer + sizeof buffer;
+    const char* start = WriteScaledInteger(units, scale, end);
+    out.append(start, static_cast<std::size_t>(end - start));
+    return;
+  }
   char buffer[40];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   int exponent = 0;
@@ -241,37 +293,32 @@ std::string RealText(double value) {
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     digits = ScientificDigits({buffer, result.ptr}, exponent);
   }
-  return PlainDecimal(value < 0, std::move(digits), exponent);
+  out += PlainDecimal(value < 0, std::move(digits), exponent);
+}
+
+void AppendIntegerText(std::int64_t value, std::string& out) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+std::string RealText(double value) {
+  std::string text;
+  AppendRealText(value, text);
+  return text;
 }
 
 std::string IntegerText(std::int64_t value) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return {buffer, result.ptr};
+  std::string text;
+  AppendIntegerText(value, text);
+  return text;
 }
 
 std::string ScaledIntegerText(std::int64_t units, int scale) {
-  if (units == 0) return "0";
-  const bool negative = units < 0;
-  // Through unsigned, so the most negative value has a magnitude too.
-  std::uint64_t magnitude =
-      negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-  while (scale > 0 && magnitude % 10 == 0) {
-    magnitude /= 10;
-    --scale;
-  }
-  // Written from the last digit backwards: digits, the point, leading zeros, the sign.
   char buffer[48];
-  char* p = buffer + sizeof buffer;
-  int written = 0;
-  while (magnitude != 0 || written <= scale) {
-    if (written == scale && scale > 0) *--p = '.';
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-    ++written;
-  }
-  if (negative) *--p = '-';
-  return std::string(p, static_cast<std::size_t>(buffer + sizeof buffer - p));
+  char* const end = buffer + sizeof buffer;
+  const char* start = WriteScaledInteger(units, scale, end);
+  return std::string(start, static_cast<std::size_t>(end - start));
 }
 
 }  // namespace platform::db

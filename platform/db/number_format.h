@@ -35,6 +35,10 @@ std::string RealText(double value);
 
 std::string IntegerText(std::int64_t value);
 
+// RealText and IntegerText appended to `out`, without a string of their own.
+void AppendRealText(double value, std::string& out);
+void AppendIntegerText(std::int64_t value, std::string& out);
+
 // `units` / 10^`scale` exactly, in shortest form (currency: scale 4).
 std::string ScaledIntegerText(std::int64_t units, int scale);
 

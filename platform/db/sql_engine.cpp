@@ -203,14 +203,16 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
         text += value != 0 ? "True" : "False";
         return Value::Kind::kLogical;
       }
-      text += IntegerText(value);
+      AppendIntegerText(value, text);
       return Value::Kind::kNumber;
     }
     case SQLITE_FLOAT:
-      text += RealText(sqlite3_column_double(statement_, column));
+      AppendRealText(sqlite3_column_double(statement_, column), text);
       return Value::Kind::kNumber;
     case SQLITE_TEXT: {
-      const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+      // The text's UTF-8 bytes as they are: asking for text would have SQLite copy them to add
+      // a terminating NUL.
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
       const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
       if (bytes != nullptr) text.append(bytes, size);
       return declared_[index] == Declared::kDate       ? Value::Kind::kDate

@@ -263,9 +263,18 @@ std::string TempFolder() {
 void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
                  const std::vector<bool>& number_columns) {
   const Format format = args.format.value_or(Format::kTsv);
-  if (format != Format::kXlsx) {
-    const std::string text =
-        format == Format::kCsv ? exporter::BuildCsvText(list) : exporter::BuildExportText(list);
+  if (format == Format::kTsv) {
+    // Written as it is made, piece by piece; the counts that could fail it are checked first.
+    auto write_to = [&](int fd, const std::string& name) {
+      exporter::WriteExportText(list, [&](std::string_view piece) { WriteAll(fd, piece, name); });
+    };
+    if (!args.output) return write_to(STDOUT_FILENO, "standard output");
+    TempFile file(*args.output);
+    write_to(file.fd(), *args.output);
+    return file.Commit(*args.output);
+  }
+  if (format == Format::kCsv) {
+    const std::string text = exporter::BuildCsvText(list);
     if (!args.output) return WriteAll(STDOUT_FILENO, text, "standard output");
     TempFile file(*args.output);
     WriteAll(file.fd(), text, *args.output);

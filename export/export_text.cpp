@@ -8,10 +8,30 @@
 namespace exporter {
 namespace {
 
+// The text is handed on in pieces of about this size.
+constexpr std::size_t kPieceSize = std::size_t{1} << 16;
+
 template <typename Counter>
 void Increment(Counter& counter) {
   if (counter == std::numeric_limits<Counter>::max()) throw platform::RunTimeError::Overflow();
   ++counter;
+}
+
+void AppendHeader(const platform::ListView& list, std::string& out) {
+  std::int16_t column_count = 0;
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    Increment(column_count);
+    if (column_count > 1) out += '\t';
+    out += list.ColumnHeaderText(column);
+  }
+}
+
+void AppendItem(const platform::ListView& list, std::size_t item, std::string& out) {
+  out += list.ItemText(item);
+  for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+    out += '\t';
+    out += list.SubItemText(item, sub);
+  }
 }
 
 }  // namespace
@@ -22,22 +42,34 @@ std::string BuildExportText(const platform::ListView& list) {
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     Increment(row_count);
     if (row_count > 1) rows += "\r\n";
-    rows += list.ItemText(item);
-    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
-      rows += '\t';
-      rows += list.SubItemText(item, sub);
-    }
+    AppendItem(list, item, rows);
   }
 
   std::string header;
-  std::int16_t column_count = 0;
-  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    Increment(column_count);
-    if (column_count > 1) header += '\t';
-    header += list.ColumnHeaderText(column);
-  }
-
+  AppendHeader(list, header);
   return header + "\r\n" + rows;
+}
+
+void WriteExportText(const platform::ListView& list,
+                     const std::function<void(std::string_view)>& write) {
+  if (list.ItemCount() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
+      list.ColumnHeaderCount() >
+          static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+    throw platform::RunTimeError::Overflow();
+  }
+  std::string piece;
+  piece.reserve(kPieceSize * 2);
+  AppendHeader(list, piece);
+  piece += "\r\n";
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    if (item > 0) piece += "\r\n";
+    AppendItem(list, item, piece);
+    if (piece.size() >= kPieceSize) {
+      write(piece);
+      piece.clear();
+    }
+  }
+  if (!piece.empty()) write(piece);
 }
 
 }  // namespace exporter

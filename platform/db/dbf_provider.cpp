@@ -22,31 +22,25 @@ bool IsOurProvider(const std::string& name) {
   return lower.find_first_not_of("0123456789", 9) == std::string::npos;
 }
 
-// Values row after row in one text, with each value's kind and end.
+// Values row after row, each already in the form a record set hands out. Clearing keeps the
+// values, so their texts' room is used again by the next rows.
 class RowBuffer {
  public:
-  void Clear() {
-    text_.clear();
-    kinds_.clear();
-    ends_.clear();
-  }
+  void Clear() { count_ = 0; }
   void Append(const SqlStatement& statement) {
     for (std::size_t i = 0; i < statement.column_count(); ++i) {
-      kinds_.push_back(statement.AppendColumn(i, text_));
-      ends_.push_back(text_.size());
+      if (count_ == values_.size()) values_.emplace_back();
+      Value& value = values_[count_++];
+      value.text.clear();
+      value.kind = statement.AppendColumn(i, value.text);
     }
   }
-  std::size_t count(std::size_t fields) const { return fields == 0 ? 0 : kinds_.size() / fields; }
-  void Get(std::size_t value, Value& out) const {
-    const std::size_t begin = value == 0 ? 0 : ends_[value - 1];
-    out.kind = kinds_[value];
-    out.text.assign(text_, begin, ends_[value] - begin);
-  }
+  std::size_t count(std::size_t fields) const { return fields == 0 ? 0 : count_ / fields; }
+  const Value& Get(std::size_t value) const { return values_[value]; }
 
  private:
-  std::string text_;
-  std::vector<Value::Kind> kinds_;
-  std::vector<std::size_t> ends_;
+  std::vector<Value> values_;
+  std::size_t count_ = 0;
 };
 
 // The buffers of record sets that are done, for the next record set of the same connection: a
@@ -159,9 +153,7 @@ class DbfRecordset : public Recordset {
     rows_ = std::move(rows);
     pool_ = dbf->pool();
     statement_ = std::move(statement);
-    current_.assign(names_.size(), Value());
     open_ = true;
-    LoadCurrent();
   }
 
   std::size_t FieldCount() const override {
@@ -178,7 +170,7 @@ class DbfRecordset : public Recordset {
   const Value& FieldValue(std::size_t index) const override {
     CheckCurrent();
     CheckIndex(index);
-    return current_[index];
+    return rows_.Get(position_ * names_.size() + index);
   }
 
   bool AtEof() const override {
@@ -198,7 +190,6 @@ class DbfRecordset : public Recordset {
         statement_.reset();
       }
     }
-    LoadCurrent();
   }
 
  private:
@@ -213,12 +204,6 @@ class DbfRecordset : public Recordset {
     pool_.reset();
   }
 
-  void LoadCurrent() {
-    if (position_ >= rows_.count(names_.size())) return;
-    for (std::size_t i = 0; i < names_.size(); ++i) {
-      rows_.Get(position_ * names_.size() + i, current_[i]);
-    }
-  }
   void CheckOpen() const {
     if (!open_) {
       throw RunTimeError(kObjectClosed, "Operation is not allowed when the object is closed.");
@@ -246,7 +231,6 @@ class DbfRecordset : public Recordset {
   std::shared_ptr<RowPool> pool_;  // of the connection the record set was opened on
   RowBuffer rows_;                 // all rows (client-side) or the current one (server-side)
   std::size_t position_ = 0;       // row of rows_ that is current
-  std::vector<Value> current_;     // the current row's values, kept for FieldValue's references
 };
 
 class DbfProviderImpl : public Provider {

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform::db {
 
@@ -131,7 +132,7 @@ std::string ScientificDigits(std::string_view text, int& exponent) {
 // optional "." among them, blanks. False for anything else, which the full parser then reads.
 bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
   const char* p = field.data();
-  const char* end = p + field.size();
+  const char* const end = p + field.size();
   while (p < end && *p == ' ') ++p;
   if (p == end) {
     number.kind = StoredNumber::Kind::kBlank;
@@ -139,29 +140,28 @@ bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
   }
   const bool negative = *p == '-';
   if (negative) ++p;
-  std::int64_t digits = 0;
-  int count = 0;
-  int decimals = -1;
-  for (; p < end; ++p) {
-    if (*p >= '0' && *p <= '9') {
-      if (++count > 15) return false;
-      digits = digits * 10 + (*p - '0');
-      if (decimals >= 0) ++decimals;
-    } else if (*p == '.' && decimals < 0) {
-      decimals = 0;
-    } else {
-      break;
-    }
+  // Digits past the fifteenth make the text go to the full parser, so the sum may wrap first.
+  std::uint64_t digits = 0;
+  const char* const whole = p;
+  while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+  std::ptrdiff_t count = p - whole;
+  std::ptrdiff_t decimals = 0;
+  if (p < end && *p == '.') {
+    const char* const fraction = ++p;
+    while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    decimals = p - fraction;
+    count += decimals;
   }
   while (p < end && *p == ' ') ++p;
-  if (p != end || count == 0) return false;
-  if (decimals <= 0) {
+  if (p != end || count == 0 || count > 15) return false;
+  const auto value = static_cast<std::int64_t>(digits);
+  if (decimals == 0) {
     number.kind = StoredNumber::Kind::kInteger;
-    number.integer = negative ? -digits : digits;
+    number.integer = negative ? -value : value;
   } else {
-    const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+    const double real = static_cast<double>(value) / kPowersOfTen[decimals];
     number.kind = StoredNumber::Kind::kReal;
-    number.real = negative ? -value : value;
+    number.real = negative ? -real : real;
   }
   return true;
 }
@@ -244,14 +244,16 @@ char* WriteScaledInteger(std::int64_t units, int scale, char* end) {
     magnitude /= 10;
     --scale;
   }
-  // Digits, the point, leading zeros, the sign.
-  int written = 0;
-  while (magnitude != 0 || written <= scale) {
-    if (written == scale && scale > 0) *--p = '.';
+  // The fraction's digits with their leading zeros, the point, the whole part, the sign.
+  for (int i = 0; i < scale; ++i) {
     *--p = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
-    ++written;
   }
+  if (scale > 0) *--p = '.';
+  char whole[24];
+  const auto written = std::to_chars(whole, whole + sizeof whole, magnitude).ptr - whole;
+  p -= written;
+  std::memcpy(p, whole, static_cast<std::size_t>(written));
   if (negative) *--p = '-';
   return p;
 }

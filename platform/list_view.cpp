@@ -37,13 +37,28 @@ std::size_t ReadLength(const char*& p) {
 
 }  // namespace
 
+MemoryListView::Block::Block(std::size_t capacity)
+    : bytes_(new char[capacity]), capacity_(capacity) {}
+
+MemoryListView::Block::Block(const Block& other) : Block(other.capacity_) {
+  size = other.size;
+  std::copy(other.data(), other.data() + size, data());
+}
+
+MemoryListView::Block& MemoryListView::Block::operator=(const Block& other) {
+  if (this != &other) *this = Block(other);
+  return *this;
+}
+
 void MemoryListView::ClearItems() {
+  read_ = {};
   item_count_ = 0;
   entries_.clear();
   blocks_.clear();
 }
 
 std::size_t MemoryListView::AddItem() {
+  read_ = {};
   const std::size_t chunk_size = std::size_t{1} << kChunkBits;
   if (item_count_ % chunk_size == 0) entries_.emplace_back().reserve(chunk_size);
   Entry& entry = entries_.back().emplace_back();
@@ -54,6 +69,7 @@ std::size_t MemoryListView::AddItem() {
 }
 
 void MemoryListView::SetItemText(std::size_t item, const std::string& text) {
+  read_ = {};
   Entry& entry = EntryAt(item);
   const char* old = Bytes(entry);
   const char* rest = old;
@@ -68,14 +84,19 @@ void MemoryListView::SetItemText(std::size_t item, const std::string& text) {
 }
 
 void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
+  read_ = {};
   Entry& entry = EntryAt(item);
   if (entry.cells == kMaxSize) throw std::length_error("MemoryListView sub-items");
   char length[10];
   char* length_end = WriteLength(text.size(), length);
-  const auto added = static_cast<std::size_t>(length_end - length) + text.size();
-  std::string& last = blocks_.back();
-  if (AtEnd(entry) && last.capacity() - last.size() >= added && added <= kMaxSize - entry.size) {
-    last.append(length, length_end).append(text);
+  const auto length_size = static_cast<std::size_t>(length_end - length);
+  const std::size_t added = length_size + text.size();
+  Block& last = blocks_.back();
+  if (AtEnd(entry) && last.room() >= added && added <= kMaxSize - entry.size) {
+    char* out = last.data() + last.size;
+    std::copy(length, length_end, out);
+    std::copy(text.data(), text.data() + text.size(), out + length_size);
+    last.size += added;
     entry.size += static_cast<std::uint32_t>(added);
   } else {
     std::string bytes;
@@ -86,16 +107,14 @@ void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
   ++entry.cells;
 }
 
-std::string MemoryListView::ItemText(std::size_t item) const {
-  return std::string(Cell(EntryAt(item), 0));
-}
+std::string MemoryListView::ItemText(std::size_t item) const { return std::string(Cell(item, 0)); }
 
 std::size_t MemoryListView::SubItemCount(std::size_t item) const { return EntryAt(item).cells - 1; }
 
 std::string MemoryListView::SubItemText(std::size_t item, std::size_t sub_item) const {
   const Entry& entry = EntryAt(item);
   if (sub_item >= entry.cells - 1) OutOfRange("MemoryListView sub-item");
-  return std::string(Cell(entry, sub_item + 1));
+  return std::string(Cell(item, sub_item + 1));
 }
 
 std::vector<MemoryListView::Item> MemoryListView::items() const {
@@ -127,47 +146,48 @@ const MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) const {
   return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
 }
 
-std::string_view MemoryListView::Cell(const Entry& entry, std::size_t cell) const {
-  const char* p = Bytes(entry);
-  for (std::size_t i = 0;; ++i) {
+std::string_view MemoryListView::Cell(std::size_t item, std::size_t cell) const {
+  const char* start = Bytes(EntryAt(item));
+  const bool next = read_.item == item && read_.cell + 1 == cell;
+  const char* p = next ? start + read_.offset : start;
+  for (std::size_t i = next ? cell : 0;; ++i) {
     const std::size_t length = ReadLength(p);
-    if (i == cell) return {p, length};
+    if (i == cell) {
+      read_ = {item, cell, static_cast<std::size_t>(p - start) + length};
+      return {p, length};
+    }
     p += length;
   }
 }
 
 bool MemoryListView::AtEnd(const Entry& entry) const {
   return entry.size > 0 && entry.block + 1 == blocks_.size() &&
-         entry.offset + entry.size == blocks_.back().size();
+         entry.offset + entry.size == blocks_.back().size;
 }
 
 void MemoryListView::Rewrite(Entry& entry, std::string_view bytes) {
   if (bytes.size() > kMaxSize) throw std::length_error("MemoryListView item");
   // `bytes` never points into the blocks: callers pass a copy of what they keep.
+  Block* block = nullptr;
   if (!blocks_.empty()) {
-    std::string& last = blocks_.back();
+    Block& last = blocks_.back();
     if (AtEnd(entry) && last.capacity() - entry.offset >= bytes.size()) {
-      last.resize(entry.offset);
-      last += bytes;
-      entry.size = static_cast<std::uint32_t>(bytes.size());
-      return;
-    }
-    if (last.capacity() - last.size() >= bytes.size() && last.size() <= kMaxSize - bytes.size()) {
-      entry.block = static_cast<std::uint32_t>(blocks_.size() - 1);
-      entry.offset = static_cast<std::uint32_t>(last.size());
-      entry.size = static_cast<std::uint32_t>(bytes.size());
-      last += bytes;
-      return;
+      last.size = entry.offset;
+      block = &last;
+    } else if (last.room() >= bytes.size() && last.size <= kMaxSize - bytes.size()) {
+      block = &last;
     }
   }
-  const std::size_t previous = blocks_.empty() ? kFirstBlock / 2 : blocks_.back().capacity();
-  std::string block;
-  block.reserve(std::max(bytes.size(), std::min(previous * 2, kLargestBlock)));
-  block += bytes;
-  blocks_.push_back(std::move(block));
+  if (block == nullptr) {
+    const std::size_t previous = blocks_.empty() ? kFirstBlock / 2 : blocks_.back().capacity();
+    blocks_.emplace_back(std::max(bytes.size(), std::min(previous * 2, kLargestBlock)));
+    block = &blocks_.back();
+  }
   entry.block = static_cast<std::uint32_t>(blocks_.size() - 1);
-  entry.offset = 0;
+  entry.offset = static_cast<std::uint32_t>(block->size);
   entry.size = static_cast<std::uint32_t>(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), block->data() + block->size);
+  block->size += bytes.size();
 }
 
 }  // namespace platform

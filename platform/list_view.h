@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,10 +87,40 @@ class MemoryListView : public ListView {
   // Entries are kept in chunks of a fixed count, so a long list grows without moving them.
   static constexpr std::size_t kChunkBits = 12;
 
+  // Storage for texts, filled up to `size`, never beyond its capacity, never moved.
+  class Block {
+   public:
+    explicit Block(std::size_t capacity);
+    Block(const Block& other);
+    Block& operator=(const Block& other);
+    Block(Block&&) noexcept = default;
+    Block& operator=(Block&&) noexcept = default;
+    ~Block() = default;
+
+    char* data() { return bytes_.get(); }
+    const char* data() const { return bytes_.get(); }
+    std::size_t capacity() const { return capacity_; }
+    std::size_t room() const { return capacity_ - size; }
+
+    std::size_t size = 0;
+
+   private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t capacity_;
+  };
+
+  // Where reading an item's texts one after another has got to, so that reading the next one
+  // does not start over from the item's first text; forgotten whenever the list changes.
+  struct ReadPosition {
+    std::size_t item = SIZE_MAX;
+    std::size_t cell = 0;
+    std::size_t offset = 0;  // from the start of the item's bytes, past the text of `cell`
+  };
+
   Entry& EntryAt(std::size_t item);
   const Entry& EntryAt(std::size_t item) const;
   const char* Bytes(const Entry& entry) const { return blocks_[entry.block].data() + entry.offset; }
-  std::string_view Cell(const Entry& entry, std::size_t cell) const;
+  std::string_view Cell(std::size_t item, std::size_t cell) const;
   // Whether the entry's bytes end the last block, where more can be written after them.
   bool AtEnd(const Entry& entry) const;
   // Gives the item `bytes` as its texts, in place when it is the last thing written and the
@@ -99,7 +130,8 @@ class MemoryListView : public ListView {
   std::vector<Column> columns_;
   std::size_t item_count_ = 0;
   std::vector<std::vector<Entry>> entries_;
-  std::vector<std::string> blocks_;  // each filled only up to the capacity it was given
+  std::vector<Block> blocks_;
+  mutable ReadPosition read_;
 };
 
 }  // namespace platform

@@ -35,6 +35,13 @@ TEST(MemoryList, KeepsEveryTextAsWrittenWhateverTheOrderOfWriting) {
   list.AddItem();
   EXPECT_EQ(Texts(list), (std::vector<std::vector<std::string>>{
                              {"renamed", "", long_text, "late"}, {long_text, with_nul}, {""}}));
+  // Read out of order too, and after the list changes under a read.
+  EXPECT_EQ(list.SubItemText(0, 2), "late");
+  EXPECT_EQ(list.SubItemText(0, 0), "");
+  EXPECT_EQ(list.SubItemText(0, 1), long_text);
+  list.SetItemText(0, "x");
+  EXPECT_EQ(list.SubItemText(0, 2), "late");
+  list.SetItemText(0, "renamed");
   const MemoryListView copy = list;
   list.AddSubItem(2, "after the copy");
   EXPECT_EQ(Texts(copy), (std::vector<std::vector<std::string>>{

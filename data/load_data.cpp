@@ -25,25 +25,31 @@ constexpr std::string_view kDayQuery =
 constexpr std::string_view kTableName = "TRAN";
 
 // Text pieces taken by position; a text too short gives what it has, never an error.
-std::string Left(std::string_view text, std::size_t count) {
-  return std::string(text.substr(0, count));
-}
-std::string Mid(std::string_view text, std::size_t start, std::size_t count) {
+std::string_view Left(std::string_view text, std::size_t count) { return text.substr(0, count); }
+std::string_view Mid(std::string_view text, std::size_t start, std::size_t count) {
   if (start < 1 || start > text.size()) return {};
-  return std::string(text.substr(start - 1, count));
+  return text.substr(start - 1, count);
 }
-std::string Right(std::string_view text, std::size_t count) {
-  return std::string(text.substr(text.size() - std::min(count, text.size())));
+std::string_view Right(std::string_view text, std::size_t count) {
+  return text.substr(text.size() - std::min(count, text.size()));
+}
+
+// "a/b/c" in one string, built once: a day's rows each have a date rewritten this way.
+std::string JoinedBySlashes(std::string_view a, std::string_view b, std::string_view c) {
+  std::string joined;
+  joined.reserve(a.size() + b.size() + c.size() + 2);
+  joined.append(a).append(1, '/').append(b).append(1, '/').append(c);
+  return joined;
 }
 
 // "yyyy/mm/dd" -> "dd/mm/yyyy", the form in which the table holds its dates.
 std::string DayKey(std::string_view date) {
-  return Right(date, 2) + "/" + Mid(date, 6, 2) + "/" + Left(date, 4);
+  return JoinedBySlashes(Right(date, 2), Mid(date, 6, 2), Left(date, 4));
 }
 
 // "dd/mm/yyyy" -> "yyyy/mm/dd".
 std::string ShownDate(std::string_view stored) {
-  return Right(stored, 4) + "/" + Mid(stored, 4, 2) + "/" + Left(stored, 2);
+  return JoinedBySlashes(Right(stored, 4), Mid(stored, 4, 2), Left(stored, 2));
 }
 
 bool IsDateField(std::string_view name) {

@@ -195,33 +195,35 @@ bool SqlStatement::Step() {
 }
 
 Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) const {
-  const int column = static_cast<int>(index);
-  switch (sqlite3_column_type(statement_, column)) {
+  // One look-up of the column's value, then reading it: each column call would look it up
+  // again. The value is read at once, on the thread that steps the statement.
+  sqlite3_value* value = sqlite3_column_value(statement_, static_cast<int>(index));
+  switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
-      const std::int64_t value = sqlite3_column_int64(statement_, column);
+      const std::int64_t integer = sqlite3_value_int64(value);
       if (declared_[index] == Declared::kLogical) {
-        text += value != 0 ? "True" : "False";
+        text += integer != 0 ? "True" : "False";
         return Value::Kind::kLogical;
       }
-      AppendIntegerText(value, text);
+      AppendIntegerText(integer, text);
       return Value::Kind::kNumber;
     }
     case SQLITE_FLOAT:
-      AppendRealText(sqlite3_column_double(statement_, column), text);
+      AppendRealText(sqlite3_value_double(value), text);
       return Value::Kind::kNumber;
     case SQLITE_TEXT: {
       // The text's UTF-8 bytes as they are: asking for text would have SQLite copy them to add
       // a terminating NUL.
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+      const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
       if (bytes != nullptr) text.append(bytes, size);
       return declared_[index] == Declared::kDate       ? Value::Kind::kDate
              : declared_[index] == Declared::kDateTime ? Value::Kind::kDateTime
                                                        : Value::Kind::kText;
     }
     case SQLITE_BLOB: {
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
+      const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+      const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
       if (bytes != nullptr) text.append(bytes, size);
       return Value::Kind::kBinary;
     }

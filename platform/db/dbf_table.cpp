@@ -368,7 +368,11 @@ bool DbfTable::IsNullIn(const std::uint8_t* record_bytes, const DbfField& field)
   return BitSet(record_bytes, field.null_bit);
 }
 
-DbfTable::Scan::Scan(const DbfTable& table) : table_(table) {}
+DbfTable::Scan::Scan(const DbfTable& table, std::uint32_t first, std::uint32_t end)
+    : table_(table),
+      end_(std::min(end, table.record_count_)),
+      buffered_first_(first),
+      record_(first) {}
 
 void DbfTable::ReadRun(std::uint32_t first, std::uint32_t end,
                        std::vector<std::uint8_t>& out) const {
@@ -388,9 +392,9 @@ RunTimeError DbfTable::CutShort(std::uint32_t record) const {
 
 void DbfTable::Scan::Fill(std::uint32_t first) {
   const std::uint32_t length = table_.record_length_;
-  const std::uint32_t per_buffer = std::max<std::uint32_t>(1, (1u << 20) / length);
+  const std::uint32_t per_buffer = std::max<std::uint32_t>(1, (1u << 18) / length);
   buffered_first_ = first;
-  buffered_count_ = std::min(per_buffer, table_.record_count_ - first);
+  buffered_count_ = std::min(per_buffer, end_ - first);
   buffer_.resize(static_cast<std::size_t>(buffered_count_) * length);
   const std::uint64_t offset = table_.header_length_ + static_cast<std::uint64_t>(first) * length;
   if (!table_.map_.ReadAt(offset, buffer_.data(), buffer_.size())) throw table_.CutShort(first);
@@ -399,7 +403,7 @@ void DbfTable::Scan::Fill(std::uint32_t first) {
 bool DbfTable::Scan::Next() {
   if (started_) ++record_;
   started_ = true;
-  if (record_ >= table_.record_count_) return false;
+  if (record_ >= end_) return false;
   if (record_ - buffered_first_ >= buffered_count_ || buffered_count_ == 0) Fill(record_);
   bytes_ =
       buffer_.data() + static_cast<std::size_t>(record_ - buffered_first_) * table_.record_length_;
@@ -407,9 +411,9 @@ bool DbfTable::Scan::Next() {
 }
 
 bool DbfTable::Scan::NextBlock() {
-  const std::uint32_t first = started_ ? buffered_first_ + buffered_count_ : 0;
+  const std::uint32_t first = started_ ? buffered_first_ + buffered_count_ : record_;
   started_ = true;
-  if (first >= table_.record_count_) {
+  if (first >= end_) {
     buffered_first_ = first;
     buffered_count_ = 0;
     return false;

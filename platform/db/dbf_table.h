@@ -107,11 +107,12 @@ class DbfTable {
   // The same, for the stored bytes of a record read by a Scan.
   bool IsNullIn(const std::uint8_t* record_bytes, const DbfField& field) const;
 
-  // The records in order, copied through one buffer of about a mebibyte: a pass over a whole
+  // The records in order, copied through one buffer of a quarter of a mebibyte: a pass over a whole
   // large table costs less this way than through the mapping.
   class Scan {
    public:
-    explicit Scan(const DbfTable& table);
+    // The records from `first` up to `end` (or the last), in order.
+    explicit Scan(const DbfTable& table, std::uint32_t first = 0, std::uint32_t end = UINT32_MAX);
     // Moves to the next record; false past the last. Throws kDatabaseError when the file no
     // longer holds the record (another program has cut it short).
     bool Next();
@@ -119,7 +120,7 @@ class DbfTable {
     // The record's stored bytes, valid until Next.
     const std::uint8_t* bytes() const { return bytes_; }
 
-    // Reads the records after those read so far, about a mebibyte of them, for a pass that
+    // Reads the records after those read so far, a quarter of a mebibyte of them, for a pass that
     // looks at them all: false past the last. Throws as Next does. Not to be mixed with Next.
     bool NextBlock();
     // The records of the block: the first one's number, how many, and their stored bytes back
@@ -132,6 +133,7 @@ class DbfTable {
     void Fill(std::uint32_t first);
 
     const DbfTable& table_;
+    std::uint32_t end_;
     std::vector<std::uint8_t> buffer_;
     std::uint32_t buffered_first_ = 0;  // the record at the start of the buffer
     std::uint32_t buffered_count_ = 0;

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <future>
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -360,7 +362,8 @@ class BytesValue {
 // bytes differ from the previous live record's; the common record, live, not null and next to the
 // run of its value, costs a few comparisons.
 template <typename Value>
-[[gnu::noinline]] Index IndexRecords(const DbfTable& table, const DbfField& field, Value last) {
+[[gnu::noinline]] Index IndexRecords(const DbfTable& table, const DbfField& field, Value last,
+                                     std::uint32_t first, std::uint32_t end) {
   const bool nullable = field.null_bit >= 0;
   const std::size_t length = table.record_length();
   const std::size_t offset = field.offset;
@@ -368,10 +371,10 @@ template <typename Value>
   std::vector<Run>* runs = nullptr;  // of `last`, once a record has been seen
   // No record is numbered UINT32_MAX, so no record extends the run before there is one.
   Run run{UINT32_MAX, UINT32_MAX};
-  for (DbfTable::Scan scan(table); scan.NextBlock();) {
+  for (DbfTable::Scan scan(table, first, end); scan.NextBlock();) {
     const std::uint8_t* bytes = scan.block_bytes();
-    const std::uint32_t end = scan.block_first() + scan.block_count();
-    for (std::uint32_t record = scan.block_first(); record < end; ++record, bytes += length) {
+    const std::uint32_t block_end = scan.block_first() + scan.block_count();
+    for (std::uint32_t record = scan.block_first(); record < block_end; ++record, bytes += length) {
       const std::uint8_t* value = bytes + offset;
       if (record == run.end && bytes[0] == ' ' && !nullable && last.Same(value)) {
         ++run.end;
@@ -399,6 +402,44 @@ template <typename Value>
   return index;
 }
 
+// Appends to `index` the runs of `later`, an index of the records that follow those of `index`;
+// a run that the division cut in two becomes one again.
+void AppendLater(Index& index, Index&& later) {
+  for (auto& [value, runs] : later.runs) {
+    std::vector<Run>& into = index.runs[value];
+    auto from = runs.begin();
+    if (!into.empty() && from != runs.end() && into.back().end == from->begin) {
+      into.back().end = from->end;
+      ++from;
+    }
+    into.insert(into.end(), from, runs.end());
+  }
+}
+
+// Tables of at least this many records are indexed in two halves at once: reading the table is
+// most of the work, and the second half is read on a second thread.
+constexpr std::uint32_t kTwoHalvesRecords = std::uint32_t{1} << 18;
+
+template <typename Value>
+Index IndexTable(const DbfTable& table, const DbfField& field, const Value& last) {
+  const std::uint32_t count = table.record_count();
+  if (count >= kTwoHalvesRecords) {
+    const std::uint32_t middle = count / 2;
+    std::future<Index> later;
+    try {
+      later = std::async(std::launch::async,
+                         [&] { return IndexRecords(table, field, last, middle, count); });
+    } catch (const std::system_error&) {
+      return IndexRecords(table, field, last, 0, count);  // no second thread: one pass
+    }
+    // A fault in the first half is the one a single pass would meet first.
+    Index index = IndexRecords(table, field, last, 0, middle);
+    AppendLater(index, later.get());
+    return index;
+  }
+  return IndexRecords(table, field, last, 0, count);
+}
+
 // The index of a field, built in one pass over the table the first time it is asked for.
 const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
@@ -407,9 +448,9 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const DbfField& field = table.fields()[column];
   const std::size_t width = field.length;
   Index index =
-      width >= 8 && width <= 16 ? IndexRecords(table, field, WordsValue<std::uint64_t>(width))
-      : width >= 4 && width < 8 ? IndexRecords(table, field, WordsValue<std::uint32_t>(width))
-                                : IndexRecords(table, field, BytesValue(width));
+      width >= 8 && width <= 16 ? IndexTable(table, field, WordsValue<std::uint64_t>(width))
+      : width >= 4 && width < 8 ? IndexTable(table, field, WordsValue<std::uint32_t>(width))
+                                : IndexTable(table, field, BytesValue(width));
   return vtab->indexes.emplace(column, std::move(index)).first->second;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -478,6 +479,56 @@ TEST_F(TranFolder, IndexAndStoredOrderAgreeWithAFullScanForEveryFieldWidth) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A table large enough to be indexed in two halves at once, with a run of one value across the
+// middle and deleted records here and there.
+class LargeTable : public TranFolder {
+ protected:
+  static constexpr int kRecords = 300000;
+  static std::string ValueOf(int record) {
+    const int run = record >= 149000 && record < 151000 ? 0 : record / 1000 % 40;
+    return {static_cast<char>('A' + run % 20), static_cast<char>('a' + run / 20)};
+  }
+  std::vector<std::string> Records() const {
+    std::vector<std::string> records;
+    for (int i = 0; i < kRecords; ++i) records.push_back((i % 997 == 0 ? "*" : " ") + ValueOf(i));
+    return records;
+  }
+  void Write(const std::vector<std::string>& records) {
+    db_test::WriteFile(dir_.path() / "TRAN.DBF",
+                       db_test::BuildTable(0x30, {{"V", 'C', 2}}, records));
+  }
+};
+
+TEST_F(LargeTable, HalvesIndexedAtOnceFindWhatAFullScanFinds) {
+  Write(Records());
+  auto connection = Connect(dir_.path());
+  std::map<std::string, std::vector<std::string>> expected;
+  for (const std::string& row : Column(connection, "select v, rowid from tran")) {
+    expected[row.substr(0, 2)].push_back(row.substr(3));
+  }
+  ASSERT_EQ(expected.size(), 40u);
+  for (const auto& [value, rowids] : expected) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(Column(connection, "select rowid from tran where v = '" + value + "'"), rowids);
+  }
+}
+
+TEST_F(LargeTable, EndMarkInEitherHalfFailsNamingTheFirstOne) {
+  std::vector<std::string> records = Records();
+  records[200000][0] = '\x1A';
+  Write(records);
+  auto later = ErrorOf([&] { Query(Connect(dir_.path()), "select 1 from tran where v = 'Aa'"); });
+  EXPECT_NE(std::string(later.what()).find("record 200001 of"), std::string::npos) << later.what();
+  records[100000][0] = '\x1A';
+  Write(records);
+  auto first = ErrorOf([&] { Query(Connect(dir_.path()), "select 1 from tran where v = 'Aa'"); });
+  EXPECT_NE(std::string(first.what()).find("record 100001 of"), std::string::npos) << first.what();
 }
 
 }  // namespace

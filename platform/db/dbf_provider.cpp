@@ -35,7 +35,11 @@ class RowBuffer {
       value.kind = statement.AppendColumn(i, value.text);
     }
   }
-  std::size_t count(std::size_t fields) const { return fields == 0 ? 0 : count_ / fields; }
+  // Whether the buffer holds row `row` (from 0) of rows of `fields` values, without a division:
+  // this is asked for every value read.
+  bool Holds(std::size_t row, std::size_t fields) const {
+    return fields != 0 && (row + 1) * fields <= count_;
+  }
   const Value& Get(std::size_t value) const { return values_[value]; }
 
  private:
@@ -175,7 +179,7 @@ class DbfRecordset : public Recordset {
 
   bool AtEof() const override {
     CheckOpen();
-    return position_ >= rows_.count(names_.size());
+    return !rows_.Holds(position_, names_.size());
   }
 
   void MoveNext() override {

@@ -532,3 +532,32 @@ TEST_F(LargeTable, EndMarkInEitherHalfFailsNamingTheFirstOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// SQLite computes a constant column once and hands the same value out on every row; reading it
+// must leave it as it was for the next row.
+TEST_F(TranFolder, ConstantColumnsKeepTheirKindOnEveryRow) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1", "2"),
+                               db_test::TranRecord("A2", "01/01/2081", "1", "2"),
+                               db_test::TranRecord("A3", "01/01/2081", "1", "2")});
+  auto records = Query(Connect(path),
+                       "select 'abc' as t, x'4142' as b, 7 as i, 2.5 as r, null as n from tran");
+  using Kind = platform::db::Value::Kind;
+  int rows = 0;
+  for (; !records->AtEof(); records->MoveNext(), ++rows) {
+    SCOPED_TRACE(rows);
+    const std::pair<Kind, std::string> expected[] = {{Kind::kText, "abc"},
+                                                     {Kind::kBinary, "AB"},
+                                                     {Kind::kNumber, "7"},
+                                                     {Kind::kNumber, "2.5"},
+                                                     {Kind::kNull, ""}};
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+      EXPECT_EQ(records->FieldValue(i).kind, expected[i].first);
+      EXPECT_EQ(records->FieldValue(i).text, expected[i].second);
+    }
+  }
+  EXPECT_EQ(rows, 3);
+}
+
+}  // namespace

@@ -266,7 +266,9 @@ void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor
       std::uint8_t* start = key;
       const bool null = term.field->null_bit >= 0 && table.IsNullIn(bytes, *term.field);
       if (term.field->null_bit >= 0) *key++ = null ? 0 : 1;
-      if (!null) std::memcpy(key, bytes + term.field->offset, term.field->length);
+      if (!null && term.field->length > 0) {
+        std::memcpy(key, bytes + term.field->offset, term.field->length);
+      }
       key += term.field->length;
       if (term.descending) {
         for (; start < key; ++start) *start = static_cast<std::uint8_t>(~*start);
@@ -287,7 +289,7 @@ void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor
     std::vector<Packed> packed(count);
     for (std::size_t i = 0; i < count; ++i) {
       std::uint8_t key[16] = {};
-      std::memcpy(key, keys.data() + i * key_length, key_length);
+      if (key_length > 0) std::memcpy(key, keys.data() + i * key_length, key_length);
       packed[i] = {BigEndian64(key), BigEndian64(key + 8), cursor.order[i]};
     }
     if (std::is_sorted(packed.begin(), packed.end())) return;
@@ -345,13 +347,16 @@ class WordsValue {
   Word tail_word_ = 0;
 };
 
+// Other widths, an empty field's included.
 class BytesValue {
  public:
   explicit BytesValue(std::size_t width) : bytes_(width) {}
   bool Same(const std::uint8_t* bytes) const {
-    return std::memcmp(bytes, bytes_.data(), bytes_.size()) == 0;
+    return bytes_.empty() || std::memcmp(bytes, bytes_.data(), bytes_.size()) == 0;
   }
-  void Set(const std::uint8_t* bytes) { std::memcpy(bytes_.data(), bytes, bytes_.size()); }
+  void Set(const std::uint8_t* bytes) {
+    if (!bytes_.empty()) std::memcpy(bytes_.data(), bytes, bytes_.size());
+  }
 
  private:
   std::vector<std::uint8_t> bytes_;

@@ -561,3 +561,20 @@ TEST_F(TranFolder, ConstantColumnsKeepTheirKindOnEveryRow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TranFolder, EmptyCharacterFieldIsIndexedAndOrderedAsBlank) {
+  db_test::WriteFile(
+      dir_.path() / "TRAN.DBF",
+      db_test::BuildTable(0x30, {{"ID", 'C', 1}, {"E", 'C', 0}}, {" b", " a", "*c", " d"}));
+  auto connection = Connect(dir_.path());
+  for (const std::string order : {"order by e, id", "order by e desc, id desc"}) {
+    SCOPED_TRACE(order);
+    const auto indexed = Column(connection, "select id from tran where e = '' " + order);
+    EXPECT_EQ(indexed.size(), 3u);
+    EXPECT_EQ(indexed, Column(connection, "select id from tran where +(e = '') " + order));
+  }
+}
+
+}  // namespace

@@ -293,7 +293,21 @@ void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor
       packed[i] = {BigEndian64(key), BigEndian64(key + 8), cursor.order[i]};
     }
     if (std::is_sorted(packed.begin(), packed.end())) return;
-    std::sort(packed.begin(), packed.end());
+    // A day's records are often a few runs already in order (one per shift, say): those are
+    // merged in turn; many runs are sorted outright.
+    std::vector<std::size_t> run_ends;
+    for (std::size_t i = 1; i <= count && run_ends.size() <= 8; ++i) {
+      if (i == count || packed[i] < packed[i - 1]) run_ends.push_back(i);
+    }
+    if (run_ends.size() > 8) {
+      std::sort(packed.begin(), packed.end());
+    } else {
+      for (std::size_t run = 1; run < run_ends.size(); ++run) {
+        const auto begin = packed.begin();
+        std::inplace_merge(begin, begin + static_cast<std::ptrdiff_t>(run_ends[run - 1]),
+                           begin + static_cast<std::ptrdiff_t>(run_ends[run]));
+      }
+    }
     for (std::size_t i = 0; i < count; ++i) cursor.order[i] = packed[i].position;
     return;
   }

@@ -28,7 +28,8 @@ void AppendHeader(const platform::ListView& list, std::string& out) {
 
 void AppendItem(const platform::ListView& list, std::size_t item, std::string& out) {
   out += list.ItemText(item);
-  for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+  const std::size_t sub_items = list.SubItemCount(item);
+  for (std::size_t sub = 0; sub < sub_items; ++sub) {
     out += '\t';
     out += list.SubItemText(item, sub);
   }

@@ -25,6 +25,7 @@ char* WriteLength(std::size_t length, char* out) {
 }
 
 std::size_t ReadLength(const char*& p) {
+  if (static_cast<unsigned char>(*p) < 0x80) return static_cast<unsigned char>(*p++);
   std::size_t length = 0;
   for (int shift = 0;; shift += 7) {
     const auto byte = static_cast<unsigned char>(*p++);
@@ -107,14 +108,16 @@ void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
   ++entry.cells;
 }
 
-std::string MemoryListView::ItemText(std::size_t item) const { return std::string(Cell(item, 0)); }
+std::string MemoryListView::ItemText(std::size_t item) const {
+  return std::string(Cell(item, EntryAt(item), 0));
+}
 
 std::size_t MemoryListView::SubItemCount(std::size_t item) const { return EntryAt(item).cells - 1; }
 
 std::string MemoryListView::SubItemText(std::size_t item, std::size_t sub_item) const {
   const Entry& entry = EntryAt(item);
   if (sub_item >= entry.cells - 1) OutOfRange("MemoryListView sub-item");
-  return std::string(Cell(item, sub_item + 1));
+  return std::string(Cell(item, entry, sub_item + 1));
 }
 
 std::vector<MemoryListView::Item> MemoryListView::items() const {
@@ -146,8 +149,9 @@ const MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) const {
   return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
 }
 
-std::string_view MemoryListView::Cell(std::size_t item, std::size_t cell) const {
-  const char* start = Bytes(EntryAt(item));
+std::string_view MemoryListView::Cell(std::size_t item, const Entry& entry,
+                                      std::size_t cell) const {
+  const char* start = Bytes(entry);
   const bool next = read_.item == item && read_.cell + 1 == cell;
   const char* p = next ? start + read_.offset : start;
   for (std::size_t i = next ? cell : 0;; ++i) {

@@ -120,7 +120,8 @@ class MemoryListView : public ListView {
   Entry& EntryAt(std::size_t item);
   const Entry& EntryAt(std::size_t item) const;
   const char* Bytes(const Entry& entry) const { return blocks_[entry.block].data() + entry.offset; }
-  std::string_view Cell(std::size_t item, std::size_t cell) const;
+  // Text `cell` of `item`, whose entry is `entry`: 0 its own, then its sub-items.
+  std::string_view Cell(std::size_t item, const Entry& entry, std::size_t cell) const;
   // Whether the entry's bytes end the last block, where more can be written after them.
   bool AtEnd(const Entry& entry) const;
   // Gives the item `bytes` as its texts, in place when it is the last thing written and the

@@ -95,7 +95,7 @@ void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
   Block& last = blocks_.back();
   if (AtEnd(entry) && last.room() >= added && added <= kMaxSize - entry.size) {
     char* out = last.data() + last.size;
-    std::copy(length, length_end, out);
+    for (std::size_t i = 0; i < length_size; ++i) out[i] = length[i];
     std::copy(text.data(), text.data() + text.size(), out + length_size);
     last.size += added;
     entry.size += static_cast<std::uint32_t>(added);

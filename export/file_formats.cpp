@@ -1,12 +1,10 @@
 #include "export/file_formats.h"
 
-#include <dlfcn.h>
 #include <xlsxwriter.h>
 
 #include <charconv>
 #include <memory>
 #include <system_error>
-#include <type_traits>
 
 #include "platform/run_time_error.h"
 
@@ -39,48 +37,8 @@ bool IsPlainDecimal(std::string_view text) {
   return i == text.size() && i > fraction_start;
 }
 
-// The functions of the workbook library, opened the first time a workbook is written: loaded at
-// every start, it and the libraries it needs (libcrypto, minizip, zlib) would cost a text export
-// more time than its own work.
-struct XlsxLibrary {
-  decltype(&::workbook_new_opt) workbook_new_opt = nullptr;
-  decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
-  decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
-  decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
-  decltype(&::workbook_close) workbook_close = nullptr;
-  decltype(&::lxw_strerror) lxw_strerror = nullptr;
-  std::string error;  // why it could not be opened, or empty
-};
-
-const XlsxLibrary& Xlsx() {
-  static const XlsxLibrary library = [] {
-    XlsxLibrary opened;
-    void* handle = ::dlopen(KOLVEX_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-      const char* why = ::dlerror();
-      opened.error = why != nullptr ? why : "cannot open " KOLVEX_XLSXWRITER_SONAME;
-      return opened;
-    }
-    auto find = [&](auto& function, const char* name) {
-      function =
-          reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
-      if (function == nullptr && opened.error.empty()) {
-        opened.error = std::string(KOLVEX_XLSXWRITER_SONAME " has no ") + name;
-      }
-    };
-    find(opened.workbook_new_opt, "workbook_new_opt");
-    find(opened.workbook_add_worksheet, "workbook_add_worksheet");
-    find(opened.worksheet_write_number, "worksheet_write_number");
-    find(opened.worksheet_write_string, "worksheet_write_string");
-    find(opened.workbook_close, "workbook_close");
-    find(opened.lxw_strerror, "lxw_strerror");
-    return opened;
-  }();
-  return library;
-}
-
 struct WorkbookCloser {
-  void operator()(lxw_workbook* workbook) const { Xlsx().workbook_close(workbook); }
+  void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
 };
 
 platform::RunTimeError WriteError(const std::string& path, const std::string& reason) {
@@ -88,7 +46,7 @@ platform::RunTimeError WriteError(const std::string& path, const std::string& re
 }
 
 void Check(lxw_error status, const std::string& path) {
-  if (status != LXW_NO_ERROR) throw WriteError(path, Xlsx().lxw_strerror(status));
+  if (status != LXW_NO_ERROR) throw WriteError(path, lxw_strerror(status));
 }
 
 }  // namespace
@@ -146,18 +104,12 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
         "Overflow: " + std::to_string(columns) + " columns do not fit one worksheet");
   }
 
-  const XlsxLibrary& xlsx = Xlsx();
-  if (!xlsx.error.empty()) {
-    throw WriteError(path, "the workbook library cannot be loaded: " + xlsx.error);
-  }
-
   // Rows go to disk as they are written, so a large list needs little memory.
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(
-      xlsx.workbook_new_opt(path.c_str(), &options));
+  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(workbook_new_opt(path.c_str(), &options));
   if (!workbook) throw WriteError(path, "the workbook could not be created");
-  lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook.get(), nullptr);
+  lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
   if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
 
   auto write = [&](std::size_t row, std::size_t column, const std::string& text) {
@@ -166,16 +118,16 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
     if (text.empty()) return;
     if (column < number_columns.size() && number_columns[column]) {
       if (const std::optional<double> number = ExactNumber(text)) {
-        Check(xlsx.worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr), path);
+        Check(worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr), path);
         return;
       }
     }
-    Check(xlsx.worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr), path);
+    Check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr), path);
   };
 
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    Check(xlsx.worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                      list.ColumnHeaderText(column).c_str(), nullptr),
+    Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
+                                 list.ColumnHeaderText(column).c_str(), nullptr),
           path);
   }
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
@@ -184,7 +136,7 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
       write(item + 1, sub + 1, list.SubItemText(item, sub));
     }
   }
-  Check(xlsx.workbook_close(workbook.release()), path);
+  Check(workbook_close(workbook.release()), path);
 }
 
 }  // namespace exporter

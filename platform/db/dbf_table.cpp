@@ -177,30 +177,49 @@ class MemoFile {
     }
   }
 
-  // The bytes of the memo at `block`, or nullopt when they lie outside the file.
-  std::optional<std::string_view> Read(std::uint32_t block) const {
-    if (block_size_ == 0) return std::nullopt;
+  // Puts the bytes of the memo at `block` into `out`; false when they lie outside the file as it
+  // is now. Read by copies rather than through the mapping, so a memo file that another program
+  // cuts short while it is read gives unknown values instead of a fault.
+  bool Read(std::uint32_t block, std::string& out) const {
+    out.clear();
+    if (block_size_ == 0) return false;
     const std::uint64_t start = static_cast<std::uint64_t>(block) * block_size_;
     const std::uint64_t size = map_.size();
-    if (start < 512 || start >= size) return std::nullopt;
-    const std::uint8_t* p = map_.data() + start;
+    if (start < 512 || start >= size) return false;
+    std::uint8_t head[8] = {};
+    const bool has_head = size - start >= 8 && map_.ReadAt(start, head, sizeof head);
     if (fpt_) {
-      if (size - start < 8) return std::nullopt;
-      const std::uint64_t length = Be32(p + 4);
-      if (length > size - start - 8) return std::nullopt;
-      return map_.bytes(start + 8, length);
+      if (!has_head) return false;
+      const std::uint64_t length = Be32(head + 4);
+      return length <= size - start - 8 && ReadInto(start + 8, length, out);
     }
-    if (size - start >= 8 && p[0] == 0xFF && p[1] == 0xFF && p[2] == 0x08 && p[3] == 0x00) {
-      const std::uint64_t length = Le32(p + 4);
-      if (length < 8 || length > size - start) return std::nullopt;
-      return map_.bytes(start + 8, length - 8);
+    if (has_head && head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
+      const std::uint64_t length = Le32(head + 4);
+      return length >= 8 && length <= size - start && ReadInto(start + 8, length - 8, out);
     }
-    const void* end = std::memchr(p, 0x1A, static_cast<std::size_t>(size - start));
-    if (end == nullptr) return std::nullopt;
-    return map_.bytes(start, static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(end) - p));
+    // dBase III: the text runs up to the first end-of-file mark, read a block at a time.
+    for (std::uint64_t at = start; at < size;) {
+      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(512, size - at));
+      const std::size_t kept = out.size();
+      out.resize(kept + chunk);
+      if (!map_.ReadAt(at, out.data() + kept, chunk)) return false;
+      const std::size_t mark = out.find('\x1A', kept);
+      if (mark != std::string::npos) {
+        out.resize(mark);
+        return true;
+      }
+      at += chunk;
+    }
+    return false;
   }
 
  private:
+  bool ReadInto(std::uint64_t offset, std::uint64_t length, std::string& out) const {
+    if (length > out.max_size()) return false;
+    out.resize(static_cast<std::size_t>(length));
+    return map_.ReadAt(offset, out.data(), out.size());
+  }
+
   FileMap map_;
   bool fpt_;
   std::uint32_t block_size_ = 0;
@@ -445,9 +464,8 @@ Cell DbfTable::ReadMemo(std::string_view pointer, bool text, std::string& scratc
   }
   cell.type = text ? Cell::Type::kText : Cell::Type::kBlob;
   if (block == 0) return cell;
-  const auto bytes = memo_->Read(block);
-  if (!bytes) return Cell{};
-  cell.bytes = text ? Text(*bytes, scratch) : *bytes;
+  if (!memo_->Read(block, memo_bytes_)) return Cell{};
+  cell.bytes = text ? Text(memo_bytes_, scratch) : std::string_view(memo_bytes_);
   return cell;
 }
 

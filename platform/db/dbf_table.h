@@ -1,7 +1,9 @@
-// A .dbf table (Visual FoxPro, FoxPro 2, dBase III and IV) read straight from its mapped file,
-// with its memo file when it has memo fields. The header is checked once when the table opens;
-// records are then read one at a time, in place, so a table of any size costs no more memory than
-// its mapping.
+// A .dbf table (Visual FoxPro, FoxPro 2, dBase III and IV) with its memo file when it has memo
+// fields. The file is mapped and its header checked once when the table opens. The engine then
+// reads records and memos by copies (Scan, ReadRun, ReadIn), in blocks, so a table of any size
+// costs little memory, and a file another program cuts short meanwhile gives an error or an
+// unknown memo, never a fault. Record, State, Raw, Read and ReadValue read through the mapping
+// and serve tests and tools over files that do not change while they are read.
 #pragma once
 
 #include <cstdint>
@@ -183,6 +185,9 @@ class DbfTable {
   DbfField null_flags_field_;
   bool needs_memo_ = false;
   std::unique_ptr<MemoFile> memo_;
+  // The bytes of the last memo read, which the Cell of a memo value may point into; so memo
+  // values of one table are read one at a time.
+  mutable std::string memo_bytes_;
 };
 
 }  // namespace platform::db

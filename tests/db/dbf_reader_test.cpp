@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,27 @@ TEST_F(BuiltTable, MemoProblemsMakeTheMemoUnknownAndLeaveTheRest) {
   const DbfTable table(path);
   EXPECT_EQ(Dump(table),
             (std::vector<std::string>{"live:ok|abc", "live:ok|<null>", "live:ok|<null>"}));
+}
+
+// Another program may shorten the memo file while the table is open: the memos it no longer
+// holds read as unknown, and nothing is read past the file's end.
+TEST_F(BuiltTable, MemoFileCutShortAfterOpeningGivesUnknownMemos) {
+  const std::vector<FieldSpec> fields = {{"M", 'M', 4}};
+  std::string record = " " + std::string(4, '\0');
+  db_test::PutLe32(record, 1, 200);  // block 200 of 64 bytes: well past the first pages
+  const auto path = Write(BuildTable(0x30, fields, {record}));
+  std::string memo(512, '\0');
+  memo[7] = 64;
+  memo.resize(200 * 64, '\0');
+  memo += std::string("\0\0\0\1\0\0\0\3", 8) + "abc";
+  memo.resize(memo.size() + 53, '\0');
+  const auto memo_path = dir_.path() / "t.fpt";
+  db_test::WriteFile(memo_path, memo);
+
+  const DbfTable table(path);
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:abc"}));
+  std::filesystem::resize_file(memo_path, 512);
+  EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:<null>"}));
 }
 
 TEST_F(BuiltTable, BadStoredValuesAreUnknownNotGuessed) {

@@ -305,9 +305,16 @@ int Run(const std::vector<std::string>& raw_args) {
 
   try {
     platform::MemoryListView list;
-    data::ColumnKindRecorder recorder(platform::db::DbfProvider());
-    data::LoadData(list, args->database, args->from, args->to, recorder);
-    WriteOutput(*args, list, recorder.NumberColumns());
+    // Only the workbook stores numbers apart from text, so only a workbook's load notes which
+    // columns hold them; the texts pass every value on as it is.
+    if (args->format == Format::kXlsx) {
+      data::ColumnKindRecorder recorder(platform::db::DbfProvider());
+      data::LoadData(list, args->database, args->from, args->to, recorder);
+      WriteOutput(*args, list, recorder.NumberColumns());
+    } else {
+      data::LoadData(list, args->database, args->from, args->to, platform::db::DbfProvider());
+      WriteOutput(*args, list, {});
+    }
     return 0;
   } catch (const platform::RunTimeError& error) {
     std::cerr << error.Prompt() << '\n';

@@ -26,15 +26,6 @@ void AppendHeader(const platform::ListView& list, std::string& out) {
   }
 }
 
-void AppendItem(const platform::ListView& list, std::size_t item, std::string& out) {
-  out += list.ItemText(item);
-  const std::size_t sub_items = list.SubItemCount(item);
-  for (std::size_t sub = 0; sub < sub_items; ++sub) {
-    out += '\t';
-    out += list.SubItemText(item, sub);
-  }
-}
-
 }  // namespace
 
 std::string BuildExportText(const platform::ListView& list) {
@@ -43,7 +34,7 @@ std::string BuildExportText(const platform::ListView& list) {
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     Increment(row_count);
     if (row_count > 1) rows += "\r\n";
-    AppendItem(list, item, rows);
+    list.AppendItemTexts(item, '\t', rows);
   }
 
   std::string header;
@@ -64,7 +55,7 @@ void WriteExportText(const platform::ListView& list,
   piece += "\r\n";
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     if (item > 0) piece += "\r\n";
-    AppendItem(list, item, piece);
+    list.AppendItemTexts(item, '\t', piece);
     if (piece.size() >= kPieceSize) {
       write(piece);
       piece.clear();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <typeinfo>
 
 namespace platform {
 
@@ -37,6 +38,15 @@ std::size_t ReadLength(const char*& p) {
 [[noreturn]] void OutOfRange(const char* what) { throw std::out_of_range(what); }
 
 }  // namespace
+
+void ListView::AppendItemTexts(std::size_t item, char separator, std::string& out) const {
+  out += ItemText(item);
+  const std::size_t sub_items = SubItemCount(item);
+  for (std::size_t sub = 0; sub < sub_items; ++sub) {
+    out += separator;
+    out += SubItemText(item, sub);
+  }
+}
 
 MemoryListView::Block::Block(std::size_t capacity)
     : bytes_(new char[capacity]), capacity_(capacity) {}
@@ -118,6 +128,23 @@ std::string MemoryListView::SubItemText(std::size_t item, std::size_t sub_item) 
   const Entry& entry = EntryAt(item);
   if (sub_item >= entry.cells - 1) OutOfRange("MemoryListView sub-item");
   return std::string(Cell(item, entry, sub_item + 1));
+}
+
+void MemoryListView::AppendItemTexts(std::size_t item, char separator, std::string& out) const {
+  // A list built on this one may give other texts or counts through the calls that read one
+  // text; it is read through them.
+  if (typeid(*this) != typeid(MemoryListView)) {
+    ListView::AppendItemTexts(item, separator, out);
+    return;
+  }
+  const Entry& entry = EntryAt(item);
+  const char* p = Bytes(entry);
+  for (std::uint32_t cell = 0; cell < entry.cells; ++cell) {
+    if (cell > 0) out += separator;
+    const std::size_t length = ReadLength(p);
+    out.append(p, length);
+    p += length;
+  }
 }
 
 std::vector<MemoryListView::Item> MemoryListView::items() const {

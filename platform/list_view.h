@@ -31,6 +31,10 @@ class ListView {
   virtual std::string ItemText(std::size_t item) const = 0;
   virtual std::size_t SubItemCount(std::size_t item) const = 0;
   virtual std::string SubItemText(std::size_t item, std::size_t sub_item) const = 0;
+
+  // Appends to `out` the item's text, then `separator` and the text of each sub-item: what
+  // ItemText and SubItemText give, in one call. Throws what they throw.
+  virtual void AppendItemTexts(std::size_t item, char separator, std::string& out) const;
 };
 
 // A list held in memory: the headless command's list, the window's rows, and the tests'. Texts
@@ -69,6 +73,7 @@ class MemoryListView : public ListView {
   std::string ItemText(std::size_t item) const override;
   std::size_t SubItemCount(std::size_t item) const override;
   std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
+  void AppendItemTexts(std::size_t item, char separator, std::string& out) const override;
 
   const std::vector<Column>& columns() const { return columns_; }
   // Copies of all the items, in order.

@@ -72,6 +72,44 @@ TEST(MemoryList, ManyItemsAndLargeTextsCrossItsBlocks) {
   EXPECT_EQ(Texts(list), (std::vector<std::vector<std::string>>{{""}}));
 }
 
+// Gives other texts than it stores, as a list built on the memory list may.
+class RenamingList : public MemoryListView {
+ public:
+  std::string ItemText(std::size_t item) const override { return "item" + std::to_string(item); }
+  std::size_t SubItemCount(std::size_t) const override { return 2; }
+};
+
+TEST(MemoryList, AnItemsTextsInOneCallAreTheTextsReadOneByOne) {
+  MemoryListView list;
+  const std::string long_text(200, 'y');  // a length that takes two bytes
+  list.AddItem();
+  list.AddSubItem(0, long_text);
+  list.AddSubItem(0, "");
+  list.AddItem();
+  list.SetItemText(1, "b");
+  list.AddItem();
+  list.SetItemText(2, std::string("n\0l", 3));
+  list.AddSubItem(2, "z");
+  list.AddSubItem(0, "late");
+  std::string out = "kept|";
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    list.AppendItemTexts(item, '|', out);
+    out += '\n';
+  }
+  EXPECT_EQ(out, "kept||" + long_text + "||late\nb\n" + std::string("n\0l|z\n", 6));
+  EXPECT_THROW(list.AppendItemTexts(3, '|', out), std::out_of_range);
+
+  RenamingList renaming;
+  renaming.AddItem();
+  renaming.AddSubItem(0, "one");
+  std::string texts;
+  EXPECT_THROW(renaming.AppendItemTexts(0, '|', texts), std::out_of_range);  // no second one
+  renaming.AddSubItem(0, "two");
+  texts.clear();
+  renaming.AppendItemTexts(0, '|', texts);
+  EXPECT_EQ(texts, "item0|one|two");
+}
+
 TEST(MemoryList, IndexesPastTheItemsOrSubItemsAreOutOfRange) {
   MemoryListView list;
   EXPECT_THROW(list.ItemText(0), std::out_of_range);

@@ -1,5 +1,6 @@
 #include "platform/db/number_format.h"
 
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -229,8 +230,9 @@ std::string ExactDecimalText(std::string_view field) {
 namespace {
 
 // The text of `units` / 10^`scale` in shortest form, written backwards so it ends at `end`;
-// returns where it starts. 48 bytes before `end` are enough.
+// returns where it starts. 48 bytes before `end` are enough for a scale up to 45.
 char* WriteScaledInteger(std::int64_t units, int scale, char* end) {
+  assert(scale <= 45);
   char* p = end;
   if (units == 0) {
     *--p = '0';
@@ -250,10 +252,10 @@ char* WriteScaledInteger(std::int64_t units, int scale, char* end) {
     magnitude /= 10;
   }
   if (scale > 0) *--p = '.';
-  char whole[24];
-  const auto written = std::to_chars(whole, whole + sizeof whole, magnitude).ptr - whole;
-  p -= written;
-  std::memcpy(p, whole, static_cast<std::size_t>(written));
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
   if (negative) *--p = '-';
   return p;
 }

@@ -1,6 +1,7 @@
 #include "platform/list_view.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <typeinfo>
@@ -88,8 +89,23 @@ void MemoryListView::SetItemText(std::size_t item, const std::string& text) {
   const auto rest_size = static_cast<std::size_t>(old + entry.size - rest);
   char length[10];
   char* length_end = WriteLength(text.size(), length);
+  const auto length_size = static_cast<std::size_t>(length_end - length);
+  const std::size_t new_size = length_size + text.size() + rest_size;
+  // An item just added is the last thing written: its texts are rewritten where they lie. The
+  // sub-items move first, as the new text may be longer or shorter than the old one.
+  if (AtEnd(entry) && new_size <= kMaxSize &&
+      blocks_.back().capacity() - entry.offset >= new_size) {
+    Block& last = blocks_.back();
+    char* start = last.data() + entry.offset;
+    std::memmove(start + length_size + text.size(), rest, rest_size);
+    std::memcpy(start, length, length_size);
+    std::memcpy(start + length_size, text.data(), text.size());
+    last.size = entry.offset + new_size;
+    entry.size = static_cast<std::uint32_t>(new_size);
+    return;
+  }
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(length_end - length) + text.size() + rest_size);
+  bytes.reserve(new_size);
   bytes.append(length, length_end).append(text).append(rest, rest_size);
   Rewrite(entry, bytes);
 }

@@ -72,6 +72,26 @@ TEST(MemoryList, ManyItemsAndLargeTextsCrossItsBlocks) {
   EXPECT_EQ(Texts(list), (std::vector<std::vector<std::string>>{{""}}));
 }
 
+TEST(MemoryList, TheLastItemsOwnTextChangesAroundItsSubItems) {
+  MemoryListView list;
+  list.AddItem();
+  list.SetItemText(0, "before");
+  list.AddItem();
+  list.AddSubItem(1, "s1");
+  list.AddSubItem(1, "s2");
+  const std::vector<std::string> texts = {"abc", std::string(200, 'w'),  "",
+                                          "q",   std::string(5000, 'v'), "last"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.size());
+    list.SetItemText(1, text);
+    EXPECT_EQ(Texts(list), (std::vector<std::vector<std::string>>{{"before"}, {text, "s1", "s2"}}));
+  }
+  list.AddSubItem(1, "s3");
+  list.AddItem();
+  EXPECT_EQ(Texts(list),
+            (std::vector<std::vector<std::string>>{{"before"}, {"last", "s1", "s2", "s3"}, {""}}));
+}
+
 // Gives other texts than it stores, as a list built on the memory list may.
 class RenamingList : public MemoryListView {
  public:

@@ -34,22 +34,23 @@ std::string_view Right(std::string_view text, std::size_t count) {
   return text.substr(text.size() - std::min(count, text.size()));
 }
 
-// "a/b/c" in one string, built once: a day's rows each have a date rewritten this way.
-std::string JoinedBySlashes(std::string_view a, std::string_view b, std::string_view c) {
-  std::string joined;
-  joined.reserve(a.size() + b.size() + c.size() + 2);
+// "a/b/c" in `joined`, whose room is used again: a day's rows each have a date rewritten this way.
+void JoinBySlashes(std::string_view a, std::string_view b, std::string_view c,
+                   std::string& joined) {
+  joined.clear();
   joined.append(a).append(1, '/').append(b).append(1, '/').append(c);
-  return joined;
 }
 
 // "yyyy/mm/dd" -> "dd/mm/yyyy", the form in which the table holds its dates.
 std::string DayKey(std::string_view date) {
-  return JoinedBySlashes(Right(date, 2), Mid(date, 6, 2), Left(date, 4));
+  std::string key;
+  JoinBySlashes(Right(date, 2), Mid(date, 6, 2), Left(date, 4), key);
+  return key;
 }
 
 // "dd/mm/yyyy" -> "yyyy/mm/dd".
-std::string ShownDate(std::string_view stored) {
-  return JoinedBySlashes(Right(stored, 4), Mid(stored, 4, 2), Left(stored, 2));
+void ShowDate(std::string_view stored, std::string& shown) {
+  JoinBySlashes(Right(stored, 4), Mid(stored, 4, 2), Left(stored, 2), shown);
 }
 
 bool IsDateField(std::string_view name) {
@@ -72,17 +73,19 @@ void OpenRecordset(std::shared_ptr<db::Recordset>& records, db::Provider& provid
                 db::kOptionUnspecified);
 }
 
-// Which fields of a record set hold the stored date, by index; read once per record set.
-std::vector<bool> DateFields(const db::Recordset& records) {
-  std::vector<bool> dates(records.FieldCount());
+// Which fields of a record set hold the stored date, by index; read once per record set. Bytes
+// rather than bits: this is asked for every value read.
+std::vector<char> DateFields(const db::Recordset& records) {
+  std::vector<char> dates(records.FieldCount());
   for (std::size_t field = 1; field < dates.size(); ++field) {
     dates[field] = IsDateField(records.FieldName(field));
   }
   return dates;
 }
 
+// `shown` is room for a date's text, kept from record to record.
 void AppendRecord(platform::ListView& list, const db::Recordset& records,
-                  const std::vector<bool>& date_fields) {
+                  const std::vector<char>& date_fields, std::string& shown) {
   const std::size_t item = list.AddItem();
   // The first field is turned into text here rather than by the list, so a null member code
   // fails after its empty item has been appended.
@@ -92,7 +95,12 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
 
   for (std::size_t field = 1; field < date_fields.size(); ++field) {
     const std::string& text = db::ValueToText(records.FieldValue(field));
-    list.AddSubItem(item, date_fields[field] ? ShownDate(text) : text);
+    if (date_fields[field] != 0) {
+      ShowDate(text, shown);
+      list.AddSubItem(item, shown);
+    } else {
+      list.AddSubItem(item, text);
+    }
   }
 }
 
@@ -120,14 +128,15 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   const std::int32_t day_count = between + 1;
 
   std::string current = DFrom;
+  std::string shown;
   for (std::int32_t k = 1; k <= day_count; ++k) {
     const std::string source = std::string(kDayQuery) + std::string(kTableName) +
                                " Where ne_date='" + DayKey(current) +
                                "' order by ne_date, Mem_Code";
     OpenRecordset(records, provider, source, connection);
-    const std::vector<bool> date_fields = DateFields(*records);
+    const std::vector<char> date_fields = DateFields(*records);
     while (!records->AtEof()) {
-      AppendRecord(list, *records, date_fields);
+      AppendRecord(list, *records, date_fields, shown);
       records->MoveNext();
     }
     // The day after the range is computed as well, so a range ending on the calendar's last day

@@ -89,6 +89,16 @@ struct DbfCursor : sqlite3_vtab_cursor {
   const std::uint8_t* bytes = nullptr;  // of the current record
   bool at_end = true;
   std::string scratch;
+  // Counts the records the cursor has stood on, so that what was read from one is known as its.
+  std::uint64_t visit = 0;
+  // The numbers read from the current record, by column: a query reads a column once for each
+  // time it names it (on its own and in an expression, say), and turning a number's text into
+  // its value costs more than looking it up.
+  struct KeptNumber {
+    std::uint64_t visit = 0;
+    Cell cell;
+  };
+  std::vector<KeptNumber> numbers;
 };
 
 DbfVtab* VtabOf(sqlite3_vtab_cursor* cursor) { return static_cast<DbfVtab*>(cursor->pVtab); }
@@ -477,6 +487,7 @@ const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
 // has deleted since the index was built is passed over too.
 int Settle(DbfCursor* cursor) {
   const DbfTable& table = *VtabOf(cursor)->table;
+  ++cursor->visit;
   if (!cursor->scan) {
     const std::size_t length = table.record_length();
     for (; cursor->position < cursor->order.size(); ++cursor->position) {
@@ -519,6 +530,7 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
   cursor->position = 0;
   cursor->at_end = true;
   try {
+    cursor->numbers.resize(table.fields().size());
     if (index_number <= 0 || argc != 1) {
       cursor->scan = std::make_unique<DbfTable::Scan>(table);
       return Settle(cursor);
@@ -570,7 +582,19 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   }
   try {
     const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
-    const Cell cell = table.ReadIn(cursor->bytes, field, cursor->scratch);
+    Cell read;
+    const Cell* found = &read;
+    if (field.kind == FieldKind::kNumeric) {
+      DbfCursor::KeptNumber& kept = cursor->numbers[static_cast<std::size_t>(column)];
+      if (kept.visit != cursor->visit) {
+        kept.cell = table.ReadIn(cursor->bytes, field, cursor->scratch);
+        kept.visit = cursor->visit;
+      }
+      found = &kept.cell;
+    } else {
+      read = table.ReadIn(cursor->bytes, field, cursor->scratch);
+    }
+    const Cell& cell = *found;
     if ((cell.type == Cell::Type::kText || cell.type == Cell::Type::kBlob) &&
         cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
       sqlite3_result_error_toobig(context);

@@ -578,3 +578,32 @@ TEST_F(TranFolder, EmptyCharacterFieldIsIndexedAndOrderedAsBlank) {
 }
 
 }  // namespace
+
+namespace {
+
+// A query reads a column again each time it names it; every reading gives the current record's
+// value, whichever way the records are found and in whatever order they come.
+TEST_F(TranFolder, AColumnNamedSeveralTimesGivesEachRecordItsOwnValue) {
+  const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.50", "40.00"),
+                               db_test::TranRecord("B2", "01/01/2081", "", "2.25"),
+                               db_test::TranRecord("C3", "02/01/2081", "1..5", "3.00"),
+                               db_test::TranRecord("D4", "01/01/2081", "12.35", "38.25")});
+  auto connection = Connect(path);
+  const std::string columns =
+      "select mem_code, volume_lt, volume_lt*rate, rate, volume_lt+rate, volume_lt from tran";
+  const std::string a1 = "A1    |1.5|60|40|41.5|1.5";
+  const std::string b2 = "B2    |0|0|2.25|2.25|0";
+  const std::string c3 = "C3    |||3||";
+  const std::string d4 = "D4    |12.35|472.3875|38.25|50.6|12.35";
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    EXPECT_EQ(Rows(*Query(connection, columns)), (std::vector<std::string>{a1, b2, c3, d4}));
+    EXPECT_EQ(
+        Rows(*Query(connection, columns + " where ne_date='01/01/2081' order by mem_code desc")),
+        (std::vector<std::string>{d4, b2, a1}));
+    EXPECT_EQ(Rows(*Query(connection, columns + " where ne_date='02/01/2081'")),
+              std::vector<std::string>{c3});
+  }
+}
+
+}  // namespace

@@ -114,6 +114,18 @@ void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
   read_ = {};
   Entry& entry = EntryAt(item);
   if (entry.cells == kMaxSize) throw std::length_error("MemoryListView sub-items");
+  // Most texts are short and go after the texts of the item just added: one length byte.
+  const std::size_t size = text.size();
+  if (size < 0x80 && AtEnd(entry) && blocks_.back().room() > size && size < kMaxSize - entry.size) {
+    Block& last = blocks_.back();
+    char* out = last.data() + last.size;
+    out[0] = static_cast<char>(size);
+    std::memcpy(out + 1, text.data(), size);
+    last.size += size + 1;
+    entry.size += static_cast<std::uint32_t>(size + 1);
+    ++entry.cells;
+    return;
+  }
   char length[10];
   char* length_end = WriteLength(text.size(), length);
   const auto length_size = static_cast<std::size_t>(length_end - length);

@@ -172,9 +172,14 @@ class DbfRecordset : public Recordset {
   }
 
   const Value& FieldValue(std::size_t index) const override {
+    // Asked for every value read: the checks that pass come first, the failures in their order.
+    const std::size_t fields = names_.size();
+    if (index < fields && rows_.Holds(position_, fields)) {
+      return rows_.Get(position_ * fields + index);
+    }
     CheckCurrent();
     CheckIndex(index);
-    return rows_.Get(position_ * names_.size() + index);
+    return rows_.Get(position_ * fields + index);
   }
 
   bool AtEof() const override {

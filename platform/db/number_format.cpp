@@ -1,5 +1,6 @@
 #include "platform/db/number_format.h"
 
+#include <array>
 #include <cassert>
 #include <charconv>
 #include <cmath>
@@ -229,6 +230,23 @@ std::string ExactDecimalText(std::string_view field) {
 
 namespace {
 
+// "00" to "99", for writing two digits at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// Writes `pair` (below 100) as two digits ending at `end`; returns where they start.
+char* WriteTwoDigits(std::uint64_t pair, char* end) {
+  end -= 2;
+  std::memcpy(end, kDigitPairs.data() + 2 * pair, 2);
+  return end;
+}
+
 // The text of `units` / 10^`scale` in shortest form, written backwards so it ends at `end`;
 // returns where it starts. 48 bytes before `end` are enough for a scale up to 45.
 char* WriteScaledInteger(std::int64_t units, int scale, char* end) {
@@ -246,16 +264,24 @@ char* WriteScaledInteger(std::int64_t units, int scale, char* end) {
     magnitude /= 10;
     --scale;
   }
-  // The fraction's digits with their leading zeros, the point, the whole part, the sign.
-  for (int i = 0; i < scale; ++i) {
+  // The fraction's digits with their leading zeros, the point, the whole part, the sign; two
+  // digits a step where there are two.
+  int fraction = scale;
+  for (; fraction >= 2; fraction -= 2) {
+    p = WriteTwoDigits(magnitude % 100, p);
+    magnitude /= 100;
+  }
+  if (fraction == 1) {
     *--p = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   }
   if (scale > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
+  for (; magnitude >= 100; magnitude /= 100) p = WriteTwoDigits(magnitude % 100, p);
+  if (magnitude >= 10) {
+    p = WriteTwoDigits(magnitude, p);
+  } else {
+    *--p = static_cast<char>('0' + magnitude);
+  }
   if (negative) *--p = '-';
   return p;
 }
@@ -275,9 +301,14 @@ void AppendRealText(double value, std::string& out) {
     out += '0';
     return;
   }
-  if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
-    AppendIntegerText(static_cast<std::int64_t>(value), out);
-    return;
+  // Below 2^53 the conversion to an integer is exact for whole values and drops the fraction
+  // of the others, so comparing it back tells whole values apart without rounding.
+  if (std::fabs(value) < 9007199254740992.0) {
+    const auto whole = static_cast<std::int64_t>(value);
+    if (static_cast<double>(whole) == value) {
+      AppendIntegerText(whole, out);
+      return;
+    }
   }
   std::int64_t units = 0;
   int scale = 0;

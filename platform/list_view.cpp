@@ -167,6 +167,21 @@ void MemoryListView::AppendItemTexts(std::size_t item, char separator, std::stri
   }
   const Entry& entry = EntryAt(item);
   const char* p = Bytes(entry);
+  // With one-byte lengths, as most texts have, the texts joined by `separator` are the item's
+  // bytes with the first length left out and the others overwritten: one copy for the item.
+  const std::size_t at = out.size();
+  if (static_cast<unsigned char>(p[0]) < 0x80) {
+    out.append(p + 1, entry.size - 1);
+    char* length = out.data() + at + static_cast<unsigned char>(p[0]);
+    std::uint32_t cell = 1;
+    for (; cell < entry.cells && static_cast<unsigned char>(*length) < 0x80; ++cell) {
+      const auto size = static_cast<unsigned char>(*length);
+      *length = separator;
+      length += 1 + size;
+    }
+    if (cell == entry.cells) return;
+    out.resize(at);
+  }
   for (std::uint32_t cell = 0; cell < entry.cells; ++cell) {
     if (cell > 0) out += separator;
     const std::size_t length = ReadLength(p);

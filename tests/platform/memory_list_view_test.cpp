@@ -111,13 +111,17 @@ TEST(MemoryList, AnItemsTextsInOneCallAreTheTextsReadOneByOne) {
   list.SetItemText(2, std::string("n\0l", 3));
   list.AddSubItem(2, "z");
   list.AddSubItem(0, "late");
+  list.AddItem();
+  list.SetItemText(3, long_text);
+  list.AddSubItem(3, "after a long one");
   std::string out = "kept|";
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     list.AppendItemTexts(item, '|', out);
     out += '\n';
   }
-  EXPECT_EQ(out, "kept||" + long_text + "||late\nb\n" + std::string("n\0l|z\n", 6));
-  EXPECT_THROW(list.AppendItemTexts(3, '|', out), std::out_of_range);
+  EXPECT_EQ(out, "kept||" + long_text + "||late\nb\n" + std::string("n\0l|z\n", 6) + long_text +
+                     "|after a long one\n");
+  EXPECT_THROW(list.AppendItemTexts(4, '|', out), std::out_of_range);
 
   RenamingList renaming;
   renaming.AddItem();

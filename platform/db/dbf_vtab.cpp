@@ -575,6 +575,35 @@ int Next(sqlite3_vtab_cursor* base) {
 
 int Eof(sqlite3_vtab_cursor* base) { return static_cast<DbfCursor*>(base)->at_end ? 1 : 0; }
 
+// Hands SQLite a value read from a record.
+void SetResult(sqlite3_context* context, const Cell& cell) {
+  switch (cell.type) {
+    case Cell::Type::kNull:
+      sqlite3_result_null(context);
+      return;
+    case Cell::Type::kInteger:
+      sqlite3_result_int64(context, cell.integer);
+      return;
+    case Cell::Type::kReal:
+      sqlite3_result_double(context, cell.real);
+      return;
+    case Cell::Type::kText:
+    case Cell::Type::kBlob:
+      break;
+  }
+  if (cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+    sqlite3_result_error_toobig(context);
+    return;
+  }
+  const int size = static_cast<int>(cell.bytes.size());
+  const char* bytes = cell.bytes.data() != nullptr ? cell.bytes.data() : "";  // empty, not null
+  if (cell.type == Cell::Type::kText) {
+    sqlite3_result_text(context, bytes, size, SQLITE_TRANSIENT);
+  } else {
+    sqlite3_result_blob(context, bytes, size, SQLITE_TRANSIENT);
+  }
+}
+
 int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   auto* cursor = static_cast<DbfCursor*>(base);
   const DbfTable& table = *VtabOf(cursor)->table;
@@ -584,43 +613,16 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   }
   try {
     const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
-    Cell read;
-    const Cell* found = &read;
-    if (field.kind == FieldKind::kNumeric) {
-      DbfCursor::KeptNumber& kept = cursor->numbers[static_cast<std::size_t>(column)];
-      if (kept.visit != cursor->visit) {
-        kept.cell = table.ReadIn(cursor->bytes, field, cursor->scratch);
-        kept.visit = cursor->visit;
-      }
-      found = &kept.cell;
-    } else {
-      read = table.ReadIn(cursor->bytes, field, cursor->scratch);
-    }
-    const Cell& cell = *found;
-    if ((cell.type == Cell::Type::kText || cell.type == Cell::Type::kBlob) &&
-        cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
-      sqlite3_result_error_toobig(context);
+    if (field.kind != FieldKind::kNumeric) {
+      SetResult(context, table.ReadIn(cursor->bytes, field, cursor->scratch));
       return SQLITE_OK;
     }
-    const int size = static_cast<int>(cell.bytes.size());
-    const char* bytes = cell.bytes.data() != nullptr ? cell.bytes.data() : "";  // empty, not null
-    switch (cell.type) {
-      case Cell::Type::kNull:
-        sqlite3_result_null(context);
-        break;
-      case Cell::Type::kInteger:
-        sqlite3_result_int64(context, cell.integer);
-        break;
-      case Cell::Type::kReal:
-        sqlite3_result_double(context, cell.real);
-        break;
-      case Cell::Type::kText:
-        sqlite3_result_text(context, bytes, size, SQLITE_TRANSIENT);
-        break;
-      case Cell::Type::kBlob:
-        sqlite3_result_blob(context, bytes, size, SQLITE_TRANSIENT);
-        break;
+    DbfCursor::KeptNumber& kept = cursor->numbers[static_cast<std::size_t>(column)];
+    if (kept.visit != cursor->visit) {
+      kept.cell = table.ReadIn(cursor->bytes, field, cursor->scratch);
+      kept.visit = cursor->visit;
     }
+    SetResult(context, kept.cell);
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(context);
   }

@@ -28,11 +28,13 @@ class RowBuffer {
  public:
   void Clear() { count_ = 0; }
   void Append(const SqlStatement& statement) {
-    for (std::size_t i = 0; i < statement.column_count(); ++i) {
-      if (count_ == values_.size()) values_.emplace_back();
-      Value& value = values_[count_++];
-      value.text.clear();
-      value.kind = statement.AppendColumn(i, value.text);
+    const std::size_t columns = statement.column_count();
+    if (values_.size() < count_ + columns) values_.resize(count_ + columns);
+    Value* value = values_.data() + count_;
+    for (std::size_t i = 0; i < columns; ++i, ++value) {
+      ++count_;
+      value->text.clear();
+      value->kind = statement.AppendColumn(i, value->text);
     }
   }
   // Whether the buffer holds row `row` (from 0) of rows of `fields` values, without a division:

@@ -130,6 +130,17 @@ std::string ScientificDigits(std::string_view text, int& exponent) {
   return digits;
 }
 
+// Appends the decimal digits from `p` on to `digits`; returns where they end. Each character is
+// tested and turned into its digit by one subtraction.
+const char* AddDigits(const char* p, const char* end, std::uint64_t& digits) {
+  for (; p < end; ++p) {
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit > 9) break;
+    digits = digits * 10 + digit;
+  }
+  return p;
+}
+
 // The common stored forms in one pass: blanks, an optional "-", at most 15 digits with an
 // optional "." among them, blanks. False for anything else, which the full parser then reads.
 bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
@@ -145,12 +156,12 @@ bool ParsePlainNumber(std::string_view field, StoredNumber& number) {
   // Digits past the fifteenth make the text go to the full parser, so the sum may wrap first.
   std::uint64_t digits = 0;
   const char* const whole = p;
-  while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+  p = AddDigits(p, end, digits);
   std::ptrdiff_t count = p - whole;
   std::ptrdiff_t decimals = 0;
   if (p < end && *p == '.') {
     const char* const fraction = ++p;
-    while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    p = AddDigits(p, end, digits);
     decimals = p - fraction;
     count += decimals;
   }

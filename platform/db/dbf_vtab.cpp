@@ -406,11 +406,15 @@ template <typename Value>
     const std::uint8_t* bytes = scan.block_bytes();
     const std::uint32_t block_end = scan.block_first() + scan.block_count();
     for (std::uint32_t record = scan.block_first(); record < block_end; ++record, bytes += length) {
-      const std::uint8_t* value = bytes + offset;
-      if (record == run.end && bytes[0] == ' ' && !nullable && last.Same(value)) {
-        ++run.end;
-        continue;
+      // The records that extend the run being built, most of them, in a loop of their own.
+      if (record == run.end && !nullable) {
+        while (bytes[0] == ' ' && last.Same(bytes + offset) && ++record < block_end) {
+          bytes += length;
+        }
+        run.end = record;
+        if (record == block_end) break;
       }
+      const std::uint8_t* value = bytes + offset;
       if (bytes[0] == '*') continue;
       if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
       if (nullable && table.IsNullIn(bytes, field)) continue;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 namespace platform::db {
 
@@ -361,6 +362,7 @@ std::string IntegerText(std::int64_t value) {
 }
 
 std::string ScaledIntegerText(std::int64_t units, int scale) {
+  if (scale < 0 || scale > 45) throw std::invalid_argument("decimal scale out of range");
   char buffer[48];
   char* const end = buffer + sizeof buffer;
   const char* start = WriteScaledInteger(units, scale, end);

@@ -39,7 +39,8 @@ std::string IntegerText(std::int64_t value);
 void AppendRealText(double value, std::string& out);
 void AppendIntegerText(std::int64_t value, std::string& out);
 
-// `units` / 10^`scale` exactly, in shortest form (currency: scale 4).
+// `units` / 10^`scale` exactly, in shortest form (currency: scale 4). Throws
+// std::invalid_argument for a scale outside 0 to 45.
 std::string ScaledIntegerText(std::int64_t units, int scale);
 
 }  // namespace platform::db

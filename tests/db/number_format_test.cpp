@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -105,6 +106,10 @@ TEST(CurrencyText, DividesByTenThousandExactly) {
   EXPECT_EQ(platform::db::ScaledIntegerText(-5000, 4), "-0.5");
   EXPECT_EQ(platform::db::ScaledIntegerText(INT64_MIN, 4), "-922337203685477.5808");
   EXPECT_EQ(platform::db::ScaledIntegerText(0, 4), "0");
+  // Leading zeros fill the widest scale; a wider one is refused, never written past the text.
+  EXPECT_EQ(platform::db::ScaledIntegerText(-1, 45), "-0." + std::string(44, '0') + "1");
+  EXPECT_THROW(platform::db::ScaledIntegerText(1, 46), std::invalid_argument);
+  EXPECT_THROW(platform::db::ScaledIntegerText(1, -1), std::invalid_argument);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -260,25 +261,28 @@ std::string TempFolder() {
   return path;
 }
 
+using TextSink = std::function<void(std::string_view)>;
+
+// Hands the pieces of text that `make` gives its sink to the output file, which replaces the
+// destination only once complete, or to standard output.
+void WriteText(const Arguments& args, const std::function<void(const TextSink&)>& make) {
+  if (!args.output) {
+    return make([](std::string_view piece) { WriteAll(STDOUT_FILENO, piece, "standard output"); });
+  }
+  TempFile file(*args.output);
+  make([&](std::string_view piece) { WriteAll(file.fd(), piece, *args.output); });
+  file.Commit(*args.output);
+}
+
 void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
                  const std::vector<bool>& number_columns) {
   const Format format = args.format.value_or(Format::kTsv);
   if (format == Format::kTsv) {
     // Written as it is made, piece by piece; the counts that could fail it are checked first.
-    auto write_to = [&](int fd, const std::string& name) {
-      exporter::WriteExportText(list, [&](std::string_view piece) { WriteAll(fd, piece, name); });
-    };
-    if (!args.output) return write_to(STDOUT_FILENO, "standard output");
-    TempFile file(*args.output);
-    write_to(file.fd(), *args.output);
-    return file.Commit(*args.output);
+    return WriteText(args, [&](const TextSink& write) { exporter::WriteExportText(list, write); });
   }
   if (format == Format::kCsv) {
-    const std::string text = exporter::BuildCsvText(list);
-    if (!args.output) return WriteAll(STDOUT_FILENO, text, "standard output");
-    TempFile file(*args.output);
-    WriteAll(file.fd(), text, *args.output);
-    return file.Commit(*args.output);
+    return WriteText(args, [&](const TextSink& write) { write(exporter::BuildCsvText(list)); });
   }
 
   // The workbook library writes to a named file; for standard output it goes through a

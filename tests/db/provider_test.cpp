@@ -577,10 +577,6 @@ TEST_F(TranFolder, EmptyCharacterFieldIsIndexedAndOrderedAsBlank) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // A query reads a column again each time it names it; every reading gives the current record's
 // value, whichever way the records are found and in whatever order they come.
 TEST_F(TranFolder, AColumnNamedSeveralTimesGivesEachRecordItsOwnValue) {

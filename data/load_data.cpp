@@ -37,8 +37,12 @@ std::string_view Right(std::string_view text, std::size_t count) {
 // "a/b/c" in `joined`, whose room is used again: a day's rows each have a date rewritten this way.
 void JoinBySlashes(std::string_view a, std::string_view b, std::string_view c,
                    std::string& joined) {
-  joined.clear();
-  joined.append(a).append(1, '/').append(b).append(1, '/').append(c);
+  joined.resize(a.size() + b.size() + c.size() + 2);
+  char* out = std::copy(a.begin(), a.end(), joined.data());
+  *out++ = '/';
+  out = std::copy(b.begin(), b.end(), out);
+  *out++ = '/';
+  std::copy(c.begin(), c.end(), out);
 }
 
 // "yyyy/mm/dd" -> "dd/mm/yyyy", the form in which the table holds its dates.

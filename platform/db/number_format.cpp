@@ -349,6 +349,26 @@ void AppendIntegerText(std::int64_t value, std::string& out) {
   out.append(buffer, result.ptr);
 }
 
+RealTextCache::RealTextCache() = default;
+
+void RealTextCache::Append(double value, std::string& out) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  Entry& entry = entries_[(bits * 0x9E3779B97F4A7C15u) >> (64 - kIndexBits)];
+  if (entry.bits == bits) {
+    out.append(entry.text, entry.size);
+    return;
+  }
+  const std::size_t start = out.size();
+  AppendRealText(value, out);
+  const std::size_t size = out.size() - start;
+  if (size <= sizeof entry.text) {
+    entry.bits = bits;
+    entry.size = static_cast<std::uint8_t>(size);
+    std::memcpy(entry.text, out.data() + start, size);
+  }
+}
+
 std::string RealText(double value) {
   std::string text;
   AppendRealText(value, text);

@@ -8,6 +8,7 @@
 // 7.25 * 65.10 is the double 471.97499999999997 and shows as 471.975.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,25 @@ std::string IntegerText(std::int64_t value);
 // RealText and IntegerText appended to `out`, without a string of their own.
 void AppendRealText(double value, std::string& out);
 void AppendIntegerText(std::int64_t value, std::string& out);
+
+// AppendRealText with the texts of the values written lately kept: the numbers of a table repeat
+// (a fat percentage, a rate, a quantity), and finding a value's text again costs a fraction of
+// writing it.
+class RealTextCache {
+ public:
+  RealTextCache();
+  void Append(double value, std::string& out);
+
+ private:
+  // A value's bits and its text. Every entry starts as the value 0, whose text is "0".
+  struct Entry {
+    std::uint64_t bits = 0;
+    std::uint8_t size = 1;
+    char text[23] = {'0'};
+  };
+  static constexpr int kIndexBits = 12;
+  std::array<Entry, std::size_t{1} << kIndexBits> entries_;
+};
 
 // `units` / 10^`scale` exactly, in shortest form (currency: scale 4). Throws
 // std::invalid_argument for a scale outside 0 to 45.

@@ -209,7 +209,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
       return Value::Kind::kNumber;
     }
     case SQLITE_FLOAT:
-      AppendRealText(sqlite3_value_double(value), text);
+      engine_->real_texts_.Append(sqlite3_value_double(value), text);
       return Value::Kind::kNumber;
     case SQLITE_TEXT: {
       // The text's UTF-8 bytes as they are: asking for text would have SQLite copy them to add

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/number_format.h"
 #include "platform/db/value.h"
 #include "platform/run_time_error.h"
 
@@ -63,6 +64,8 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   std::optional<RunTimeError> pending_error_;
   std::shared_ptr<DbfTable> first_table_;
   std::unique_ptr<CodePage> default_page_;
+  // For the statements' number texts; a connection's statements run one at a time.
+  RealTextCache real_texts_;
 };
 
 class SqlStatement {

@@ -2,17 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
 using platform::db::ExactDecimalText;
 using platform::db::ParseStoredNumber;
 using platform::db::RealText;
+using platform::db::RealTextCache;
 using platform::db::StoredNumber;
 
 TEST(StoredNumberText, ShowsTheExactDecimalInShortestForm) {
@@ -136,6 +141,39 @@ TEST(ComputedNumberText, AgreesWithFifteenDigitRoundingOnManyValues) {
         ADD_FAILURE() << "value " << Reference(value) << " shown as " << RealText(value);
         return;
       }
+    }
+  }
+}
+
+// More values than the cache keeps, each written several times in a shuffled order, so that
+// values meet in one place and push each other out; texts too long to keep are written each time.
+TEST(ComputedNumberText, KeptTextsAreTheTextsOfTheirValues) {
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                std::nan(""),
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity(),
+                                1.23456789012345e-10,
+                                -9.87654321098765e-15,
+                                1e300};
+  std::mt19937_64 random(20261207);
+  std::uniform_int_distribution<std::int64_t> cents(-999999, 999999);
+  for (int i = 0; i < 20000; ++i) {
+    const double a = static_cast<double>(cents(random)) / 100;
+    values.push_back(i % 2 == 0 ? a : a * static_cast<double>(cents(random)) / 10000);
+  }
+  std::vector<double> order;
+  for (int round = 0; round < 3; ++round) order.insert(order.end(), values.begin(), values.end());
+  std::shuffle(order.begin(), order.end(), random);
+
+  RealTextCache cache;
+  std::string out;
+  for (const double value : order) {
+    out.assign("|");
+    cache.Append(value, out);
+    if (out != "|" + RealText(value)) {
+      ADD_FAILURE() << RealText(value) << " written as " << out;
+      return;
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/db/ado.h"
+#include "platform/db/number_format.h"
 #include "tests/db/db_test_support.h"
 
 namespace {
@@ -599,6 +600,62 @@ TEST_F(TranFolder, AColumnNamedSeveralTimesGivesEachRecordItsOwnValue) {
         (std::vector<std::string>{d4, b2, a1}));
     EXPECT_EQ(Rows(*Query(connection, columns + " where ne_date='02/01/2081'")),
               std::vector<std::string>{c3});
+  }
+}
+
+// Numbers are read from what is kept of the values read before. More distinct values than are
+// kept, repeated and read twice, in fields of every width (those of 4 to 16 bytes are kept, by
+// two words that overlap from 9 bytes on), give each record its own value, told apart by their
+// first, middle or last byte; so do blank and bad texts, and a nullable field, whose value is
+// never kept.
+TEST_F(TranFolder, ManyRepeatedNumbersEachReadAsStored) {
+  const std::vector<std::uint8_t> widths = {3, 4, 5, 7, 8, 9, 12, 16, 17};
+  std::vector<db_test::FieldSpec> fields;
+  for (const std::uint8_t width : widths) {
+    fields.push_back({"N" + std::to_string(width), 'N', width, 1});
+  }
+  fields.push_back({"NULLABLE", 'N', 8, 1, 0x02});
+  fields.push_back({"_NullFlags", '0', 1, 0, 0x05});
+  auto right = [](const std::string& text, std::size_t width) {
+    return std::string(width - std::min(width, text.size()), ' ') + text;
+  };
+  std::vector<std::string> records;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 3000; ++i) {
+    // Values that differ in their first, middle or last byte.
+    const int value = (i * 7919) % (i % 3 == 0 ? 10 : 2500);
+    std::string record = " ";
+    std::string row;
+    for (const std::uint8_t width : widths) {
+      std::string stored = std::to_string(value % 10);
+      if (width >= 4) {
+        // Up to 14 digits, which every value shows as stored.
+        stored = std::string(std::min(width - 2u, 13u), '1') + ".0";
+        stored.front() = static_cast<char>('1' + value % 9);
+        stored[stored.size() / 2 - 1] = static_cast<char>('0' + value / 9 % 10);
+        stored.back() = static_cast<char>('0' + value / 90 % 10);
+      }
+      record += right(stored, width);
+      row += platform::db::ExactDecimalText(stored) + "|";
+    }
+    const bool null = i % 5 == 0;
+    record += right(std::to_string(value) + ".5", 8) + std::string(1, null ? '\x01' : '\0');
+    row += null ? "" : std::to_string(value) + ".5";
+    records.push_back(record);
+    expected.push_back(row);
+  }
+  records.push_back(" " + std::string(3, ' ') + std::string(4, '*') + right("1..5", 5) +
+                    std::string(7 + 8 + 9 + 12 + 16 + 17 + 8, ' ') + std::string(1, '\0'));
+  expected.push_back("0|||0|0|0|0|0|0|0");
+  db_test::WriteFile(dir_.path() / "TRAN.DBF", db_test::BuildTable(0x30, fields, records));
+  auto connection = Connect(dir_.path() / "TRAN.DBF");
+  std::string columns;
+  for (const db_test::FieldSpec& field : fields) {
+    if (field.name != "_NullFlags") columns += (columns.empty() ? "" : ", ") + field.name;
+  }
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    EXPECT_EQ(Rows(*Query(connection, "select " + columns + " from tran")), expected);
   }
 }
 

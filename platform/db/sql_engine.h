@@ -64,7 +64,8 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   std::optional<RunTimeError> pending_error_;
   std::shared_ptr<DbfTable> first_table_;
   std::unique_ptr<CodePage> default_page_;
-  // For the statements' number texts; a connection's statements run one at a time.
+  // For the statements' number texts. It maps values to texts and nothing else, so statements
+  // may share it in any order; like the connection, it is used by one thread at a time.
   RealTextCache real_texts_;
 };
 

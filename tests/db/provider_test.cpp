@@ -90,10 +90,6 @@ TEST(LoadQueries, ProductIsExactDecimalAndBlankVolumeCountsAsZero) {
                             }));
 }
 
-}  // namespace
-
-namespace {
-
 using db_test::ErrorOf;
 using db_test::TempDir;
 namespace error = platform::error;
@@ -310,15 +306,9 @@ TEST_F(TranFolder, ValueKindsFollowTheFieldTypes) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 std::vector<std::string> Column(const std::shared_ptr<platform::db::Connection>& connection,
                                 const std::string& sql) {
-  std::vector<std::string> values;
-  for (const std::string& row : Rows(*Query(connection, sql))) values.push_back(row);
-  return values;
+  return Rows(*Query(connection, sql));
 }
 
 TEST_F(TranFolder, OrderIsStoredBytesUnlessTheQueryAsksOtherwise) {
@@ -384,10 +374,6 @@ TEST_F(TranFolder, EqualityAgreesWithAFullScan) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
   const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
   const int holder = open(path.c_str(), O_RDWR);
@@ -402,10 +388,6 @@ TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
   close(holder);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(TranFolder, DataSourceFolderMayHoldASemicolon) {
   const auto folder = dir_.path() / "Milk;2081";
   std::filesystem::create_directory(folder);
@@ -415,10 +397,6 @@ TEST_F(TranFolder, DataSourceFolderMayHoldASemicolon) {
   auto connection = Connect(folder / "TRAN.DBF");
   EXPECT_EQ(Rows(*Query(connection, DayQuery("01/01/2081"))).size(), 1u);
 }
-
-}  // namespace
-
-namespace {
 
 // A table whose character fields have every width the index and the ordering treat apart, with
 // values that differ only at the start, the middle or the end, runs broken by deleted records,
@@ -482,10 +460,6 @@ TEST_F(TranFolder, IndexAndStoredOrderAgreeWithAFullScanForEveryFieldWidth) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // A table large enough to be indexed in two halves at once, with a run of one value across the
 // middle and deleted records here and there.
 class LargeTable : public TranFolder {
@@ -532,10 +506,6 @@ TEST_F(LargeTable, EndMarkInEitherHalfFailsNamingTheFirstOne) {
   EXPECT_NE(std::string(first.what()).find("record 100001 of"), std::string::npos) << first.what();
 }
 
-}  // namespace
-
-namespace {
-
 // SQLite computes a constant column once and hands the same value out on every row; reading it
 // must leave it as it was for the next row.
 TEST_F(TranFolder, ConstantColumnsKeepTheirKindOnEveryRow) {
@@ -560,10 +530,6 @@ TEST_F(TranFolder, ConstantColumnsKeepTheirKindOnEveryRow) {
   }
   EXPECT_EQ(rows, 3);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(TranFolder, EmptyCharacterFieldIsIndexedAndOrderedAsBlank) {
   db_test::WriteFile(

@@ -7,6 +7,7 @@
 #include "platform/db/ado.h"
 #include "platform/db/connection_string.h"
 #include "platform/db/sql_engine.h"
+#include "platform/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace platform::db {
@@ -71,7 +72,7 @@ class RowPool {
 
 // The folder of a data source that names a folder or a file; false when it names nothing.
 bool FolderOf(const std::string& source, std::filesystem::path& folder) {
-  const std::filesystem::path path(source);
+  const std::filesystem::path path = PathFromUtf8(source);
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (std::filesystem::is_directory(status)) {

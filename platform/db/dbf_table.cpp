@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/db/number_format.h"
+#include "platform/path_text.h"
 
 namespace platform::db {
 
@@ -27,6 +28,13 @@ std::uint32_t Be32(const std::uint8_t* p) {
 }
 const std::uint8_t* Bytes(std::string_view view) {
   return reinterpret_cast<const std::uint8_t*>(view.data());
+}
+
+// The code page named by the mark byte of the table's header.
+int CodePageOf(const FileMap& map, int fallback) {
+  std::uint8_t mark = 0;
+  if (map.size() < 32 || !map.ReadAt(29, &mark, 1)) return fallback;
+  return CodePageOfMark(mark, fallback);
 }
 
 bool IsVisualFoxPro(std::uint8_t version) { return version >= 0x30 && version <= 0x32; }
@@ -161,8 +169,9 @@ class MemoFile {
  public:
   MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t version)
       : map_(path), fpt_(fpt) {
-    const std::uint8_t* header = map_.data();
-    if (map_.size() < 512) return;  // no block can be read: every memo is unknown
+    std::uint8_t header[32] = {};
+    // Without a whole first block no memo can be read: every memo is unknown.
+    if (map_.size() < 512 || !map_.ReadAt(0, header, sizeof header)) return;
     if (fpt_) {
       block_size_ = static_cast<std::uint32_t>((header[6] << 8) | header[7]);
       if (block_size_ == 0) block_size_ = 64;
@@ -226,10 +235,7 @@ class MemoFile {
 };
 
 DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
-    : path_(path),
-      map_(path),
-      code_page_(map_.size() >= 32 ? CodePageOfMark(map_.data()[29], fallback_code_page)
-                                   : fallback_code_page) {
+    : path_(path), map_(path), code_page_(CodePageOf(map_, fallback_code_page)) {
   ReadHeader();
   OpenMemo();
 }
@@ -237,7 +243,7 @@ DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
 DbfTable::~DbfTable() = default;
 
 void DbfTable::ReadHeader() {
-  const std::string name = "'" + path_.string() + "'";
+  const std::string name = "'" + Utf8Of(path_) + "'";
   auto not_a_table = [&](const std::string& why) {
     return RunTimeError(error::kDatabaseError, name + " is not a table file: " + why + ".");
   };
@@ -246,19 +252,24 @@ void DbfTable::ReadHeader() {
                         "The table file " + name + " is damaged: " + why + ".");
   };
 
+  // The header is read by a copy, checked as it is read, like the records.
   const std::uint64_t size = map_.size();
-  if (size < 32) throw not_a_table("it is shorter than a table header");
-  const std::uint8_t* header = map_.data();
+  std::vector<std::uint8_t> header(32);
+  if (size < 32 || !map_.ReadAt(0, header.data(), header.size())) {
+    throw not_a_table("it is shorter than a table header");
+  }
   version_ = header[0];
   if (!KnownVersion(version_)) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", version_);
     throw not_a_table(std::string("unknown version byte ") + hex);
   }
-  record_count_ = Le32(header + 4);
-  header_length_ = Le16(header + 8);
-  record_length_ = Le16(header + 10);
-  if (header_length_ < 33 || header_length_ > size) {
+  record_count_ = Le32(header.data() + 4);
+  header_length_ = Le16(header.data() + 8);
+  record_length_ = Le16(header.data() + 10);
+  header.resize(header_length_);
+  if (header_length_ < 33 || header_length_ > size ||
+      !map_.ReadAt(0, header.data(), header.size())) {
     throw not_a_table("header length " + std::to_string(header_length_) + " is out of the file");
   }
   if (record_length_ == 0) throw not_a_table("record length is 0");
@@ -279,7 +290,7 @@ void DbfTable::ReadHeader() {
       throw damaged("the field descriptors run past the header length " +
                     std::to_string(header_length_));
     }
-    const std::uint8_t* d = header + pos;
+    const std::uint8_t* d = header.data() + pos;
     DbfField field;
     for (int i = 0; i < 11 && d[i] != 0; ++i) {
       const char c = static_cast<char>(d[i]);
@@ -361,7 +372,7 @@ void DbfTable::OpenMemo() {
   if (!needs_memo_) return;
   const bool foxpro = version_ == 0xF5 || version_ == 0xFB || IsVisualFoxPro(version_);
   const std::filesystem::path folder = path_.parent_path().empty() ? "." : path_.parent_path();
-  const std::string stem = path_.stem().string();
+  const std::string stem = Utf8Of(path_.stem());
   for (const bool fpt : {foxpro, !foxpro}) {
     const std::filesystem::path found =
         FindFileIgnoringCase(folder, stem + (fpt ? ".fpt" : ".dbt"));
@@ -405,7 +416,7 @@ void DbfTable::ReadRun(std::uint32_t first, std::uint32_t end,
 
 RunTimeError DbfTable::CutShort(std::uint32_t record) const {
   return RunTimeError(error::kDatabaseError,
-                      "The table file '" + path_.string() + "' cannot be read at record " +
+                      "The table file '" + Utf8Of(path_) + "' cannot be read at record " +
                           std::to_string(record + 1) + ": it was cut short while in use.");
 }
 
@@ -601,7 +612,7 @@ Value DbfTable::ReadValue(std::uint32_t record, const DbfField& field) const {
 
 RunTimeError DbfTable::DamagedRecord(std::uint32_t record) const {
   return RunTimeError(error::kDatabaseError,
-                      "The table file '" + path_.string() + "' is damaged: record " +
+                      "The table file '" + Utf8Of(path_) + "' is damaged: record " +
                           std::to_string(record + 1) + " of " + std::to_string(record_count_) +
                           " holds an end-of-file mark.");
 }

@@ -1,12 +1,14 @@
-// A whole file mapped read-only into memory, and readable by copies too. The file is opened for
-// reading alone, never locked, so another program may hold it open, and nothing is ever written
-// through the mapping. Pages of the mapping are read in only when touched; a pass over a whole
-// large file is cheaper through ReadAt into one small buffer.
+// A file opened for reading alone and never locked, so another program may hold it open and go
+// on writing it; nothing is ever written to it. It is read by copies (ReadAt), which fail
+// cleanly when another program has cut the file short. data() maps the whole file read-only, on
+// first use only, for callers that look at records in place: a mapping is read without checks,
+// and on Windows it would stop the program that writes the file from making it shorter.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -14,28 +16,37 @@ namespace platform::db {
 
 class FileMap {
  public:
-  // Maps `path`. Throws RunTimeError 53 when the file is not there, kDatabaseError when it
-  // cannot be opened or mapped (a folder, no permission).
+  // Opens `path`. Throws RunTimeError 53 when the file is not there, kDatabaseError when it
+  // cannot be opened (a folder, no permission).
   explicit FileMap(const std::filesystem::path& path);
   ~FileMap();
   FileMap(const FileMap&) = delete;
   FileMap& operator=(const FileMap&) = delete;
 
-  const std::uint8_t* data() const { return data_; }
+  // The file's size when it was opened.
   std::uint64_t size() const { return size_; }
+
+  // The file's size() bytes, mapped the first time they are asked for; null for an empty file.
+  // Throws kDatabaseError when the file cannot be mapped. Safe to call from several threads.
+  const std::uint8_t* data() const;
   std::string_view bytes(std::uint64_t offset, std::uint64_t length) const {
-    return {reinterpret_cast<const char*>(data_ + offset), static_cast<std::size_t>(length)};
+    return {reinterpret_cast<const char*>(data() + offset), static_cast<std::size_t>(length)};
   }
 
   // Copies `length` bytes from `offset` into `out`. False when the file no longer holds them
-  // (another program has cut it short) or cannot be read.
+  // (another program has cut it short) or cannot be read. Safe to call from several threads.
   bool ReadAt(std::uint64_t offset, void* out, std::size_t length) const;
 
  private:
-  const std::uint8_t* data_ = nullptr;
+  // Sets data_ and mapping_, or throws; called once, for a file that is not empty.
+  void Map() const;
+
+  std::filesystem::path path_;
   std::uint64_t size_ = 0;
-  void* mapping_ = nullptr;
-  int descriptor_ = -1;
+  std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
+  mutable std::once_flag mapped_;
+  mutable const std::uint8_t* data_ = nullptr;
+  mutable void* mapping_ = nullptr;
 };
 
 // The file called `name` in `folder`, the letter case of both ignored (TRAN.DBF for tran.dbf);

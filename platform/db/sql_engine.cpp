@@ -8,6 +8,7 @@
 #include "platform/db/dbf_table.h"
 #include "platform/db/file_map.h"
 #include "platform/db/number_format.h"
+#include "platform/path_text.h"
 
 namespace platform::db {
 
@@ -83,7 +84,7 @@ void SqlEngine::OpenTable(const std::string& name) {
   const std::filesystem::path file = FindFileIgnoringCase(folder_, name + ".dbf");
   if (file.empty()) {
     throw RunTimeError(error::kTableNotFound, "File '" + name + ".dbf' does not exist in '" +
-                                                  folder_.string() + "' (table " + name + ").");
+                                                  Utf8Of(folder_) + "' (table " + name + ").");
   }
   auto table = std::make_shared<DbfTable>(file);
   if (!first_table_) first_table_ = table;
@@ -100,9 +101,9 @@ void SqlEngine::OpenTable(const std::string& name) {
   sqlite3_free(message);
   if (rc != SQLITE_OK) {
     throw RunTimeError(error::kDatabaseError,
-                       "The table file '" + file.string() + "' cannot be opened: " + text);
+                       "The table file '" + Utf8Of(file) + "' cannot be opened: " + text);
   }
-  open_tables_.push_back(name + " ('" + file.string() + "')");
+  open_tables_.push_back(name + " ('" + Utf8Of(file) + "')");
 }
 
 void SqlEngine::ThrowError(const std::string& sql, int rc) {

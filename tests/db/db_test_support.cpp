@@ -1,16 +1,22 @@
 #include "tests/db/db_test_support.h"
 
-#include <unistd.h>
-
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace db_test {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kolvex-db-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "kolvex-db-%08x", static_cast<unsigned>(random()));
+    path_ = base / name;
+    if (std::filesystem::create_directory(path_)) return;
+  }
+  throw std::runtime_error("no temporary folder could be made");
 }
 
 TempDir::~TempDir() {

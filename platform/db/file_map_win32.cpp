@@ -1,0 +1,113 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "platform/db/file_map.h"
+#include "platform/path_text.h"
+#include "platform/run_time_error.h"
+
+namespace platform::db {
+
+namespace {
+
+HANDLE HandleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
+
+// The system's text for an error, without its closing full stop and line break.
+std::string SystemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD size = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = size > 0 && buffer != nullptr
+                         ? Utf8Of(std::filesystem::path(std::wstring(buffer, size)))
+                         : "system error " + std::to_string(code);
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+[[noreturn]] void Fail(const std::filesystem::path& path, const char* what, DWORD code) {
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
+      code == ERROR_BAD_NETPATH || code == ERROR_BAD_NET_NAME) {
+    throw RunTimeError(error::kFileNotFound, "File not found: '" + Utf8Of(path) + "'");
+  }
+  throw RunTimeError(error::kDatabaseError, "Cannot " + std::string(what) + " '" + Utf8Of(path) +
+                                                "': " + SystemMessage(code));
+}
+
+[[noreturn]] void NotATable(const std::filesystem::path& path) {
+  throw RunTimeError(error::kDatabaseError, "'" + Utf8Of(path) + "' is not a table file");
+}
+
+// Closes the handle unless the constructor succeeds and keeps it.
+struct FileHandle {
+  HANDLE handle;
+  ~FileHandle() {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+
+}  // namespace
+
+// Every sharing mode is granted, so the program that keeps the table open for writing goes on
+// writing it, and may even rename or delete it, while it is read here.
+FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) Fail(path, "open", GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) NotATable(path);
+  FileHandle file{CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.handle == INVALID_HANDLE_VALUE) Fail(path, "open", GetLastError());
+  if (GetFileType(file.handle) != FILE_TYPE_DISK) NotATable(path);  // a device such as NUL
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.handle, &size)) Fail(path, "read", GetLastError());
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  file_ = reinterpret_cast<std::intptr_t>(file.handle);
+  file.handle = INVALID_HANDLE_VALUE;
+}
+
+FileMap::~FileMap() {
+  if (data_ != nullptr) UnmapViewOfFile(data_);
+  if (mapping_ != nullptr) CloseHandle(mapping_);
+  if (HandleOf(file_) != INVALID_HANDLE_VALUE) CloseHandle(HandleOf(file_));
+}
+
+void FileMap::Map() const {
+  if (size_ > SIZE_MAX) Fail(path_, "map", ERROR_FILE_TOO_LARGE);
+  HANDLE mapping = CreateFileMappingW(HandleOf(file_), nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (mapping == nullptr) Fail(path_, "map", GetLastError());
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size_));
+  if (view == nullptr) {
+    const DWORD code = GetLastError();
+    CloseHandle(mapping);
+    Fail(path_, "map", code);
+  }
+  mapping_ = mapping;
+  data_ = static_cast<const std::uint8_t*>(view);
+}
+
+// Each read names its offset, so reads from several threads never share a file position.
+bool FileMap::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
+  auto* bytes = static_cast<char*>(out);
+  while (length > 0) {
+    if (HandleOf(file_) == INVALID_HANDLE_VALUE) return false;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(length, std::size_t{1} << 30));
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(HandleOf(file_), bytes, chunk, &got, &at) || got == 0) return false;
+    bytes += got;
+    length -= got;
+    offset += got;
+  }
+  return true;
+}
+
+}  // namespace platform::db

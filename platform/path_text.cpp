@@ -1,0 +1,46 @@
+#include "platform/path_text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <climits>
+#endif
+
+namespace platform {
+
+#ifdef _WIN32
+
+// Conversions that replace what they cannot read rather than fail: a name is shown or looked up,
+// never refused, for one bad character.
+std::filesystem::path PathFromUtf8(std::string_view text) {
+  if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
+  const int size = static_cast<int>(text.size());
+  const int wide_size = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), wide_size);
+  return std::filesystem::path(wide);
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+  const std::wstring& wide = path.native();
+  if (wide.empty() || wide.size() > static_cast<std::size_t>(INT_MAX)) return {};
+  const int size = static_cast<int>(wide.size());
+  const int text_size =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(text_size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), text_size, nullptr, nullptr);
+  return text;
+}
+
+#else
+
+// A path's own form is its bytes, kept as they are.
+std::filesystem::path PathFromUtf8(std::string_view text) {
+  return std::filesystem::path(std::string(text));
+}
+
+std::string Utf8Of(const std::filesystem::path& path) { return path.native(); }
+
+#endif
+
+}  // namespace platform

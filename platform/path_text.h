@@ -1,0 +1,19 @@
+// File names as the program keeps them: UTF-8 text. A path's own form is UTF-16 on Windows, and
+// its plain string() there is the local ANSI code page, which cannot hold every name (a folder
+// named in Devanagari, say), so paths are made from text and shown as text only through these.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The path that UTF-8 `text` names. On Windows bytes that are not UTF-8 become U+FFFD.
+std::filesystem::path PathFromUtf8(std::string_view text);
+
+// The UTF-8 text of `path`, for messages and for comparing names. On Windows a lone surrogate
+// becomes U+FFFD.
+std::string Utf8Of(const std::filesystem::path& path);
+
+}  // namespace platform

@@ -1,0 +1,98 @@
+// The table file as the reader holds it: read while the collection program keeps it open and
+// goes on writing it, never in that program's way, and found by UTF-8 names.
+#include "platform/db/file_map.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/path_text.h"
+#include "tests/db/db_test_support.h"
+
+namespace {
+
+using db_test::TempDir;
+using db_test::WriteFile;
+using platform::PathFromUtf8;
+using platform::Utf8Of;
+using platform::db::FileMap;
+using platform::db::FindFileIgnoringCase;
+
+// The bytes ReadAt copies, or "<failed>".
+std::string Read(const FileMap& file, std::uint64_t offset, std::size_t length) {
+  std::string bytes(length, '\0');
+  return file.ReadAt(offset, bytes.data(), length) ? bytes : "<failed>";
+}
+
+TEST(SharedTableFile, CopiesSeeWhatTheWriterWritesWhileItHoldsTheFile) {
+  TempDir dir;
+  const std::filesystem::path path = dir.path() / "TRAN.DBF";
+  WriteFile(path, "0123456789");
+  std::fstream writer(path, std::ios::in | std::ios::out | std::ios::binary);
+  ASSERT_TRUE(writer.is_open());
+
+  const FileMap file(path);
+  writer.seekp(0, std::ios::end);
+  writer << "abcdef";
+  writer.seekp(0);
+  writer << 'X';
+  writer.flush();
+
+  EXPECT_EQ(file.size(), 10u);  // as it was opened
+  EXPECT_EQ(Read(file, 0, 16), "X123456789abcdef");
+  EXPECT_EQ(Read(file, 14, 3), "<failed>");
+}
+
+TEST(SharedTableFile, TheWriterMayCutRenameAndDeleteTheFileWhileItIsRead) {
+  TempDir dir;
+  const std::filesystem::path path = dir.path() / "TRAN.DBF";
+  WriteFile(path, "0123456789");
+  const FileMap file(path);
+  ASSERT_EQ(Read(file, 0, 10), "0123456789");
+
+  // A table packed in place, then replaced by a fresh copy: none of it may fail because the
+  // file is open here, and what is gone reads as a failure, not as a fault.
+  std::filesystem::resize_file(path, 4);
+  EXPECT_EQ(Read(file, 0, 10), "<failed>");
+  EXPECT_EQ(Read(file, 0, 4), "0123");
+  std::filesystem::rename(path, dir.path() / "TRAN.BAK");
+  // Windows keeps a deleted file's name until its last holder closes it.
+  EXPECT_TRUE(std::filesystem::remove(dir.path() / "TRAN.BAK"));
+}
+
+TEST(SharedTableFile, IsMappedOnlyWhenItsBytesAreAskedFor) {
+  TempDir dir;
+  WriteFile(dir.path() / "a.dbf", "0123456789");
+  const FileMap file(dir.path() / "a.dbf");
+  EXPECT_EQ(file.bytes(2, 3), "234");
+  EXPECT_EQ(file.data(), file.data());
+
+  WriteFile(dir.path() / "empty.dbf", "");
+  const FileMap empty(dir.path() / "empty.dbf");
+  EXPECT_EQ(empty.size(), 0u);
+  EXPECT_EQ(empty.data(), nullptr);
+  EXPECT_EQ(Read(empty, 0, 1), "<failed>");
+}
+
+TEST(TableFileNames, AreFoundAndNamedInUtf8WithAsciiLettersInAnyCase) {
+  TempDir dir;
+  const std::filesystem::path folder = dir.path() / PathFromUtf8("दूध संकलन");
+  std::filesystem::create_directory(folder);
+  WriteFile(folder / PathFromUtf8("Tran.Dbf"), "tran");
+  WriteFile(folder / PathFromUtf8("सदस्य.DBF"), "members");
+
+  EXPECT_EQ(Utf8Of(FindFileIgnoringCase(folder, "TRAN.dbf").filename()), "Tran.Dbf");
+  const std::filesystem::path members = FindFileIgnoringCase(folder, "सदस्य.dbf");
+  EXPECT_EQ(Utf8Of(members.filename()), "सदस्य.DBF");
+  EXPECT_EQ(Read(FileMap(members), 0, 7), "members");
+  EXPECT_TRUE(FindFileIgnoringCase(folder, "none.dbf").empty());
+
+  const platform::RunTimeError error =
+      db_test::ErrorOf([&] { FileMap(folder / PathFromUtf8("none.dbf")); });
+  EXPECT_EQ(error.number(), platform::error::kFileNotFound);
+  EXPECT_NE(std::string(error.what()).find("दूध संकलन"), std::string::npos) << error.what();
+}
+
+}  // namespace

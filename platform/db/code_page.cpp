@@ -1,9 +1,8 @@
 #include "platform/db/code_page.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "platform/db/code_page_converter.h"
 
 namespace platform::db {
 
@@ -35,19 +34,9 @@ const std::uint16_t* SingleByteChars(int number) {
   return nullptr;
 }
 
-const char* DoubleByteName(int number) {
-  switch (number) {
-    case 932:
-      return "CP932";
-    case 936:
-      return "CP936";
-    case 949:
-      return "CP949";
-    case 950:
-      return "CP950";
-    default:
-      return nullptr;
-  }
+// The pages whose characters take one or two bytes, read by the system's converters.
+bool IsDoubleByte(int number) {
+  return number == 932 || number == 936 || number == 949 || number == 950;
 }
 
 // Reads one UTF-8 character at `pos`; false for a malformed sequence.
@@ -80,50 +69,6 @@ bool NextUtf8(std::string_view text, std::size_t& pos, char32_t& c) {
 
 }  // namespace
 
-// One iconv descriptor each way, kept for the life of the code page.
-class CodePage::Converter {
- public:
-  explicit Converter(const char* name)
-      : decode_(iconv_open("UTF-8", name)), encode_(iconv_open(name, "UTF-8")) {}
-  ~Converter() {
-    if (Usable(decode_)) iconv_close(decode_);
-    if (Usable(encode_)) iconv_close(encode_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool usable() const { return Usable(decode_) && Usable(encode_); }
-
-  // Converts all of `in`; a byte that starts no valid sequence becomes U+FFFD (or fails when
-  // `strict`).
-  bool Run(bool to_utf8, std::string_view in, std::string& out, bool strict) const {
-    iconv_t cd = to_utf8 ? decode_ : encode_;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    std::size_t src_left = in.size();
-    char buffer[256];
-    while (src_left > 0) {
-      char* dst = buffer;
-      std::size_t dst_left = sizeof buffer;
-      const std::size_t result = iconv(cd, &src, &src_left, &dst, &dst_left);
-      out.append(buffer, static_cast<std::size_t>(dst - buffer));
-      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-      if (strict) return false;
-      AppendUtf8(0xFFFD, out);
-      ++src;
-      --src_left;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    return true;
-  }
-
- private:
-  static bool Usable(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
-
-  iconv_t decode_;
-  iconv_t encode_;
-};
-
 int CodePageOfMark(std::uint8_t mark, int fallback) {
   for (const MarkEntry& entry : kMarks) {
     if (entry.mark == mark) return entry.code_page;
@@ -132,8 +77,8 @@ int CodePageOfMark(std::uint8_t mark, int fallback) {
 }
 
 CodePage::CodePage(int number) {
-  if (const char* name = DoubleByteName(number)) {
-    auto converter = std::make_unique<Converter>(name);
+  if (IsDoubleByte(number)) {
+    auto converter = std::make_unique<Converter>(number);
     if (converter->usable()) {
       number_ = number;
       converter_ = std::move(converter);
@@ -181,7 +126,7 @@ void AppendUtf8(char32_t c, std::string& out) {
 
 void CodePage::Decode(std::string_view bytes, std::string& out) const {
   if (converter_) {
-    converter_->Run(true, bytes, out, false);
+    converter_->Decode(bytes, out);
     return;
   }
   for (const char byte : bytes) {
@@ -195,7 +140,7 @@ void CodePage::Decode(std::string_view bytes, std::string& out) const {
 }
 
 bool CodePage::Encode(std::string_view text, std::string& out) const {
-  if (converter_) return converter_->Run(false, text, out, true);
+  if (converter_) return converter_->Encode(text, out);
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t c = 0;

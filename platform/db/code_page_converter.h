@@ -1,0 +1,47 @@
+// Conversion between UTF-8 and the double-byte code pages (932, 936, 949, 950), done by the
+// system's own converters: iconv on POSIX systems, the code page functions on Windows. Both give
+// the same texts: a byte that starts no character of the page reads as U+FFFD, and the bytes
+// after it are read again from the next one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/db/code_page.h"
+
+#ifndef _WIN32
+#include <iconv.h>
+#endif
+
+namespace platform::db {
+
+class CodePage::Converter {
+ public:
+  explicit Converter(int number);
+  ~Converter();
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // False when the system cannot convert the page.
+  bool usable() const;
+
+  // Appends the UTF-8 text of the stored `bytes` to `out`.
+  void Decode(std::string_view bytes, std::string& out) const;
+  // Appends the stored bytes of the UTF-8 `text` to `out`; false, leaving `out` unspecified,
+  // when the text is not UTF-8 or holds a character the page cannot store.
+  bool Encode(std::string_view text, std::string& out) const;
+
+ private:
+#ifdef _WIN32
+  unsigned number_;
+#else
+  // Converts all of `in` through `cd`; false at the first byte it cannot convert when `strict`,
+  // otherwise that byte becomes U+FFFD.
+  static bool Run(iconv_t cd, std::string_view in, std::string& out, bool strict);
+
+  iconv_t decode_;
+  iconv_t encode_;
+#endif
+};
+
+}  // namespace platform::db

@@ -1,0 +1,68 @@
+#include <cerrno>
+
+#include "platform/db/code_page_converter.h"
+
+namespace platform::db {
+
+namespace {
+
+const char* IconvName(int number) {
+  switch (number) {
+    case 932:
+      return "CP932";
+    case 936:
+      return "CP936";
+    case 949:
+      return "CP949";
+    case 950:
+      return "CP950";
+    default:
+      return "";
+  }
+}
+
+bool Usable(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
+
+}  // namespace
+
+// One iconv descriptor each way, kept for the life of the code page.
+CodePage::Converter::Converter(int number)
+    : decode_(iconv_open("UTF-8", IconvName(number))),
+      encode_(iconv_open(IconvName(number), "UTF-8")) {}
+
+CodePage::Converter::~Converter() {
+  if (Usable(decode_)) iconv_close(decode_);
+  if (Usable(encode_)) iconv_close(encode_);
+}
+
+bool CodePage::Converter::usable() const { return Usable(decode_) && Usable(encode_); }
+
+void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const {
+  Run(decode_, bytes, out, false);
+}
+
+bool CodePage::Converter::Encode(std::string_view text, std::string& out) const {
+  return Run(encode_, text, out, true);
+}
+
+bool CodePage::Converter::Run(iconv_t cd, std::string_view in, std::string& out, bool strict) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char* src = const_cast<char*>(in.data());
+  std::size_t src_left = in.size();
+  char buffer[256];
+  while (src_left > 0) {
+    char* dst = buffer;
+    std::size_t dst_left = sizeof buffer;
+    const std::size_t result = iconv(cd, &src, &src_left, &dst, &dst_left);
+    out.append(buffer, static_cast<std::size_t>(dst - buffer));
+    if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+    if (strict) return false;
+    AppendUtf8(0xFFFD, out);
+    ++src;
+    --src_left;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  return true;
+}
+
+}  // namespace platform::db

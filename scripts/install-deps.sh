@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs that are not installed yet. Run as root.
+# Installs the Debian 12 packages the project needs that are not installed yet, or of the packages
+# named as arguments those that are not. Run as root.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   python3 python3-dbf python3-dbfread
   xvfb xauth
 )
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the table reader and its tests for Windows with MinGW-w64 and runs them under Wine: the
+# Windows file layer (sharing with the program that writes the table, UTF-8 names), the code
+# page converters, and the reader over them. SQLite, Qt and the spreadsheet library are not
+# built for Windows here, so the SQL engine and the window are left out. Run as root on Debian
+# 12; installs what is missing. Not part of scripts/test.sh, which stays on the host system.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 googletest
+
+out=build-windows
+mkdir -p "$out"
+cxx=x86_64-w64-mingw32-g++-posix
+gtest=/usr/src/googletest/googletest
+flags=(-std=c++20 -O1 -Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast -Wnon-virtual-dtor
+       -Woverloaded-virtual -Wconversion -Wsign-conversion -Werror -I. -I"$gtest/include")
+
+if [ ! -f "$out/libgtest.a" ]; then
+  echo "== GoogleTest for Windows"
+  "$cxx" -std=c++20 -O1 -I"$gtest/include" -I"$gtest" -c "$gtest/src/gtest-all.cc" \
+    -o "$out/gtest-all.o"
+  "$cxx" -std=c++20 -O1 -I"$gtest/include" -c "$gtest/src/gtest_main.cc" -o "$out/gtest_main.o"
+  x86_64-w64-mingw32-ar rcs "$out/libgtest.a" "$out/gtest-all.o" "$out/gtest_main.o"
+fi
+
+echo "== Reader tests for Windows"
+sources=(
+  platform/path_text.cpp
+  platform/db/file_map.cpp platform/db/file_map_win32.cpp
+  platform/db/code_page.cpp platform/db/code_page_tables.cpp
+  platform/db/code_page_converter_win32.cpp
+  platform/db/number_format.cpp platform/db/dbf_table.cpp
+  tests/db/db_test_support.cpp tests/db/dbf_reader_test.cpp tests/db/file_map_test.cpp
+  tests/db/code_page_test.cpp tests/db/number_format_test.cpp
+)
+# Wine shows the root of the host's file system as drive Z:.
+"$cxx" "${flags[@]}" -DKOLVEX_SOURCE_DIR="\"Z:$PWD\"" -DKOLVEX_BINARY_DIR="\"Z:$PWD/$out\"" \
+  "${sources[@]}" "$out/libgtest.a" -static -o "$out/reader_test.exe"
+
+echo "== Running under Wine"
+export WINEPREFIX="$PWD/$out/wine" WINEDEBUG=-all
+wine "$out/reader_test.exe"

@@ -7,14 +7,18 @@
 For each size it writes a table of 500 members, two shifts a day, (size / 1000) days from BS
 2081/01/01 with the project's generator (once; tables are kept under DIR/bench-tables), exports
 the 31 days in the middle of it N times and reports the median wall time and the largest peak
-resident set. On the 1,000,000-record table it then runs bench/dbfread_export.py, the same job in
-Python with python3-dbfread, checks that both give the same text, and reports the ratio.
+resident set. On the 1,000,000-record table it then runs kolvex-export and bench/plain_export.c
+(the same job done by one plain C pass over the table's bytes) in turns, 4 N times each, and
+reports both medians and their ratio: a figure that moves little with the state of the machine.
+Last it runs bench/dbfread_export.py, the same job in Python with python3-dbfread, checks that
+every program gives the same text, and reports the ratio.
 """
 import argparse
 import os
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -70,12 +74,39 @@ def warm(path):
             pass
 
 
+def peak_rss(command, output):
+    """The command's peak resident set in KiB, by GNU time when it is there: a child that Python
+    starts counts Python's own pages in its peak (28 MiB or so), one that GNU time starts does
+    not. None without GNU time."""
+    if not os.path.exists("/usr/bin/time"):
+        return None
+    with tempfile.NamedTemporaryFile("r") as report:
+        run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command, output)
+        return int(report.read().split()[-1])
+
+
 def measure(command, runs, output):
     run(command, output)  # warms the page cache and the program's own pages
     results = [run(command, output) for _ in range(runs)]
+    rss = peak_rss(command, output)
     return (statistics.median(wall for wall, _, _ in results),
             statistics.median(cpu for _, cpu, _ in results),
-            max(rss for _, _, rss in results))
+            rss if rss is not None else max(rss for _, _, rss in results))
+
+
+def measure_in_turns(commands, runs, outputs):
+    """Runs the commands one after another, `runs` rounds, the order reversed every other round;
+    returns each one's median wall time."""
+    for command, output in zip(commands, outputs):
+        run(command, output)
+    times = [[] for _ in commands]
+    for round_number in range(runs):
+        turn = list(range(len(commands)))
+        if round_number % 2:
+            turn.reverse()
+        for i in turn:
+            times[i].append(run(commands[i], outputs[i])[0])
+    return [statistics.median(t) for t in times]
 
 
 def main():
@@ -108,6 +139,20 @@ def main():
         if records == 1000000:
             peer_job = (path, first, last, seconds, cpu, output)
         sys.stdout.flush()
+
+    plain = os.path.join(args.build, "bench", "plain_export")
+    if peer_job and args.format == "tsv" and os.path.exists(plain):
+        path, first, last, _, _, ours_output = peer_job
+        plain_output = os.path.join(out_dir, "out-plain.tsv")
+        ours_turn, plain_turn = measure_in_turns(
+            [[export, path, first, last], [plain, path, first, last]], 4 * args.runs,
+            [ours_output, plain_output])
+        with open(ours_output, "rb") as a, open(plain_output, "rb") as b:
+            same = a.read() == b.read()
+        print()
+        print(f"In turns with one plain C pass (bench/plain_export.c), 1,000,000 records, median of "
+              f"{4 * args.runs}: kolvex-export {ours_turn:.3f} s, plain pass {plain_turn:.3f} s, "
+              f"ratio {ours_turn / plain_turn:.2f}; same text: {same}")
 
     if peer_job and args.peer_runs > 0 and args.format == "tsv":
         path, first, last, ours, ours_cpu, ours_output = peer_job

@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 
 #include "platform/db/file_map.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system_message.h"
 
 namespace platform::db {
 
@@ -28,8 +28,9 @@ struct FileDescriptor {
   if (err == ENOENT || err == ENOTDIR) {
     throw RunTimeError(error::kFileNotFound, "File not found: '" + Utf8Of(path) + "'");
   }
-  throw RunTimeError(error::kDatabaseError, "Cannot " + std::string(what) + " '" + Utf8Of(path) +
-                                                "': " + std::strerror(err));
+  throw RunTimeError(error::kDatabaseError,
+                     "Cannot " + std::string(what) + " '" + Utf8Of(path) +
+                         "': " + SystemErrorText(static_cast<std::uint32_t>(err)));
 }
 
 }  // namespace

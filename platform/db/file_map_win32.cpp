@@ -7,6 +7,7 @@
 #include "platform/db/file_map.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system_message.h"
 
 namespace platform::db {
 
@@ -14,30 +15,13 @@ namespace {
 
 HANDLE HandleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 
-// The system's text for an error, without its closing full stop and line break.
-std::string SystemMessage(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD size = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = size > 0 && buffer != nullptr
-                         ? Utf8Of(std::filesystem::path(std::wstring(buffer, size)))
-                         : "system error " + std::to_string(code);
-  if (buffer != nullptr) LocalFree(buffer);
-  while (!text.empty() &&
-         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
-    text.pop_back();
-  }
-  return text;
-}
-
 [[noreturn]] void Fail(const std::filesystem::path& path, const char* what, DWORD code) {
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
       code == ERROR_BAD_NETPATH || code == ERROR_BAD_NET_NAME) {
     throw RunTimeError(error::kFileNotFound, "File not found: '" + Utf8Of(path) + "'");
   }
   throw RunTimeError(error::kDatabaseError, "Cannot " + std::string(what) + " '" + Utf8Of(path) +
-                                                "': " + SystemMessage(code));
+                                                "': " + SystemErrorText(code));
 }
 
 [[noreturn]] void NotATable(const std::filesystem::path& path) {

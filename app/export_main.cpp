@@ -2,15 +2,8 @@
 // and writes them as tab-separated text, comma-separated text or an .xlsx workbook, to a file or
 // to standard output. Exit status 0 on success, 1 when the load or the writing fails, 2 for
 // wrong arguments.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <new>
@@ -25,6 +18,8 @@
 #include "export/file_formats.h"
 #include "platform/db/ado.h"
 #include "platform/list_view.h"
+#include "platform/output_file.h"
+#include "platform/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace {
@@ -74,7 +69,7 @@ std::string Lower(std::string_view text) {
 }
 
 std::string Extension(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
+  const std::size_t slash = path.find_last_of("/\\");
   const std::size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
   return Lower(path.substr(dot + 1));
@@ -160,7 +155,7 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
 // database itself, is refused before anything is loaded. So is a workbook for a terminal.
 void CheckOutput(const Arguments& args) {
   if (!args.output) {
-    if (args.format == Format::kXlsx && ::isatty(STDOUT_FILENO)) {
+    if (args.format == Format::kXlsx && platform::StandardOutputIsTerminal()) {
       throw UsageError{"a workbook is not written to a terminal: give --output FILE"};
     }
     return;
@@ -173,92 +168,19 @@ void CheckOutput(const Arguments& args) {
       throw UsageError{"will not write over the table file '" + *args.output + "'"};
     }
   }
-  struct stat output_stat = {};
-  struct stat database_stat = {};
-  if (::stat(args.output->c_str(), &output_stat) == 0 &&
-      ::stat(args.database.c_str(), &database_stat) == 0 &&
-      output_stat.st_dev == database_stat.st_dev && output_stat.st_ino == database_stat.st_ino) {
+  if (platform::IsSameFile(*args.output, args.database)) {
     throw UsageError{"the output '" + *args.output + "' is the database itself"};
   }
 }
 
-platform::RunTimeError FileError(std::string_view what, const std::string& path) {
-  const int error = errno;
-  return {exporter::kPathFileAccessError,
-          std::string(what) + " " + path + ": " + std::strerror(error)};
-}
-
-void WriteAll(int fd, std::string_view bytes, const std::string& path) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      throw FileError("Cannot write", path);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-}
-
-// A file created next to its final place and renamed over it only once complete, so a failure
-// leaves the destination as it was.
-class TempFile {
- public:
-  explicit TempFile(const std::string& destination) {
-    const std::size_t slash = destination.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-    const std::string name =
-        slash == std::string::npos ? destination : destination.substr(slash + 1);
-    path_ = folder + "." + name + ".XXXXXX";
-    fd_ = ::mkstemp(path_.data());
-    if (fd_ < 0) throw FileError("Cannot create a file in the folder of", destination);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, static_cast<mode_t>(0666 & ~mask));
-  }
-  ~TempFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  const std::string& path() const { return path_; }
-  int fd() const { return fd_; }
-
-  void Commit(const std::string& destination) {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw FileError("Cannot write", destination);
-    if (::rename(path_.c_str(), destination.c_str()) != 0) {
-      throw FileError("Cannot replace", destination);
-    }
-    path_.clear();
-  }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-};
-
+// The whole of a file the workbook library has written.
 std::string ReadWhole(const std::string& path) {
-  std::string bytes;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) throw FileError("Cannot read", path);
-  char buffer[1 << 16];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw FileError("Cannot read", path);
+  std::ifstream file(platform::PathFromUtf8(path), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (!file.good() && !file.eof()) {
+    throw platform::RunTimeError(platform::error::kPathFileAccess, "Cannot read " + path);
+  }
   return bytes;
-}
-
-std::string TempFolder() {
-  const char* folder = std::getenv("TMPDIR");
-  std::string path = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
-  if (path.back() != '/') path += '/';
-  return path;
 }
 
 using TextSink = std::function<void(std::string_view)>;
@@ -267,11 +189,11 @@ using TextSink = std::function<void(std::string_view)>;
 // destination only once complete, or to standard output.
 void WriteText(const Arguments& args, const std::function<void(const TextSink&)>& make) {
   if (!args.output) {
-    return make([](std::string_view piece) { WriteAll(STDOUT_FILENO, piece, "standard output"); });
+    return make([](std::string_view piece) { platform::WriteStandardOutput(piece); });
   }
-  TempFile file(*args.output);
-  make([&](std::string_view piece) { WriteAll(file.fd(), piece, *args.output); });
-  file.Commit(*args.output);
+  platform::ReplacingFile file(*args.output);
+  make([&](std::string_view piece) { file.Write(piece); });
+  file.Commit();
 }
 
 void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
@@ -287,10 +209,11 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
 
   // The workbook library writes to a named file; for standard output it goes through a
   // temporary one.
-  TempFile file(args.output.value_or(TempFolder() + "kolvex-export.xlsx"));
+  platform::ReplacingFile file(
+      args.output.value_or(platform::TemporaryFolder() + "kolvex-export.xlsx"));
   exporter::WriteXlsxFile(list, number_columns, file.path());
-  if (args.output) return file.Commit(*args.output);
-  WriteAll(STDOUT_FILENO, ReadWhole(file.path()), "standard output");
+  if (args.output) return file.Commit();
+  platform::WriteStandardOutput(ReadWhole(file.path()));
 }
 
 int Run(const std::vector<std::string>& raw_args) {
@@ -332,7 +255,4 @@ int Run(const std::vector<std::string>& raw_args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  return Run(args);
-}
+int main(int argc, char** argv) { return Run(platform::CommandLineArguments(argc, argv)); }

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "platform/list_view.h"
+#include "platform/run_time_error.h"
 
 namespace exporter {
 
 // Raised when an output file cannot be written.
-inline constexpr std::int32_t kPathFileAccessError = 75;
+inline constexpr std::int32_t kPathFileAccessError = platform::error::kPathFileAccess;
 
 // Rows and columns a worksheet holds, the header row included.
 inline constexpr std::size_t kSheetRows = 1048576;

@@ -1,28 +1,9 @@
 #include "tests/db/db_test_support.h"
 
-#include <cstdio>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace db_test {
-
-TempDir::TempDir() {
-  std::random_device random;
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[32];
-    std::snprintf(name, sizeof name, "kolvex-db-%08x", static_cast<unsigned>(random()));
-    path_ = base / name;
-    if (std::filesystem::create_directory(path_)) return;
-  }
-  throw std::runtime_error("no temporary folder could be made");
-}
-
-TempDir::~TempDir() {
-  std::error_code error;
-  std::filesystem::remove_all(path_, error);
-}
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/run_time_error.h"
+#include "tests/support/temp_dir.h"
 
 // Runs `statement`, expecting a RunTimeError with `number`; yields the error's text for more
 // checks through the variable `error_text`.
@@ -37,18 +38,7 @@ platform::RunTimeError ErrorOf(Action action) {
   return platform::RunTimeError(0, "");
 }
 
-// A folder that is removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDir = test_support::TempDir;
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);

@@ -1,0 +1,14 @@
+#include "platform/output_file.h"
+
+#include <filesystem>
+
+#include "platform/path_text.h"
+
+namespace platform {
+
+std::string ReplacementPrefix(const std::string& destination) {
+  const std::filesystem::path path = PathFromUtf8(destination);
+  return Utf8Of(path.parent_path() / PathFromUtf8("." + Utf8Of(path.filename())));
+}
+
+}  // namespace platform

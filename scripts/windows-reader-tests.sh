@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the table reader and its tests for Windows with MinGW-w64 and runs them under Wine: the
-# Windows file layer (sharing with the program that writes the table, UTF-8 names), the code
-# page converters, and the reader over them. SQLite, Qt and the spreadsheet library are not
-# built for Windows here, so the SQL engine and the window are left out. Run as root on Debian
+# Builds the table reader, the output files of kolvex-export and their tests for Windows with
+# MinGW-w64 and runs them under Wine: the Windows file layer (sharing with the program that writes
+# the table, UTF-8 names), the code page converters, the reader over them, and the file that
+# replaces an export's destination. SQLite, Qt and the spreadsheet library are not built for
+# Windows here, so the SQL engine, the command itself and the window are left out. Run as root on Debian
 # 12; installs what is missing. Not part of scripts/test.sh, which stays on the host system.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,17 +27,19 @@ fi
 
 echo "== Reader tests for Windows"
 sources=(
-  platform/path_text.cpp
+  platform/path_text.cpp platform/system_message.cpp
+  platform/output_file.cpp platform/output_file_win32.cpp
   platform/db/file_map.cpp platform/db/file_map_win32.cpp
   platform/db/code_page.cpp platform/db/code_page_tables.cpp
   platform/db/code_page_converter_win32.cpp
   platform/db/number_format.cpp platform/db/dbf_table.cpp
   tests/db/db_test_support.cpp tests/db/dbf_reader_test.cpp tests/db/file_map_test.cpp
   tests/db/code_page_test.cpp tests/db/number_format_test.cpp
+  tests/platform/output_file_test.cpp tests/support/temp_dir.cpp
 )
 # Wine shows the root of the host's file system as drive Z:.
 "$cxx" "${flags[@]}" -DKOLVEX_SOURCE_DIR="\"Z:$PWD\"" -DKOLVEX_BINARY_DIR="\"Z:$PWD/$out\"" \
-  "${sources[@]}" "$out/libgtest.a" -static -o "$out/reader_test.exe"
+  "${sources[@]}" "$out/libgtest.a" -static -lshell32 -o "$out/reader_test.exe"
 
 echo "== Running under Wine"
 export WINEPREFIX="$PWD/$out/wine" WINEDEBUG=-all

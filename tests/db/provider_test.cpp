@@ -625,4 +625,48 @@ TEST_F(TranFolder, ManyRepeatedNumbersEachReadAsStored) {
   }
 }
 
+// Numbers read again are found by all their stored bytes. For each width the kept numbers serve,
+// 900 values that share every byte but their first three digits, then 900 that share every byte
+// but their last three, in shuffled order: more values than the kept numbers have places, so
+// values that differ only there meet in one place, where a look-up that skipped those bytes
+// would give one value for the other.
+TEST_F(TranFolder, NumbersThatDifferOnlyAtOneEndAreToldApart) {
+  std::vector<std::uint8_t> widths;
+  for (std::uint8_t width = 5; width <= 16; ++width) widths.push_back(width);
+  std::vector<std::pair<std::string, std::string>> rows;  // record, expected texts
+  for (const bool first_digits : {true, false}) {
+    for (int varying = 100; varying < 1000; ++varying) {
+      std::string record = " ";
+      std::string texts;
+      for (const std::uint8_t width : widths) {
+        std::string stored = std::string(width - 2u, '5') + ".5";
+        stored.replace(first_digits ? 0 : width - 5u, 3, std::to_string(varying));
+        record += stored;
+        texts += (texts.empty() ? "" : "|") + platform::db::ExactDecimalText(stored);
+      }
+      rows.emplace_back(record, texts);
+    }
+  }
+  std::uint32_t state = 2081;
+  for (std::size_t i = rows.size() - 1; i > 0; --i) {
+    state = state * 1103515245u + 12345u;
+    std::swap(rows[i], rows[(state >> 8) % (i + 1)]);
+  }
+  std::vector<db_test::FieldSpec> fields;
+  std::vector<std::string> records;
+  std::vector<std::string> expected;
+  std::string columns;
+  for (const std::uint8_t width : widths) {
+    fields.push_back({"N" + std::to_string(width), 'N', width, 1});
+    columns += (columns.empty() ? "" : ", ") + fields.back().name;
+  }
+  for (const auto& [record, texts] : rows) {
+    records.push_back(record);
+    expected.push_back(texts);
+  }
+  db_test::WriteFile(dir_.path() / "TRAN.DBF", db_test::BuildTable(0x03, fields, records));
+  auto connection = Connect(dir_.path());
+  EXPECT_EQ(Rows(*Query(connection, "select " + columns + " from tran")), expected);
+}
+
 }  // namespace

@@ -7,8 +7,11 @@
 
 namespace platform::db {
 
+// A mutex rather than std::call_once: a failed mapping throws, and is tried again next time.
 const std::uint8_t* FileMap::data() const {
-  if (size_ > 0) std::call_once(mapped_, [this] { Map(); });
+  if (size_ == 0) return nullptr;
+  const std::lock_guard<std::mutex> lock(mapping_mutex_);
+  if (data_ == nullptr) Map();
   return data_;
 }
 

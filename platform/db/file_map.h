@@ -44,7 +44,7 @@ class FileMap {
   std::filesystem::path path_;
   std::uint64_t size_ = 0;
   std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
-  mutable std::once_flag mapped_;
+  mutable std::mutex mapping_mutex_;  // guards data_ and mapping_
   mutable const std::uint8_t* data_ = nullptr;
   mutable void* mapping_ = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "export/export_text.h"
 #include "platform/list_view.h"
 #include "tests/cli/read_back.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -44,15 +45,10 @@ struct RunResult {
 // A fresh folder for one test's files.
 class Folder {
  public:
-  Folder() {
-    std::string pattern = ::testing::TempDir() + "kolvex_cli_XXXXXX";
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : ::testing::TempDir();
-  }
-  ~Folder() { std::system(("rm -rf " + Quoted(path_)).c_str()); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return (dir_.path() / name).string(); }
 
  private:
-  std::string path_;
+  test_support::TempDir dir_;
 };
 
 RunResult RunExport(const std::vector<std::string>& args) {

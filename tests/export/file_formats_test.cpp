@@ -1,7 +1,6 @@
 #include "export/file_formats.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -10,6 +9,7 @@
 #include "platform/list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/cli/read_back.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -27,20 +27,14 @@ MemoryListView ListOf(const std::vector<std::string>& headers,
   return list;
 }
 
-// A file name in the test's temporary folder, removed at the end of the test.
+// A file name in a temporary folder of the test's own, removed at the end of the test.
 class TempPath {
  public:
-  explicit TempPath(const std::string& suffix) {
-    std::string pattern = ::testing::TempDir() + "kolvex_formats_XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd >= 0) ::close(fd);
-    ::unlink(pattern.c_str());
-    path_ = pattern + suffix;
-  }
-  ~TempPath() { ::unlink(path_.c_str()); }
+  explicit TempPath(const std::string& suffix) : path_((dir_.path() / ("out" + suffix)).string()) {}
   const std::string& path() const { return path_; }
 
  private:
+  test_support::TempDir dir_;
   std::string path_;
 };
 

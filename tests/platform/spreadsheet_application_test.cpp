@@ -20,6 +20,7 @@
 
 #include "platform/detached_process.h"
 #include "platform/run_time_error.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -36,29 +37,19 @@ constexpr char kNotSupported[] = "Object doesn't support this property or method
 // A fresh folder of its own for each test, removed afterwards.
 class Folder {
  public:
-  Folder() {
-    std::string pattern = (fs::path(testing::TempDir()) / "kolvex-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
-  }
-  ~Folder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-
   // Writes `name` with `content` and the given permissions; returns its path.
   std::string Write(const std::string& name, const std::string& content,
                     fs::perms permissions = fs::perms::owner_all) const {
-    fs::path file = path_ / name;
+    fs::path file = dir_.path() / name;
     std::ofstream(file) << content;
     fs::permissions(file, permissions);
     return file.string();
   }
-  std::string Path() const { return path_.string(); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  std::string Path() const { return dir_.path().string(); }
+  std::string operator/(const std::string& name) const { return (dir_.path() / name).string(); }
 
  private:
-  fs::path path_;
+  test_support::TempDir dir_;
 };
 
 constexpr char kScript[] = "#!/bin/sh\nexit 0\n";

@@ -3,8 +3,9 @@
 # MinGW-w64 and runs them under Wine: the Windows file layer (sharing with the program that writes
 # the table, UTF-8 names), the code page converters, the reader over them, and the file that
 # replaces an export's destination. SQLite, Qt and the spreadsheet library are not built for
-# Windows here, so the SQL engine, the command itself and the window are left out. Run as root on Debian
-# 12; installs what is missing. Not part of scripts/test.sh, which stays on the host system.
+# Windows here, so the SQL engine, the command itself and the window are left out. Run as root on
+# Debian 12; installs what is missing. scripts/test.sh runs it last (KOLVEX_WINDOWS_TESTS=0 there
+# skips it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,4 +44,9 @@ sources=(
 
 echo "== Running under Wine"
 export WINEPREFIX="$PWD/$out/wine" WINEDEBUG=-all
+# A machine where Wine itself cannot start still gets the build checked; the tests need it.
+if ! wine cmd /c exit 0 >/dev/null 2>&1; then
+  echo "Wine cannot start on this machine: the Windows tests were built but not run."
+  exit 0
+fi
 wine "$out/reader_test.exe"

@@ -40,7 +40,7 @@ sources=(
 )
 # Wine shows the root of the host's file system as drive Z:.
 "$cxx" "${flags[@]}" -DKOLVEX_SOURCE_DIR="\"Z:$PWD\"" -DKOLVEX_BINARY_DIR="\"Z:$PWD/$out\"" \
-  "${sources[@]}" "$out/libgtest.a" -static -lshell32 -o "$out/reader_test.exe"
+  "${sources[@]}" "$out/libgtest.a" -static -lshell32 -pthread -o "$out/reader_test.exe"
 
 echo "== Running under Wine"
 export WINEPREFIX="$PWD/$out/wine" WINEDEBUG=-all

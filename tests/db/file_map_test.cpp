@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "platform/path_text.h"
 #include "tests/db/db_test_support.h"
@@ -60,6 +62,33 @@ TEST(SharedTableFile, TheWriterMayCutRenameAndDeleteTheFileWhileItIsRead) {
   std::filesystem::rename(path, dir.path() / "TRAN.BAK");
   // Windows keeps a deleted file's name until its last holder closes it.
   EXPECT_TRUE(std::filesystem::remove(dir.path() / "TRAN.BAK"));
+}
+
+// The index pass reads the two halves of a large table on two threads at once.
+TEST(SharedTableFile, ReadsFromTwoThreadsAtOnceEachGetTheirOwnBytes) {
+  TempDir dir;
+  std::string bytes(std::size_t{1} << 22, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+  WriteFile(dir.path() / "big.dbf", bytes);
+  const FileMap file(dir.path() / "big.dbf");
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  auto read_half = [&](std::size_t half, int& wrong) {
+    for (std::size_t round = 0; round < 8; ++round) {
+      for (std::size_t at = half * bytes.size() / 2; at < (half + 1) * bytes.size() / 2;
+           at += kPiece) {
+        const std::size_t offset = at + round * 13;
+        const std::size_t length = std::min(kPiece, bytes.size() - offset);
+        if (Read(file, offset, length) != bytes.substr(offset, length)) ++wrong;
+      }
+    }
+  };
+  int wrong_first = 0;
+  int wrong_second = 0;
+  std::thread second([&] { read_half(1, wrong_second); });
+  read_half(0, wrong_first);
+  second.join();
+  EXPECT_EQ(wrong_first, 0);
+  EXPECT_EQ(wrong_second, 0);
 }
 
 TEST(SharedTableFile, IsMappedOnlyWhenItsBytesAreAskedFor) {

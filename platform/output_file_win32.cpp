@@ -117,7 +117,7 @@ std::string TemporaryFolder() {
   wchar_t buffer[MAX_PATH + 1];
   const DWORD size = GetTempPathW(MAX_PATH + 1, buffer);
   if (size == 0 || size > MAX_PATH) return ".\\";
-  return Utf8Of(std::filesystem::path(std::wstring(buffer, size)));
+  return Utf8OfWide(std::wstring_view(buffer, size));
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -127,7 +127,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
   }
   std::vector<std::string> args;
-  for (int i = 1; i < count; ++i) args.push_back(Utf8Of(std::filesystem::path(wide[i])));
+  for (int i = 1; i < count; ++i) args.push_back(Utf8OfWide(wide[i]));
   LocalFree(wide);
   return args;
 }

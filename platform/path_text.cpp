@@ -21,8 +21,7 @@ std::filesystem::path PathFromUtf8(std::string_view text) {
   return std::filesystem::path(wide);
 }
 
-std::string Utf8Of(const std::filesystem::path& path) {
-  const std::wstring& wide = path.native();
+std::string Utf8OfWide(std::wstring_view wide) {
   if (wide.empty() || wide.size() > static_cast<std::size_t>(INT_MAX)) return {};
   const int size = static_cast<int>(wide.size());
   const int text_size =
@@ -31,6 +30,8 @@ std::string Utf8Of(const std::filesystem::path& path) {
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), text_size, nullptr, nullptr);
   return text;
 }
+
+std::string Utf8Of(const std::filesystem::path& path) { return Utf8OfWide(path.native()); }
 
 #else
 

@@ -16,4 +16,10 @@ std::filesystem::path PathFromUtf8(std::string_view text);
 // becomes U+FFFD.
 std::string Utf8Of(const std::filesystem::path& path);
 
+#ifdef _WIN32
+// The UTF-8 text of UTF-16 `wide`, as Windows hands out names, messages and arguments; a lone
+// surrogate becomes U+FFFD.
+std::string Utf8OfWide(std::wstring_view wide);
+#endif
+
 }  // namespace platform

@@ -16,9 +16,8 @@ std::string SystemErrorText(std::uint32_t code) {
   const DWORD size = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = size > 0 && buffer != nullptr
-                         ? Utf8Of(std::filesystem::path(std::wstring(buffer, size)))
-                         : "system error " + std::to_string(code);
+  std::string text = size > 0 && buffer != nullptr ? Utf8OfWide(std::wstring_view(buffer, size))
+                                                   : "system error " + std::to_string(code);
   if (buffer != nullptr) LocalFree(buffer);
 #else
   std::string text = std::strerror(static_cast<int>(code));

@@ -2,9 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <condition_variable>
+#include <exception>
+#include <future>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "calendar/cdn_date.h"
@@ -77,6 +83,81 @@ void OpenRecordset(std::shared_ptr<db::Recordset>& records, db::Provider& provid
                 db::kOptionUnspecified);
 }
 
+// Opens the record sets of days, one after another, on a thread of its own, while the calling
+// thread goes on; on the calling thread when no thread can be started. One thread serves a whole
+// load: starting a thread for each day would cost a good part of what it saves.
+class DayOpener {
+ public:
+  DayOpener() {
+    try {
+      thread_ = std::thread([this] { Serve(); });
+    } catch (const std::system_error&) {
+    }
+  }
+  // Waits for the day being opened, if any.
+  ~DayOpener() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) thread_.join();
+  }
+  DayOpener(const DayOpener&) = delete;
+  DayOpener& operator=(const DayOpener&) = delete;
+
+  // Starts opening the record set of the records of `day` ("yyyy/mm/dd"). Call again only once
+  // the last day's record set has been taken from its future. The record set is made here, on
+  // the calling thread.
+  std::future<std::shared_ptr<db::Recordset>> Open(
+      db::Provider& provider, const std::string& day,
+      const std::shared_ptr<db::Connection>& connection) {
+    std::shared_ptr<db::Recordset> records = provider.NewRecordset();
+    records->SetCursorLocation(db::kUseClient);
+    std::packaged_task<std::shared_ptr<db::Recordset>()> task(
+        [records, connection,
+         source = std::string(kDayQuery) + std::string(kTableName) + " Where ne_date='" +
+                  DayKey(day) + "' order by ne_date, Mem_Code"] {
+          records->Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
+                        db::kOptionUnspecified);
+          return records;
+        });
+    std::future<std::shared_ptr<db::Recordset>> opened = task.get_future();
+    if (!thread_.joinable()) {
+      task();
+      return opened;
+    }
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      task_ = std::move(task);
+    }
+    wake_.notify_one();
+    return opened;
+  }
+
+ private:
+  void Serve() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stopping_ || task_.valid(); });
+      if (task_.valid()) {
+        auto task = std::move(task_);
+        lock.unlock();
+        task();
+        lock.lock();
+      } else {
+        return;
+      }
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::packaged_task<std::shared_ptr<db::Recordset>()> task_;  // invalid when there is none
+  bool stopping_ = false;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
 // Which fields of a record set hold the stored date, by index; read once per record set. Bytes
 // rather than bits: this is asked for every value read.
 std::vector<char> DateFields(const db::Recordset& records) {
@@ -131,21 +212,31 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   if (between == std::numeric_limits<std::int32_t>::max()) throw platform::RunTimeError::Overflow();
   const std::int32_t day_count = between + 1;
 
-  std::string current = DFrom;
+  // Each day's record set is opened on a second thread while the rows of the day before are
+  // listed: a record set on the client holds all its rows once open and needs its connection no
+  // more. Opening is most of a day's work, listing most of the rest. A failure is still met
+  // where one day after another would meet it: opening a day fails after the day before is
+  // listed, and so does finding the day after it.
+  DayOpener opener;
+  std::future<std::shared_ptr<db::Recordset>> next = opener.Open(provider, DFrom, connection);
   std::string shown;
   for (std::int32_t k = 1; k <= day_count; ++k) {
-    const std::string source = std::string(kDayQuery) + std::string(kTableName) +
-                               " Where ne_date='" + DayKey(current) +
-                               "' order by ne_date, Mem_Code";
-    OpenRecordset(records, provider, source, connection);
+    records = next.get();
+    // The day after the range is computed as well, so a range ending on the calendar's last day
+    // fails after its rows are listed.
+    std::exception_ptr calendar_failure;
+    try {
+      const std::string following = cdnDate::AddBsDays(DFrom, k);
+      if (k < day_count) next = opener.Open(provider, following, connection);
+    } catch (const platform::RunTimeError&) {
+      calendar_failure = std::current_exception();
+    }
     const std::vector<char> date_fields = DateFields(*records);
     while (!records->AtEof()) {
       AppendRecord(list, *records, date_fields, shown);
       records->MoveNext();
     }
-    // The day after the range is computed as well, so a range ending on the calendar's last day
-    // fails after its rows are listed.
-    current = cdnDate::AddBsDays(DFrom, k);
+    if (calendar_failure) std::rethrow_exception(calendar_failure);
   }
 }
 

@@ -2,10 +2,13 @@
 // SQL engine.
 #include <cctype>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/db/ado.h"
 #include "platform/db/connection_string.h"
+#include "platform/db/number_format.h"
 #include "platform/db/sql_engine.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
@@ -23,19 +26,23 @@ bool IsOurProvider(const std::string& name) {
   return lower.find_first_not_of("0123456789", 9) == std::string::npos;
 }
 
-// Values row after row, each already in the form a record set hands out. Clearing keeps the
-// values, so their texts' room is used again by the next rows.
+// Values row after row, each in the form a record set hands out. A number that SQLite holds as a
+// double is kept as it is and written as text when it is first read: a record set opened on the
+// client is read on the thread that asked for it, which may not be the thread that opened it,
+// and the writing is then done there. Clearing keeps the values, so their texts' room is used
+// again by the next rows.
 class RowBuffer {
  public:
   void Clear() { count_ = 0; }
   void Append(const SqlStatement& statement) {
     const std::size_t columns = statement.column_count();
-    if (values_.size() < count_ + columns) values_.resize(count_ + columns);
-    Value* value = values_.data() + count_;
-    for (std::size_t i = 0; i < columns; ++i, ++value) {
+    if (slots_.size() < count_ + columns) slots_.resize(count_ + columns);
+    Slot* slot = slots_.data() + count_;
+    for (std::size_t i = 0; i < columns; ++i, ++slot) {
       ++count_;
-      value->text.clear();
-      value->kind = statement.AppendColumn(i, value->text);
+      slot->value.text.clear();
+      slot->real.reset();
+      slot->value.kind = statement.ReadColumn(i, slot->value.text, slot->real);
     }
   }
   // Whether the buffer holds row `row` (from 0) of rows of `fields` values, without a division:
@@ -43,10 +50,24 @@ class RowBuffer {
   bool Holds(std::size_t row, std::size_t fields) const {
     return fields != 0 && (row + 1) * fields <= count_;
   }
-  const Value& Get(std::size_t value) const { return values_[value]; }
+  const Value& Get(std::size_t value) const {
+    Slot& slot = slots_[value];
+    if (slot.real) {
+      if (!real_texts_) real_texts_ = std::make_unique<RealTextCache>();
+      real_texts_->Append(*slot.real, slot.value.text);
+      slot.real.reset();
+    }
+    return slot.value;
+  }
 
  private:
-  std::vector<Value> values_;
+  struct Slot {
+    Value value;
+    std::optional<double> real;  // until its text is written
+  };
+  // Written as they are read, so that reading stays a const operation on the record set.
+  mutable std::vector<Slot> slots_;
+  mutable std::unique_ptr<RealTextCache> real_texts_;
   std::size_t count_ = 0;
 };
 

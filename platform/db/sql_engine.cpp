@@ -195,7 +195,8 @@ bool SqlStatement::Step() {
   engine_->ThrowError(sql_, rc);
 }
 
-Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) const {
+Value::Kind SqlStatement::ReadColumn(std::size_t index, std::string& text,
+                                     std::optional<double>& real) const {
   // One look-up of the column's value, then reading it: each column call would look it up
   // again. The value is read at once, on the thread that steps the statement.
   sqlite3_value* value = sqlite3_column_value(statement_, static_cast<int>(index));
@@ -210,7 +211,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
       return Value::Kind::kNumber;
     }
     case SQLITE_FLOAT:
-      engine_->real_texts_.Append(sqlite3_value_double(value), text);
+      real = sqlite3_value_double(value);
       return Value::Kind::kNumber;
     case SQLITE_TEXT: {
       // The text's UTF-8 bytes as they are: asking for text would have SQLite copy them to add

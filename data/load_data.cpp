@@ -1,13 +1,15 @@
 #include "data/load_data.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <future>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -83,80 +85,92 @@ void OpenRecordset(std::shared_ptr<db::Recordset>& records, db::Provider& provid
                 db::kOptionUnspecified);
 }
 
-// Opens the record sets of days, one after another, on a thread of its own, while the calling
-// thread goes on; on the calling thread when no thread can be started. One thread serves a whole
-// load: starting a thread for each day would cost a good part of what it saves.
+// Opens the record sets of days on threads of its own, two days at once, while the calling thread
+// goes on; on the calling thread when no thread can be started. The threads serve a whole load:
+// starting threads for each day would cost a good part of what they save.
 class DayOpener {
  public:
+  // Days opened at once.
+  static constexpr std::size_t kThreads = 2;
+  // Days asked for ahead of the one being listed: more than the threads, so that a thread that is
+  // done finds the next day waiting rather than waiting for the list.
+  static constexpr std::size_t kDaysAhead = 4;
+
   DayOpener() {
     try {
-      thread_ = std::thread([this] { Serve(); });
+      while (threads_.size() < kThreads) threads_.emplace_back([this] { Serve(); });
     } catch (const std::system_error&) {
     }
   }
-  // Waits for the day being opened, if any.
+  // Waits for the days being opened; days not yet started are dropped.
   ~DayOpener() {
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       stopping_ = true;
+      waiting_.clear();
     }
-    wake_.notify_one();
-    if (thread_.joinable()) thread_.join();
+    wake_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
   }
   DayOpener(const DayOpener&) = delete;
   DayOpener& operator=(const DayOpener&) = delete;
 
-  // Starts opening the record set of the records of `day` ("yyyy/mm/dd"). Call again only once
-  // the last day's record set has been taken from its future. The record set is made here, on
-  // the calling thread.
+  // Starts opening the record set of the records of `day` ("yyyy/mm/dd"). The record set is made
+  // here, on the calling thread, so record sets are made in the order their days are asked for.
   std::future<std::shared_ptr<db::Recordset>> Open(
       db::Provider& provider, const std::string& day,
       const std::shared_ptr<db::Connection>& connection) {
     std::shared_ptr<db::Recordset> records = provider.NewRecordset();
     records->SetCursorLocation(db::kUseClient);
-    std::packaged_task<std::shared_ptr<db::Recordset>()> task(
-        [records, connection,
-         source = std::string(kDayQuery) + std::string(kTableName) + " Where ne_date='" +
-                  DayKey(day) + "' order by ne_date, Mem_Code"] {
-          records->Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
-                        db::kOptionUnspecified);
-          return records;
-        });
+    Task task([records, connection,
+               source = std::string(kDayQuery) + std::string(kTableName) + " Where ne_date='" +
+                        DayKey(day) + "' order by ne_date, Mem_Code"] {
+      records->Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
+                    db::kOptionUnspecified);
+      return records;
+    });
     std::future<std::shared_ptr<db::Recordset>> opened = task.get_future();
-    if (!thread_.joinable()) {
+    if (threads_.empty()) {
       task();
       return opened;
     }
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      task_ = std::move(task);
+      waiting_.push_back(std::move(task));
     }
     wake_.notify_one();
     return opened;
   }
 
  private:
+  using Task = std::packaged_task<std::shared_ptr<db::Recordset>()>;
+
   void Serve() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      wake_.wait(lock, [this] { return stopping_ || task_.valid(); });
-      if (task_.valid()) {
-        auto task = std::move(task_);
-        lock.unlock();
-        task();
-        lock.lock();
-      } else {
-        return;
-      }
+      wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+      if (stopping_) return;
+      Task task = std::move(waiting_.front());
+      waiting_.pop_front();
+      lock.unlock();
+      task();
+      lock.lock();
     }
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::packaged_task<std::shared_ptr<db::Recordset>()> task_;  // invalid when there is none
+  std::deque<Task> waiting_;
   bool stopping_ = false;
-  std::thread thread_;  // last: it starts once the rest is made
+  std::vector<std::thread> threads_;  // last: they start once the rest is made
 };
+
+// A record set that will never come: the calendar could not give its day.
+std::future<std::shared_ptr<db::Recordset>> Failed(std::exception_ptr error) {
+  std::promise<std::shared_ptr<db::Recordset>> promise;
+  promise.set_exception(std::move(error));
+  return promise.get_future();
+}
 
 // Which fields of a record set hold the stored date, by index; read once per record set. Bytes
 // rather than bits: this is asked for every value read.
@@ -212,32 +226,41 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   if (between == std::numeric_limits<std::int32_t>::max()) throw platform::RunTimeError::Overflow();
   const std::int32_t day_count = between + 1;
 
-  // Each day's record set is opened on a second thread while the rows of the day before are
-  // listed: a record set on the client holds all its rows once open and needs its connection no
-  // more. Opening is most of a day's work, listing most of the rest. A failure is still met
-  // where one day after another would meet it: opening a day fails after the day before is
-  // listed, and so does finding the day after it.
+  // The record sets of the next days are opened on other threads while a day's rows are listed:
+  // a record set on the client holds all its rows once open and needs its connection no more.
+  // Opening is most of a day's work, listing most of the rest. A failure is still met where one
+  // day after another would meet it: opening a day, or finding its date, fails after the day
+  // before is listed; and the day after the range is found as well, so a range ending on the
+  // calendar's last day fails after its rows are listed.
   DayOpener opener;
-  std::future<std::shared_ptr<db::Recordset>> next = opener.Open(provider, DFrom, connection);
+  std::deque<std::future<std::shared_ptr<db::Recordset>>> ahead;  // the next days, in order
+  std::int32_t planned = 0;  // days given a place in `ahead`, the day after the range included
+  auto plan_ahead = [&] {
+    while (planned <= day_count && ahead.size() < DayOpener::kDaysAhead) {
+      ++planned;
+      try {
+        const std::string day = planned == 1 ? DFrom : cdnDate::AddBsDays(DFrom, planned - 1);
+        if (planned <= day_count) ahead.push_back(opener.Open(provider, day, connection));
+      } catch (const platform::RunTimeError&) {
+        ahead.push_back(Failed(std::current_exception()));
+        planned = day_count + 1;  // no day is found past one the calendar cannot give
+      }
+    }
+  };
+
+  plan_ahead();
   std::string shown;
   for (std::int32_t k = 1; k <= day_count; ++k) {
-    records = next.get();
-    // The day after the range is computed as well, so a range ending on the calendar's last day
-    // fails after its rows are listed.
-    std::exception_ptr calendar_failure;
-    try {
-      const std::string following = cdnDate::AddBsDays(DFrom, k);
-      if (k < day_count) next = opener.Open(provider, following, connection);
-    } catch (const platform::RunTimeError&) {
-      calendar_failure = std::current_exception();
-    }
+    records = ahead.front().get();
+    ahead.pop_front();
+    plan_ahead();
     const std::vector<char> date_fields = DateFields(*records);
     while (!records->AtEof()) {
       AppendRecord(list, *records, date_fields, shown);
       records->MoveNext();
     }
-    if (calendar_failure) std::rethrow_exception(calendar_failure);
   }
+  if (!ahead.empty()) ahead.front().get();
 }
 
 }  // namespace data

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -53,8 +54,11 @@ class RowBuffer {
   const Value& Get(std::size_t value) const {
     Slot& slot = slots_[value];
     if (slot.real) {
-      if (!real_texts_) real_texts_ = std::make_unique<RealTextCache>();
-      real_texts_->Append(*slot.real, slot.value.text);
+      // The texts of the values written lately on this thread, whichever record set they came
+      // from: the day's record sets of a load are read one after another on one thread.
+      thread_local std::unique_ptr<RealTextCache> real_texts;
+      if (!real_texts) real_texts = std::make_unique<RealTextCache>();
+      real_texts->Append(*slot.real, slot.value.text);
       slot.real.reset();
     }
     return slot.value;
@@ -67,16 +71,16 @@ class RowBuffer {
   };
   // Written as they are read, so that reading stays a const operation on the record set.
   mutable std::vector<Slot> slots_;
-  mutable std::unique_ptr<RealTextCache> real_texts_;
   std::size_t count_ = 0;
 };
 
-// The buffers of record sets that are done, for the next record set of the same connection: a
+// The buffers of record sets that are done, for the next record sets of the same connection: a
 // load opens one record set a day, and each day's rows then go into memory already in use
 // instead of growing fresh buffers.
 class RowPool {
  public:
   RowBuffer Take() {
+    const std::lock_guard<std::mutex> lock(mutex_);
     if (spare_.empty()) return {};
     RowBuffer buffer = std::move(spare_.back());
     spare_.pop_back();
@@ -84,11 +88,75 @@ class RowPool {
     return buffer;
   }
   void Give(RowBuffer&& buffer) {
-    if (spare_.size() < 2) spare_.push_back(std::move(buffer));
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_.size() < 3) spare_.push_back(std::move(buffer));
   }
 
  private:
+  std::mutex mutex_;
   std::vector<RowBuffer> spare_;
+};
+
+// The SQL engines of one connection. A query runs on an engine no other query is using, made when
+// every engine is busy, so record sets may be opened on several threads at once; the engines
+// share the tables and their indexes. An engine goes back to the pool once its query is done.
+class EnginePool : public std::enable_shared_from_this<EnginePool> {
+ public:
+  // Holds an engine for one query and gives it back when dropped.
+  class Lease {
+   public:
+    Lease() = default;
+    Lease(std::shared_ptr<EnginePool> pool, std::shared_ptr<SqlEngine> engine)
+        : pool_(std::move(pool)), engine_(std::move(engine)) {}
+    Lease(Lease&& other) noexcept = default;
+    Lease& operator=(Lease&& other) noexcept {
+      Release();
+      pool_ = std::move(other.pool_);
+      engine_ = std::move(other.engine_);
+      return *this;
+    }
+    ~Lease() { Release(); }
+    SqlEngine& engine() const { return *engine_; }
+    void Release() {
+      if (engine_) pool_->Give(std::move(engine_));
+      engine_.reset();
+      pool_.reset();
+    }
+
+   private:
+    std::shared_ptr<EnginePool> pool_;
+    std::shared_ptr<SqlEngine> engine_;
+  };
+
+  // The first engine is made at once, so that a connection that opens has an engine that starts.
+  // Throws kDatabaseError when SQLite cannot start.
+  explicit EnginePool(std::filesystem::path folder)
+      : folder_(std::move(folder)),
+        idle_{SqlEngine::Create(folder_, shared_)} {}
+
+  // An idle engine, or a new one. Throws as the constructor does.
+  Lease Take() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!idle_.empty()) {
+        std::shared_ptr<SqlEngine> engine = std::move(idle_.back());
+        idle_.pop_back();
+        return Lease(shared_from_this(), std::move(engine));
+      }
+    }
+    return Lease(shared_from_this(), SqlEngine::Create(folder_, shared_));
+  }
+
+ private:
+  void Give(std::shared_ptr<SqlEngine>&& engine) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    idle_.push_back(std::move(engine));
+  }
+
+  std::filesystem::path folder_;
+  std::shared_ptr<SharedTables> shared_ = std::make_shared<SharedTables>();
+  std::mutex mutex_;
+  std::vector<std::shared_ptr<SqlEngine>> idle_;
 };
 
 // The folder of a data source that names a folder or a file; false when it names nothing.
@@ -110,7 +178,7 @@ class DbfConnection : public Connection {
  public:
   void Open(const std::string& connection_string, const std::string&, const std::string&,
             int) override {
-    engine_.reset();
+    engines_.reset();
     const ConnectionSettings settings = ParseConnectionString(connection_string);
     if (!IsOurProvider(settings.provider)) {
       throw RunTimeError(error::kProviderNotFound,
@@ -131,15 +199,15 @@ class DbfConnection : public Connection {
         throw RunTimeError(error::kFileNotFound, "File not found: '" + settings.data_source + "'.");
       }
     }
-    engine_ = SqlEngine::Create(folder);
+    engines_ = std::make_shared<EnginePool>(folder);
   }
 
   // Null until Open has succeeded.
-  const std::shared_ptr<SqlEngine>& engine() const { return engine_; }
+  const std::shared_ptr<EnginePool>& engines() const { return engines_; }
   const std::shared_ptr<RowPool>& pool() const { return pool_; }
 
  private:
-  std::shared_ptr<SqlEngine> engine_;
+  std::shared_ptr<EnginePool> engines_;
   std::shared_ptr<RowPool> pool_ = std::make_shared<RowPool>();
 };
 
@@ -158,12 +226,14 @@ class DbfRecordset : public Recordset {
             int) override {
     Release();
     auto* dbf = dynamic_cast<DbfConnection*>(connection.get());
-    if (dbf == nullptr || !dbf->engine()) {
+    if (dbf == nullptr || !dbf->engines()) {
       throw RunTimeError(kConnectionClosed,
                          "The connection cannot be used to perform this operation. It is either "
                          "closed or invalid in this context.");
     }
-    std::unique_ptr<SqlStatement> statement = dbf->engine()->Prepare(source);
+    // The statement goes before the engine it runs on, whichever way this ends.
+    EnginePool::Lease lease = dbf->engines()->Take();
+    std::unique_ptr<SqlStatement> statement = lease.engine().Prepare(source);
     std::vector<std::string> names;
     for (std::size_t i = 0; i < statement->column_count(); ++i) {
       names.push_back(statement->column_name(i));
@@ -177,9 +247,11 @@ class DbfRecordset : public Recordset {
     } else {
       statement.reset();
     }
+    if (!statement) lease.Release();
     names_ = std::move(names);
     rows_ = std::move(rows);
     pool_ = dbf->pool();
+    lease_ = std::move(lease);
     statement_ = std::move(statement);
     open_ = true;
   }
@@ -220,7 +292,7 @@ class DbfRecordset : public Recordset {
       if (statement_->Step()) {
         rows_.Append(*statement_);
       } else {
-        statement_.reset();
+        FinishStatement();
       }
     }
   }
@@ -229,12 +301,18 @@ class DbfRecordset : public Recordset {
   // Closes the record set, its buffer going back to its connection's pool.
   void Release() {
     open_ = false;
-    statement_.reset();
+    FinishStatement();
     names_.clear();
     position_ = 0;
     if (pool_) pool_->Give(std::move(rows_));
     rows_ = RowBuffer();
     pool_.reset();
+  }
+
+  // Drops the statement, then gives its engine back.
+  void FinishStatement() {
+    statement_.reset();
+    lease_.Release();
   }
 
   void CheckOpen() const {
@@ -259,6 +337,7 @@ class DbfRecordset : public Recordset {
 
   int cursor_location_ = kUseServer;
   bool open_ = false;
+  EnginePool::Lease lease_;                   // of statement_'s engine, while there is one
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
   std::vector<std::string> names_;
   std::shared_ptr<RowPool> pool_;  // of the connection the record set was opened on

@@ -475,8 +475,13 @@ Cell DbfTable::ReadMemo(std::string_view pointer, bool text, std::string& scratc
   }
   cell.type = text ? Cell::Type::kText : Cell::Type::kBlob;
   if (block == 0) return cell;
-  if (!memo_->Read(block, memo_bytes_)) return Cell{};
-  cell.bytes = text ? Text(memo_bytes_, scratch) : std::string_view(memo_bytes_);
+  if (!memo_->Read(block, scratch)) return Cell{};
+  if (text && !IsAscii(scratch)) {
+    std::string decoded;
+    code_page_.Decode(scratch, decoded);
+    scratch.swap(decoded);
+  }
+  cell.bytes = scratch;
   return cell;
 }
 

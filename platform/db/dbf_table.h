@@ -1,9 +1,11 @@
 // A .dbf table (Visual FoxPro, FoxPro 2, dBase III and IV) with its memo file when it has memo
-// fields. The file is mapped and its header checked once when the table opens. The engine then
+// fields. The file's header is read and checked once when the table opens. The engine then
 // reads records and memos by copies (Scan, ReadRun, ReadIn), in blocks, so a table of any size
 // costs little memory, and a file another program cuts short meanwhile gives an error or an
-// unknown memo, never a fault. Record, State, Raw, Read and ReadValue read through the mapping
-// and serve tests and tools over files that do not change while they are read.
+// unknown memo, never a fault. Record, State, Raw, Read and ReadValue read through a mapping of
+// the file, made when first needed, and serve tests and tools over files that do not change
+// while they are read. A table keeps nothing of its reads, so several threads may read one table
+// at once, each with a scratch text of its own.
 #pragma once
 
 #include <cstdint>
@@ -185,9 +187,6 @@ class DbfTable {
   DbfField null_flags_field_;
   bool needs_memo_ = false;
   std::unique_ptr<MemoFile> memo_;
-  // The bytes of the last memo read, which the Cell of a memo value may point into; so memo
-  // values of one table are read one at a time.
-  mutable std::string memo_bytes_;
 };
 
 }  // namespace platform::db

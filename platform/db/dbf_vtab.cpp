@@ -59,17 +59,6 @@ int MachineCollation(void* arg, int size_a, const void* a, int size_b, const voi
   return ComparePadded(text_a, text_b);
 }
 
-// Records are appended day after day, so those of one value mostly stand together: the index
-// keeps runs of records, a few per value, rather than every record number.
-struct Run {
-  std::uint32_t begin;
-  std::uint32_t end;
-};
-
-struct Index {
-  std::unordered_map<std::string, std::vector<Run>> runs;
-};
-
 // The numbers read lately from one numeric field that is never null, found by their stored
 // bytes: a field's values repeat (a fat percentage, a rate, a quantity), and finding a value
 // again costs a fraction of reading its text. Fields of 4 to 16 bytes, whose bytes make two
@@ -138,7 +127,8 @@ class NumberCache {
 struct DbfVtab : sqlite3_vtab {
   SqlEngine* engine = nullptr;
   std::shared_ptr<DbfTable> table;
-  std::unordered_map<std::size_t, Index> indexes;  // by field position
+  // By field position: those this table has used, of those its engine shares with others.
+  std::unordered_map<std::size_t, const FieldIndex*> indexes;
   std::vector<std::unique_ptr<NumberCache>> numbers;  // by field position; null where none
 };
 
@@ -465,15 +455,15 @@ class BytesValue {
 // bytes differ from the previous live record's; the common record, live, not null and next to the
 // run of its value, costs a few comparisons.
 template <typename Value>
-[[gnu::noinline]] Index IndexRecords(const DbfTable& table, const DbfField& field, Value last,
+[[gnu::noinline]] FieldIndex IndexRecords(const DbfTable& table, const DbfField& field, Value last,
                                      std::uint32_t first, std::uint32_t end) {
   const bool nullable = field.null_bit >= 0;
   const std::size_t length = table.record_length();
   const std::size_t offset = field.offset;
-  Index index;
-  std::vector<Run>* runs = nullptr;  // of `last`, once a record has been seen
+  FieldIndex index;
+  std::vector<RecordRun>* runs = nullptr;  // of `last`, once a record has been seen
   // No record is numbered UINT32_MAX, so no record extends the run before there is one.
-  Run run{UINT32_MAX, UINT32_MAX};
+  RecordRun run{UINT32_MAX, UINT32_MAX};
   for (DbfTable::Scan scan(table, first, end); scan.NextBlock();) {
     const std::uint8_t* bytes = scan.block_bytes();
     const std::uint32_t block_end = scan.block_first() + scan.block_count();
@@ -511,9 +501,9 @@ template <typename Value>
 
 // Appends to `index` the runs of `later`, an index of the records that follow those of `index`;
 // a run that the division cut in two becomes one again.
-void AppendLater(Index& index, Index&& later) {
+void AppendLater(FieldIndex& index, FieldIndex&& later) {
   for (auto& [value, runs] : later.runs) {
-    std::vector<Run>& into = index.runs[value];
+    std::vector<RecordRun>& into = index.runs[value];
     auto from = runs.begin();
     if (!into.empty() && from != runs.end() && into.back().end == from->begin) {
       into.back().end = from->end;
@@ -528,11 +518,11 @@ void AppendLater(Index& index, Index&& later) {
 constexpr std::uint32_t kTwoHalvesRecords = std::uint32_t{1} << 18;
 
 template <typename Value>
-Index IndexTable(const DbfTable& table, const DbfField& field, const Value& last) {
+FieldIndex IndexTable(const DbfTable& table, const DbfField& field, const Value& last) {
   const std::uint32_t count = table.record_count();
   if (count >= kTwoHalvesRecords) {
     const std::uint32_t middle = count / 2;
-    std::future<Index> later;
+    std::future<FieldIndex> later;
     try {
       later = std::async(std::launch::async,
                          [&] { return IndexRecords(table, field, last, middle, count); });
@@ -540,25 +530,28 @@ Index IndexTable(const DbfTable& table, const DbfField& field, const Value& last
       return IndexRecords(table, field, last, 0, count);  // no second thread: one pass
     }
     // A fault in the first half is the one a single pass would meet first.
-    Index index = IndexRecords(table, field, last, 0, middle);
+    FieldIndex index = IndexRecords(table, field, last, 0, middle);
     AppendLater(index, later.get());
     return index;
   }
   return IndexRecords(table, field, last, 0, count);
 }
 
-// The index of a field, built in one pass over the table the first time it is asked for.
-const Index& BuildIndex(DbfVtab* vtab, std::size_t column) {
+// The index of a field, built in one pass over the table the first time one of the engines that
+// share the table asks for it.
+const FieldIndex& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
-  if (found != vtab->indexes.end()) return found->second;
+  if (found != vtab->indexes.end()) return *found->second;
   const DbfTable& table = *vtab->table;
-  const DbfField& field = table.fields()[column];
-  const std::size_t width = field.length;
-  Index index =
-      width >= 8 && width <= 16 ? IndexTable(table, field, WordsValue<std::uint64_t>(width))
-      : width >= 4 && width < 8 ? IndexTable(table, field, WordsValue<std::uint32_t>(width))
-                                : IndexTable(table, field, BytesValue(width));
-  return vtab->indexes.emplace(column, std::move(index)).first->second;
+  const FieldIndex& index = vtab->engine->shared_tables().IndexOf(table, column, [&] {
+    const DbfField& field = table.fields()[column];
+    const std::size_t width = field.length;
+    return width >= 8 && width <= 16 ? IndexTable(table, field, WordsValue<std::uint64_t>(width))
+           : width >= 4 && width < 8 ? IndexTable(table, field, WordsValue<std::uint32_t>(width))
+                                     : IndexTable(table, field, BytesValue(width));
+  });
+  vtab->indexes.emplace(column, &index);
+  return index;
 }
 
 // Moves to the first live record at or after the cursor's position. A record another program
@@ -617,7 +610,7 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
     // field; a null or a blob equals no text.
     const int type = sqlite3_value_type(argv[0]);
     if (type == SQLITE_NULL || type == SQLITE_BLOB) return SQLITE_OK;
-    const Index& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
+    const FieldIndex& index = BuildIndex(vtab, static_cast<std::size_t>(index_number - 1));
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     if (text == nullptr) return SQLITE_NOMEM;
     std::string stored;
@@ -625,7 +618,7 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
                                  stored)) {
       const auto found = index.runs.find(std::string(TrimRightBlanks(stored)));
       if (found != index.runs.end()) {
-        for (const Run& run : found->second) {
+        for (const RecordRun& run : found->second) {
           table.ReadRun(run.begin, run.end, cursor->data);
           for (std::uint32_t record = run.begin; record < run.end; ++record) {
             cursor->order.push_back(static_cast<std::uint32_t>(cursor->rows.size()));

@@ -44,16 +44,48 @@ int Authorize(void* arg, int action, const char* detail, const char*, const char
 
 }  // namespace
 
-std::shared_ptr<SqlEngine> SqlEngine::Create(const std::filesystem::path& folder) {
+std::shared_ptr<DbfTable> SharedTables::Open(const std::filesystem::path& file) {
+  const std::lock_guard<std::mutex> lock(tables_mutex_);
+  std::shared_ptr<DbfTable>& table = tables_[file];
+  if (!table) {
+    try {
+      table = std::make_shared<DbfTable>(file);
+    } catch (...) {
+      tables_.erase(file);
+      throw;
+    }
+  }
+  return table;
+}
+
+const FieldIndex& SharedTables::IndexOf(const DbfTable& table, std::size_t field,
+                                        const std::function<FieldIndex()>& build) {
+  const std::lock_guard<std::mutex> lock(indexes_mutex_);
+  std::unique_ptr<FieldIndex>& index = indexes_[{&table, field}];
+  if (!index) {
+    try {
+      index = std::make_unique<FieldIndex>(build());
+    } catch (...) {
+      indexes_.erase({&table, field});
+      throw;
+    }
+  }
+  return *index;
+}
+
+std::shared_ptr<SqlEngine> SqlEngine::Create(const std::filesystem::path& folder,
+                                             std::shared_ptr<SharedTables> shared) {
   // SQLite counts its memory behind a lock unless told otherwise before it starts; the program
   // never asks for the counts. Refused harmlessly when SQLite has already started.
   static const int kConfigured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
   (void)kConfigured;
-  return std::shared_ptr<SqlEngine>(new SqlEngine(folder));
+  return std::shared_ptr<SqlEngine>(new SqlEngine(folder, std::move(shared)));
 }
 
-SqlEngine::SqlEngine(std::filesystem::path folder)
-    : folder_(std::move(folder)), default_page_(std::make_unique<CodePage>(1252)) {
+SqlEngine::SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables> shared)
+    : folder_(std::move(folder)),
+      shared_(std::move(shared)),
+      default_page_(std::make_unique<CodePage>(1252)) {
   const int flags =
       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX;
   int rc = sqlite3_open_v2(":memory:", &db_, flags, nullptr);
@@ -86,7 +118,7 @@ void SqlEngine::OpenTable(const std::string& name) {
     throw RunTimeError(error::kTableNotFound, "File '" + name + ".dbf' does not exist in '" +
                                                   Utf8Of(folder_) + "' (table " + name + ").");
   }
-  auto table = std::make_shared<DbfTable>(file);
+  std::shared_ptr<DbfTable> table = shared_->Open(file);
   if (!first_table_) first_table_ = table;
   std::string quoted = "\"";
   for (const char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);

@@ -4,11 +4,18 @@
 // can be written, attached or created through it, whatever the query text.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/db/field_index.h"
 
 #include "platform/db/value.h"
 #include "platform/run_time_error.h"
@@ -22,10 +29,33 @@ class CodePage;
 class DbfTable;
 class SqlStatement;
 
+// The tables that the engines of one connection have opened, with the indexes built on them: the
+// engines share them, so a table is opened once and indexed once, whichever engine asks first.
+// Engines on different threads may use it at once.
+class SharedTables {
+ public:
+  // The table of `file`, opened the first time it is asked for. Throws what DbfTable throws.
+  std::shared_ptr<DbfTable> Open(const std::filesystem::path& file);
+  // The index of field `field` of `table`, made by `build` the first time it is asked for. An
+  // engine that asks while another is building it waits for that one; a build that throws leaves
+  // nothing behind.
+  const FieldIndex& IndexOf(const DbfTable& table, std::size_t field,
+                            const std::function<FieldIndex()>& build);
+
+ private:
+  std::mutex tables_mutex_;
+  std::map<std::filesystem::path, std::shared_ptr<DbfTable>> tables_;
+  std::mutex indexes_mutex_;  // held while an index is built
+  std::map<std::pair<const DbfTable*, std::size_t>, std::unique_ptr<FieldIndex>> indexes_;
+};
+
+// One engine is used by one thread at a time.
 class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
  public:
-  // Throws kDatabaseError when SQLite cannot start.
-  static std::shared_ptr<SqlEngine> Create(const std::filesystem::path& folder);
+  // An engine over the tables of `folder`, sharing the tables `shared` holds with the other
+  // engines that have it. Throws kDatabaseError when SQLite cannot start.
+  static std::shared_ptr<SqlEngine> Create(const std::filesystem::path& folder,
+                                           std::shared_ptr<SharedTables> shared);
   ~SqlEngine();
   SqlEngine(const SqlEngine&) = delete;
   SqlEngine& operator=(const SqlEngine&) = delete;
@@ -39,6 +69,8 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
 
   // For the virtual tables: a failure to report from the statement being run.
   void SetPendingError(const RunTimeError& error) { pending_error_ = error; }
+  // For the virtual tables: the tables and indexes this engine shares.
+  SharedTables& shared_tables() { return *shared_; }
   // For the virtual tables: the table being created.
   std::shared_ptr<DbfTable> TakeTableBeingOpened() { return std::move(table_being_opened_); }
   bool creating() const { return creating_; }
@@ -50,11 +82,12 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
 
  private:
   friend class SqlStatement;
-  explicit SqlEngine(std::filesystem::path folder);
+  SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables> shared);
   void OpenTable(const std::string& name);
   [[noreturn]] void ThrowError(const std::string& sql, int rc);
 
   std::filesystem::path folder_;
+  std::shared_ptr<SharedTables> shared_;
   sqlite3* db_ = nullptr;
   bool creating_ = false;
   bool order_by_stored_bytes_ = true;

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/db/ado.h"
@@ -274,6 +275,53 @@ TEST_F(TranFolder, CursorsServerSideStreamAndBothReportTheirMisuse) {
   auto client = Query(connection, DayQuery("01/01/2081"));
   EXPECT_RUN_TIME_ERROR(client->FieldName(9), platform::db::kItemNotFound);
   EXPECT_RUN_TIME_ERROR(client->FieldValue(9), platform::db::kItemNotFound);
+}
+
+// A loader opens the next days' record sets on other threads while it reads a day's rows; a
+// server-side cursor keeps its engine busy meanwhile, so those opens need engines of their own.
+TEST_F(TranFolder, RecordSetsOpenedOnSeveralThreadsAtOnceEachHoldTheirOwnDay) {
+  constexpr int kDays = 8;
+  std::vector<std::string> records;
+  for (int member = 0; member < 400; ++member) {
+    for (int day = 1; day <= kDays; ++day) {
+      const std::string code = std::to_string(997 - member * 3 % 997);
+      records.push_back(db_test::TranRecord(code, "0" + std::to_string(day) + "/01/2081",
+                                            std::to_string(member % 7) + ".25",
+                                            std::to_string(40 + day) + ".10",
+                                            member % 11 == 0 ? '*' : ' '));
+    }
+  }
+  const auto path = WriteTran(records);
+  auto DayKey = [](int day) { return "0" + std::to_string(day) + "/01/2081"; };
+  std::map<int, std::vector<std::string>> expected;
+  {
+    auto alone = Connect(path);
+    for (int day = 1; day <= kDays; ++day) {
+      expected[day] = Rows(*Query(alone, DayQuery(DayKey(day))));
+      ASSERT_EQ(expected[day].size(), 363u);
+    }
+  }
+
+  auto connection = Connect(path);
+  auto held = DbfProvider().NewRecordset();
+  held->Open(DayQuery(DayKey(1)), connection, 0, 3, -1);  // server-side: rows still to come
+  std::map<int, std::vector<std::vector<std::string>>> seen;
+  for (int day = 1; day <= kDays; ++day) seen[day].resize(5);
+  std::vector<std::thread> threads;
+  for (int thread = 0; thread < 4; ++thread) {
+    threads.emplace_back([&, thread] {
+      for (int round = 0; round < 5; ++round) {
+        for (int day = 1 + thread; day <= kDays; day += 4) {
+          seen[day][static_cast<std::size_t>(round)] = Rows(*Query(connection, DayQuery(DayKey(day))));
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int day = 1; day <= kDays; ++day) {
+    for (const auto& rows : seen[day]) EXPECT_EQ(rows, expected[day]) << "day " << day;
+  }
+  EXPECT_EQ(Rows(*held), expected[1]);
 }
 
 TEST_F(TranFolder, RecordSetOutlivesItsConnection) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -44,16 +45,24 @@ class FakeProvider : public platform::db::Provider {
     results_[source] = {default_field_names, std::move(rows)};
   }
   void FailConnect(platform::RunTimeError error) { connect_error_ = std::move(error); }
-  // Fails the `index`-th record set opened (0-based, counted over the provider's life).
+  // Fails the opening of the `index`-th record set made (0-based, counted over the provider's
+  // life). A loader makes its record sets in the order of its queries, though it may open them
+  // on other threads and in another order.
   void FailQuery(std::size_t index, platform::RunTimeError error) {
     query_errors_.emplace(index, std::move(error));
   }
 
   const std::vector<std::string>& connection_strings() const { return connection_strings_; }
-  const std::vector<FakeOpen>& opens() const { return opens_; }
+  // In the order the record sets were made, then opened.
+  std::vector<FakeOpen> opens() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<FakeOpen> in_order;
+    for (const auto& [when, open] : opens_) in_order.push_back(open);
+    return in_order;
+  }
   std::vector<std::string> sources() const {
     std::vector<std::string> texts;
-    for (const FakeOpen& open : opens_) texts.push_back(open.source);
+    for (const FakeOpen& open : opens()) texts.push_back(open.source);
     return texts;
   }
   // Objects handed out and not yet released.
@@ -108,18 +117,22 @@ class FakeProvider : public platform::db::Provider {
   class Recordset : public platform::db::Recordset {
    public:
     explicit Recordset(FakeProvider& provider)
-        : provider_(provider), counted_(provider.live_recordsets_, provider.peak_recordsets_) {}
+        : provider_(provider),
+          counted_(provider.live_recordsets_, provider.peak_recordsets_),
+          made_(provider.recordsets_made_++) {}
     void SetCursorLocation(int location) override { location_ = location; }
     void Open(const std::string& source,
               const std::shared_ptr<platform::db::Connection>& connection, int cursor_type,
               int lock_type, int options) override {
-      const std::size_t index = provider_.opens_.size();
-      provider_.opens_.push_back({source, location_, cursor_type, lock_type, options});
+      // Opened on any thread; made, read and released on one.
+      const std::lock_guard<std::mutex> lock(provider_.mutex_);
+      provider_.opens_.emplace(std::pair(made_, times_opened_++),
+                               FakeOpen{source, location_, cursor_type, lock_type, options});
       const auto* fake = dynamic_cast<const Connection*>(connection.get());
       if (fake == nullptr || !fake->open()) {
         throw platform::RunTimeError(3704, "Operation is not allowed when the object is closed.");
       }
-      if (auto error = provider_.query_errors_.find(index);
+      if (auto error = provider_.query_errors_.find(made_);
           error != provider_.query_errors_.end()) {
         throw error->second;
       }
@@ -141,6 +154,8 @@ class FakeProvider : public platform::db::Provider {
     FakeProvider& provider_;
     Counted counted_;
     int location_ = 0;
+    std::size_t made_;
+    std::size_t times_opened_ = 0;
     FakeResult result_;
     std::size_t row_ = 0;
   };
@@ -149,7 +164,10 @@ class FakeProvider : public platform::db::Provider {
   std::optional<platform::RunTimeError> connect_error_;
   std::map<std::size_t, platform::RunTimeError> query_errors_;
   std::vector<std::string> connection_strings_;
-  std::vector<FakeOpen> opens_;
+  std::size_t recordsets_made_ = 0;
+  // Record sets are opened on other threads than the one that makes them.
+  mutable std::mutex mutex_;
+  std::map<std::pair<std::size_t, std::size_t>, FakeOpen> opens_;  // by made_, times_opened_
   std::shared_ptr<long> live_connections_ = std::make_shared<long>(0);
   std::shared_ptr<long> live_recordsets_ = std::make_shared<long>(0);
   std::shared_ptr<long> peak_recordsets_ = std::make_shared<long>(0);

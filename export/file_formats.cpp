@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/run_time_error.h"
+#include "platform/shared_library.h"
 
 namespace exporter {
 namespace {
@@ -37,16 +38,41 @@ bool IsPlainDecimal(std::string_view text) {
   return i == text.size() && i > fraction_start;
 }
 
-struct WorkbookCloser {
-  void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
+// The functions of the workbook library, which is loaded when a run first writes a workbook: most
+// runs write none, and loading it when the program starts would cost each of them a few
+// milliseconds. The names are the library's own; their types come from its header.
+struct Xlsx {
+  decltype(&::workbook_new_opt) workbook_new_opt;
+  decltype(&::workbook_add_worksheet) workbook_add_worksheet;
+  decltype(&::workbook_close) workbook_close;
+  decltype(&::worksheet_write_number) worksheet_write_number;
+  decltype(&::worksheet_write_string) worksheet_write_string;
+  decltype(&::lxw_strerror) lxw_strerror;
 };
+
+template <typename Function>
+void Find(const platform::SharedLibrary& library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(library.Function(name));
+}
+
+// Throws RunTimeError kCannotLoadLibrary when the library or one of its functions is missing.
+const Xlsx& LoadXlsx() {
+  const platform::SharedLibrary& library = platform::SharedLibrary::Get(KOLVEX_XLSXWRITER_LIBRARY);
+  static const Xlsx xlsx = [&] {
+    Xlsx functions{};
+    Find(library, "workbook_new_opt", functions.workbook_new_opt);
+    Find(library, "workbook_add_worksheet", functions.workbook_add_worksheet);
+    Find(library, "workbook_close", functions.workbook_close);
+    Find(library, "worksheet_write_number", functions.worksheet_write_number);
+    Find(library, "worksheet_write_string", functions.worksheet_write_string);
+    Find(library, "lxw_strerror", functions.lxw_strerror);
+    return functions;
+  }();
+  return xlsx;
+}
 
 platform::RunTimeError WriteError(const std::string& path, const std::string& reason) {
   return {kPathFileAccessError, "Cannot write the workbook " + path + ": " + reason};
-}
-
-void Check(lxw_error status, const std::string& path) {
-  if (status != LXW_NO_ERROR) throw WriteError(path, lxw_strerror(status));
 }
 
 }  // namespace
@@ -104,12 +130,18 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
         "Overflow: " + std::to_string(columns) + " columns do not fit one worksheet");
   }
 
+  const Xlsx& xlsx = LoadXlsx();
+  auto check = [&](lxw_error status) {
+    if (status != LXW_NO_ERROR) throw WriteError(path, xlsx.lxw_strerror(status));
+  };
   // Rows go to disk as they are written, so a large list needs little memory.
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(workbook_new_opt(path.c_str(), &options));
+  auto close = [&](lxw_workbook* workbook) { xlsx.workbook_close(workbook); };
+  std::unique_ptr<lxw_workbook, decltype(close)> workbook(
+      xlsx.workbook_new_opt(path.c_str(), &options), close);
   if (!workbook) throw WriteError(path, "the workbook could not be created");
-  lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
+  lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook.get(), nullptr);
   if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
 
   auto write = [&](std::size_t row, std::size_t column, const std::string& text) {
@@ -118,17 +150,16 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
     if (text.empty()) return;
     if (column < number_columns.size() && number_columns[column]) {
       if (const std::optional<double> number = ExactNumber(text)) {
-        Check(worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr), path);
+        check(xlsx.worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr));
         return;
       }
     }
-    Check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr), path);
+    check(xlsx.worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr));
   };
 
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                 list.ColumnHeaderText(column).c_str(), nullptr),
-          path);
+    check(xlsx.worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
+                                      list.ColumnHeaderText(column).c_str(), nullptr));
   }
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     write(item + 1, 0, list.ItemText(item));
@@ -136,7 +167,7 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
       write(item + 1, sub + 1, list.SubItemText(item, sub));
     }
   }
-  Check(workbook_close(workbook.release()), path);
+  check(xlsx.workbook_close(workbook.release()));
 }
 
 }  // namespace exporter

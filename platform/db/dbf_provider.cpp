@@ -4,12 +4,10 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 #include "platform/db/ado.h"
 #include "platform/db/connection_string.h"
-#include "platform/db/number_format.h"
 #include "platform/db/sql_engine.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
@@ -27,23 +25,19 @@ bool IsOurProvider(const std::string& name) {
   return lower.find_first_not_of("0123456789", 9) == std::string::npos;
 }
 
-// Values row after row, each in the form a record set hands out. A number that SQLite holds as a
-// double is kept as it is and written as text when it is first read: a record set opened on the
-// client is read on the thread that asked for it, which may not be the thread that opened it,
-// and the writing is then done there. Clearing keeps the values, so their texts' room is used
-// again by the next rows.
+// Values row after row, each already in the form a record set hands out. Clearing keeps the
+// values, so their texts' room is used again by the next rows.
 class RowBuffer {
  public:
   void Clear() { count_ = 0; }
   void Append(const SqlStatement& statement) {
     const std::size_t columns = statement.column_count();
-    if (slots_.size() < count_ + columns) slots_.resize(count_ + columns);
-    Slot* slot = slots_.data() + count_;
-    for (std::size_t i = 0; i < columns; ++i, ++slot) {
+    if (values_.size() < count_ + columns) values_.resize(count_ + columns);
+    Value* value = values_.data() + count_;
+    for (std::size_t i = 0; i < columns; ++i, ++value) {
       ++count_;
-      slot->value.text.clear();
-      slot->real.reset();
-      slot->value.kind = statement.ReadColumn(i, slot->value.text, slot->real);
+      value->text.clear();
+      value->kind = statement.AppendColumn(i, value->text);
     }
   }
   // Whether the buffer holds row `row` (from 0) of rows of `fields` values, without a division:
@@ -51,32 +45,17 @@ class RowBuffer {
   bool Holds(std::size_t row, std::size_t fields) const {
     return fields != 0 && (row + 1) * fields <= count_;
   }
-  const Value& Get(std::size_t value) const {
-    Slot& slot = slots_[value];
-    if (slot.real) {
-      // The texts of the values written lately on this thread, whichever record set they came
-      // from: the day's record sets of a load are read one after another on one thread.
-      thread_local std::unique_ptr<RealTextCache> real_texts;
-      if (!real_texts) real_texts = std::make_unique<RealTextCache>();
-      real_texts->Append(*slot.real, slot.value.text);
-      slot.real.reset();
-    }
-    return slot.value;
-  }
+  const Value& Get(std::size_t value) const { return values_[value]; }
 
  private:
-  struct Slot {
-    Value value;
-    std::optional<double> real;  // until its text is written
-  };
-  // Written as they are read, so that reading stays a const operation on the record set.
-  mutable std::vector<Slot> slots_;
+  std::vector<Value> values_;
   std::size_t count_ = 0;
 };
 
 // The buffers of record sets that are done, for the next record sets of the same connection: a
 // load opens one record set a day, and each day's rows then go into memory already in use
-// instead of growing fresh buffers.
+// instead of growing fresh buffers. It keeps as many as a load has record sets alive at once: the
+// day being listed and those being opened ahead of it.
 class RowPool {
  public:
   RowBuffer Take() {
@@ -89,10 +68,11 @@ class RowPool {
   }
   void Give(RowBuffer&& buffer) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (spare_.size() < 3) spare_.push_back(std::move(buffer));
+    if (spare_.size() < kKept) spare_.push_back(std::move(buffer));
   }
 
  private:
+  static constexpr std::size_t kKept = 8;
   std::mutex mutex_;
   std::vector<RowBuffer> spare_;
 };

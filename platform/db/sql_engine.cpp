@@ -227,8 +227,7 @@ bool SqlStatement::Step() {
   engine_->ThrowError(sql_, rc);
 }
 
-Value::Kind SqlStatement::ReadColumn(std::size_t index, std::string& text,
-                                     std::optional<double>& real) const {
+Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) const {
   // One look-up of the column's value, then reading it: each column call would look it up
   // again. The value is read at once, on the thread that steps the statement.
   sqlite3_value* value = sqlite3_column_value(statement_, static_cast<int>(index));
@@ -243,7 +242,7 @@ Value::Kind SqlStatement::ReadColumn(std::size_t index, std::string& text,
       return Value::Kind::kNumber;
     }
     case SQLITE_FLOAT:
-      real = sqlite3_value_double(value);
+      engine_->real_texts_.Append(sqlite3_value_double(value), text);
       return Value::Kind::kNumber;
     case SQLITE_TEXT: {
       // The text's UTF-8 bytes as they are: asking for text would have SQLite copy them to add

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/db/field_index.h"
-
+#include "platform/db/number_format.h"
 #include "platform/db/value.h"
 #include "platform/run_time_error.h"
 
@@ -96,6 +96,9 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   std::optional<RunTimeError> pending_error_;
   std::shared_ptr<DbfTable> first_table_;
   std::unique_ptr<CodePage> default_page_;
+  // For the statements' number texts. It maps values to texts and nothing else, so statements
+  // may share it in any order; like the engine, it is used by one thread at a time.
+  RealTextCache real_texts_;
 };
 
 class SqlStatement {
@@ -111,10 +114,8 @@ class SqlStatement {
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.
   bool Step();
-  // Reads a column of the current row and returns its kind. Its text form is appended to `text`,
-  // except for a number SQLite holds as a double: that is put in `real` as it is, and `text` is
-  // left alone, for the caller to write when the text is wanted.
-  Value::Kind ReadColumn(std::size_t index, std::string& text, std::optional<double>& real) const;
+  // Appends the text form of a column of the current row to `text` and returns its kind.
+  Value::Kind AppendColumn(std::size_t index, std::string& text) const;
 
  private:
   friend class SqlEngine;

@@ -2,6 +2,7 @@
 // told to: the loader's tests run against it instead of a table file.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -79,21 +80,27 @@ class FakeProvider : public platform::db::Provider {
   }
 
  private:
-  // Counts live objects; shared so an object outliving the provider stays safe.
+  using Count = std::atomic<long>;
+
+  // Counts live objects; shared so an object outliving the provider stays safe. A loader may
+  // release a record set on another thread than the one that made it.
   class Counted {
    public:
-    Counted(std::shared_ptr<long> live, std::shared_ptr<long> peak = nullptr)
+    Counted(std::shared_ptr<Count> live, std::shared_ptr<Count> peak = nullptr)
         : live_(std::move(live)), peak_(std::move(peak)) {
-      ++*live_;
-      if (peak_ && *live_ > *peak_) *peak_ = *live_;
+      const long now = ++*live_;
+      if (!peak_) return;
+      long highest = peak_->load();
+      while (now > highest && !peak_->compare_exchange_weak(highest, now)) {
+      }
     }
     ~Counted() { --*live_; }
     Counted(const Counted&) = delete;
     Counted& operator=(const Counted&) = delete;
 
    private:
-    std::shared_ptr<long> live_;
-    std::shared_ptr<long> peak_;
+    std::shared_ptr<Count> live_;
+    std::shared_ptr<Count> peak_;
   };
 
   class Connection : public platform::db::Connection {
@@ -168,9 +175,9 @@ class FakeProvider : public platform::db::Provider {
   // Record sets are opened on other threads than the one that makes them.
   mutable std::mutex mutex_;
   std::map<std::pair<std::size_t, std::size_t>, FakeOpen> opens_;  // by made_, times_opened_
-  std::shared_ptr<long> live_connections_ = std::make_shared<long>(0);
-  std::shared_ptr<long> live_recordsets_ = std::make_shared<long>(0);
-  std::shared_ptr<long> peak_recordsets_ = std::make_shared<long>(0);
+  std::shared_ptr<Count> live_connections_ = std::make_shared<Count>(0);
+  std::shared_ptr<Count> live_recordsets_ = std::make_shared<Count>(0);
+  std::shared_ptr<Count> peak_recordsets_ = std::make_shared<Count>(0);
 };
 
 }  // namespace fakes

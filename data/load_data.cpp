@@ -76,18 +76,29 @@ bool IsDateField(std::string_view name) {
   return true;
 }
 
-// Replaces `records` by a new record set (releasing the previous one) and runs `source` in it.
-void OpenRecordset(std::shared_ptr<db::Recordset>& records, db::Provider& provider,
-                   const std::string& source, const std::shared_ptr<db::Connection>& connection) {
-  records = provider.NewRecordset();
+// A record set with a client-side cursor, not yet opened.
+std::shared_ptr<db::Recordset> NewClientRecordset(db::Provider& provider) {
+  std::shared_ptr<db::Recordset> records = provider.NewRecordset();
   records->SetCursorLocation(db::kUseClient);
-  records->Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
-                db::kOptionUnspecified);
+  return records;
 }
 
-// Opens the record sets of days on threads of its own, two days at once, while the calling thread
-// goes on; on the calling thread when no thread can be started. The threads serve a whole load:
-// starting threads for each day would cost a good part of what they save.
+// Runs `source` in `records`, reading every row of it.
+void Run(db::Recordset& records, const std::string& source,
+         const std::shared_ptr<db::Connection>& connection) {
+  records.Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
+               db::kOptionUnspecified);
+}
+
+// The query of the records of `day` ("yyyy/mm/dd").
+std::string DayQuery(std::string_view day) {
+  return std::string(kDayQuery) + std::string(kTableName) + " Where ne_date='" + DayKey(day) +
+         "' order by ne_date, Mem_Code";
+}
+
+// Opens record sets on threads of its own, two at once, in the order they are asked for, while
+// the calling thread goes on; on the calling thread when no thread can be started. The threads
+// serve a whole load: starting threads for each day would cost a good part of what they save.
 class DayOpener {
  public:
   // Days opened at once.
@@ -115,18 +126,12 @@ class DayOpener {
   DayOpener(const DayOpener&) = delete;
   DayOpener& operator=(const DayOpener&) = delete;
 
-  // Starts opening the record set of the records of `day` ("yyyy/mm/dd"). The record set is made
-  // here, on the calling thread, so record sets are made in the order their days are asked for.
+  // Starts running `source` in `records`, a record set that is not yet open.
   std::future<std::shared_ptr<db::Recordset>> Open(
-      db::Provider& provider, const std::string& day,
+      std::shared_ptr<db::Recordset> records, std::string source,
       const std::shared_ptr<db::Connection>& connection) {
-    std::shared_ptr<db::Recordset> records = provider.NewRecordset();
-    records->SetCursorLocation(db::kUseClient);
-    Task task([records, connection,
-               source = std::string(kDayQuery) + std::string(kTableName) + " Where ne_date='" +
-                        DayKey(day) + "' order by ne_date, Mem_Code"] {
-      records->Open(source, connection, db::kOpenForwardOnly, db::kLockOptimistic,
-                    db::kOptionUnspecified);
+    Task task([records = std::move(records), source = std::move(source), connection] {
+      Run(*records, source, connection);
       return records;
     });
     std::future<std::shared_ptr<db::Recordset>> opened = task.get_future();
@@ -165,7 +170,8 @@ class DayOpener {
   std::vector<std::thread> threads_;  // last: they start once the rest is made
 };
 
-// A record set that will never come: the calendar could not give its day.
+// A record set that will not come, for the failure that stopped it (the calendar could not give
+// its day).
 std::future<std::shared_ptr<db::Recordset>> Failed(std::exception_ptr error) {
   std::promise<std::shared_ptr<db::Recordset>> promise;
   promise.set_exception(std::move(error));
@@ -211,8 +217,8 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   connection->Open("Provider=vfpoledb;Data Source=" + StrFile + ";Collating Sequence=machine", "",
                    "", db::kOptionUnspecified);
 
-  std::shared_ptr<db::Recordset> records;
-  OpenRecordset(records, provider, std::string(kStructureQuery) + DFrom + "'", connection);
+  std::shared_ptr<db::Recordset> records = NewClientRecordset(provider);
+  Run(*records, std::string(kStructureQuery) + DFrom + "'", connection);
 
   // The list is replaced only once the table is known to be readable.
   list.ClearColumnHeaders();
@@ -240,7 +246,10 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
       ++planned;
       try {
         const std::string day = planned == 1 ? DFrom : cdnDate::AddBsDays(DFrom, planned - 1);
-        if (planned <= day_count) ahead.push_back(opener.Open(provider, day, connection));
+        if (planned <= day_count) {
+          // Made here, so that record sets are made in the order of their days.
+          ahead.push_back(opener.Open(NewClientRecordset(provider), DayQuery(day), connection));
+        }
       } catch (const platform::RunTimeError&) {
         ahead.push_back(Failed(std::current_exception()));
         planned = day_count + 1;  // no day is found past one the calendar cannot give
@@ -260,7 +269,7 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
       records->MoveNext();
     }
   }
-  if (!ahead.empty()) ahead.front().get();
+  if (!ahead.empty()) ahead.front().get();  // the calendar has no day after the range
 }
 
 }  // namespace data

@@ -38,7 +38,9 @@ class Connection {
 };
 
 // Before its first Open a record set has no fields: FieldCount, FieldName, FieldValue, AtEof and
-// MoveNext throw kObjectClosed.
+// MoveNext throw kObjectClosed. One record set is used by one thread at a time. Record sets may be
+// opened on one connection from several threads at once, and one opened with a client-side
+// cursor holds all its rows: it may be read on one thread while its connection serves others.
 class Recordset {
  public:
   virtual ~Recordset() = default;

@@ -30,9 +30,9 @@ const SharedLibrary& SharedLibrary::Get(const std::string& name) {
 void* SharedLibrary::Function(const char* symbol) const {
   void* function = Find(handle_, symbol);
   if (function == nullptr) {
+    const std::string missing = "The library " + name_ + " has no function " + symbol;
     throw RunTimeError(error::kCannotLoadLibrary,
-                       "The library " + name_ + " has no function " + symbol +
-                           ": it is not a version this program can use");
+                       missing + ": it is not a version this program can use");
   }
   return function;
 }

@@ -111,8 +111,7 @@ class EnginePool : public std::enable_shared_from_this<EnginePool> {
   // The first engine is made at once, so that a connection that opens has an engine that starts.
   // Throws kDatabaseError when SQLite cannot start.
   explicit EnginePool(std::filesystem::path folder)
-      : folder_(std::move(folder)),
-        idle_{SqlEngine::Create(folder_, shared_)} {}
+      : folder_(std::move(folder)), idle_{SqlEngine::Create(folder_, shared_)} {}
 
   // An idle engine, or a new one. Throws as the constructor does.
   Lease Take() {
@@ -317,7 +316,7 @@ class DbfRecordset : public Recordset {
 
   int cursor_location_ = kUseServer;
   bool open_ = false;
-  EnginePool::Lease lease_;                   // of statement_'s engine, while there is one
+  EnginePool::Lease lease_;                  // of statement_'s engine, while there is one
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
   std::vector<std::string> names_;
   std::shared_ptr<RowPool> pool_;  // of the connection the record set was opened on

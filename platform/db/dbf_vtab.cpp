@@ -227,9 +227,8 @@ int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out,
     auto vtab = std::make_unique<DbfVtab>();
     vtab->engine = engine;
     for (const DbfField& field : table->fields()) {
-      vtab->numbers.push_back(NumberCache::Serves(field)
-                                  ? std::make_unique<NumberCache>(field.length)
-                                  : nullptr);
+      vtab->numbers.push_back(
+          NumberCache::Serves(field) ? std::make_unique<NumberCache>(field.length) : nullptr);
     }
     vtab->table = std::move(table);
     *out = vtab.release();
@@ -456,7 +455,7 @@ class BytesValue {
 // run of its value, costs a few comparisons.
 template <typename Value>
 [[gnu::noinline]] FieldIndex IndexRecords(const DbfTable& table, const DbfField& field, Value last,
-                                     std::uint32_t first, std::uint32_t end) {
+                                          std::uint32_t first, std::uint32_t end) {
   const bool nullable = field.null_bit >= 0;
   const std::size_t length = table.record_length();
   const std::size_t offset = field.offset;

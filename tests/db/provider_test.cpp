@@ -285,10 +285,9 @@ TEST_F(TranFolder, RecordSetsOpenedOnSeveralThreadsAtOnceEachHoldTheirOwnDay) {
   for (int member = 0; member < 400; ++member) {
     for (int day = 1; day <= kDays; ++day) {
       const std::string code = std::to_string(997 - member * 3 % 997);
-      records.push_back(db_test::TranRecord(code, "0" + std::to_string(day) + "/01/2081",
-                                            std::to_string(member % 7) + ".25",
-                                            std::to_string(40 + day) + ".10",
-                                            member % 11 == 0 ? '*' : ' '));
+      records.push_back(db_test::TranRecord(
+          code, "0" + std::to_string(day) + "/01/2081", std::to_string(member % 7) + ".25",
+          std::to_string(40 + day) + ".10", member % 11 == 0 ? '*' : ' '));
     }
   }
   const auto path = WriteTran(records);
@@ -312,7 +311,8 @@ TEST_F(TranFolder, RecordSetsOpenedOnSeveralThreadsAtOnceEachHoldTheirOwnDay) {
     threads.emplace_back([&, thread] {
       for (int round = 0; round < 5; ++round) {
         for (int day = 1 + thread; day <= kDays; day += 4) {
-          seen[day][static_cast<std::size_t>(round)] = Rows(*Query(connection, DayQuery(DayKey(day))));
+          seen[day][static_cast<std::size_t>(round)] =
+              Rows(*Query(connection, DayQuery(DayKey(day))));
         }
       }
     });

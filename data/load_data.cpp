@@ -97,7 +97,8 @@ std::string DayQuery(std::string_view day) {
 }
 
 // Opens record sets on threads of its own, two at once, in the order they are asked for, while
-// the calling thread goes on; on the calling thread when no thread can be started. The threads
+// the calling thread goes on. On a machine with one processor, or when no thread can be started,
+// it opens them on the calling thread: there the threads would only take turns. The threads
 // serve a whole load: starting threads for each day would cost a good part of what they save.
 class DayOpener {
  public:
@@ -108,6 +109,7 @@ class DayOpener {
   static constexpr std::size_t kDaysAhead = 4;
 
   DayOpener() {
+    if (std::thread::hardware_concurrency() == 1) return;  // 0 when it is not known
     try {
       while (threads_.size() < kThreads) threads_.emplace_back([this] { Serve(); });
     } catch (const std::system_error&) {

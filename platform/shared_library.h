@@ -20,8 +20,6 @@ class SharedLibrary {
   // when the library has none.
   void* Function(const char* symbol) const;
 
-  const std::string& name() const { return name_; }
-
  private:
   SharedLibrary(std::string name, void* handle) : name_(std::move(name)), handle_(handle) {}
   // The system's handle of the library `name`, or null with `reason` set. (per system)

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_text_box.h"
 
 #include <QFocusEvent>
+#include <QMouseEvent>
 #include <algorithm>
 
 #include "platform/form.h"
@@ -22,11 +23,31 @@ void RefuseNegative(int value) {
 void FocusLineEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
   if (on_got_focus && IsUserFocusMove(*event)) on_got_focus();
+  focus_selection_.reset();
+  press_selection_.reset();
+  if (event->reason() == Qt::MouseFocusReason && hasSelectedText()) {
+    focus_selection_ = Selection{selectionStart(), selectionLength()};
+  }
 }
 
 void FocusLineEdit::focusOutEvent(QFocusEvent* event) {
+  focus_selection_.reset();
+  press_selection_.reset();
   QLineEdit::focusOutEvent(event);
   if (on_lost_focus && IsUserFocusMove(*event)) on_lost_focus();
+}
+
+void FocusLineEdit::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) press_selection_ = focus_selection_;
+  focus_selection_.reset();
+  QLineEdit::mousePressEvent(event);
+}
+
+void FocusLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+  QLineEdit::mouseReleaseEvent(event);
+  if (event->button() != Qt::LeftButton || !press_selection_) return;
+  if (!hasSelectedText()) setSelection(press_selection_->start, press_selection_->length);
+  press_selection_.reset();
 }
 
 int LineEditSelection::SelStart() const {

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/qt/input_mask.h"
@@ -14,6 +15,14 @@ namespace platform::qt {
 // Tells `on_got_focus` and `on_lost_focus` of a focus change the user made (mouse, keyboard, a
 // control taking the focus), after the line edit's own handling so a selection made then stays.
 // Activating another window or a popup moves no focus in the window and is not told.
+//
+// A click into the box while another control has the focus: as the button goes down, that
+// control loses the focus and this box gains it, and `on_got_focus` runs as it does for the Tab
+// key; the press itself would then put the caret where it landed and drop the selection
+// `on_got_focus` made. So when the left button of the press that brought the focus comes up
+// with nothing selected, the selection made on gaining the focus is put back (for a date box,
+// the whole date, as after Tab). A press that dragged over characters keeps what it selected, and
+// presses while the box already has the focus place the caret as usual.
 class FocusLineEdit : public QLineEdit {
  public:
   using QLineEdit::QLineEdit;
@@ -24,6 +33,18 @@ class FocusLineEdit : public QLineEdit {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  struct Selection {
+    int start = 0;
+    int length = 0;
+  };
+  // The selection made on gaining the focus, until the first press in the box comes.
+  std::optional<Selection> focus_selection_;
+  // The selection to put back when the press that brought the focus comes up.
+  std::optional<Selection> press_selection_;
 };
 
 // Selection in characters of the line edit's text; positions past the end are taken as the end.

@@ -100,6 +100,12 @@ void MainForm::MnuExcel_Click() {
   exporter::MnuExcel_Click(list_, services_.clipboard, services_.objects, services_.message_box);
 }
 
+MainForm::Size MainForm::MinimumInnerSize() const {
+  const float box_gap = TxtTo.Left() - (TxtFrom.Left() + TxtFrom.Width());
+  return {TxtTo.Left() + TxtTo.Width() + box_gap + CmdBrowse.Width() + kButtonRightGap,
+          ListView1.Top() + TxtTo.Height() + kListBottomGap};
+}
+
 void MainForm::SelectAll(platform::Form& Frm, platform::Control& Ctl) {
   Frm.Controls(Ctl.Name()).Text().SetSelStart(0);
   const int length = CharacterCount(Frm.Controls(Ctl.Name()).Text().Text());

@@ -30,6 +30,12 @@ struct FormServices {
 
 class MainForm {
  public:
+  // A width and a height in twips.
+  struct Size {
+    float width;
+    float height;
+  };
+
   // `window` holds the controls ListView1, TxtFile, Label1, CmdBrowse, TxtFrom and TxtTo;
   // `list` is ListView1's columns and items. Throws RunTimeError 730 when a control is missing.
   MainForm(platform::Form& window, platform::ListView& list, FormServices services);
@@ -49,6 +55,12 @@ class MainForm {
   void TxtTo_LostFocus();
   // Hands the list to the spreadsheet program. Never throws.
   void MnuExcel_Click();
+
+  // The smallest inner area, in twips, at which the layout still holds: the button stays clear
+  // of the second date box by the gap between the two boxes, and the list keeps at least a date
+  // box's height. The window keeps its inner area at least this large; Form_Resize itself sets
+  // no limit.
+  Size MinimumInnerSize() const;
 
   // Selects the whole text of the control of `Frm` named as `Ctl`, looked up for every access.
   // Catches nothing.

@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +38,9 @@ constexpr char kTitle[] = "Kolvex";
 constexpr char kDateMask[] = "####/##/##";
 constexpr char kDatePrompt = '_';
 constexpr double kNamedFontPoints = 9.75;
+constexpr char kFromTip[] = "First BS date of the range, yyyy/mm/dd";
+constexpr char kToTip[] = "Last BS date of the range, yyyy/mm/dd";
+constexpr char kFileTip[] = "The table the list was loaded from; Browse Database chooses it";
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
@@ -88,6 +93,11 @@ KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
       FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
                    *services_.objects, *services_.provider});
   ConnectEvents();
+  // Below this size the button would slide over the date boxes. The window system keeps the
+  // window from getting smaller; only a minimised window is laid out below it (see changeEvent).
+  const MainForm::Size minimum = form_->MinimumInnerSize();
+  inner_->setMinimumSize(platform::qt::TwipsToWholePixels(minimum.width, *this),
+                         platform::qt::TwipsToWholePixels(minimum.height, *this));
   resize(platform::qt::TwipsToPixels(kStartWidth, *this),
          platform::qt::TwipsToPixels(kStartHeight, *this) + menuBar()->sizeHint().height());
 }
@@ -97,6 +107,7 @@ KolvexWindow::~KolvexWindow() {
   for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) {
     box->on_got_focus = nullptr;
     box->on_lost_focus = nullptr;
+    box->removeEventFilter(this);
   }
   inner_->removeEventFilter(this);
   CmdBrowse->disconnect();
@@ -149,6 +160,9 @@ void KolvexWindow::BuildControls() {
   TxtFile->setFont(NamedFont("MS Sans Serif"));
   Label1->setFont(NamedFont("MS Sans Serif"));
   CmdBrowse->setFocusPolicy(Qt::StrongFocus);
+  TxtFrom->setToolTip(Text(kFromTip));
+  TxtTo->setToolTip(Text(kToTip));
+  TxtFile->setToolTip(Text(kFileTip));
 
   list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
   file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
@@ -175,12 +189,15 @@ void KolvexWindow::BuildControls() {
 }
 
 void KolvexWindow::BuildMenu() {
-  MnuData = Named(menuBar()->addMenu(Text("Data")), "MnuData");
+  // "&" marks the mnemonic: the menu shows "Data" with the D underlined, and Alt+D opens it.
+  MnuData = Named(menuBar()->addMenu(Text("&Data")), "MnuData");
   MnuExcel = Named(MnuData->addAction(Text("Export to Excel")), "MnuExcel");
+  MnuExcel->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
 }
 
 void KolvexWindow::ConnectEvents() {
   inner_->installEventFilter(this);
+  for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) box->installEventFilter(this);
   connect(CmdBrowse, &QPushButton::clicked, this,
           [this] { Guarded([this] { form_->CmdBrowse_Click(); }); });
   connect(MnuExcel, &QAction::triggered, this,
@@ -205,6 +222,12 @@ void KolvexWindow::changeEvent(QEvent* event) {
 bool KolvexWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == inner_ && event->type() == QEvent::Resize) {
     Guarded([this] { form_->Form_Resize(); });
+  }
+  // On X11 desktops a text box claims Ctrl+E for the end of its line; the menu command's key
+  // goes to the command whichever control has the focus, as on other systems.
+  if (watched != inner_ && event->type() == QEvent::ShortcutOverride &&
+      QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == MnuExcel->shortcut()) {
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -254,7 +277,8 @@ QIcon KolvexWindow::Icon() {
   painter.setBrush(QColor(25, 118, 210));
   painter.drawPath(drop);
   painter.end();
-  return QIcon(QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither)));
+  return QIcon(
+      QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither)));
 }
 
 }  // namespace app

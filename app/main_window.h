@@ -4,9 +4,11 @@
 // them in the platform adapters (masked date boxes, list, dialog, message box, pointer) and
 // hands those to MainForm, which holds every handler. Its own code only forwards Qt's events to
 // the handlers: resizes of the inner area, minimising and restoring, the button's click, the
-// menu command and the date boxes' focus moves. Each forwarded call runs inside a last-chance
-// guard, so no exception reaches Qt's event loop: an error no handler took is reported and the
-// program ends. Loads and exports run inside the event that started them, on this thread.
+// menu command and the date boxes' focus moves. It also keeps the inner area at least the
+// form's minimum size and gives the menu command's key (Ctrl+E) to the command whichever control
+// has the focus. Each forwarded call runs inside a last-chance guard, so no exception reaches
+// Qt's event loop: an error no handler took is reported and the program ends. Loads and exports
+// run inside the event that started them, on this thread.
 #pragma once
 
 #include <QMainWindow>

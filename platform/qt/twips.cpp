@@ -5,6 +5,16 @@
 #include <cmath>
 
 namespace platform::qt {
+namespace {
+
+int WidgetPixels(double pixels) {
+  // Beyond what a widget can take (QWIDGETSIZE_MAX) is no place to be; a NaN stays at 0.
+  constexpr double kLimit = QWIDGETSIZE_MAX;
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
+}
+
+}  // namespace
 
 double TwipsPerPixel(const QWidget& widget) {
   const int dpi = widget.logicalDpiX();
@@ -12,11 +22,11 @@ double TwipsPerPixel(const QWidget& widget) {
 }
 
 int TwipsToPixels(double twips, const QWidget& widget) {
-  // Beyond what a widget can take (QWIDGETSIZE_MAX) is no place to be; a NaN stays at 0.
-  constexpr double kLimit = QWIDGETSIZE_MAX;
-  const double pixels = twips / TwipsPerPixel(widget);
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
+  return WidgetPixels(twips / TwipsPerPixel(widget));
+}
+
+int TwipsToWholePixels(double twips, const QWidget& widget) {
+  return WidgetPixels(std::ceil(twips / TwipsPerPixel(widget)));
 }
 
 float PixelsToTwips(int pixels, const QWidget& widget) {

@@ -1,5 +1,6 @@
 // The window at start and its layout on resize.
 #include <QAction>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,14 +27,37 @@ TEST_F(StartUp, ControlsCarryTheirNamesAndCaptions) {
   ASSERT_NE(Find<QPushButton>("CmdBrowse"), nullptr);
   EXPECT_EQ(Find<QPushButton>("CmdBrowse")->text(), QStringLiteral("Browse Database"));
 
+  EXPECT_EQ(Find<QLineEdit>("TxtFrom")->toolTip(),
+            QStringLiteral("First BS date of the range, yyyy/mm/dd"));
+  EXPECT_EQ(Find<QLineEdit>("TxtTo")->toolTip(),
+            QStringLiteral("Last BS date of the range, yyyy/mm/dd"));
+  EXPECT_FALSE(Find<QLineEdit>("TxtFile")->toolTip().isEmpty());
+
   QMenu* data = Find<QMenu>("MnuData");
   ASSERT_NE(data, nullptr);
-  EXPECT_EQ(data->title(), QStringLiteral("Data"));
+  EXPECT_EQ(data->menuAction()->iconText(), QStringLiteral("Data")) << "the caption as shown";
+  EXPECT_EQ(QKeySequence::mnemonic(data->title()), QKeySequence(Qt::ALT | Qt::Key_D));
   EXPECT_EQ(window_->menuBar()->actions().size(), 1);
   QAction* excel = Find<QAction>("MnuExcel");
   ASSERT_NE(excel, nullptr);
   EXPECT_EQ(excel->text(), QStringLiteral("Export to Excel"));
+  EXPECT_EQ(excel->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
   EXPECT_EQ(data->actions(), QList<QAction*>{excel});
+}
+
+TEST_F(StartUp, AltDOpensTheDataMenuAndCtrlEExportsFromAnyControl) {
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+  EXPECT_EQ(QApplication::activePopupWidget(), Find<QMenu>("MnuData"));
+  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+  for (const char* name : {"ListView1", "TxtFile", "CmdBrowse", "TxtFrom", "TxtTo"}) {
+    SCOPED_TRACE(name);
+    Find<QWidget>(name)->setFocus(Qt::TabFocusReason);
+    clipboard_.SetText("not exported");
+    QTest::keyClick(Find<QWidget>(name), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(clipboard_.text(), "\r\n");
+  }
 }
 
 TEST_F(StartUp, BothBoxesShowTodaysBsDatePathAndListEmptyFocusInList) {
@@ -92,13 +116,58 @@ TEST_F(StartUp, WideningMovesButtonAndWidensListOnly) {
   EXPECT_FLOAT_EQ(Control("TxtFile").Width(), 5655);
 }
 
-TEST_F(StartUp, VeryLowWindowTakesTheWidthKeepsTheListHeightAndSaysNothing) {
-  const int inner_height = Find<QWidget>("ListView1")->parentWidget()->height();
-  GrowInner(-10, -(inner_height - 50));  // inner height 750 twips, below 850
-  EXPECT_FLOAT_EQ(window_->ScaleHeight(), 750);
-  EXPECT_FLOAT_EQ(Control("ListView1").Width(), 13765 - 150);
-  EXPECT_FLOAT_EQ(Control("ListView1").Height(), 3710);
+TEST_F(StartUp, WindowKeepsTheSizeBelowWhichTheButtonWouldCoverTheDateBoxes) {
+  window_->resize(1, 1);
+  QApplication::processEvents();
+  EXPECT_FLOAT_EQ(window_->ScaleWidth(), 13110);  // 13105 twips, in whole pixels
+  EXPECT_FLOAT_EQ(window_->ScaleHeight(), 1230);  // 1225
+  EXPECT_FLOAT_EQ(Control("CmdBrowse").Left(), 13110 - 1825);
+  EXPECT_FLOAT_EQ(Control("ListView1").Width(), 13110 - 260);
+  EXPECT_FLOAT_EQ(Control("ListView1").Height(), 1230 - 850);
+  const QRect button = Find<QWidget>("CmdBrowse")->geometry();
+  for (const char* name : {"TxtFile", "TxtFrom", "TxtTo", "ListView1"}) {
+    EXPECT_FALSE(button.intersects(Find<QWidget>(name)->geometry())) << name;
+  }
+}
+
+// The window no longer gets this small; the form's layout still meets such sizes, through an
+// inner area given to it.
+struct InnerCase {
+  float width, height;
+  float button_left, list_width, list_height;
+};
+
+TEST_F(StartUp, LayoutOfSmallInnerAreasDoesWhatItCanAndSaysNothing) {
+  struct InnerArea : platform::Form {
+    explicit InnerArea(platform::Form& of) : window(of) {}
+    float ScaleWidth() const override { return width; }
+    float ScaleHeight() const override { return height; }
+    platform::Control& Controls(const std::string& name) override { return window.Controls(name); }
+    platform::Form& window;
+    float width = 14025, height = 4560;
+  } inner(*window_);
+  app::MainForm form(inner, window_->list(),
+                     {dialog_, message_box_, screen_, clipboard_, objects_, provider_});
+  const InnerCase cases[] = {
+      {15025, 4560, 13200, 14765, 3710}, {13105, 1225, 11280, 12845, 375},
+      {14025, 850, 12200, 13765, 0},     {14025, 849, 12200, 13765, 3710},  // too low: height kept
+      {259, 4560, -1566, 13765, 3710},  // too narrow: the button moves, the list stays
+      {0, 0, -1825, 13765, 3710},       // minimised
+  };
+  for (const InnerCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    inner.width = 14025;
+    inner.height = 4560;
+    form.Form_Resize();
+    inner.width = c.width;
+    inner.height = c.height;
+    form.Form_Resize();
+    EXPECT_FLOAT_EQ(Control("CmdBrowse").Left(), c.button_left);
+    EXPECT_FLOAT_EQ(Control("ListView1").Width(), c.list_width);
+    EXPECT_FLOAT_EQ(Control("ListView1").Height(), c.list_height);
+  }
   EXPECT_TRUE(message_box_.shown().empty());
+  EXPECT_TRUE(exit_statuses_.empty());
 }
 
 TEST_F(StartUp, MinimisingSaysNothingAndRestoringLaysOutAgain) {

@@ -7,30 +7,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
 #include "platform/qt/qt_dialogs.h"
 #include "platform/run_time_error.h"
+#include "tests/gui/when_shown.h"
 
 namespace gui_test {
 namespace {
-
-// Runs `answer` on the modal dialog as soon as it is up.
-template <typename Dialog = QFileDialog>
-void WhenDialogShows(std::function<void(Dialog&)> answer) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    answer(*dialog);
-  });
-  timer->start(10);
-}
 
 TEST(DialogFilter, PairsBecomeFileTypes) {
   using platform::qt::FileType;

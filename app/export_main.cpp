@@ -13,7 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "data/column_kinds.h"
 #include "data/load_data.h"
 #include "export/export_text.h"
 #include "export/file_formats.h"
@@ -197,8 +196,7 @@ void WriteText(const Arguments& args, const std::function<void(const TextSink&)>
   file.Commit();
 }
 
-void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
-                 const std::vector<bool>& number_columns) {
+void WriteOutput(const Arguments& args, const platform::MemoryListView& list) {
   const Format format = args.format.value_or(Format::kTsv);
   if (format == Format::kTsv) {
     // Written as it is made, piece by piece; the counts that could fail it are checked first.
@@ -212,7 +210,7 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
   // temporary one.
   platform::ReplacingFile file(
       args.output.value_or(platform::TemporaryFolder() + "kolvex-export.xlsx"));
-  exporter::WriteXlsxFile(list, number_columns, file.path());
+  exporter::WriteXlsxFile(list, file.path());
   if (args.output) return file.Commit();
   platform::WriteStandardOutput(ReadWhole(file.path()));
 }
@@ -233,16 +231,8 @@ int Run(const std::vector<std::string>& raw_args) {
 
   try {
     platform::MemoryListView list;
-    // Only the workbook stores numbers apart from text, so only a workbook's load notes which
-    // columns hold them; the texts pass every value on as it is.
-    if (args->format == Format::kXlsx) {
-      data::ColumnKindRecorder recorder(platform::db::DbfProvider());
-      data::LoadData(list, args->database, args->from, args->to, recorder);
-      WriteOutput(*args, list, recorder.NumberColumns());
-    } else {
-      data::LoadData(list, args->database, args->from, args->to, platform::db::DbfProvider());
-      WriteOutput(*args, list, {});
-    }
+    data::LoadData(list, args->database, args->from, args->to, platform::db::DbfProvider());
+    WriteOutput(*args, list);
     return 0;
   } catch (const platform::RunTimeError& error) {
     std::cerr << error.Prompt() << '\n';

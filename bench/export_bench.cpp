@@ -93,9 +93,8 @@ BENCHMARK(BM_CsvText)->Unit(benchmark::kMillisecond);
 
 void BM_XlsxFile(benchmark::State& state) {
   const platform::MemoryListView& list = MonthList();
-  const std::vector<bool> numbers = {false, false, false, true, true, true, true, true, true};
   const std::string path = "/tmp/kolvex_export_bench_" + std::to_string(::getpid()) + ".xlsx";
-  for (auto _ : state) exporter::WriteXlsxFile(list, numbers, path);
+  for (auto _ : state) exporter::WriteXlsxFile(list, path);
   ::unlink(path.c_str());
 }
 BENCHMARK(BM_XlsxFile)->Unit(benchmark::kMillisecond);

@@ -14,7 +14,7 @@ platform::MemoryListView MakeList(std::size_t rows) {
   platform::MemoryListView list;
   for (const char* column : {"Mem_Code", "ne_date", "Coll_Time", "Volume_lt", "fat", "snf",
                              "ts_comm", "rate", "Amount"}) {
-    list.AddColumnHeader(column, 1000);
+    list.AddColumnHeader(column, 1000, platform::ColumnKind::kText);
   }
   for (std::size_t row = 0; row < rows; ++row) {
     std::size_t item = list.AddItem();

@@ -76,6 +76,14 @@ bool IsDateField(std::string_view name) {
   return true;
 }
 
+// Number fields make number columns; every other field, dates and logicals included, is shown and
+// handed on as text. The kinds come from the structure query, whose last field is the stored
+// amount: a number field, like the product of two numbers that the day queries put in its place.
+platform::ColumnKind ColumnKindOf(db::DataType type) {
+  return type == db::DataType::kNumber ? platform::ColumnKind::kNumber
+                                       : platform::ColumnKind::kText;
+}
+
 // A record set with a client-side cursor, not yet opened.
 std::shared_ptr<db::Recordset> NewClientRecordset(db::Provider& provider) {
   std::shared_ptr<db::Recordset> records = provider.NewRecordset();
@@ -226,7 +234,8 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   list.ClearColumnHeaders();
   list.ClearItems();
   for (std::size_t field = 0; field < records->FieldCount(); ++field) {
-    list.AddColumnHeader(records->FieldName(field), kColumnWidthTwips);
+    list.AddColumnHeader(records->FieldName(field), kColumnWidthTwips,
+                         ColumnKindOf(records->FieldType(field)));
   }
 
   // May put the two dates in order; every later step works from the ordered pair.

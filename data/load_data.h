@@ -17,6 +17,7 @@ inline constexpr std::int32_t kInvalidUseOfNull = 94;
 
 // Loads the records of every day from the earlier to the later of `DFrom` and `dTo` out of the
 // table TRAN of the data source `StrFile` into `list`: nine column headers, one item per record.
+// A column is a number column when its field in the table is one (N, F, B, Y, I), text otherwise.
 // Catches nothing: the list is left unchanged when the connection or the structure query fails,
 // and keeps the rows read so far when a later step fails. Throws the provider's errors, the
 // calendar's (6, 9, 13) for the dates, and kInvalidUseOfNull after appending an empty item for a

@@ -113,8 +113,7 @@ std::optional<double> ExactNumber(std::string_view text) {
   return value;
 }
 
-void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& number_columns,
-                   const std::string& path) {
+void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
   if (list.ItemCount() >= kSheetRows) {
     throw platform::RunTimeError(
         platform::error::kOverflow,
@@ -144,11 +143,15 @@ void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& numb
   lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook.get(), nullptr);
   if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
 
+  std::vector<char> number_columns(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < number_columns.size(); ++column) {
+    number_columns[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
+  }
   auto write = [&](std::size_t row, std::size_t column, const std::string& text) {
     const auto cell_row = static_cast<lxw_row_t>(row);
     const auto cell_column = static_cast<lxw_col_t>(column);
     if (text.empty()) return;
-    if (column < number_columns.size() && number_columns[column]) {
+    if (column < number_columns.size() && number_columns[column] != 0) {
       if (const std::optional<double> number = ExactNumber(text)) {
         check(xlsx.worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr));
         return;

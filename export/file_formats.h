@@ -32,11 +32,10 @@ std::string BuildCsvText(const platform::ListView& list);
 std::optional<double> ExactNumber(std::string_view text);
 
 // Writes the list to `path` as a workbook with one sheet: a header row of the column headers,
-// then one row per item. A cell of a column marked true in `number_columns` is stored as a
-// number when ExactNumber accepts its text; every other cell is stored as text, so "00123" and
-// "2081/01/05" stay as they are. Throws RunTimeError 6 when the list has more rows or columns
-// than a sheet holds, kPathFileAccessError when the file cannot be written.
-void WriteXlsxFile(const platform::ListView& list, const std::vector<bool>& number_columns,
-                   const std::string& path);
+// then one row per item. A cell of a number column is stored as a number when ExactNumber
+// accepts its text; every other cell is stored as text, so "00123" and "2081/01/05" stay as they
+// are; an empty text leaves its cell empty. Throws RunTimeError 6 when the list has more rows or
+// columns than a sheet holds, kPathFileAccessError when the file cannot be written.
+void WriteXlsxFile(const platform::ListView& list, const std::string& path);
 
 }  // namespace exporter

@@ -11,12 +11,16 @@
 
 namespace platform {
 
+// What a column holds, as the load finds it from the type of its field: numbers are shown
+// right-aligned and handed to spreadsheets as numbers, everything else as text.
+enum class ColumnKind { kText, kNumber };
+
 class ListView {
  public:
   virtual ~ListView() = default;
 
   virtual void ClearColumnHeaders() = 0;
-  virtual void AddColumnHeader(const std::string& text, int width_twips) = 0;
+  virtual void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) = 0;
   virtual void ClearItems() = 0;
   // Appends an item with empty text and no sub-items; returns its index.
   virtual std::size_t AddItem() = 0;
@@ -27,6 +31,7 @@ class ListView {
   virtual std::size_t ColumnHeaderCount() const = 0;
   virtual std::string ColumnHeaderText(std::size_t column) const = 0;
   virtual int ColumnHeaderWidth(std::size_t column) const = 0;
+  virtual ColumnKind ColumnHeaderKind(std::size_t column) const = 0;
   virtual std::size_t ItemCount() const = 0;
   virtual std::string ItemText(std::size_t item) const = 0;
   virtual std::size_t SubItemCount(std::size_t item) const = 0;
@@ -46,6 +51,7 @@ class MemoryListView : public ListView {
   struct Column {
     std::string text;
     int width_twips = 0;
+    ColumnKind kind = ColumnKind::kText;
   };
   // An item as items() copies it out.
   struct Item {
@@ -54,8 +60,8 @@ class MemoryListView : public ListView {
   };
 
   void ClearColumnHeaders() override { columns_.clear(); }
-  void AddColumnHeader(const std::string& text, int width_twips) override {
-    columns_.push_back({text, width_twips});
+  void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) override {
+    columns_.push_back({text, width_twips, kind});
   }
   void ClearItems() override;
   std::size_t AddItem() override;
@@ -68,6 +74,9 @@ class MemoryListView : public ListView {
   }
   int ColumnHeaderWidth(std::size_t column) const override {
     return columns_.at(column).width_twips;
+  }
+  ColumnKind ColumnHeaderKind(std::size_t column) const override {
+    return columns_.at(column).kind;
   }
   std::size_t ItemCount() const override { return item_count_; }
   std::string ItemText(std::size_t item) const override;

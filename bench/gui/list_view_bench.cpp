@@ -17,7 +17,8 @@ namespace {
 void Fill(platform::ListView& list, int rows) {
   list.ClearColumnHeaders();
   list.ClearItems();
-  for (int column = 0; column < 9; ++column) list.AddColumnHeader("column", 1400);
+  for (int column = 0; column < 9; ++column)
+    list.AddColumnHeader("column", 1400, platform::ColumnKind::kText);
   for (int row = 0; row < rows; ++row) {
     const std::size_t item = list.AddItem();
     list.SetItemText(item, std::to_string(row));

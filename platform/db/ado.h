@@ -25,6 +25,11 @@ inline constexpr std::int32_t kItemNotFound = 3265;      // a field index beyond
 inline constexpr std::int32_t kObjectClosed = 3704;      // a record set that was never opened
 inline constexpr std::int32_t kConnectionClosed = 3709;  // a connection that is not open
 
+// What a field's declared type holds, as its record set reports it: character, memo and varchar
+// fields are kText; N, F, B, Y and I fields kNumber; a computed column, whose type the data source
+// does not declare, kUnknown.
+enum class DataType { kUnknown, kText, kNumber, kDate, kDateTime, kLogical, kBinary };
+
 class Connection {
  public:
   virtual ~Connection() = default;
@@ -55,6 +60,8 @@ class Recordset {
   virtual std::size_t FieldCount() const = 0;
   // Field names are reported in lower case. Throws kItemNotFound for an index past the fields.
   virtual std::string FieldName(std::size_t index) const = 0;
+  // The type of the field's column. Throws kItemNotFound for an index past the fields.
+  virtual DataType FieldType(std::size_t index) const = 0;
   // The current record's value, valid until the record set moves. Throws kNoCurrentRecord at
   // the end, kItemNotFound for an index past the fields.
   virtual const Value& FieldValue(std::size_t index) const = 0;

@@ -214,8 +214,10 @@ class DbfRecordset : public Recordset {
     EnginePool::Lease lease = dbf->engines()->Take();
     std::unique_ptr<SqlStatement> statement = lease.engine().Prepare(source);
     std::vector<std::string> names;
+    std::vector<DataType> types;
     for (std::size_t i = 0; i < statement->column_count(); ++i) {
       names.push_back(statement->column_name(i));
+      types.push_back(statement->column_type(i));
     }
     RowBuffer rows = dbf->pool()->Take();
     if (cursor_location_ == kUseClient) {
@@ -228,6 +230,7 @@ class DbfRecordset : public Recordset {
     }
     if (!statement) lease.Release();
     names_ = std::move(names);
+    types_ = std::move(types);
     rows_ = std::move(rows);
     pool_ = dbf->pool();
     lease_ = std::move(lease);
@@ -244,6 +247,12 @@ class DbfRecordset : public Recordset {
     CheckOpen();
     CheckIndex(index);
     return names_[index];
+  }
+
+  DataType FieldType(std::size_t index) const override {
+    CheckOpen();
+    CheckIndex(index);
+    return types_[index];
   }
 
   const Value& FieldValue(std::size_t index) const override {
@@ -282,6 +291,7 @@ class DbfRecordset : public Recordset {
     open_ = false;
     FinishStatement();
     names_.clear();
+    types_.clear();
     position_ = 0;
     if (pool_) pool_->Give(std::move(rows_));
     rows_ = RowBuffer();
@@ -319,6 +329,7 @@ class DbfRecordset : public Recordset {
   EnginePool::Lease lease_;                  // of statement_'s engine, while there is one
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
   std::vector<std::string> names_;
+  std::vector<DataType> types_;
   std::shared_ptr<RowPool> pool_;  // of the connection the record set was opened on
   RowBuffer rows_;                 // all rows (client-side) or the current one (server-side)
   std::size_t position_ = 0;       // row of rows_ that is current

@@ -210,15 +210,39 @@ SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* stat
     const char* declared = sqlite3_column_decltype(statement_, i);
     Declared kind = Declared::kOther;
     if (declared != nullptr) {
+      // The types the virtual tables declare for their fields.
+      if (sqlite3_stricmp(declared, "TEXT") == 0) kind = Declared::kText;
+      if (sqlite3_stricmp(declared, "NUMERIC") == 0) kind = Declared::kNumber;
       if (sqlite3_stricmp(declared, "DATE") == 0) kind = Declared::kDate;
       if (sqlite3_stricmp(declared, "DATETIME") == 0) kind = Declared::kDateTime;
       if (sqlite3_stricmp(declared, "LOGICAL") == 0) kind = Declared::kLogical;
+      if (sqlite3_stricmp(declared, "BLOB") == 0) kind = Declared::kBinary;
     }
     declared_.push_back(kind);
   }
 }
 
 SqlStatement::~SqlStatement() { sqlite3_finalize(statement_); }
+
+DataType SqlStatement::column_type(std::size_t index) const {
+  switch (declared_[index]) {
+    case Declared::kText:
+      return DataType::kText;
+    case Declared::kNumber:
+      return DataType::kNumber;
+    case Declared::kDate:
+      return DataType::kDate;
+    case Declared::kDateTime:
+      return DataType::kDateTime;
+    case Declared::kLogical:
+      return DataType::kLogical;
+    case Declared::kBinary:
+      return DataType::kBinary;
+    case Declared::kOther:
+      break;
+  }
+  return DataType::kUnknown;
+}
 
 bool SqlStatement::Step() {
   const int rc = sqlite3_step(statement_);

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/db/ado.h"
 #include "platform/db/field_index.h"
 #include "platform/db/number_format.h"
 #include "platform/db/value.h"
@@ -110,6 +111,8 @@ class SqlStatement {
   std::size_t column_count() const { return names_.size(); }
   // Result column names in lower case.
   const std::string& column_name(std::size_t index) const { return names_[index]; }
+  // What the column's declared type holds; kUnknown for a computed column.
+  DataType column_type(std::size_t index) const;
 
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.
@@ -119,7 +122,7 @@ class SqlStatement {
 
  private:
   friend class SqlEngine;
-  enum class Declared { kOther, kDate, kDateTime, kLogical };
+  enum class Declared { kOther, kText, kNumber, kDate, kDateTime, kLogical, kBinary };
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
 
   std::shared_ptr<SqlEngine> engine_;

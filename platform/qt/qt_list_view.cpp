@@ -15,6 +15,12 @@ RunTimeError IndexOutOfBounds() { return {kIndexOutOfBounds, "Index out of bound
 
 int ToInt(std::size_t count) { return static_cast<int>(count); }
 
+QVariant Alignment(ColumnKind kind) {
+  const Qt::Alignment horizontal = kind == ColumnKind::kNumber ? Qt::AlignRight : Qt::AlignLeft;
+  // As an int, the form every Qt version's views read.
+  return QVariant(static_cast<int>(horizontal | Qt::AlignVCenter));
+}
+
 }  // namespace
 
 int ListModel::rowCount(const QModelIndex& parent) const {
@@ -26,9 +32,14 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  if (!index.isValid()) return {};
   const auto item = static_cast<std::size_t>(index.row());
   const auto column = static_cast<std::size_t>(index.column());
+  if (role == Qt::TextAlignmentRole) {
+    if (column >= rows_.ColumnHeaderCount()) return {};
+    return Alignment(rows_.ColumnHeaderKind(column));
+  }
+  if (role != Qt::DisplayRole) return {};
   if (column == 0) return QString::fromStdString(rows_.ItemText(item));
   if (column - 1 < rows_.SubItemCount(item)) {
     return QString::fromStdString(rows_.SubItemText(item, column - 1));
@@ -37,11 +48,15 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+  if (orientation != Qt::Horizontal || section < 0 ||
       static_cast<std::size_t>(section) >= rows_.ColumnHeaderCount()) {
     return {};
   }
-  return QString::fromStdString(rows_.ColumnHeaderText(static_cast<std::size_t>(section)));
+  const auto column = static_cast<std::size_t>(section);
+  // A number column's header is aligned with its numbers, as a report list aligns a column.
+  if (role == Qt::TextAlignmentRole) return Alignment(rows_.ColumnHeaderKind(column));
+  if (role != Qt::DisplayRole) return {};
+  return QString::fromStdString(rows_.ColumnHeaderText(column));
 }
 
 void ListModel::ClearColumns() {
@@ -51,10 +66,10 @@ void ListModel::ClearColumns() {
   endRemoveColumns();
 }
 
-void ListModel::AddColumn(const std::string& text, int width_twips) {
+void ListModel::AddColumn(const std::string& text, int width_twips, ColumnKind kind) {
   const int position = ToInt(rows_.ColumnHeaderCount());
   beginInsertColumns({}, position, position);
-  rows_.AddColumnHeader(text, width_twips);
+  rows_.AddColumnHeader(text, width_twips, kind);
   endInsertColumns();
 }
 
@@ -101,8 +116,8 @@ QtListView::QtListView(QTreeView& view) : view_(view) {
 
 void QtListView::ClearColumnHeaders() { model_.ClearColumns(); }
 
-void QtListView::AddColumnHeader(const std::string& text, int width_twips) {
-  model_.AddColumn(text, width_twips);
+void QtListView::AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) {
+  model_.AddColumn(text, width_twips, kind);
   view_.setColumnWidth(ToInt(ColumnHeaderCount()) - 1, TwipsToPixels(width_twips, view_));
 }
 
@@ -130,6 +145,11 @@ std::string QtListView::ColumnHeaderText(std::size_t column) const {
 int QtListView::ColumnHeaderWidth(std::size_t column) const {
   if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
   return model_.rows().ColumnHeaderWidth(column);
+}
+
+ColumnKind QtListView::ColumnHeaderKind(std::size_t column) const {
+  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
+  return model_.rows().ColumnHeaderKind(column);
 }
 
 std::size_t QtListView::ItemCount() const { return model_.rows().ItemCount(); }

@@ -1,6 +1,6 @@
 // The report-style list on a QTreeView: the rows live in a model that only appends, so tens of
 // thousands of items go in without a repaint or a widget item each; the view shows the visible
-// ones on demand. Read back exactly as written, in order.
+// ones on demand. Read back exactly as written, in order. Number columns are right-aligned.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -22,7 +22,7 @@ class ListModel : public QAbstractTableModel {
   const MemoryListView& rows() const { return rows_; }
 
   void ClearColumns();
-  void AddColumn(const std::string& text, int width_twips);
+  void AddColumn(const std::string& text, int width_twips, ColumnKind kind);
   void ClearItems();
   std::size_t AddItem();
   void SetItemText(std::size_t item, const std::string& text);
@@ -42,7 +42,7 @@ class QtListView : public ListView {
   explicit QtListView(QTreeView& view);
 
   void ClearColumnHeaders() override;
-  void AddColumnHeader(const std::string& text, int width_twips) override;
+  void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) override;
   void ClearItems() override;
   std::size_t AddItem() override;
   void SetItemText(std::size_t item, const std::string& text) override;
@@ -51,6 +51,7 @@ class QtListView : public ListView {
   std::size_t ColumnHeaderCount() const override;
   std::string ColumnHeaderText(std::size_t column) const override;
   int ColumnHeaderWidth(std::size_t column) const override;
+  ColumnKind ColumnHeaderKind(std::size_t column) const override;
   std::size_t ItemCount() const override;
   std::string ItemText(std::size_t item) const override;
   std::size_t SubItemCount(std::size_t item) const override;

@@ -51,7 +51,7 @@ std::vector<std::string> Members(const MemoryListView& list) {
 // A list that already shows something, to see whether a load replaced it.
 MemoryListView PreviousList() {
   MemoryListView list;
-  list.AddColumnHeader("old", 99);
+  list.AddColumnHeader("old", 99, platform::ColumnKind::kNumber);
   list.SetItemText(list.AddItem(), "old row");
   return list;
 }
@@ -120,20 +120,34 @@ TEST(LoadCalls, EveryDayAcrossMonthAndYearEndsIsQueriedOnce) {
   EXPECT_EQ(provider.sources(), expected);
 }
 
-TEST(LoadList, HeadersComeFromTheStructureQueryEvenWithoutRows) {
+TEST(LoadList, HeadersAndKindsComeFromTheStructureQueryEvenWithoutRows) {
   fakes::FakeProvider provider;
   const std::vector<std::string> names = {"MEM_CODE", "ne_date", "Coll_Time", "volume_lt", "fat",
                                           "snf",      "ts_comm", "rate",      "Amount"};
-  provider.SetResult(StructureQuery("2081/01/01"), {names, {}});
+  // Only number fields make number columns: a date or logical field is text, and so is a
+  // column whose type is not known. The day queries' types do not count.
+  using Type = platform::db::DataType;
+  const std::vector<Type> types = {Type::kText,   Type::kDate,    Type::kLogical,
+                                   Type::kNumber, Type::kUnknown, Type::kNumber,
+                                   Type::kBinary, Type::kNumber,  Type::kNumber};
+  provider.SetResult(StructureQuery("2081/01/01"), {names, {}, types});
+  provider.SetResult(DayQuery("01/01/2081"), {names, {Record("1", "01/01/2081")}, {}});
   MemoryListView list = PreviousList();
   data::LoadData(list, "t.dbf", "2081/01/01", "2081/01/02", provider);
 
+  using platform::ColumnKind;
+  const std::vector<ColumnKind> kinds = {
+      ColumnKind::kText,   ColumnKind::kText,   ColumnKind::kText,
+      ColumnKind::kNumber, ColumnKind::kText,   ColumnKind::kNumber,
+      ColumnKind::kText,   ColumnKind::kNumber, ColumnKind::kNumber};
   ASSERT_EQ(list.columns().size(), names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
     EXPECT_EQ(list.columns()[i].text, names[i]);
     EXPECT_EQ(list.columns()[i].width_twips, 1400);
+    EXPECT_EQ(list.columns()[i].kind, kinds[i]);
   }
-  EXPECT_TRUE(list.items().empty());
+  EXPECT_EQ(list.items().size(), 1u);
 }
 
 TEST(LoadList, RowsKeepTheirTextsAndShowTheStoredDateYearFirst) {

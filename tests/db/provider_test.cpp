@@ -71,6 +71,24 @@ TEST(LoadQueries, StructureQueryReportsLowerCaseNamesInSelectOrder) {
   EXPECT_TRUE(records->AtEof());
 }
 
+TEST(LoadQueries, FieldTypesComeFromTheTableAndComputedColumnsHaveNone) {
+  using Type = platform::db::DataType;
+  auto connection = Connect(db_test::Fixture("types_vfp") / "AllTypes.dbf");
+  auto records = Query(connection,
+                       "select name, num, day, note, flt, flag, cnt, dbl, price, stamp, pic, "
+                       "num as alias, num * 2 as twice, 'x' as constant from alltypes");
+  const std::vector<Type> expected = {Type::kText,    Type::kNumber,   Type::kDate,   Type::kText,
+                                      Type::kNumber,  Type::kLogical,  Type::kNumber, Type::kNumber,
+                                      Type::kNumber,  Type::kDateTime, Type::kBinary, Type::kNumber,
+                                      Type::kUnknown, Type::kUnknown};
+  ASSERT_EQ(records->FieldCount(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(records->FieldName(i));
+    EXPECT_EQ(records->FieldType(i), expected[i]);
+  }
+  EXPECT_RUN_TIME_ERROR(records->FieldType(expected.size()), platform::db::kItemNotFound);
+}
+
 TEST(LoadQueries, DayQueryListsTheDaysLiveRecordsByMemberCodeBytes) {
   auto connection = Connect(db_test::Fixture("tran_vfp") / "TRAN.DBF");
   auto records = Query(connection, DayQuery("01/01/2081"));

@@ -27,8 +27,8 @@ std::string Joined(const std::vector<std::string>& pieces) {
 TEST(ExportTextInPieces, JoinsToTheExportTextOfSmallAndLargeLists) {
   MemoryListView list;
   EXPECT_EQ(Joined(Pieces(list)), "\r\n");
-  list.AddColumnHeader("a", 1);
-  list.AddColumnHeader("b", 1);
+  list.AddColumnHeader("a", 1, platform::ColumnKind::kText);
+  list.AddColumnHeader("b", 1, platform::ColumnKind::kText);
   EXPECT_EQ(Joined(Pieces(list)), exporter::BuildExportText(list));
   for (int i = 0; i < 20000; ++i) {
     const std::size_t item = list.AddItem();

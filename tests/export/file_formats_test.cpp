@@ -15,10 +15,16 @@ namespace {
 
 using platform::MemoryListView;
 
+// A list whose columns are text, but those `numbers` marks true.
 MemoryListView ListOf(const std::vector<std::string>& headers,
-                      const std::vector<std::vector<std::string>>& rows) {
+                      const std::vector<std::vector<std::string>>& rows,
+                      const std::vector<bool>& numbers = {}) {
   MemoryListView list;
-  for (const std::string& header : headers) list.AddColumnHeader(header, 1400);
+  for (std::size_t column = 0; column < headers.size(); ++column) {
+    const bool number = column < numbers.size() && numbers[column];
+    list.AddColumnHeader(headers[column], 1400,
+                         number ? platform::ColumnKind::kNumber : platform::ColumnKind::kText);
+  }
   for (const auto& row : rows) {
     const std::size_t item = list.AddItem();
     list.SetItemText(item, row.at(0));
@@ -120,9 +126,10 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
                                      {{"00123", "2081/01/05", "M", "12.35", "472.3875"},
                                       {"7 ", "2081/01/06", "E", "*", "3"},
                                       {"=1+1", "2081/01/06", "", "", "-0.5"},
-                                      {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"}});
+                                      {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"}},
+                                     {true, false, false, true, true});
   TempPath file(".xlsx");
-  exporter::WriteXlsxFile(list, {true, false, false, true, true}, file.path());
+  exporter::WriteXlsxFile(list, file.path());
 
   const read_back::Grid grid = read_back::ReadSheet(file.path());
   EXPECT_EQ(read_back::GridTexts(grid), read_back::Normalized(read_back::ListRows(list)));
@@ -154,7 +161,7 @@ class HugeList : public MemoryListView {
 TEST(XlsxFile, ListsBeyondOneSheetAndUnwritablePathsAreErrors) {
   TempPath file(".xlsx");
   try {
-    exporter::WriteXlsxFile(HugeList(), {}, file.path());
+    exporter::WriteXlsxFile(HugeList(), file.path());
     ADD_FAILURE() << "no error";
   } catch (const platform::RunTimeError& error) {
     EXPECT_EQ(error.number(), platform::error::kOverflow);
@@ -162,7 +169,7 @@ TEST(XlsxFile, ListsBeyondOneSheetAndUnwritablePathsAreErrors) {
   EXPECT_NE(::access(file.path().c_str(), F_OK), 0);
 
   try {
-    exporter::WriteXlsxFile(ListOf({"a"}, {{"1"}}), {}, "/nonexistent-folder/out.xlsx");
+    exporter::WriteXlsxFile(ListOf({"a"}, {{"1"}}), "/nonexistent-folder/out.xlsx");
     ADD_FAILURE() << "no error";
   } catch (const platform::RunTimeError& error) {
     EXPECT_EQ(error.number(), exporter::kPathFileAccessError);

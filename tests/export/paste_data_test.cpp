@@ -43,7 +43,8 @@ struct ListContent {
 
 MemoryListView MakeList(const ListContent& content) {
   MemoryListView list;
-  for (const std::string& column : content.columns) list.AddColumnHeader(column, 1000);
+  for (const std::string& column : content.columns)
+    list.AddColumnHeader(column, 1000, platform::ColumnKind::kText);
   for (const std::vector<std::string>& row : content.rows) {
     std::size_t item = list.AddItem();
     list.SetItemText(item, row.front());
@@ -212,6 +213,9 @@ class WideListView : public MemoryListView {
   explicit WideListView(std::size_t columns) : columns_(columns) {}
   std::size_t ColumnHeaderCount() const override { return columns_; }
   std::string ColumnHeaderText(std::size_t) const override { return "c"; }
+  platform::ColumnKind ColumnHeaderKind(std::size_t) const override {
+    return platform::ColumnKind::kText;
+  }
 
  private:
   std::size_t columns_;

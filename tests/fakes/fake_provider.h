@@ -21,6 +21,8 @@ namespace fakes {
 struct FakeResult {
   std::vector<std::string> field_names;
   std::vector<std::vector<platform::db::Value>> rows;
+  // One a field; fields past them are kUnknown.
+  std::vector<platform::db::DataType> field_types = {};
 };
 
 // What one record set was opened with.
@@ -38,12 +40,20 @@ class FakeProvider : public platform::db::Provider {
   std::vector<std::string> default_field_names = {
       "mem_code", "ne_date", "coll_time", "volume_lt", "fat", "snf", "ts_comm", "rate", "amount"};
 
+  // The field types of a query that has no result of its own: those of the table's fields.
+  std::vector<platform::db::DataType> default_field_types = {
+      platform::db::DataType::kText,   platform::db::DataType::kText,
+      platform::db::DataType::kText,   platform::db::DataType::kNumber,
+      platform::db::DataType::kNumber, platform::db::DataType::kNumber,
+      platform::db::DataType::kNumber, platform::db::DataType::kNumber,
+      platform::db::DataType::kNumber};
+
   void SetResult(const std::string& source, FakeResult result) {
     results_[source] = std::move(result);
   }
-  // Rows for a query with the default field names.
+  // Rows for a query with the default field names and types.
   void SetRows(const std::string& source, std::vector<std::vector<platform::db::Value>> rows) {
-    results_[source] = {default_field_names, std::move(rows)};
+    results_[source] = {default_field_names, std::move(rows), default_field_types};
   }
   void FailConnect(platform::RunTimeError error) { connect_error_ = std::move(error); }
   // Fails the opening of the `index`-th record set made (0-based, counted over the provider's
@@ -144,12 +154,17 @@ class FakeProvider : public platform::db::Provider {
         throw error->second;
       }
       auto found = provider_.results_.find(source);
-      result_ = found != provider_.results_.end() ? found->second
-                                                  : FakeResult{provider_.default_field_names, {}};
+      result_ = found != provider_.results_.end()
+                    ? found->second
+                    : FakeResult{provider_.default_field_names, {}, provider_.default_field_types};
     }
     std::size_t FieldCount() const override { return result_.field_names.size(); }
     std::string FieldName(std::size_t index) const override {
       return result_.field_names.at(index);
+    }
+    platform::db::DataType FieldType(std::size_t index) const override {
+      const std::vector<platform::db::DataType>& types = result_.field_types;
+      return index < types.size() ? types[index] : platform::db::DataType::kUnknown;
     }
     const platform::db::Value& FieldValue(std::size_t index) const override {
       return result_.rows.at(row_).at(index);

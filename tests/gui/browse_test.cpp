@@ -133,7 +133,7 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   auto window = app::KolvexWindow::Open(services);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  window->list().AddColumnHeader("kept", 1400);
+  window->list().AddColumnHeader("kept", 1400, platform::ColumnKind::kText);
   dialog_.Answer(path);
 
   // A picture of the box over the window, as the user sees it, saved in the build folder.

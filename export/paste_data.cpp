@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "export/clipboard_flavours.h"
 #include "export/export_text.h"
 #include "platform/current_error.h"
 #include "platform/run_time_error.h"
@@ -49,9 +51,11 @@ void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboa
     // Built whole before the clipboard is touched, so a failure while reading the list leaves
     // the clipboard as it was.
     std::string text = BuildExportText(list);
+    std::vector<platform::ClipboardFlavour> flavours = BuildClipboardFlavours(list);
     clipboard.Clear();
-    clipboard.SetText(text);
+    clipboard.SetText(text, flavours);
     std::string().swap(text);
+    std::vector<platform::ClipboardFlavour>().swap(flavours);
     PasteData(objects, message_box);
   } catch (...) {
     ReportCurrentError(message_box);

@@ -1,5 +1,6 @@
-// The "Export to Excel" command: the list goes to the clipboard as text, then the spreadsheet
-// program opens a new workbook for the user to paste into.
+// The "Export to Excel" command: the list goes to the clipboard as text, with the typed forms
+// spreadsheets prefer beside it, then the spreadsheet program opens a new workbook for the user to
+// paste into.
 #pragma once
 
 #include "platform/automation.h"
@@ -9,8 +10,8 @@
 
 namespace exporter {
 
-// Builds the export text from `list`, clears the clipboard and puts the text on it, then calls
-// PasteData. Reports any failure as "<number>: <description>" with the critical icon; never
+// Builds the export text and the typed flavours (clipboard_flavours.h) from `list`, clears the
+// clipboard and puts them all on it in one change, then calls PasteData. Reports any failure as "<number>: <description>" with the critical icon; never
 // throws. The list is only read.
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box);

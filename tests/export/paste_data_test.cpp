@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "export/clipboard_flavours.h"
 #include "platform/list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/fakes/call_log.h"
@@ -114,6 +115,11 @@ TEST(ExportOrder, ClipboardThenCreateAddMessageAndVisibleLast) {
       "Workbooks", "Add",         kInstruction,
       "Workbooks", "Application", "Visible True"};
   EXPECT_EQ(run.log.calls(), expected);
+  // The typed flavours go on in the same change as the text.
+  ASSERT_EQ(run.clipboard.flavours().size(), 3u);
+  EXPECT_EQ(run.clipboard.flavours()[0].mime_type, exporter::kSylkMimeType);
+  EXPECT_EQ(run.clipboard.flavours()[1].mime_type, exporter::kGnumericMimeType);
+  EXPECT_EQ(run.clipboard.flavours()[2].windows_format, exporter::kHtmlWindowsFormat);
   EXPECT_TRUE(run.objects.spreadsheet().visible());
   EXPECT_EQ(run.objects.OutsideReferences(), 0) << "the application is released";
 }

@@ -1,8 +1,9 @@
-// A clipboard that keeps its text in memory.
+// A clipboard that keeps its text and flavours in memory.
 #pragma once
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/clipboard.h"
 #include "tests/fakes/call_log.h"
@@ -20,16 +21,21 @@ class FakeClipboard : public platform::Clipboard, public CallRecorder {
   void Clear() override {
     Enter("Clear");
     text_.clear();
+    flavours_.clear();
   }
-  void SetText(const std::string& text) override {
+  void SetText(const std::string& text,
+               const std::vector<platform::ClipboardFlavour>& flavours) override {
     Enter("SetText");
     text_ = text;
+    flavours_ = flavours;
   }
 
   const std::string& text() const { return text_; }
+  const std::vector<platform::ClipboardFlavour>& flavours() const { return flavours_; }
 
  private:
   std::string text_;
+  std::vector<platform::ClipboardFlavour> flavours_;
 };
 
 }  // namespace fakes

@@ -1,0 +1,50 @@
+// The list in the clipboard forms spreadsheets prefer to plain text on a paste, each carrying
+// every cell's type, so that a member code "00123" or a BS date "2081/01/05" arrives as that text
+// and a number as that number whatever the spreadsheet's language. The plain export text is in
+// export_text.h.
+//
+// Which cells are numbers: those of a number column whose text ExactNumber takes. Every other
+// cell is text, taken as it is (a text beginning with "=" is never a formula), the header row
+// included; an empty text leaves its cell empty.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "platform/list_view.h"
+
+namespace exporter {
+
+// LibreOffice Calc's SYLK flavour on X11, which it pastes without asking anything.
+inline constexpr char kSylkMimeType[] = "application/x-openoffice-sylk;windows_formatname=\"Sylk\"";
+// Gnumeric's own cell range flavour.
+inline constexpr char kGnumericMimeType[] = "application/x-gnumeric";
+// The Windows clipboard's HTML, which Excel prefers to text.
+inline constexpr char kHtmlWindowsFormat[] = "HTML Format";
+
+// The list as SYLK as Calc reads it: one record a cell, texts quoted with ";" doubled and a line
+// break (CR LF, CR or LF) as ESC " :", numbers with "." whatever the language.
+std::string BuildSylk(const platform::ListView& list);
+
+// The list as a Gnumeric clipboard range: each cell typed as a string or a number. Characters XML
+// cannot hold, and bytes that are not UTF-8, become U+FFFD.
+std::string BuildGnumericRange(const platform::ListView& list);
+
+// The list as an HTML page holding one table, in UTF-8: text cells carry Excel's text format and
+// Calc's, number cells their value for both. The table lies between the "<!--StartFragment-->"
+// and "<!--EndFragment-->" comments.
+std::string BuildHtmlTable(const platform::ListView& list);
+
+// `html` with the description the Windows clipboard's "HTML Format" begins with: its version and
+// the byte offsets of the page and of the part between the fragment comments, which `html` must
+// hold.
+std::string WindowsHtmlFormat(std::string_view html);
+
+// Everything offered beside the export text: SYLK for Calc and the Gnumeric range on X11 and
+// Wayland, and "HTML Format" on Windows. Built in one pass over the list. Throws what reading
+// the list throws.
+std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list);
+
+}  // namespace exporter

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
 #include "export/file_formats.h"
 
@@ -59,7 +58,15 @@ Sheet ReadSheet(const platform::ListView& list) {
   return sheet;
 }
 
-void AppendNumber(std::size_t number, std::string& out) { out += std::to_string(number); }
+void AppendNumber(std::size_t number, std::string& out) {
+  char digits[20];
+  char* start = digits + sizeof digits;
+  do {
+    *--start = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  out.append(start, digits + sizeof digits);
+}
 
 // --- SYLK
 
@@ -142,6 +149,15 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t i, std::uint32_t& co
 // Escapes `text` for XML element content. `line_break` stands for CR LF, CR and LF alike when
 // given; otherwise CR is written as a character reference and LF as it is.
 void AppendMarkupText(std::string_view text, std::string_view line_break, std::string& out) {
+  // Most texts are plain ASCII, copied as they are.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x80 && c != '&' && c != '<' && c != '>' && c != '"';
+  });
+  if (plain) {
+    out += text;
+    return;
+  }
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     switch (c) {
@@ -276,14 +292,23 @@ std::string WindowsHtmlFormat(std::string_view html) {
   if (end == std::string_view::npos) end = html.size();
 
   // Every offset is written with ten digits, so the description's length is known before them.
-  constexpr char kDescription[] =
-      "Version:0.9\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\n"
-      "EndFragment:%010zu\r\n";
-  constexpr std::size_t kDescriptionSize = sizeof kDescription - 1 + 4 * (10 - 6);
-  char description[kDescriptionSize + 1];
-  std::snprintf(description, sizeof description, kDescription, kDescriptionSize,
-                kDescriptionSize + html.size(), kDescriptionSize + start, kDescriptionSize + end);
-  std::string out(description, kDescriptionSize);
+  constexpr std::string_view kNames[] = {
+      "StartHTML:", "EndHTML:", "StartFragment:", "EndFragment:"};
+  constexpr std::string_view kVersion = "Version:0.9\r\n";
+  std::size_t size = kVersion.size();
+  for (const std::string_view name : kNames) size += name.size() + 10 + 2;
+  const std::size_t offsets[] = {size, size + html.size(), size + start, size + end};
+
+  std::string out;
+  out.reserve(size + html.size());
+  out += kVersion;
+  for (std::size_t i = 0; i < 4; ++i) {
+    out += kNames[i];
+    const std::string digits = std::to_string(offsets[i]);
+    out.append(10 - std::min<std::size_t>(digits.size(), 10), '0');
+    out += digits;
+    out += "\r\n";
+  }
   out += html;
   return out;
 }

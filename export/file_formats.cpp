@@ -95,11 +95,41 @@ std::string BuildCsvText(const platform::ListView& list) {
   return text;
 }
 
+namespace {
+
+// A plain decimal that is its own shortest form with at most 15 digits, written without an
+// exponent by the 15-digit general form: no leading zero but a lone "0" before the point, no
+// trailing zero after it, and no more than three zeros after "0.". Every such text comes back
+// from its nearest double unchanged, so it needs no check by writing the double again.
+bool IsShortExactDecimal(std::string_view text) {
+  std::size_t i = (!text.empty() && text[0] == '-') ? 1 : 0;
+  const std::size_t integer_start = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  const std::size_t integer_digits = i - integer_start;
+  if (integer_digits == 0 || (integer_digits > 1 && text[integer_start] == '0')) return false;
+  if (i == text.size()) return integer_digits <= 15;
+  if (text[i] != '.' || text.back() == '0') return false;
+  const std::size_t fraction_start = ++i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (i != text.size() || i == fraction_start) return false;
+  std::size_t digits = integer_digits + (i - fraction_start);
+  if (text[integer_start] == '0') {
+    std::size_t zeros = 0;
+    while (text[fraction_start + zeros] == '0') ++zeros;
+    if (zeros > 3) return false;
+    digits -= 1 + zeros;  // leading zeros are not significant
+  }
+  return digits <= 15;
+}
+
+}  // namespace
+
 std::optional<double> ExactNumber(std::string_view text) {
   if (!IsPlainDecimal(text)) return std::nullopt;
   double value = 0;
   const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
   if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()) return std::nullopt;
+  if (IsShortExactDecimal(text)) return value;
   // A spreadsheet keeps 15 significant digits, and every decimal of 15 digits or fewer comes back
   // from its nearest double unchanged. The text must also be the shortest form, so "12.50" and
   // "007" stay texts as they are.

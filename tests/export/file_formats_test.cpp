@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <optional>
 #include <string>
 #include <vector>
@@ -119,6 +120,37 @@ TEST(ExactNumber, KeepsOnlyDecimalsASpreadsheetShowsUnchanged) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(exporter::ExactNumber(c.text), c.number);
   }
+}
+
+// The definition itself: a decimal is kept when its double, written again with 15 significant
+// digits, is the same text. ExactNumber answers most texts without writing the double; across
+// digit counts, zeros at either end and the places of the point it must agree.
+TEST(ExactNumber, AgreesWithWritingTheNumberAgain) {
+  auto written_again = [](const std::string& text) -> std::optional<double> {
+    double value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()) return std::nullopt;
+    char shown[64];
+    const auto end =
+        std::to_chars(shown, shown + sizeof shown, value, std::chars_format::general, 15);
+    if (std::string(shown, end.ptr) != text) return std::nullopt;
+    return value;
+  };
+  int checked = 0;
+  for (const std::string sign : {"", "-"}) {
+    for (const std::string integer : {"0", "00", "1", "10", "7000", "123456789", "100000000000000",
+                                      "999999999999999", "1000000000000000", "1234567890123456"}) {
+      for (const std::string fraction :
+           {"", ".", ".0", ".5", ".50", ".05", ".0001", ".00001", ".000012", ".001234", ".123456",
+            ".1234567", ".12345678901234", ".123456789012345", ".9999999999999999"}) {
+        const std::string text = sign + integer + fraction;
+        SCOPED_TRACE(text);
+        EXPECT_EQ(exporter::ExactNumber(text), written_again(text));
+        ++checked;
+      }
+    }
+  }
+  EXPECT_EQ(checked, 300);
 }
 
 TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   python3 python3-dbf python3-dbfread
   xvfb xauth
+  libreoffice-calc gnumeric openbox xdotool locales
 )
 if [ $# -gt 0 ]; then
   packages=("$@")

@@ -1,0 +1,116 @@
+// The export of the window, run for a real paste: loads the records of a range of days from a
+// table into a list, as the window does, adds one row of texts that spreadsheets misread, and
+// runs the "Export to Excel" command on it with the Qt clipboard, the spreadsheet program left
+// out. Then writes the cells a paste must give to a JSON file, prints "ready", and serves the
+// clipboard until it is ended (on X11 the clipboard lives in the program that filled it).
+//
+//   paste_source TABLE FROM TO EXPECTED.json
+#include <QApplication>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/load_data.h"
+#include "export/file_formats.h"
+#include "export/paste_data.h"
+#include "platform/list_view.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_clipboard.h"
+#include "tests/fakes/fake_automation.h"
+
+namespace {
+
+// Rows of texts that a spreadsheet reading plain text turns into formulas, numbers or dates, or
+// that the clipboard formats must escape. The number columns hold an empty value, and numbers
+// that are not in their shortest form or have more digits than a spreadsheet keeps: those stay
+// texts.
+const std::vector<std::vector<std::string>> kTrickyRows = {
+    {"=1+1", "@x", "-5", "", "a;b\"c", "नेपाल दूध", "  two  blanks ", "x\ny", "12.50"},
+    {"+1", "2081/01/05", "M", "12345678901234567", "-0.5", "0", "7", "1e3", ".5"},
+};
+
+class SilentMessageBox : public platform::MessageBox {
+ public:
+  void Show(const std::string& prompt, platform::MessageIcon icon) override {
+    if (icon == platform::MessageIcon::kCritical) std::fprintf(stderr, "%s\n", prompt.c_str());
+  }
+};
+
+std::string Json(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// Every row as [[text, is_number], ...]: what the list hands the spreadsheet, cell by cell.
+void WriteExpected(const platform::ListView& list, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  auto cell = [&](std::size_t column, const std::string& text, bool header) {
+    const bool number = !header && column < list.ColumnHeaderCount() &&
+                        list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber &&
+                        exporter::ExactNumber(text).has_value();
+    out << (column > 0 ? "," : "") << "[" << Json(text) << "," << (number ? "true" : "false")
+        << "]";
+  };
+  out << "[\n[";
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    cell(column, list.ColumnHeaderText(column), true);
+  }
+  out << "]";
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    out << ",\n[";
+    cell(0, list.ItemText(item), false);
+    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+      cell(sub + 1, list.SubItemText(item, sub), false);
+    }
+    out << "]";
+  }
+  out << "\n]\n";
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: paste_source TABLE FROM TO EXPECTED.json\n");
+    return 2;
+  }
+  platform::MemoryListView list;
+  try {
+    data::LoadData(list, argv[1], argv[2], argv[3]);
+  } catch (const platform::RunTimeError& error) {
+    std::fprintf(stderr, "%s\n", error.Prompt().c_str());
+    return 1;
+  }
+  for (const std::vector<std::string>& row : kTrickyRows) {
+    const std::size_t item = list.AddItem();
+    list.SetItemText(item, row[0]);
+    for (std::size_t i = 1; i < row.size(); ++i) list.AddSubItem(item, row[i]);
+  }
+
+  platform::QtClipboard clipboard;
+  fakes::FakeObjectFactory objects;
+  SilentMessageBox message_box;
+  exporter::MnuExcel_Click(list, clipboard, objects, message_box);
+  if (!objects.spreadsheet().visible()) return 1;  // the command failed and said why
+
+  WriteExpected(list, argv[4]);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  return QApplication::exec();
+}

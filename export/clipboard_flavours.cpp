@@ -4,17 +4,19 @@
 #include <cstdint>
 
 #include "export/file_formats.h"
+#include "platform/run_time_error.h"
 
 namespace exporter {
 namespace {
 
 // The list's cells read once, for every flavour: the header row, then a row per item.
 struct Sheet {
+  // Small, as a season's list has millions of cells: rows and columns are counted in 32 bits.
   struct Cell {
-    std::size_t row = 0;
-    std::size_t column = 0;
     std::size_t offset = 0;  // of its text in `texts`
-    std::size_t size = 0;
+    std::uint32_t size = 0;
+    std::uint32_t row = 0;
+    std::uint32_t column = 0;
     bool number = false;
   };
 
@@ -36,11 +38,17 @@ Sheet ReadSheet(const platform::ListView& list) {
     if (text.empty()) return;
     const bool number = may_be_number && column < numbers.size() && numbers[column] != 0 &&
                         ExactNumber(text).has_value();
-    sheet.cells.push_back({row, column, sheet.texts.size(), text.size(), number});
+    if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
+    sheet.cells.push_back({sheet.texts.size(), static_cast<std::uint32_t>(text.size()),
+                           static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column),
+                           number});
     sheet.texts += text;
   };
 
   const std::size_t items = list.ItemCount();
+  if (items >= UINT32_MAX || list.ColumnHeaderCount() >= UINT32_MAX) {
+    throw platform::RunTimeError::Overflow();
+  }
   sheet.rows = items + 1;
   sheet.columns = list.ColumnHeaderCount();
   sheet.cells.reserve((items + 1) * std::max<std::size_t>(sheet.columns, 1));
@@ -50,6 +58,7 @@ Sheet ReadSheet(const platform::ListView& list) {
   for (std::size_t item = 0; item < items; ++item) {
     add(item + 1, 0, list.ItemText(item), true);
     const std::size_t sub_items = list.SubItemCount(item);
+    if (sub_items >= UINT32_MAX) throw platform::RunTimeError::Overflow();
     sheet.columns = std::max(sheet.columns, sub_items + 1);
     for (std::size_t sub = 0; sub < sub_items; ++sub) {
       add(item + 1, sub + 1, list.SubItemText(item, sub), true);

@@ -43,8 +43,9 @@ std::string BuildHtmlTable(const platform::ListView& list);
 std::string WindowsHtmlFormat(std::string_view html);
 
 // Everything offered beside the export text: SYLK for Calc and the Gnumeric range on X11 and
-// Wayland, and "HTML Format" on Windows. Built in one pass over the list. Throws what reading
-// the list throws.
+// Wayland, and "HTML Format" on Windows. Built in one pass over the list. Throws RunTimeError 6
+// for a list of 2^32 - 1 rows or columns or more, and what reading the list throws; so do the
+// builders above.
 std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list);
 
 }  // namespace exporter

@@ -208,41 +208,21 @@ SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* stat
     const char* name = sqlite3_column_name(statement_, i);
     names_.push_back(Lower(name != nullptr ? name : ""));
     const char* declared = sqlite3_column_decltype(statement_, i);
-    Declared kind = Declared::kOther;
+    DataType kind = DataType::kUnknown;
     if (declared != nullptr) {
       // The types the virtual tables declare for their fields.
-      if (sqlite3_stricmp(declared, "TEXT") == 0) kind = Declared::kText;
-      if (sqlite3_stricmp(declared, "NUMERIC") == 0) kind = Declared::kNumber;
-      if (sqlite3_stricmp(declared, "DATE") == 0) kind = Declared::kDate;
-      if (sqlite3_stricmp(declared, "DATETIME") == 0) kind = Declared::kDateTime;
-      if (sqlite3_stricmp(declared, "LOGICAL") == 0) kind = Declared::kLogical;
-      if (sqlite3_stricmp(declared, "BLOB") == 0) kind = Declared::kBinary;
+      if (sqlite3_stricmp(declared, "TEXT") == 0) kind = DataType::kText;
+      if (sqlite3_stricmp(declared, "NUMERIC") == 0) kind = DataType::kNumber;
+      if (sqlite3_stricmp(declared, "DATE") == 0) kind = DataType::kDate;
+      if (sqlite3_stricmp(declared, "DATETIME") == 0) kind = DataType::kDateTime;
+      if (sqlite3_stricmp(declared, "LOGICAL") == 0) kind = DataType::kLogical;
+      if (sqlite3_stricmp(declared, "BLOB") == 0) kind = DataType::kBinary;
     }
     declared_.push_back(kind);
   }
 }
 
 SqlStatement::~SqlStatement() { sqlite3_finalize(statement_); }
-
-DataType SqlStatement::column_type(std::size_t index) const {
-  switch (declared_[index]) {
-    case Declared::kText:
-      return DataType::kText;
-    case Declared::kNumber:
-      return DataType::kNumber;
-    case Declared::kDate:
-      return DataType::kDate;
-    case Declared::kDateTime:
-      return DataType::kDateTime;
-    case Declared::kLogical:
-      return DataType::kLogical;
-    case Declared::kBinary:
-      return DataType::kBinary;
-    case Declared::kOther:
-      break;
-  }
-  return DataType::kUnknown;
-}
 
 bool SqlStatement::Step() {
   const int rc = sqlite3_step(statement_);
@@ -258,7 +238,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
   switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
       const std::int64_t integer = sqlite3_value_int64(value);
-      if (declared_[index] == Declared::kLogical) {
+      if (declared_[index] == DataType::kLogical) {
         text += integer != 0 ? "True" : "False";
         return Value::Kind::kLogical;
       }
@@ -274,8 +254,8 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
       const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
       const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
       if (bytes != nullptr) text.append(bytes, size);
-      return declared_[index] == Declared::kDate       ? Value::Kind::kDate
-             : declared_[index] == Declared::kDateTime ? Value::Kind::kDateTime
+      return declared_[index] == DataType::kDate       ? Value::Kind::kDate
+             : declared_[index] == DataType::kDateTime ? Value::Kind::kDateTime
                                                        : Value::Kind::kText;
     }
     case SQLITE_BLOB: {

@@ -112,7 +112,7 @@ class SqlStatement {
   // Result column names in lower case.
   const std::string& column_name(std::size_t index) const { return names_[index]; }
   // What the column's declared type holds; kUnknown for a computed column.
-  DataType column_type(std::size_t index) const;
+  DataType column_type(std::size_t index) const { return declared_[index]; }
 
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.
@@ -122,14 +122,13 @@ class SqlStatement {
 
  private:
   friend class SqlEngine;
-  enum class Declared { kOther, kText, kNumber, kDate, kDateTime, kLogical, kBinary };
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
 
   std::shared_ptr<SqlEngine> engine_;
   sqlite3_stmt* statement_;
   std::string sql_;
   std::vector<std::string> names_;
-  std::vector<Declared> declared_;
+  std::vector<DataType> declared_;
 };
 
 // Registers the "dbf" virtual table module and the "machine" collation on `db`. (dbf_vtab.cpp)

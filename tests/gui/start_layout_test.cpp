@@ -54,7 +54,7 @@ TEST_F(StartUp, AltDOpensTheDataMenuAndCtrlEExportsFromAnyControl) {
   for (const char* name : {"ListView1", "TxtFile", "CmdBrowse", "TxtFrom", "TxtTo"}) {
     SCOPED_TRACE(name);
     Find<QWidget>(name)->setFocus(Qt::TabFocusReason);
-    clipboard_.SetText("not exported");
+    clipboard_.SetText("not exported", {});
     QTest::keyClick(Find<QWidget>(name), Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(clipboard_.text(), "\r\n");
   }

@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "platform/run_time_error.h"
-#include "platform/shared_library.h"
 
 namespace exporter {
 namespace {
@@ -36,39 +35,6 @@ bool IsPlainDecimal(std::string_view text) {
   const std::size_t fraction_start = ++i;
   while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
   return i == text.size() && i > fraction_start;
-}
-
-// The functions of the workbook library, which is loaded when a run first writes a workbook: most
-// runs write none, and loading it when the program starts would cost each of them a few
-// milliseconds. The names are the library's own; their types come from its header.
-struct Xlsx {
-  decltype(&::workbook_new_opt) workbook_new_opt;
-  decltype(&::workbook_add_worksheet) workbook_add_worksheet;
-  decltype(&::workbook_close) workbook_close;
-  decltype(&::worksheet_write_number) worksheet_write_number;
-  decltype(&::worksheet_write_string) worksheet_write_string;
-  decltype(&::lxw_strerror) lxw_strerror;
-};
-
-template <typename Function>
-void Find(const platform::SharedLibrary& library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(library.Function(name));
-}
-
-// Throws RunTimeError kCannotLoadLibrary when the library or one of its functions is missing.
-const Xlsx& LoadXlsx() {
-  const platform::SharedLibrary& library = platform::SharedLibrary::Get(KOLVEX_XLSXWRITER_LIBRARY);
-  static const Xlsx xlsx = [&] {
-    Xlsx functions{};
-    Find(library, "workbook_new_opt", functions.workbook_new_opt);
-    Find(library, "workbook_add_worksheet", functions.workbook_add_worksheet);
-    Find(library, "workbook_close", functions.workbook_close);
-    Find(library, "worksheet_write_number", functions.worksheet_write_number);
-    Find(library, "worksheet_write_string", functions.worksheet_write_string);
-    Find(library, "lxw_strerror", functions.lxw_strerror);
-    return functions;
-  }();
-  return xlsx;
 }
 
 platform::RunTimeError WriteError(const std::string& path, const std::string& reason) {
@@ -159,18 +125,17 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
         "Overflow: " + std::to_string(columns) + " columns do not fit one worksheet");
   }
 
-  const Xlsx& xlsx = LoadXlsx();
   auto check = [&](lxw_error status) {
-    if (status != LXW_NO_ERROR) throw WriteError(path, xlsx.lxw_strerror(status));
+    if (status != LXW_NO_ERROR) throw WriteError(path, lxw_strerror(status));
   };
   // Rows go to disk as they are written, so a large list needs little memory.
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  auto close = [&](lxw_workbook* workbook) { xlsx.workbook_close(workbook); };
-  std::unique_ptr<lxw_workbook, decltype(close)> workbook(
-      xlsx.workbook_new_opt(path.c_str(), &options), close);
+  auto close = [](lxw_workbook* workbook) { workbook_close(workbook); };
+  std::unique_ptr<lxw_workbook, decltype(close)> workbook(workbook_new_opt(path.c_str(), &options),
+                                                          close);
   if (!workbook) throw WriteError(path, "the workbook could not be created");
-  lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook.get(), nullptr);
+  lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
   if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
 
   std::vector<char> number_columns(list.ColumnHeaderCount());
@@ -183,16 +148,16 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
     if (text.empty()) return;
     if (column < number_columns.size() && number_columns[column] != 0) {
       if (const std::optional<double> number = ExactNumber(text)) {
-        check(xlsx.worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr));
+        check(worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr));
         return;
       }
     }
-    check(xlsx.worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr));
+    check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr));
   };
 
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    check(xlsx.worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                      list.ColumnHeaderText(column).c_str(), nullptr));
+    check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
+                                 list.ColumnHeaderText(column).c_str(), nullptr));
   }
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     write(item + 1, 0, list.ItemText(item));
@@ -200,7 +165,7 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
       write(item + 1, sub + 1, list.SubItemText(item, sub));
     }
   }
-  check(xlsx.workbook_close(workbook.release()));
+  check(workbook_close(workbook.release()));
 }
 
 }  // namespace exporter

@@ -15,7 +15,6 @@ inline constexpr std::int32_t kInvalidArgument = 5;         // "Invalid procedur
 inline constexpr std::int32_t kOverflow = 6;                // "Overflow"
 inline constexpr std::int32_t kSubscriptOutOfRange = 9;     // "Subscript out of range"
 inline constexpr std::int32_t kTypeMismatch = 13;           // "Type mismatch"
-inline constexpr std::int32_t kCannotLoadLibrary = 48;      // a shared library cannot be loaded
 inline constexpr std::int32_t kFileNotFound = 53;           // a file or folder that is not there
 inline constexpr std::int32_t kPathFileAccess = 75;         // an output file cannot be written
 inline constexpr std::int32_t kCannotCreateObject = 429;    // no spreadsheet program

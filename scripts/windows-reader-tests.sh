@@ -29,7 +29,6 @@ fi
 echo "== Reader tests for Windows"
 sources=(
   platform/path_text.cpp platform/system_message.cpp
-  platform/shared_library.cpp platform/shared_library_win32.cpp
   platform/output_file.cpp platform/output_file_win32.cpp
   platform/db/file_map.cpp platform/db/file_map_win32.cpp
   platform/db/code_page.cpp platform/db/code_page_tables.cpp
@@ -37,7 +36,7 @@ sources=(
   platform/db/number_format.cpp platform/db/dbf_table.cpp
   tests/db/db_test_support.cpp tests/db/dbf_reader_test.cpp tests/db/file_map_test.cpp
   tests/db/code_page_test.cpp tests/db/number_format_test.cpp
-  tests/platform/output_file_test.cpp tests/platform/shared_library_test.cpp
+  tests/platform/output_file_test.cpp
   tests/support/temp_dir.cpp
 )
 # Wine shows the root of the host's file system as drive Z:.

@@ -1,0 +1,24 @@
+# The libraries of the Windows programs that Debian ships no MinGW build of: SQLite, and
+# libxlsxwriter with zlib. scripts/windows-libraries.sh builds them once from Debian's own source
+# packages into the build folder; later configure runs find them there.
+set(windows_libraries ${CMAKE_BINARY_DIR}/third-party/mingw)
+execute_process(
+  COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/windows-libraries.sh ${CMAKE_BINARY_DIR}/third-party
+  RESULT_VARIABLE windows_libraries_result)
+if(NOT windows_libraries_result EQUAL 0)
+  message(FATAL_ERROR "The Windows libraries could not be built (scripts/windows-libraries.sh)")
+endif()
+
+add_library(sqlite_library INTERFACE)
+target_include_directories(sqlite_library SYSTEM INTERFACE ${windows_libraries}/include)
+target_link_libraries(sqlite_library INTERFACE ${windows_libraries}/lib/libsqlite3.a)
+add_library(xlsxwriter_library INTERFACE)
+target_include_directories(xlsxwriter_library SYSTEM INTERFACE ${windows_libraries}/include)
+target_link_libraries(xlsxwriter_library INTERFACE ${windows_libraries}/lib/libxlsxwriter.a
+                      ${windows_libraries}/lib/libz.a)
+
+# Windows programs run under Wine in a prefix of this build folder's own, where the host's root
+# folder is drive Z: (the paths the tests are given).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env
+    KOLVEX_WINEPREFIX=${CMAKE_BINARY_DIR}/wine ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh)
+set(KOLVEX_HOST_ROOT "Z:")

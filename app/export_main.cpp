@@ -225,7 +225,7 @@ int Run(const std::vector<std::string>& raw_args) {
     }
     CheckOutput(*args);
   } catch (const UsageError& error) {
-    std::cerr << "kolvex-export: " << error.message << "\n\n" << kUsage;
+    platform::WriteStandardError("kolvex-export: " + error.message + "\n\n" + std::string(kUsage));
     return kExitUsage;
   }
 
@@ -235,11 +235,11 @@ int Run(const std::vector<std::string>& raw_args) {
     WriteOutput(*args, list);
     return 0;
   } catch (const platform::RunTimeError& error) {
-    std::cerr << error.Prompt() << '\n';
+    platform::WriteStandardError(error.Prompt() + '\n');
   } catch (const std::bad_alloc&) {
-    std::cerr << "7: Out of memory\n";
+    platform::WriteStandardError("7: Out of memory\n");
   } catch (const std::exception& error) {
-    std::cerr << "51: Internal error: " << error.what() << '\n';
+    platform::WriteStandardError(std::string("51: Internal error: ") + error.what() + '\n');
   }
   return kExitFailure;
 }

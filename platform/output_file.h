@@ -44,6 +44,11 @@ std::string ReplacementPrefix(const std::string& destination);
 // Writes `bytes` to standard output as they are. Throws 75.
 void WriteStandardOutput(std::string_view bytes);
 
+// Writes the UTF-8 `text` to standard error, each "\n" as the system's line end (CR LF on
+// Windows). A Windows console is given the text as UTF-16, so every character shows whatever its
+// code page. A message that cannot be written is lost: this never throws.
+void WriteStandardError(std::string_view text) noexcept;
+
 bool StandardOutputIsTerminal();
 
 // Whether the two paths name one file (through links, other spellings or letter case); false

@@ -74,6 +74,14 @@ void WriteStandardOutput(std::string_view bytes) {
   WriteAll(STDOUT_FILENO, bytes, "standard output");
 }
 
+void WriteStandardError(std::string_view text) noexcept {
+  try {
+    WriteAll(STDERR_FILENO, text, "standard error");
+  } catch (...) {
+    // Nowhere left to say it.
+  }
+}
+
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

@@ -100,8 +100,31 @@ void WriteStandardOutput(std::string_view bytes) {
   WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), bytes, "standard output");
 }
 
+void WriteStandardError(std::string_view text) noexcept {
+  try {
+    std::string lines;
+    for (const char c : text) {
+      if (c == '\n') lines += '\r';
+      lines += c;
+    }
+    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(handle, &mode)) return WriteAll(handle, lines, "standard error");
+    const std::wstring wide = WideOfUtf8(lines);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } catch (...) {
+    // Out of memory: the bytes as they are.
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()),
+              &written, nullptr);
+  }
+}
+
+// A console, not any character device: the null device "NUL" takes a workbook as well as a file.
 bool StandardOutputIsTerminal() {
-  return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

@@ -12,13 +12,17 @@ namespace platform {
 
 // Conversions that replace what they cannot read rather than fail: a name is shown or looked up,
 // never refused, for one bad character.
-std::filesystem::path PathFromUtf8(std::string_view text) {
+std::wstring WideOfUtf8(std::string_view text) {
   if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
   const int size = static_cast<int>(text.size());
   const int wide_size = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), wide_size);
-  return std::filesystem::path(wide);
+  return wide;
+}
+
+std::filesystem::path PathFromUtf8(std::string_view text) {
+  return std::filesystem::path(WideOfUtf8(text));
 }
 
 std::string Utf8OfWide(std::wstring_view wide) {

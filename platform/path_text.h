@@ -17,6 +17,10 @@ std::filesystem::path PathFromUtf8(std::string_view text);
 std::string Utf8Of(const std::filesystem::path& path);
 
 #ifdef _WIN32
+// The UTF-16 text of UTF-8 `text`, as Windows takes names and console text; bytes that are not
+// UTF-8 become U+FFFD.
+std::wstring WideOfUtf8(std::string_view text);
+
 // The UTF-8 text of UTF-16 `wide`, as Windows hands out names, messages and arguments; a lone
 // surrogate becomes U+FFFD.
 std::string Utf8OfWide(std::wstring_view wide);

@@ -2,19 +2,29 @@
 // and XML parser), so what the files hold is checked by a reader that is not ours.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/list_view.h"
+#include "platform/path_text.h"
 
 namespace read_back {
 
 struct Cell {
   std::string type;  // "s" text, "n" number, "" no cell
   std::string text;
+  friend bool operator==(const Cell&, const Cell&) = default;
 };
 using Grid = std::vector<std::vector<Cell>>;
 
@@ -31,8 +41,60 @@ inline std::string Unescape(const std::string& text) {
   return plain;
 }
 
-// The cells of the file; throws std::runtime_error when the reader fails.
-inline Grid ReadSheet(const std::string& path) {
+#ifdef _WIN32
+// The Linux path of a Windows program's `path`, through Wine's own kernel32 function.
+inline std::string LinuxPath(const std::string& path) {
+  using ToLinux = char* (*)(const wchar_t*);
+  const auto to_linux = reinterpret_cast<ToLinux>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (to_linux == nullptr) {
+    throw std::runtime_error("the files are read back by Python on Linux: run under Wine");
+  }
+  char* linux_path = to_linux(platform::PathFromUtf8(path).c_str());
+  if (linux_path == nullptr) throw std::runtime_error("no Linux path for " + path);
+  std::string result(linux_path);
+  HeapFree(GetProcessHeap(), 0, linux_path);
+  return result;
+}
+
+// What the reader prints for `path`. Under Wine a Windows program can start a Linux one but is
+// told neither when it ends nor what it prints, so the reader writes the cells to a file that
+// appears once complete (or a ".failed" one), which is waited for; the deadline only ends a
+// failing test.
+inline std::string ReaderOutput(const std::string& path) {
+  const std::string cells = path + ".cells";
+  std::string command = "Z:\\usr\\bin\\python3 \"" + LinuxPath(KOLVEX_SOURCE_DIR) +
+                        "/tests/cli/read_sheet.py\" \"" + LinuxPath(path) + "\" --output \"" +
+                        LinuxPath(cells) + "\"";
+  std::wstring wide_command = platform::PathFromUtf8(command).wstring();
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, wide_command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    throw std::runtime_error("cannot start " + command);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  namespace fs = std::filesystem;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!fs::exists(platform::PathFromUtf8(cells))) {
+    if (fs::exists(platform::PathFromUtf8(cells + ".failed"))) {
+      throw std::runtime_error("reader failed on " + path);
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      throw std::runtime_error("no answer from the reader on " + path);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::ifstream file(platform::PathFromUtf8(cells), std::ios::binary);
+  std::ostringstream output;
+  output << file.rdbuf();
+  return output.str();
+}
+#else
+// What the reader prints for `path`.
+inline std::string ReaderOutput(const std::string& path) {
   const std::string command =
       "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" + path + "'";
   std::FILE* pipe = ::popen(command.c_str(), "r");
@@ -42,7 +104,13 @@ inline Grid ReadSheet(const std::string& path) {
   std::size_t count = 0;
   while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
   if (::pclose(pipe) != 0) throw std::runtime_error("reader failed on " + path);
+  return output;
+}
+#endif
 
+// The cells of the file; throws std::runtime_error when the reader fails.
+inline Grid ReadSheet(const std::string& path) {
+  const std::string output = ReaderOutput(path);
   Grid grid;
   std::istringstream lines(output);
   std::string line;

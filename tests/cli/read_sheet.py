@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """Reads back a .csv or .xlsx file the way a spreadsheet would, with nothing of Kolvex's own.
 
-Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
+Usage: read_sheet.py FILE [--output CELLS]. Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
 "s" for text and "n" for a number in an .xlsx sheet, "s" for every csv field. A number is shown
 with at most 15 significant digits, as a spreadsheet shows it. Backslash, tab, CR
 and LF in a text are written as \\\\, \\t, \\r and \\n. An .xlsx sheet is read with zipfile and
 the XML parser: the first sheet of the workbook, shared or inline strings.
 """
 import csv
+import os
 import re
 import sys
 import xml.etree.ElementTree as ET
@@ -79,12 +80,28 @@ def read_csv(path):
                 yield row_index, column, "s", text
 
 
-def main():
-    path = sys.argv[1]
+def write_cells(path, out):
     cells = read_xlsx(path) if path.lower().endswith(".xlsx") else read_csv(path)
-    out = sys.stdout
     for row, column, kind, text in cells:
         out.write(f"{row}\t{column}\t{kind}\t{escape(text)}\n")
+
+
+def main():
+    path = sys.argv[1]
+    if len(sys.argv) < 4 or sys.argv[2] != "--output":
+        write_cells(path, sys.stdout)
+        return
+    # For a caller that cannot wait for this process (a Windows test under Wine): the cells go to
+    # the output file, which appears only once complete; a failure leaves OUTPUT.failed instead.
+    output = sys.argv[3]
+    try:
+        with open(output + ".part", "w", encoding="utf-8", newline="") as out:
+            write_cells(path, out)
+        os.replace(output + ".part", output)
+    except Exception as error:
+        with open(output + ".failed.part", "w", encoding="utf-8") as out:
+            out.write(repr(error))
+        os.replace(output + ".failed.part", output + ".failed")
 
 
 if __name__ == "__main__":

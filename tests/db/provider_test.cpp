@@ -1,7 +1,11 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 #include <map>
 #include <string>
@@ -442,6 +446,19 @@ TEST_F(TranFolder, EqualityAgreesWithAFullScan) {
 
 TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
   const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+#ifdef _WIN32
+  // A Windows lock keeps every other program from the locked bytes, so FoxPro locks bytes past
+  // the end of the data, counting down from 0x7ffffffe; the writer shares the file for reading and
+  // writing.
+  HANDLE holder =
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  OVERLAPPED table_lock = {};
+  table_lock.Offset = 0x7ffffffe - 1000;
+  ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1001, 0,
+                         &table_lock));
+#else
   const int holder = open(path.c_str(), O_RDWR);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
@@ -449,9 +466,14 @@ TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
   range.l_type = F_WRLCK;
   range.l_whence = SEEK_SET;
   ASSERT_EQ(fcntl(holder, F_SETLK, &range), 0);
+#endif
   auto connection = Connect(path);
   EXPECT_EQ(Rows(*Query(connection, DayQuery("01/01/2081"))).size(), 1u);
+#ifdef _WIN32
+  CloseHandle(holder);
+#else
   close(holder);
+#endif
 }
 
 TEST_F(TranFolder, DataSourceFolderMayHoldASemicolon) {

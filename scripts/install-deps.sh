@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project needs that are not installed yet, or of the packages
-# named as arguments those that are not. Run as root.
+# Installs the Debian 12 packages the project needs that are not installed yet: all of them, those
+# of the Windows build alone with --windows, or those named as arguments. Run as root.
 set -euo pipefail
 
 packages=(
@@ -12,7 +12,15 @@ packages=(
   xvfb xauth
   libreoffice-calc gnumeric openbox xdotool locales
 )
-if [ $# -gt 0 ]; then
+# The Windows build: MinGW-w64, Wine, GoogleTest's source, NSIS, and what fetches and builds the
+# libraries from Debian's source packages.
+windows_packages=(
+  g++-mingw-w64-x86-64-posix wine wine64 googletest nsis dpkg-dev tcl debian-archive-keyring
+)
+packages+=("${windows_packages[@]}")
+if [ "${1:-}" = --windows ]; then
+  packages=("${windows_packages[@]}")
+elif [ $# -gt 0 ]; then
   packages=("$@")
 fi
 

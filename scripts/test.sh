@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in a normal build with
 # warnings as errors, and in a clang build with AddressSanitizer and UBSan, where the fuzz
-# targets also run for a bounded time. Last, the Windows versions of the reader and the output
-# files are built with MinGW-w64 and their tests run under Wine (KOLVEX_WINDOWS_TESTS=0 skips
-# that). Fails when any test fails.
+# targets also run for a bounded time. Last, the Windows version is built with MinGW-w64, its
+# tests run under Wine, and its zip and installer are made and the installer tested
+# (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,6 +44,5 @@ if [ "$fuzz_seconds" -gt 0 ] && [ -d build-asan/fuzz ]; then
 fi
 
 if [ "${KOLVEX_WINDOWS_TESTS:-1}" != 0 ]; then
-  echo "== Windows build of the reader and the output files (MinGW-w64, tests under Wine)"
-  bash scripts/windows-reader-tests.sh
+  bash scripts/build-windows.sh build-ci
 fi

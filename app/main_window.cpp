@@ -166,7 +166,7 @@ void KolvexWindow::BuildControls() {
 
   list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
   file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
-  const platform::qt::InputMask date_mask(kDateMask, kDatePrompt);
+  const platform::InputMask date_mask(kDateMask, kDatePrompt);
   from_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtFrom, date_mask);
   to_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtTo, date_mask);
 
@@ -246,7 +246,9 @@ void KolvexWindow::Guarded(const std::function<void()>& handler) {
   }
 }
 
-QIcon KolvexWindow::Icon() {
+QIcon KolvexWindow::Icon() { return QIcon(QPixmap::fromImage(IconImage())); }
+
+QImage KolvexWindow::IconImage() {
   QImage image(32, 32, QImage::Format_ARGB32);
   image.fill(Qt::transparent);
   QPainter painter(&image);
@@ -277,8 +279,7 @@ QIcon KolvexWindow::Icon() {
   painter.setBrush(QColor(25, 118, 210));
   painter.drawPath(drop);
   painter.end();
-  return QIcon(
-      QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither)));
+  return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
 }
 
 }  // namespace app

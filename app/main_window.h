@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "app/window_services.h"
 #include "platform/form.h"
 
 class QLabel;
@@ -35,20 +36,6 @@ class QtTextBox;
 }  // namespace platform::qt
 
 namespace app {
-
-// Services the window does not make itself. Any left null is the real one: the Qt dialog,
-// message box and pointer, the system clipboard, the desktop's spreadsheet program and the
-// .dbf provider. Whatever is given must outlive the window.
-struct WindowServices {
-  platform::FileDialog* CD = nullptr;
-  platform::MessageBox* message_box = nullptr;
-  platform::MousePointer* screen = nullptr;
-  platform::Clipboard* clipboard = nullptr;
-  platform::ObjectFactory* objects = nullptr;
-  platform::db::Provider* provider = nullptr;
-  // Ends the program with a status after an error no handler took; empty: QCoreApplication::exit.
-  std::function<void(int)> exit_program;
-};
 
 class KolvexWindow : public QMainWindow, public platform::Form {
  public:
@@ -69,6 +56,8 @@ class KolvexWindow : public QMainWindow, public platform::Form {
 
   // The icon of the program, drawn here: a milk can on a green ground, 32 x 32 in 256 colours.
   static QIcon Icon();
+  // The same as an image; app/kolvex.ico, the Windows program's icon, holds it too.
+  static QImage IconImage();
 
  protected:
   void changeEvent(QEvent* event) override;

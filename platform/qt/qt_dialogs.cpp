@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -12,17 +13,6 @@
 
 namespace platform::qt {
 namespace {
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t end = text.find(separator, begin);
-    parts.push_back(text.substr(begin, end - begin));
-    if (end == std::string::npos) return parts;
-    begin = end + 1;
-  }
-}
 
 std::optional<Qt::CursorShape> ShapeOf(int pointer) {
   switch (pointer) {
@@ -43,23 +33,6 @@ std::optional<Qt::CursorShape> ShapeOf(int pointer) {
 
 }  // namespace
 
-std::vector<FileType> ParseFilter(const std::string& filter) {
-  std::vector<FileType> types;
-  if (filter.empty()) return types;
-  const std::vector<std::string> parts = Split(filter, '|');
-  for (std::size_t i = 0; i < parts.size(); i += 2) {
-    FileType type{parts[i], {}};
-    if (i + 1 < parts.size()) {
-      for (std::string& pattern : Split(parts[i + 1], ';')) {
-        if (!pattern.empty()) type.patterns.push_back(std::move(pattern));
-      }
-    }
-    if (type.patterns.empty()) type.patterns.push_back("*");
-    types.push_back(std::move(type));
-  }
-  return types;
-}
-
 std::string QtNameFilters(const std::vector<FileType>& types) {
   std::string filters;
   for (const FileType& type : types) {
@@ -75,11 +48,13 @@ std::string QtNameFilters(const std::vector<FileType>& types) {
 }
 
 void QtFileDialog::ShowOpen() {
+  // Before the first choice the dialog opens in the current folder, not in a folder another
+  // dialog of the program visited last.
   const QString start = QString::fromStdString(file_name_);
   // Qt's own dialog matches the patterns in any letter case, as tables copied from other
   // systems need (TRAN.DBF); the desktop's dialog may not.
   const QString chosen = QFileDialog::getOpenFileName(
-      parent_, QString(), start.isEmpty() ? QString() : QFileInfo(start).absolutePath(),
+      parent_, QString(), start.isEmpty() ? QDir::currentPath() : QFileInfo(start).absolutePath(),
       QString::fromStdString(QtNameFilters(ParseFilter(filter_))), nullptr,
       QFileDialog::DontUseNativeDialog);
   if (!chosen.isEmpty()) file_name_ = chosen.toStdString();

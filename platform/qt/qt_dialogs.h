@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_dialog.h"
+#include "platform/file_filter.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
 
@@ -13,16 +14,6 @@ class QWidget;
 
 namespace platform::qt {
 
-// One file type of a dialog filter: "DBF File" with the patterns {"*.dbf"}.
-struct FileType {
-  std::string description;
-  std::vector<std::string> patterns;
-  bool operator==(const FileType&) const = default;
-};
-
-// "Description|pattern;pattern|..." as file types; a description without a pattern matches
-// every file.
-std::vector<FileType> ParseFilter(const std::string& filter);
 // The file types in Qt's notation: "DBF File (*.dbf)", joined by ";;".
 std::string QtNameFilters(const std::vector<FileType>& types);
 

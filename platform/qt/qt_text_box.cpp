@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <algorithm>
+#include <string_view>
 
 #include "platform/form.h"
 #include "platform/run_time_error.h"
@@ -19,6 +20,23 @@ void RefuseNegative(int value) {
 }
 
 }  // namespace
+
+std::string QtInputMask(const InputMask& mask) {
+  std::string qt_mask;
+  for (const char c : mask.mask()) {
+    if (c == '#') {
+      qt_mask += '9';
+    } else {
+      if (std::string_view("AaNnXx90DdHhBb<>!{}[]\\;").find(c) != std::string_view::npos) {
+        qt_mask += '\\';
+      }
+      qt_mask += c;
+    }
+  }
+  qt_mask += ';';
+  qt_mask += mask.prompt();
+  return qt_mask;
+}
 
 void FocusLineEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
@@ -86,7 +104,7 @@ void QtTextBox::SetSelText(const std::string& text) {
 int QtTextBox::TextLength() const { return static_cast<int>(edit_.text().size()); }
 
 QtMaskedBox::QtMaskedBox(QLineEdit& edit, InputMask mask) : LineEditSelection(edit), mask_(mask) {
-  edit_.setInputMask(QString::fromStdString(mask_.QtInputMask()));
+  edit_.setInputMask(QString::fromStdString(QtInputMask(mask_)));
   edit_.setMaxLength(static_cast<int>(mask_.mask().size()));
 }
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/qt/input_mask.h"
+#include "platform/input_mask.h"
 #include "platform/text_box.h"
 
 namespace platform::qt {
@@ -74,6 +74,9 @@ class QtTextBox : public LineEditSelection {
  private:
   int TextLength() const override;
 };
+
+// `mask` in QLineEdit's notation: "9999/99/99;_" for "####/##/##" with the prompt "_".
+std::string QtInputMask(const InputMask& mask);
 
 // The box shows and reads all of the mask's positions, prompts included; QLineEdit's text()
 // would drop the unfilled ones, so the display text is the box's text. Typing follows the mask:

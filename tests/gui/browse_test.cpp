@@ -13,115 +13,7 @@
 namespace gui_test {
 namespace {
 
-constexpr char kTable[] = "/data/TRAN.dbf";
-constexpr char kOtherTable[] = "/data/OLD.dbf";
-
-class Browse : public WindowTest {
- protected:
-  void Click() { QTest::mouseClick(Find<QPushButton>("CmdBrowse"), Qt::LeftButton); }
-
-  // Two records on 2079/05/12, one on 2079/05/13.
-  void StockTwoDays() {
-    provider_.SetRows(DayQuery("12/05/2079"),
-                      {Record("0001", "12/05/2079"), Record("0002", "12/05/2079")});
-    provider_.SetRows(DayQuery("13/05/2079"), {Record("0001", "13/05/2079")});
-  }
-  std::vector<std::string> ItemTexts() {
-    std::vector<std::string> texts;
-    for (std::size_t i = 0; i < window_->list().ItemCount(); ++i) {
-      texts.push_back(window_->list().ItemText(i) + " " + window_->list().SubItemText(i, 0));
-    }
-    return texts;
-  }
-};
-
-TEST_F(Browse, FirstPressCancelledLeavesPathEmptyAndLoadsNothing) {
-  Click();
-  EXPECT_EQ(dialog_.showings(), 1);
-  EXPECT_EQ(dialog_.filter(), "DBF File|*.dbf");
-  EXPECT_EQ(TextOf("TxtFile"), "");
-  EXPECT_TRUE(provider_.connection_strings().empty());
-  EXPECT_TRUE(screen_.history().empty());
-  EXPECT_TRUE(message_box_.shown().empty());
-}
-
-TEST_F(Browse, ChosenTableIsLoadedUnderTheHourglass) {
-  StockTwoDays();
-  Control("TxtTo").Text().SetText("2079/05/13");
-  dialog_.Answer(kTable);
-  Click();
-  EXPECT_EQ(TextOf("TxtFile"), kTable);
-  ASSERT_EQ(provider_.connection_strings().size(), 1u);
-  EXPECT_EQ(provider_.connection_strings()[0],
-            "Provider=vfpoledb;Data Source=/data/TRAN.dbf;Collating Sequence=machine");
-  EXPECT_EQ(ItemTexts(),
-            (std::vector<std::string>{"0001 2079/05/12", "0002 2079/05/12", "0001 2079/05/13"}));
-  EXPECT_EQ(window_->list().ColumnHeaderCount(), 9u);
-  EXPECT_EQ(screen_.history(), (std::vector<int>{11, 0}));
-  EXPECT_TRUE(message_box_.shown().empty());
-  EXPECT_EQ(TextOf("TxtFrom"), "2079/05/12");
-  EXPECT_EQ(TextOf("TxtTo"), "2079/05/13");
-}
-
-TEST_F(Browse, DatesInTheWrongOrderArePassedAsTypedAndKeptInTheBoxes) {
-  StockTwoDays();
-  Control("TxtFrom").Text().SetText("2079/05/13");
-  dialog_.Answer(kTable);
-  Click();
-  ASSERT_FALSE(provider_.sources().empty());
-  EXPECT_NE(provider_.sources()[0].find("ne_date='2079/05/13'"), std::string::npos);
-  EXPECT_EQ(ItemTexts().front(), "0001 2079/05/12");
-  EXPECT_EQ(TextOf("TxtFrom"), "2079/05/13");
-  EXPECT_EQ(TextOf("TxtTo"), "2079/05/12");
-}
-
-TEST_F(Browse, CancelAfterAChoiceLoadsTheEarlierTableAgain) {
-  StockTwoDays();
-  dialog_.Answer(kTable);
-  Click();
-  dialog_.Answer(std::nullopt);
-  Click();
-  EXPECT_EQ(TextOf("TxtFile"), kTable);
-  EXPECT_EQ(provider_.connection_strings().size(), 2u);
-  EXPECT_EQ(window_->list().ItemCount(), 2u);
-}
-
-TEST_F(Browse, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList) {
-  StockTwoDays();
-  dialog_.Answer(kTable);
-  Click();
-  const std::vector<std::string> before = ItemTexts();
-  provider_.FailConnect(platform::RunTimeError(-2147467259, "Not a table."));
-  dialog_.Answer(kOtherTable);
-  Click();
-  EXPECT_EQ(message_box_.shown(), std::vector<std::string>{"16 -2147467259: Not a table."});
-  EXPECT_EQ(ItemTexts(), before);
-  EXPECT_EQ(window_->list().ColumnHeaderCount(), 9u);
-  EXPECT_EQ(TextOf("TxtFile"), kOtherTable);
-  EXPECT_EQ(screen_.Pointer(), platform::kPointerDefault);
-}
-
-TEST_F(Browse, PointerIsTheDefaultAgainBeforeTheMessage) {
-  provider_.FailConnect(platform::RunTimeError(53, "File not found"));
-  dialog_.Answer(kTable);
-  Click();
-  EXPECT_EQ(log_.calls(),
-            (std::vector<std::string>{"SetFilter DBF File|*.dbf", "ShowOpen", "SetPointer 11",
-                                      "SetPointer 0", "MessageBox 16 53: File not found"}));
-}
-
-TEST_F(Browse, FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar) {
-  StockTwoDays();
-  Control("TxtTo").Text().SetText("2079/05/14");
-  // Record sets: the structure query, then the days 12, 13 and 14.
-  provider_.FailQuery(3, platform::RunTimeError(-2147217900, "Day query failed."));
-  dialog_.Answer(kTable);
-  Click();
-  EXPECT_EQ(message_box_.shown(), std::vector<std::string>{"16 -2147217900: Day query failed."});
-  EXPECT_EQ(window_->list().ItemCount(), 3u);
-  EXPECT_EQ(window_->list().ColumnHeaderCount(), 9u);
-  EXPECT_EQ(screen_.Pointer(), platform::kPointerDefault);
-}
+using Browse = WindowTest;
 
 TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverTheWindow) {
   const test_support::TempDir folder;
@@ -158,29 +50,6 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   EXPECT_GT(QFileInfo(picture).size(), 0);
   EXPECT_EQ(window->list().ColumnHeaderCount(), 1u);
   EXPECT_EQ(window->list().ColumnHeaderText(0), "kept");
-}
-
-TEST_F(Browse, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst) {
-  QLineEdit* from = Find<QLineEdit>("TxtFrom");
-  from->setFocus(Qt::TabFocusReason);
-  ASSERT_EQ(QApplication::focusWidget(), from);
-  QTest::keyClicks(from, QStringLiteral("20795/3"));
-  ASSERT_EQ(TextOf("TxtFrom"), "2079/5_/3_");
-  dialog_.Answer(kTable);
-  Click();
-  EXPECT_EQ(TextOf("TxtFrom"), "2079/05/03");
-  ASSERT_FALSE(provider_.sources().empty());
-  EXPECT_NE(provider_.sources()[0].find("ne_date='2079/05/03'"), std::string::npos);
-}
-
-TEST_F(Browse, ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop) {
-  message_box_.FailAt("MessageBox", platform::RunTimeError(7, "Out of memory"));
-  provider_.FailConnect(platform::RunTimeError(53, "File not found"));
-  dialog_.Answer(kTable);
-  Click();  // The report fails as well; the guard takes it.
-  EXPECT_EQ(screen_.Pointer(), platform::kPointerDefault);
-  EXPECT_EQ(exit_statuses_, std::vector<int>{1});
-  exit_statuses_.clear();
 }
 
 }  // namespace

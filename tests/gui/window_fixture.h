@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "platform/date_services.h"
+#include "tests/contract/window_cases.h"
 #include "tests/fakes/call_log.h"
 #include "tests/fakes/fake_automation.h"
 #include "tests/fakes/fake_clipboard.h"
@@ -21,23 +22,8 @@
 
 namespace gui_test {
 
-// The day query the loader sends for a day key "dd/mm/yyyy".
-inline std::string DayQuery(const std::string& day_key) {
-  return "Select Mem_Code,ne_date,Coll_Time,Volume_lt,fat_Per as fat,snf,ts_comm,rate,"
-         "Volume_lt*rate as Amount from TRAN Where ne_date='" +
-         day_key + "' order by ne_date, Mem_Code";
-}
-
-// One record as the day query returns it.
-inline std::vector<platform::db::Value> Record(const std::string& member, const std::string& date) {
-  using Kind = platform::db::Value::Kind;
-  return {
-      platform::db::Value::Of(Kind::kText, member),  platform::db::Value::Of(Kind::kText, date),
-      platform::db::Value::Of(Kind::kText, "M"),     platform::db::Value::Of(Kind::kNumber, "4.5"),
-      platform::db::Value::Of(Kind::kNumber, "6.1"), platform::db::Value::Of(Kind::kNumber, "8.5"),
-      platform::db::Value::Of(Kind::kNumber, "0"),   platform::db::Value::Of(Kind::kNumber, "60"),
-      platform::db::Value::Of(Kind::kNumber, "270")};
-}
+using window_cases::DayQuery;
+using window_cases::Record;
 
 class WindowTest : public testing::Test {
  protected:

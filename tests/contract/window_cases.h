@@ -1,0 +1,62 @@
+// What the window of either window system must do, as tables of cases that both systems' window
+// tests run: the first layout, the tab order, the date boxes' typing, and the records the fake
+// provider answers the loader's queries with.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/db/value.h"
+
+namespace window_cases {
+
+// A control's place in twips after the first layout, at the start size.
+struct ControlPlace {
+  const char* name;
+  float left, top, width, height;
+};
+
+inline constexpr ControlPlace kFirstLayout[] = {
+    {"ListView1", 120, 720, 13765, 3710}, {"TxtFile", 1320, 240, 5655, 375},
+    {"Label1", 120, 240, 1215, 240},      {"CmdBrowse", 12200, 240, 1695, 375},
+    {"TxtFrom", 7200, 240, 1935, 375},    {"TxtTo", 9240, 240, 1935, 375},
+};
+
+// Where Tab takes the focus, from the list where it starts, and round again.
+inline constexpr const char* kTabOrder[] = {"TxtFile", "CmdBrowse", "TxtFrom", "TxtTo",
+                                            "ListView1"};
+
+// Keys typed into a date box whose whole text is selected, as after entering it.
+struct TypingCase {
+  const char* keys;     // empty: the Delete key
+  const char* typed;    // the box's text after the keys
+  const char* checked;  // after leaving the box
+};
+
+inline constexpr TypingCase kTyping[] = {
+    {"20795/3", "2079/5_/3_", "2079/05/03"},    {"2079", "2079/__/__", "2079/01/01"},
+    {"20790000", "2079/00/00", "2079/01/01"},   {"20791305", "2079/13/05", "2079/12/05"},
+    {"20791232", "2079/12/32", "2079/12/30"},   {"2079/5", "2079/5_/__", "2079/05/01"},
+    {"2079x05y12", "2079/05/12", "2079/05/12"},  // letters are not taken
+    {"14991230", "1499/12/30", "0000/00/00"},   {"", "____/__/__", "0000/00/00"},
+};
+
+// The day query the loader sends for a day key "dd/mm/yyyy".
+inline std::string DayQuery(const std::string& day_key) {
+  return "Select Mem_Code,ne_date,Coll_Time,Volume_lt,fat_Per as fat,snf,ts_comm,rate,"
+         "Volume_lt*rate as Amount from TRAN Where ne_date='" +
+         day_key + "' order by ne_date, Mem_Code";
+}
+
+// One record as the day query returns it.
+inline std::vector<platform::db::Value> Record(const std::string& member, const std::string& date) {
+  using Kind = platform::db::Value::Kind;
+  return {
+      platform::db::Value::Of(Kind::kText, member),  platform::db::Value::Of(Kind::kText, date),
+      platform::db::Value::Of(Kind::kText, "M"),     platform::db::Value::Of(Kind::kNumber, "4.5"),
+      platform::db::Value::Of(Kind::kNumber, "6.1"), platform::db::Value::Of(Kind::kNumber, "8.5"),
+      platform::db::Value::Of(Kind::kNumber, "0"),   platform::db::Value::Of(Kind::kNumber, "60"),
+      platform::db::Value::Of(Kind::kNumber, "270")};
+}
+
+}  // namespace window_cases

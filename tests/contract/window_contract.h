@@ -1,0 +1,476 @@
+// What the window does on every window system, as one typed test suite over a driver of each
+// system's real window, shown, with fakes for everything outside it and today's date fixed:
+// the start, the layout on resize, the date boxes, Browse Database and the export. Each system
+// instantiates it with a driver:
+//
+//   struct Driver {
+//     explicit Driver(app::WindowServices services);  // opens the window as the program does
+//     bool Opened();                    // false when the start failed
+//     platform::Form& Window();         // the window's inner area and controls
+//     app::MainForm& Form();
+//     platform::ListView& List();
+//     std::string Focused();            // the name of the control with the focus
+//     void Enter(const char* name);     // moves the focus to the control as Tab does
+//     void PressTab();
+//     void PressDelete();
+//     void Type(std::string_view keys);
+//     void ClickBrowse();               // a click of the mouse on the button
+//     void ChooseExport();              // Data > Export to Excel
+//     std::pair<int, int> Inner();      // the inner area's size in pixels
+//     void SetInner(int width, int height);  // asks the window system for that inner size
+//     void Minimise();
+//     void Restore();
+//     double TwipsPerPixel();
+//     std::array<int, 4> Pixels(const char* name);  // left, top, width, height in the inner area
+//     static constexpr int kMostPixels;  // the largest size a control takes on screen
+//   };
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/main_form.h"
+#include "app/window_services.h"
+#include "platform/date_services.h"
+#include "tests/contract/window_cases.h"
+#include "tests/fakes/call_log.h"
+#include "tests/fakes/fake_automation.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_message_box.h"
+#include "tests/fakes/fake_mouse_pointer.h"
+#include "tests/fakes/fake_provider.h"
+
+namespace contract {
+
+template <typename Driver>
+class WindowContract : public testing::Test {
+ protected:
+  // AD 2022-08-28 is BS 2079/05/12.
+  WindowContract() : today_({2022, 8, 28}) {}
+
+  void SetUp() override {
+    window_.emplace(Services());
+    ASSERT_TRUE(window_->Opened()) << (message_box_.shown().empty() ? "" : message_box_.shown()[0]);
+  }
+  void TearDown() override { EXPECT_TRUE(exit_statuses_.empty()) << "an error escaped a handler"; }
+
+  app::WindowServices Services() {
+    return {
+        &dialog_, &message_box_, &screen_, &clipboard_, &objects_, &provider_, [this](int status) {
+          exit_statuses_.push_back(status);
+        }};
+  }
+  platform::Control& Control(const char* name) { return window_->Window().Controls(name); }
+  std::string TextOf(const char* name) { return Control(name).Text().Text(); }
+  platform::ListView& List() { return window_->List(); }
+
+  // Two records on 2079/05/12, one on 2079/05/13.
+  void StockTwoDays() {
+    provider_.SetRows(
+        window_cases::DayQuery("12/05/2079"),
+        {window_cases::Record("0001", "12/05/2079"), window_cases::Record("0002", "12/05/2079")});
+    provider_.SetRows(window_cases::DayQuery("13/05/2079"),
+                      {window_cases::Record("0001", "13/05/2079")});
+  }
+  // Each item's text and its first sub-item's.
+  std::vector<std::string> ItemTexts() {
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < List().ItemCount(); ++i) {
+      texts.push_back(List().ItemText(i) + " " + List().SubItemText(i, 0));
+    }
+    return texts;
+  }
+
+  static constexpr char kTable[] = "/data/TRAN.dbf";
+  static constexpr char kOtherTable[] = "/data/OLD.dbf";
+
+  platform::ScopedToday today_;
+  fakes::CallLog log_;
+  fakes::FakeFileDialog dialog_{&log_};
+  fakes::FakeMessageBox message_box_{&log_};
+  fakes::FakeMousePointer screen_{&log_};
+  fakes::FakeClipboard clipboard_{&log_};
+  fakes::FakeObjectFactory objects_{&log_};
+  fakes::FakeProvider provider_;
+  std::vector<int> exit_statuses_;  // the program's ends that were asked for
+  std::optional<Driver> window_;
+};
+
+TYPED_TEST_SUITE_P(WindowContract);
+
+TYPED_TEST_P(WindowContract, BothBoxesShowTodaysBsDatePathAndListEmptyFocusInList) {
+  EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/12");
+  EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/12");
+  EXPECT_EQ(this->TextOf("TxtFile"), "");
+  EXPECT_EQ(this->List().ColumnHeaderCount(), 0u);
+  EXPECT_EQ(this->List().ItemCount(), 0u);
+  EXPECT_EQ(this->window_->Focused(), "ListView1");
+  EXPECT_TRUE(this->message_box_.shown().empty());
+
+  // AD 2023-04-14 is the first day of BS 2080.
+  platform::ScopedToday new_year({2023, 4, 14});
+  this->window_.emplace(this->Services());
+  EXPECT_EQ(this->TextOf("TxtFrom"), "2080/01/01");
+  EXPECT_EQ(this->TextOf("TxtTo"), "2080/01/01");
+}
+
+TYPED_TEST_P(WindowContract, DayPastTheCalendarIsReportedAndNoWindowIsShown) {
+  this->window_.reset();
+  platform::ScopedToday today({4944, 6, 1});
+  fakes::FakeMessageBox message_box;
+  app::WindowServices services;
+  services.message_box = &message_box;
+  EXPECT_FALSE(TypeParam(services).Opened());
+  ASSERT_EQ(message_box.shown().size(), 1u);
+  EXPECT_EQ(message_box.shown()[0].rfind("16 9: ", 0), 0u) << message_box.shown()[0];
+}
+
+TYPED_TEST_P(WindowContract, TabKeyWalksFromListToTheSecondDateBoxAndRoundAgain) {
+  for (const char* name : window_cases::kTabOrder) {
+    this->window_->PressTab();
+    EXPECT_EQ(this->window_->Focused(), name);
+  }
+}
+
+TYPED_TEST_P(WindowContract, FirstLayoutPutsButtonAndListAgainstTheEdges) {
+  ASSERT_DOUBLE_EQ(this->window_->TwipsPerPixel(), 15.0) << "tests assume 96 dpi";
+  EXPECT_FLOAT_EQ(this->window_->Window().ScaleWidth(), 14025);
+  EXPECT_FLOAT_EQ(this->window_->Window().ScaleHeight(), 4560);
+  for (const window_cases::ControlPlace& place : window_cases::kFirstLayout) {
+    SCOPED_TRACE(place.name);
+    platform::Control& control = this->Control(place.name);
+    EXPECT_FLOAT_EQ(control.Left(), place.left);
+    EXPECT_FLOAT_EQ(control.Top(), place.top);
+    EXPECT_FLOAT_EQ(control.Width(), place.width);
+    EXPECT_FLOAT_EQ(control.Height(), place.height);
+    const std::array<int, 4> expected = {static_cast<int>(std::lround(place.left / 15)),
+                                         static_cast<int>(std::lround(place.top / 15)),
+                                         static_cast<int>(std::lround(place.width / 15)),
+                                         static_cast<int>(std::lround(place.height / 15))};
+    EXPECT_EQ(this->window_->Pixels(place.name), expected);
+  }
+}
+
+TYPED_TEST_P(WindowContract, WideningMovesButtonAndWidensListOnly) {
+  const auto [width, height] = this->window_->Inner();
+  this->window_->SetInner(width + 67, height);  // 1005 twips
+  EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), 12200 + 1005);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Width(), 13765 + 1005);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), 3710);
+  EXPECT_FLOAT_EQ(this->Control("TxtFrom").Left(), 7200);
+  EXPECT_FLOAT_EQ(this->Control("TxtTo").Left(), 9240);
+  EXPECT_FLOAT_EQ(this->Control("TxtFile").Width(), 5655);
+}
+
+TYPED_TEST_P(WindowContract, WindowKeepsTheSizeBelowWhichTheButtonWouldCoverTheDateBoxes) {
+  this->window_->SetInner(1, 1);
+  EXPECT_FLOAT_EQ(this->window_->Window().ScaleWidth(), 13110);  // 13105 twips, in whole pixels
+  EXPECT_FLOAT_EQ(this->window_->Window().ScaleHeight(), 1230);  // 1225
+  EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), 13110 - 1825);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Width(), 13110 - 260);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), 1230 - 850);
+  const std::array<int, 4> button = this->window_->Pixels("CmdBrowse");
+  for (const char* name : {"TxtFile", "TxtFrom", "TxtTo", "ListView1"}) {
+    const std::array<int, 4> other = this->window_->Pixels(name);
+    const bool apart = button[0] >= other[0] + other[2] || other[0] >= button[0] + button[2] ||
+                       button[1] >= other[1] + other[3] || other[1] >= button[1] + button[3];
+    EXPECT_TRUE(apart) << name;
+  }
+}
+
+// The window no longer gets this small; the form's layout still meets such sizes, through an
+// inner area given to it.
+struct InnerCase {
+  float width, height;
+  float button_left, list_width, list_height;
+};
+
+TYPED_TEST_P(WindowContract, LayoutOfSmallInnerAreasDoesWhatItCanAndSaysNothing) {
+  struct InnerArea : platform::Form {
+    explicit InnerArea(platform::Form& of) : window(of) {}
+    float ScaleWidth() const override { return width; }
+    float ScaleHeight() const override { return height; }
+    platform::Control& Controls(const std::string& name) override { return window.Controls(name); }
+    platform::Form& window;
+    float width = 14025, height = 4560;
+  } inner(this->window_->Window());
+  app::MainForm form(inner, this->List(),
+                     {this->dialog_, this->message_box_, this->screen_, this->clipboard_,
+                      this->objects_, this->provider_});
+  const InnerCase cases[] = {
+      {15025, 4560, 13200, 14765, 3710}, {13105, 1225, 11280, 12845, 375},
+      {14025, 850, 12200, 13765, 0},     {14025, 849, 12200, 13765, 3710},  // too low: height kept
+      {259, 4560, -1566, 13765, 3710},  // too narrow: the button moves, the list stays
+      {0, 0, -1825, 13765, 3710},       // minimised
+  };
+  for (const InnerCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    inner.width = 14025;
+    inner.height = 4560;
+    form.Form_Resize();
+    inner.width = c.width;
+    inner.height = c.height;
+    form.Form_Resize();
+    EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), c.button_left);
+    EXPECT_FLOAT_EQ(this->Control("ListView1").Width(), c.list_width);
+    EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), c.list_height);
+  }
+  EXPECT_TRUE(this->message_box_.shown().empty());
+  EXPECT_TRUE(this->exit_statuses_.empty());
+}
+
+TYPED_TEST_P(WindowContract, MinimisingSaysNothingAndRestoringLaysOutAgain) {
+  this->window_->Minimise();
+  EXPECT_FLOAT_EQ(this->window_->Window().ScaleWidth(), 0);
+  EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), -1825);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Width(), 13765);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), 3710);
+  this->window_->Restore();
+  EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), 12200);
+  EXPECT_TRUE(this->message_box_.shown().empty());
+}
+
+TYPED_TEST_P(WindowContract, NegativeSizeIsRefusedAndHugeSizeIsKeptInTwipsAndBoundedOnScreen) {
+  platform::Control& list = this->Control("ListView1");
+  for (const bool width : {true, false}) {
+    SCOPED_TRACE(width ? "width" : "height");
+    try {
+      width ? list.SetWidth(-1) : list.SetHeight(-0.5f);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), 5);
+      EXPECT_STREQ(error.what(), "Invalid procedure call or argument");
+    }
+  }
+  EXPECT_FLOAT_EQ(list.Width(), 13765);
+  EXPECT_FLOAT_EQ(list.Height(), 3710);
+  list.SetWidth(1e30f);
+  EXPECT_FLOAT_EQ(list.Width(), 1e30f);
+  EXPECT_EQ(this->window_->Pixels("ListView1")[2], TypeParam::kMostPixels);
+}
+
+TYPED_TEST_P(WindowContract, TypedKeysGiveTheTextsTheDateCheckExpects) {
+  for (const window_cases::TypingCase& c : window_cases::kTyping) {
+    SCOPED_TRACE(c.keys);
+    this->window_->Enter("TxtTo");
+    ASSERT_EQ(this->Control("TxtTo").Text().SelLength(), 10);
+    if (*c.keys == '\0') {
+      this->window_->PressDelete();
+    } else {
+      this->window_->Type(c.keys);
+    }
+    EXPECT_EQ(this->TextOf("TxtTo"), c.typed);
+    this->window_->Enter("CmdBrowse");
+    EXPECT_EQ(this->TextOf("TxtTo"), c.checked);
+  }
+  EXPECT_TRUE(this->message_box_.shown().empty());
+}
+
+TYPED_TEST_P(WindowContract, GainingTheFocusSelectsTheWholeTextEveryTimeAndLeavingRunsTheCheck) {
+  // A text the boxes never hold after a check: the check must run to correct it.
+  this->Control("TxtFrom").Text().SetText("2079/05/32");
+  for (const char* name : {"TxtFrom", "TxtTo", "TxtFrom"}) {
+    SCOPED_TRACE(name);
+    this->window_->Enter(name);
+    EXPECT_EQ(this->Control(name).Text().SelStart(), 0);
+    EXPECT_EQ(this->Control(name).Text().SelLength(), 10);
+    this->window_->Enter("CmdBrowse");
+  }
+  EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/31");
+}
+
+TYPED_TEST_P(WindowContract, SelectAllFindsTheControlByNameAndSelectsNothingInAnEmptyBox) {
+  // A stand-in that only carries the name: the selection goes to the window's own box.
+  class NameOnly : public platform::Control {
+   public:
+    std::string Name() const override { return "TxtTo"; }
+    float Left() const override { return 0; }
+    float Top() const override { return 0; }
+    float Width() const override { return 0; }
+    float Height() const override { return 0; }
+    void SetLeft(float) override {}
+    void SetTop(float) override {}
+    void SetWidth(float) override {}
+    void SetHeight(float) override {}
+    platform::TextBox& Text() override { throw std::logic_error("read through the name only"); }
+  } name_only;
+  this->window_->Form().SelectAll(this->window_->Window(), name_only);
+  EXPECT_EQ(this->Control("TxtTo").Text().SelStart(), 0);
+  EXPECT_EQ(this->Control("TxtTo").Text().SelLength(), 10);
+  this->window_->Form().SelectAll(this->window_->Window(), this->Control("TxtFile"));
+  EXPECT_EQ(this->Control("TxtFile").Text().SelStart(), 0);
+  EXPECT_EQ(this->Control("TxtFile").Text().SelLength(), 0);
+}
+
+TYPED_TEST_P(WindowContract, FailingCheckIsSilentAndKeepsTheBox) {
+  // A year outside the table needs today's BS year, which a day past the table cannot give.
+  platform::ScopedToday late({4944, 6, 1});
+  this->Control("TxtTo").Text().SetText("1234/05/3_");
+  this->window_->Enter("TxtTo");
+  this->window_->Enter("CmdBrowse");
+  EXPECT_EQ(this->TextOf("TxtTo"), "1234/05/3_");
+  EXPECT_TRUE(this->message_box_.shown().empty());
+}
+
+TYPED_TEST_P(WindowContract, FirstPressCancelledLeavesPathEmptyAndLoadsNothing) {
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->dialog_.showings(), 1);
+  EXPECT_EQ(this->dialog_.filter(), "DBF File|*.dbf");
+  EXPECT_EQ(this->TextOf("TxtFile"), "");
+  EXPECT_TRUE(this->provider_.connection_strings().empty());
+  EXPECT_TRUE(this->screen_.history().empty());
+  EXPECT_TRUE(this->message_box_.shown().empty());
+}
+
+TYPED_TEST_P(WindowContract, ChosenTableIsLoadedUnderTheHourglass) {
+  this->StockTwoDays();
+  this->Control("TxtTo").Text().SetText("2079/05/13");
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->TextOf("TxtFile"), this->kTable);
+  ASSERT_EQ(this->provider_.connection_strings().size(), 1u);
+  EXPECT_EQ(this->provider_.connection_strings()[0],
+            "Provider=vfpoledb;Data Source=/data/TRAN.dbf;Collating Sequence=machine");
+  EXPECT_EQ(this->ItemTexts(),
+            (std::vector<std::string>{"0001 2079/05/12", "0002 2079/05/12", "0001 2079/05/13"}));
+  EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
+  EXPECT_EQ(this->screen_.history(), (std::vector<int>{11, 0}));
+  EXPECT_TRUE(this->message_box_.shown().empty());
+  EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/12");
+  EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/13");
+}
+
+TYPED_TEST_P(WindowContract, DatesInTheWrongOrderArePassedAsTypedAndKeptInTheBoxes) {
+  this->StockTwoDays();
+  this->Control("TxtFrom").Text().SetText("2079/05/13");
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  ASSERT_FALSE(this->provider_.sources().empty());
+  EXPECT_NE(this->provider_.sources()[0].find("ne_date='2079/05/13'"), std::string::npos);
+  EXPECT_EQ(this->ItemTexts().front(), "0001 2079/05/12");
+  EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/13");
+  EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/12");
+}
+
+TYPED_TEST_P(WindowContract, CancelAfterAChoiceLoadsTheEarlierTableAgain) {
+  this->StockTwoDays();
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  this->dialog_.Answer(std::nullopt);
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->TextOf("TxtFile"), this->kTable);
+  EXPECT_EQ(this->provider_.connection_strings().size(), 2u);
+  EXPECT_EQ(this->List().ItemCount(), 2u);
+}
+
+TYPED_TEST_P(WindowContract, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList) {
+  this->StockTwoDays();
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  const std::vector<std::string> before = this->ItemTexts();
+  this->provider_.FailConnect(platform::RunTimeError(-2147467259, "Not a table."));
+  this->dialog_.Answer(this->kOtherTable);
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->message_box_.shown(), std::vector<std::string>{"16 -2147467259: Not a table."});
+  EXPECT_EQ(this->ItemTexts(), before);
+  EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
+  EXPECT_EQ(this->TextOf("TxtFile"), this->kOtherTable);
+  EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
+}
+
+TYPED_TEST_P(WindowContract, PointerIsTheDefaultAgainBeforeTheMessage) {
+  this->provider_.FailConnect(platform::RunTimeError(53, "File not found"));
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->log_.calls(),
+            (std::vector<std::string>{"SetFilter DBF File|*.dbf", "ShowOpen", "SetPointer 11",
+                                      "SetPointer 0", "MessageBox 16 53: File not found"}));
+}
+
+TYPED_TEST_P(WindowContract, FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar) {
+  this->StockTwoDays();
+  this->Control("TxtTo").Text().SetText("2079/05/14");
+  // Record sets: the structure query, then the days 12, 13 and 14.
+  this->provider_.FailQuery(3, platform::RunTimeError(-2147217900, "Day query failed."));
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->message_box_.shown(),
+            std::vector<std::string>{"16 -2147217900: Day query failed."});
+  EXPECT_EQ(this->List().ItemCount(), 3u);
+  EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
+  EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
+}
+
+TYPED_TEST_P(WindowContract, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst) {
+  this->window_->Enter("TxtFrom");
+  this->window_->Type("20795/3");
+  ASSERT_EQ(this->TextOf("TxtFrom"), "2079/5_/3_");
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/03");
+  ASSERT_FALSE(this->provider_.sources().empty());
+  EXPECT_NE(this->provider_.sources()[0].find("ne_date='2079/05/03'"), std::string::npos);
+}
+
+TYPED_TEST_P(WindowContract, ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop) {
+  this->message_box_.FailAt("MessageBox", platform::RunTimeError(7, "Out of memory"));
+  this->provider_.FailConnect(platform::RunTimeError(53, "File not found"));
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();  // The report fails as well; the guard takes it.
+  EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
+  EXPECT_EQ(this->exit_statuses_, std::vector<int>{1});
+  this->exit_statuses_.clear();
+}
+
+TYPED_TEST_P(WindowContract, ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet) {
+  this->List().AddColumnHeader("Mem_Code", 1400, platform::ColumnKind::kText);
+  this->List().AddColumnHeader("ne_date", 1400, platform::ColumnKind::kText);
+  const std::size_t item = this->List().AddItem();
+  this->List().SetItemText(item, "0001");
+  this->List().AddSubItem(item, "2079/05/12");
+  this->window_->ChooseExport();
+  EXPECT_EQ(this->clipboard_.text(), "Mem_Code\tne_date\r\n0001\t2079/05/12");
+  EXPECT_EQ(this->message_box_.shown(),
+            std::vector<std::string>{"64 Press [CTRL+V] key to paste the data."});
+  EXPECT_TRUE(this->objects_.spreadsheet().visible());
+  EXPECT_EQ(this->List().ItemCount(), 1u);
+}
+
+TYPED_TEST_P(WindowContract, ExportFailureIsReportedOnce) {
+  this->objects_.FailAt("CreateObject",
+                        platform::RunTimeError(429, "ActiveX component can't create object"));
+  this->window_->ChooseExport();
+  EXPECT_EQ(this->message_box_.shown(),
+            std::vector<std::string>{"16 429: ActiveX component can't create object"});
+  EXPECT_EQ(this->clipboard_.text(), "\r\n");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    WindowContract, BothBoxesShowTodaysBsDatePathAndListEmptyFocusInList,
+    DayPastTheCalendarIsReportedAndNoWindowIsShown,
+    TabKeyWalksFromListToTheSecondDateBoxAndRoundAgain, FirstLayoutPutsButtonAndListAgainstTheEdges,
+    WideningMovesButtonAndWidensListOnly,
+    WindowKeepsTheSizeBelowWhichTheButtonWouldCoverTheDateBoxes,
+    LayoutOfSmallInnerAreasDoesWhatItCanAndSaysNothing,
+    MinimisingSaysNothingAndRestoringLaysOutAgain,
+    NegativeSizeIsRefusedAndHugeSizeIsKeptInTwipsAndBoundedOnScreen,
+    TypedKeysGiveTheTextsTheDateCheckExpects,
+    GainingTheFocusSelectsTheWholeTextEveryTimeAndLeavingRunsTheCheck,
+    SelectAllFindsTheControlByNameAndSelectsNothingInAnEmptyBox, FailingCheckIsSilentAndKeepsTheBox,
+    FirstPressCancelledLeavesPathEmptyAndLoadsNothing, ChosenTableIsLoadedUnderTheHourglass,
+    DatesInTheWrongOrderArePassedAsTypedAndKeptInTheBoxes,
+    CancelAfterAChoiceLoadsTheEarlierTableAgain,
+    TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList, PointerIsTheDefaultAgainBeforeTheMessage,
+    FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar,
+    ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst,
+    ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop,
+    ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet, ExportFailureIsReportedOnce);
+
+}  // namespace contract

@@ -1,0 +1,93 @@
+// The Qt window against the contract every system's window keeps (tests/contract/
+// window_contract.h), offscreen.
+#include "tests/contract/window_contract.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <array>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "app/main_window.h"
+#include "platform/qt/twips.h"
+
+namespace gui_test {
+namespace {
+
+class QtWindowDriver {
+ public:
+  static constexpr int kMostPixels = QWIDGETSIZE_MAX;
+
+  explicit QtWindowDriver(app::WindowServices services)
+      : window_(app::KolvexWindow::Open(std::move(services))) {
+    if (!window_) return;
+    window_->activateWindow();
+    // On an X server the window gets the keyboard a moment after it is shown.
+    opened_ = QTest::qWaitForWindowExposed(window_.get()) &&
+              QTest::qWaitForWindowActive(window_.get());
+  }
+
+  bool Opened() const { return opened_; }
+  platform::Form& Window() { return *window_; }
+  app::MainForm& Form() { return window_->form(); }
+  platform::ListView& List() { return window_->list(); }
+  std::string Focused() {
+    QWidget* focus = QApplication::focusWidget();
+    return focus == nullptr ? "" : focus->objectName().toStdString();
+  }
+  void Enter(const char* name) {
+    Find<QWidget>(name)->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+  }
+  void PressTab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+  void PressDelete() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete); }
+  void Type(std::string_view keys) {
+    QTest::keyClicks(QApplication::focusWidget(),
+                     QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())));
+  }
+  void ClickBrowse() { QTest::mouseClick(Find<QPushButton>("CmdBrowse"), Qt::LeftButton); }
+  void ChooseExport() { Find<QAction>("MnuExcel")->trigger(); }
+  std::pair<int, int> Inner() {
+    const QWidget* inner = Find<QWidget>("ListView1")->parentWidget();
+    return {inner->width(), inner->height()};
+  }
+  void SetInner(int width, int height) {
+    const auto [inner_width, inner_height] = Inner();
+    window_->resize(window_->width() + width - inner_width,
+                    window_->height() + height - inner_height);
+    QApplication::processEvents();
+  }
+  void Minimise() {
+    window_->setWindowState(Qt::WindowMinimized);
+    QApplication::processEvents();
+  }
+  void Restore() {
+    window_->setWindowState(Qt::WindowNoState);
+    QApplication::processEvents();
+  }
+  double TwipsPerPixel() { return platform::qt::TwipsPerPixel(*window_); }
+  std::array<int, 4> Pixels(const char* name) {
+    const QRect place = Find<QWidget>(name)->geometry();
+    return {place.x(), place.y(), place.width(), place.height()};
+  }
+
+ private:
+  template <typename Widget>
+  Widget* Find(const char* name) {
+    return window_->findChild<Widget*>(QString::fromUtf8(name));
+  }
+
+  std::unique_ptr<app::KolvexWindow> window_;
+  bool opened_ = false;
+};
+
+}  // namespace
+}  // namespace gui_test
+
+namespace contract {
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowContract, gui_test::QtWindowDriver);
+}  // namespace contract

@@ -1,20 +1,16 @@
-// The desktop's spreadsheet program, driven by the automation names the export uses:
-// "excel.application" creates it, "Workbooks" then "Add" prepares a new, empty workbook, and
-// "Visible" set to True on "Application" starts the program with that workbook in front.
-//
-// There is no automation server to talk to here, so the program itself only starts when it is
-// made visible; it runs detached and stays open when the object is released or we exit, as the
-// export expects. What is looked for, in order: LibreOffice Calc as `localc`, `soffice --calc` or
+// The desktop's spreadsheet program behind "excel.application", as a launched application
+// (platform/launched_application.h): there is no automation server to talk to here. What is
+// looked for, in order: LibreOffice Calc as `localc`, `soffice --calc` or
 // `libreoffice --calc`, then Gnumeric, each found on the search path.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/automation.h"
+#include "platform/launched_application.h"
 
 namespace platform {
 
@@ -26,9 +22,6 @@ struct SpreadsheetProgram {
 
 // The programs looked for, in order of preference.
 const std::vector<SpreadsheetProgram>& SpreadsheetPrograms();
-
-// Starts `argv[0]`, a full path, with the arguments after it: StartDetached, or a stand-in.
-using ProgramStarter = std::function<void(const std::vector<std::string>& argv)>;
 
 class SpreadsheetApplicationFactory : public ObjectFactory {
  public:

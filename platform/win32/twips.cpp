@@ -1,0 +1,64 @@
+#include "platform/win32/twips.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::win32 {
+namespace {
+
+// Functions of later Windows versions, looked up where they exist so the program still starts
+// on older ones.
+template <typename Function>
+Function Later(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+unsigned ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
+}
+
+}  // namespace
+
+void BecomeDpiAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  if (const auto set_context = Later<SetContext>("SetProcessDpiAwarenessContext")) {
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
+  }
+  using SetAware = BOOL(WINAPI*)();
+  if (const auto set_aware = Later<SetAware>("SetProcessDPIAware")) set_aware();
+}
+
+unsigned DpiOf(HWND window) {
+  using GetDpi = UINT(WINAPI*)(HWND);
+  static const auto get_dpi = Later<GetDpi>("GetDpiForWindow");
+  if (window != nullptr && get_dpi != nullptr) {
+    const UINT dpi = get_dpi(window);
+    if (dpi > 0) return dpi;
+  }
+  return ScreenDpi();
+}
+
+double TwipsPerPixel(unsigned dpi) { return kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi); }
+
+int TwipsToPixels(double twips, unsigned dpi) {
+  // Windows keeps coordinates in 16 bits on their way through some messages; a NaN stays at 0.
+  constexpr double kLimit = 32767;
+  const double pixels = twips / TwipsPerPixel(dpi);
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
+}
+
+float PixelsToTwips(int pixels, unsigned dpi) {
+  return static_cast<float>(pixels * TwipsPerPixel(dpi));
+}
+
+int FontHeight(double points, unsigned dpi) {
+  return -static_cast<int>(std::lround(points * (dpi > 0 ? dpi : kDefaultDpi) / 72.0));
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,245 @@
+#include "platform/win32/win32_automation.h"
+
+#include <utility>
+
+#include "platform/path_text.h"
+#include "platform/run_time_error.h"
+#include "platform/system_message.h"
+
+namespace platform::win32 {
+namespace {
+
+RunTimeError CannotCreate(const std::string& reason) {
+  return {error::kCannotCreateObject, "ActiveX component can't create object: " + reason};
+}
+
+RunTimeError NotSupported() {
+  return {error::kObjectDoesNotSupport, "Object doesn't support this property or method"};
+}
+
+std::string HresultText(HRESULT result) {
+  return SystemErrorText(static_cast<std::uint32_t>(result));
+}
+
+// A reference to a COM object, released when it goes.
+class Dispatch {
+ public:
+  explicit Dispatch(IDispatch* object) : object_(object) {}
+  ~Dispatch() {
+    if (object_ != nullptr) object_->Release();
+  }
+  Dispatch(const Dispatch&) = delete;
+  Dispatch& operator=(const Dispatch&) = delete;
+  IDispatch* operator->() const { return object_; }
+
+ private:
+  IDispatch* object_;
+};
+
+// What the object reports for a failed member: its own number and description when it gives
+// them, else the failure's code and the system's text for it.
+RunTimeError InvokeFailure(HRESULT result, EXCEPINFO& exception) {
+  if (result == DISP_E_MEMBERNOTFOUND || result == DISP_E_UNKNOWNNAME) return NotSupported();
+  if (result != DISP_E_EXCEPTION) {
+    return {static_cast<std::int32_t>(result), "Automation error: " + HresultText(result)};
+  }
+  if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+  const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(1, 4, exception.wCode);
+  std::string description = exception.bstrDescription != nullptr
+                                ? Utf8OfWide(exception.bstrDescription)
+                                : "Automation error: " + HresultText(code);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return {static_cast<std::int32_t>(code), description};
+}
+
+class DispatchObject : public AutomationObject {
+ public:
+  explicit DispatchObject(IDispatch* object) : object_(object) {}
+
+  std::shared_ptr<AutomationObject> Call(const std::string& member) override {
+    VARIANT result;
+    VariantInit(&result);
+    DISPPARAMS no_arguments{};
+    Invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, no_arguments, &result);
+    if (result.vt == VT_DISPATCH && result.pdispVal != nullptr) {
+      // The reference the result holds becomes the new object's.
+      return std::make_shared<DispatchObject>(result.pdispVal);
+    }
+    VariantClear(&result);
+    return nullptr;
+  }
+
+  void Set(const std::string& member, bool value) override {
+    VARIANT argument;
+    VariantInit(&argument);
+    argument.vt = VT_BOOL;
+    argument.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS arguments{&argument, &named, 1, 1};
+    Invoke(member, DISPATCH_PROPERTYPUT, arguments, nullptr);
+  }
+
+ private:
+  void Invoke(const std::string& member, WORD kind, DISPPARAMS& arguments, VARIANT* result) {
+    std::wstring name = WideOfUtf8(member);
+    LPOLESTR names[] = {name.data()};
+    DISPID id = DISPID_UNKNOWN;
+    HRESULT found = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(found)) {
+      EXCEPINFO none{};
+      throw InvokeFailure(found, none);
+    }
+    EXCEPINFO exception{};
+    UINT argument_error = 0;
+    const HRESULT done = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &arguments,
+                                         result, &exception, &argument_error);
+    if (FAILED(done)) throw InvokeFailure(done, exception);
+  }
+
+  Dispatch object_;
+};
+
+std::wstring Quoted(const std::wstring& argument) {
+  // The rules by which programs split their command line: backslashes are literal except before
+  // a quote, where they and the quote are escaped.
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  quoted += L'"';
+  return quoted;
+}
+
+std::wstring RegistryText(HKEY root, REGSAM view, const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::wstring text;
+  DWORD bytes = 0;
+  if (RegGetValueW(opened, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) ==
+          ERROR_SUCCESS &&
+      bytes > 0) {
+    text.resize(bytes / sizeof(wchar_t));
+    if (RegGetValueW(opened, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) !=
+        ERROR_SUCCESS) {
+      text.clear();
+    }
+    text.resize(wcsnlen(text.c_str(), text.size()));
+  }
+  RegCloseKey(opened);
+  return text;
+}
+
+// LibreOffice's programs as App Paths names them, and the arguments for a new spreadsheet.
+struct CalcProgram {
+  const wchar_t* name;
+  std::vector<std::string> new_workbook_args;
+};
+
+const CalcProgram kCalcPrograms[] = {{L"soffice.exe", {"--calc"}}, {L"scalc.exe", {}}};
+
+}  // namespace
+
+ComObjectFactory::ComObjectFactory()
+    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComObjectFactory::~ComObjectFactory() {
+  if (initialised_) CoUninitialize();
+}
+
+bool ComObjectFactory::Registered(const std::string& prog_id) const {
+  CLSID id;
+  return SUCCEEDED(CLSIDFromProgID(WideOfUtf8(prog_id).c_str(), &id));
+}
+
+std::shared_ptr<AutomationObject> ComObjectFactory::CreateObject(const std::string& prog_id) {
+  CLSID id;
+  if (FAILED(CLSIDFromProgID(WideOfUtf8(prog_id).c_str(), &id))) {
+    throw CannotCreate("no program is registered as \"" + prog_id + "\"");
+  }
+  IDispatch* object = nullptr;
+  const HRESULT created = CoCreateInstance(id, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
+                                           IID_IDispatch, reinterpret_cast<void**>(&object));
+  if (FAILED(created) || object == nullptr) {
+    throw CannotCreate("\"" + prog_id + "\" did not start: " + HresultText(created));
+  }
+  return std::make_shared<DispatchObject>(object);
+}
+
+std::wstring AppPath(const std::wstring& app_paths, const std::wstring& program) {
+  const std::wstring key = app_paths + L"\\" + program;
+  const struct {
+    HKEY root;
+    REGSAM view;
+  } places[] = {{HKEY_CURRENT_USER, 0},
+                {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+                {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}};
+  for (const auto& place : places) {
+    std::wstring path = RegistryText(place.root, place.view, key);
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
+      path = path.substr(1, path.size() - 2);
+    }
+    const DWORD attributes =
+        path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return path;
+    }
+  }
+  return {};
+}
+
+void StartProgram(const std::vector<std::string>& argv) {
+  const std::wstring program = WideOfUtf8(argv.at(0));
+  std::wstring command_line;
+  for (const std::string& argument : argv) {
+    if (!command_line.empty()) command_line += L' ';
+    command_line += Quoted(WideOfUtf8(argument));
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+    throw RunTimeError(error::kCannotCreateObject,
+                       "Can't start " + argv[0] + ": " + SystemErrorText(GetLastError()));
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+SpreadsheetObjectFactory::SpreadsheetObjectFactory(Settings settings)
+    : settings_(std::move(settings)) {}
+
+std::shared_ptr<AutomationObject> SpreadsheetObjectFactory::CreateObject(
+    const std::string& prog_id) {
+  if (!SameName(prog_id, kSpreadsheetProgId)) {
+    throw RunTimeError(error::kCannotCreateObject,
+                       "Can't create object \"" + prog_id + "\": no program is known by that name");
+  }
+  if (com_.Registered(settings_.excel_prog_id)) return com_.CreateObject(settings_.excel_prog_id);
+  for (const CalcProgram& calc : kCalcPrograms) {
+    const std::wstring path = AppPath(settings_.app_paths, calc.name);
+    if (path.empty()) continue;
+    std::vector<std::string> command{Utf8OfWide(path)};
+    command.insert(command.end(), calc.new_workbook_args.begin(), calc.new_workbook_args.end());
+    return LaunchedApplication(std::move(command), settings_.start);
+  }
+  throw RunTimeError(error::kCannotCreateObject,
+                     "No spreadsheet program was found; looked for Microsoft Excel "
+                     "(excel.application) and LibreOffice Calc (soffice.exe and scalc.exe in the "
+                     "registry's App Paths)");
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,42 @@
+// The system clipboard through the Windows API.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform::win32 {
+
+class Win32Clipboard : public Clipboard {
+ public:
+  // Owns what it puts on the clipboard through a hidden window of its own.
+  Win32Clipboard();
+  ~Win32Clipboard() override;
+  Win32Clipboard(const Win32Clipboard&) = delete;
+  Win32Clipboard& operator=(const Win32Clipboard&) = delete;
+
+  // Throws RunTimeError 521 when another program keeps the clipboard open.
+  void Clear() override;
+  // Puts `text` on as Unicode text (CF_UNICODETEXT), from which Windows also gives the older
+  // text formats, and each flavour with a Windows format name in that registered format, its
+  // bytes as they are with a NUL after them. All in one change: other programs see all of them
+  // or none. Bytes of `text` that are not UTF-8 become U+FFFD, and so does a NUL, which would end
+  // the text for every program that reads it. Throws RunTimeError 521 when the clipboard cannot
+  // be opened or filled, 7 when its memory cannot be had.
+  void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) override;
+
+ private:
+  HWND owner_;
+};
+
+// The clipboard's Unicode text, up to its first NUL; nothing when it holds no text or cannot be
+// opened. `owner` may be null.
+std::optional<std::wstring> ReadClipboardText(HWND owner);
+// The bytes of the clipboard's registered format `name`, without the NULs that end them; nothing
+// when it holds no such format or cannot be opened.
+std::optional<std::string> ReadClipboardFormat(HWND owner, const std::string& name);
+
+}  // namespace platform::win32

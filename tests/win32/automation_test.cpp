@@ -1,0 +1,325 @@
+// The spreadsheet program on Windows: Excel's automation through IDispatch, driven against an
+// object of the test's own registered under a program identifier, LibreOffice found through App
+// Paths in a registry key of the test's own, and the start of a program of its own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/path_text.h"
+#include "platform/run_time_error.h"
+#include "platform/win32/win32_automation.h"
+#include "tests/support/temp_dir.h"
+#include "tests/win32/host_window.h"
+
+// COM objects are released through their interfaces, never deleted through them: the interfaces
+// have no virtual destructor by design.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+namespace win32_test {
+namespace {
+
+using platform::RunTimeError;
+using platform::WideOfUtf8;
+
+constexpr char kTestProgId[] = "Kolvex.TestSheet";
+// Where a user registers a class; Wine reads the machine's classes only, so there too.
+constexpr wchar_t kUserClassKey[] = L"Software\\Classes\\Kolvex.TestSheet\\CLSID";
+constexpr wchar_t kClassesKey[] = L"Kolvex.TestSheet\\CLSID";
+constexpr wchar_t kTestAppPaths[] = L"Software\\KolvexTest\\App Paths";
+// {6B1C2E8A-4F0D-4C4B-9E55-2A7D4F3B9C01}
+constexpr CLSID kTestClass = {
+    0x6b1c2e8a, 0x4f0d, 0x4c4b, {0x9e, 0x55, 0x2a, 0x7d, 0x4f, 0x3b, 0x9c, 0x01}};
+constexpr wchar_t kTestClassText[] = L"{6B1C2E8A-4F0D-4C4B-9E55-2A7D4F3B9C01}";
+
+// The calls the spreadsheet object received, and how many of its objects are alive.
+struct SheetLog {
+  std::vector<std::string> calls;
+  int alive = 0;
+};
+
+// A spreadsheet application as Excel's automation shows it, for the members the export uses:
+// "Workbooks", "Add" and "Application" give another such object, "Visible" takes a Boolean.
+// "Refuse" fails as a program reports a failure; "Count" gives a number.
+class FakeSheet : public IDispatch {
+ public:
+  explicit FakeSheet(SheetLog& log) : log_(log) { ++log_.alive; }
+  virtual ~FakeSheet() { --log_.alive; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    if (id == IID_IUnknown || id == IID_IDispatch) {
+      *object = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    const wchar_t* known[] = {L"Workbooks", L"Add",    L"Application",
+                              L"Visible",   L"Refuse", L"Count"};
+    for (UINT n = 0; n < count; ++n) ids[n] = DISPID_UNKNOWN;
+    for (DISPID id = 0; id < 6; ++id) {
+      if (_wcsicmp(names[0], known[id]) == 0) {
+        ids[0] = id + 1;
+        return S_OK;
+      }
+    }
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* arguments,
+                                   VARIANT* result, EXCEPINFO* exception, UINT*) override {
+    if (id >= 1 && id <= 3) {
+      log_.calls.push_back(id == 1 ? "Workbooks" : id == 2 ? "Add" : "Application");
+      if (result == nullptr || arguments->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+      result->vt = VT_DISPATCH;
+      result->pdispVal = new FakeSheet(log_);
+      result->pdispVal->AddRef();
+      return S_OK;
+    }
+    if (id == 4) {
+      if ((kind & DISPATCH_PROPERTYPUT) == 0 || arguments->cArgs != 1 ||
+          arguments->cNamedArgs != 1 || arguments->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT ||
+          arguments->rgvarg[0].vt != VT_BOOL) {
+        return DISP_E_TYPEMISMATCH;
+      }
+      log_.calls.push_back(arguments->rgvarg[0].boolVal == VARIANT_TRUE ? "Visible True"
+                                                                        : "Visible False");
+      return S_OK;
+    }
+    if (id == 5) {
+      *exception = {};
+      exception->scode = static_cast<SCODE>(0x800A03EC);
+      exception->bstrDescription = SysAllocString(L"Workbook nicht erstellt");
+      return DISP_E_EXCEPTION;
+    }
+    result->vt = VT_I4;
+    result->lVal = 42;
+    return S_OK;
+  }
+
+ private:
+  SheetLog& log_;
+  ULONG references_ = 0;
+};
+
+class SheetClass : public IClassFactory {
+ public:
+  explicit SheetClass(SheetLog& log) : log_(log) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    if (id == IID_IUnknown || id == IID_IClassFactory) {
+      *object = static_cast<IClassFactory*>(this);
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    auto* sheet = new FakeSheet(log_);
+    sheet->AddRef();
+    const HRESULT result = sheet->QueryInterface(id, object);
+    sheet->Release();
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  SheetLog& log_;
+};
+
+template <typename Statement>
+RunTimeError ErrorOf(Statement statement) {
+  try {
+    statement();
+  } catch (const RunTimeError& error) {
+    return error;
+  }
+  return {0, "no error"};
+}
+
+// The test sheet registered under kTestProgId for the length of a test, on this thread.
+class Automation : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kUserClassKey, nullptr, REG_SZ, kTestClassText,
+                              sizeof kTestClassText),
+              ERROR_SUCCESS);
+    CLSID registered;
+    if (FAILED(CLSIDFromProgID(WideOfUtf8(kTestProgId).c_str(), &registered))) {
+      ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, kClassesKey, nullptr, REG_SZ, kTestClassText,
+                                sizeof kTestClassText),
+                ERROR_SUCCESS);
+    }
+    ASSERT_EQ(CoRegisterClassObject(kTestClass, &sheets_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &registration_),
+              S_OK);
+  }
+  void TearDown() override {
+    CoRevokeClassObject(registration_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Kolvex.TestSheet");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Kolvex.TestSheet");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KolvexTest");
+    EXPECT_EQ(log_.alive, 0) << "every object is released";
+  }
+
+  // Records `path` under `program` in the test's App Paths.
+  static void Install(const wchar_t* program, const std::wstring& path) {
+    const std::wstring key = std::wstring(kTestAppPaths) + L"\\" + program;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, path.c_str(),
+                              static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
+  static std::wstring ThisProgram() {
+    wchar_t path[MAX_PATH * 4] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    return path;
+  }
+
+  SheetLog log_;
+  SheetClass sheets_{log_};
+  DWORD registration_ = 0;
+};
+
+TEST_F(Automation, ExportStepsReachTheObjectThroughItsMemberNames) {
+  platform::win32::ComObjectFactory com;
+  ASSERT_TRUE(com.Registered(kTestProgId));
+  {
+    auto excel = com.CreateObject(kTestProgId);
+    excel->Call("workbooks")->Call("ADD");
+    excel->Call("Workbooks")->Call("Application")->Set("Visible", true);
+  }
+  EXPECT_EQ(log_.calls, (std::vector<std::string>{"Workbooks", "Add", "Workbooks", "Application",
+                                                  "Visible True"}));
+}
+
+TEST_F(Automation, FailuresComeBackAsTheObjectReportsThem) {
+  platform::win32::ComObjectFactory com;
+  auto excel = com.CreateObject(kTestProgId);
+  const RunTimeError unknown = ErrorOf([&] { excel->Call("Sheets"); });
+  EXPECT_EQ(unknown.number(), 438);
+  EXPECT_EQ(unknown.description(), "Object doesn't support this property or method");
+  const RunTimeError refused = ErrorOf([&] { excel->Call("Refuse"); });
+  EXPECT_EQ(refused.number(), static_cast<std::int32_t>(0x800A03EC));
+  EXPECT_EQ(refused.description(), "Workbook nicht erstellt");
+  EXPECT_EQ(ErrorOf([&] { excel->Set("Workbooks", true); }).number(),
+            static_cast<std::int32_t>(DISP_E_BADPARAMCOUNT));
+  EXPECT_EQ(excel->Call("Count"), nullptr) << "a number is no object";
+}
+
+TEST_F(Automation, UnregisteredIdentifierCannotBeCreated) {
+  platform::win32::ComObjectFactory com;
+  EXPECT_FALSE(com.Registered("Kolvex.NoSuchSheet"));
+  const RunTimeError error = ErrorOf([&] { com.CreateObject("Kolvex.NoSuchSheet"); });
+  EXPECT_EQ(error.number(), 429);
+  EXPECT_EQ(error.description(),
+            "ActiveX component can't create object: no program is registered as "
+            "\"Kolvex.NoSuchSheet\"");
+}
+
+using Started = std::vector<std::vector<std::string>>;
+
+struct SpreadsheetCase {
+  const char* excel;                      // the identifier looked for as Excel's
+  std::vector<const wchar_t*> installed;  // App Paths entries of LibreOffice's programs
+  std::vector<std::string> started;       // the arguments after the program's path
+  bool by_automation;
+};
+
+TEST_F(Automation, ExcelFirstThenLibreOfficeFromAppPathsThenError429NamingBoth) {
+  const std::string self = platform::Utf8OfWide(ThisProgram());
+  const SpreadsheetCase cases[] = {
+      {kTestProgId, {L"soffice.exe"}, {}, true},
+      {"Kolvex.NoSuchSheet", {L"soffice.exe", L"scalc.exe"}, {"--calc"}, false},
+      {"Kolvex.NoSuchSheet", {L"scalc.exe"}, {}, false},
+  };
+  for (const SpreadsheetCase& c : cases) {
+    SCOPED_TRACE(c.excel);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KolvexTest");
+    for (const wchar_t* program : c.installed) Install(program, ThisProgram());
+    Started started;
+    platform::win32::SpreadsheetObjectFactory factory(
+        {c.excel, kTestAppPaths,
+         [&](const std::vector<std::string>& argv) { started.push_back(argv); }});
+    {
+      auto excel = factory.CreateObject("Excel.Application");
+      excel->Call("Workbooks")->Call("Add");
+      excel->Call("Workbooks")->Call("Application")->Set("Visible", true);
+    }
+    if (c.by_automation) {
+      EXPECT_TRUE(started.empty());
+      EXPECT_EQ(log_.calls.back(), "Visible True");
+    } else {
+      std::vector<std::string> expected{self};
+      expected.insert(expected.end(), c.started.begin(), c.started.end());
+      EXPECT_EQ(started, Started{expected});
+    }
+  }
+}
+
+TEST_F(Automation, NeitherFoundIsError429NamingBothAndOtherIdentifiersAreUnknown) {
+  // A path App Paths records for a program since removed does not count.
+  Install(L"soffice.exe", L"C:\\nowhere\\soffice.exe");
+  platform::win32::SpreadsheetObjectFactory factory({"Kolvex.NoSuchSheet", kTestAppPaths, {}});
+  const RunTimeError none = ErrorOf([&] { factory.CreateObject("excel.application"); });
+  EXPECT_EQ(none.number(), 429);
+  EXPECT_EQ(none.description(),
+            "No spreadsheet program was found; looked for Microsoft Excel (excel.application) "
+            "and LibreOffice Calc (soffice.exe and scalc.exe in the registry's App Paths)");
+  EXPECT_EQ(ErrorOf([&] { factory.CreateObject("word.application"); }).number(), 429);
+}
+
+TEST_F(Automation, QuotedAppPathIsTaken) {
+  Install(L"scalc.exe", L"\"" + ThisProgram() + L"\"");
+  EXPECT_EQ(platform::win32::AppPath(kTestAppPaths, L"scalc.exe"), ThisProgram());
+  EXPECT_EQ(platform::win32::AppPath(kTestAppPaths, L"soffice.exe"), L"");
+}
+
+TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
+  test_support::TempDir folder;
+  const std::filesystem::path record = folder.path() / "arguments.txt";
+  const std::vector<std::string> arguments = {"two words", "quote\"inside", "back\\slash\\", "",
+                                              "नेपाल"};
+  wchar_t self[MAX_PATH * 4] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+  std::vector<std::string> argv = {platform::Utf8OfWide(self), "--record-arguments",
+                                   platform::Utf8Of(record)};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  platform::win32::StartProgram(argv);
+  // The program writes the file whole under another name and renames it when done.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!std::filesystem::exists(record) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(std::filesystem::exists(record)) << "the started program never ran";
+  std::ifstream in(record, std::ios::binary);
+  std::vector<std::string> received;
+  for (std::string line; std::getline(in, line);) received.push_back(line);
+  EXPECT_EQ(received, arguments);
+
+  const RunTimeError missing = ErrorOf([] { platform::win32::StartProgram({"C:\\nowhere.exe"}); });
+  EXPECT_EQ(missing.number(), 429);
+  EXPECT_EQ(missing.description().rfind("Can't start C:\\nowhere.exe: ", 0), 0u)
+      << missing.description();
+}
+
+}  // namespace
+}  // namespace win32_test

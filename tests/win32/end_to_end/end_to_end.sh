@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Usage: end_to_end.sh KOLVEX_EXE KOLVEX_EXPORT_EXE PROBE_EXE PICTURE.png
+# kolvex.exe under Wine as a user drives it, with the keyboard on the X display this runs on
+# (scripts/on-own-display.sh gives it one, tests/win32/on_wine_desktop.sh Wine's desktop in it):
+# the dates typed into the two boxes, "Browse Database" pressed and the Open dialog answered with
+# the sample table's path, the list filled, then Data > Export to Excel. The clipboard must then
+# hold exactly what kolvex-export.exe writes for the same table and dates, with the "HTML Format"
+# flavour beside it, and the export must end in the message that no spreadsheet program was found
+# (Wine has neither Excel nor LibreOffice). PICTURE.png gets a picture of the loaded window. Every
+# step waits for what it needs (a window, a row count, a message), through kolvex-probe.exe, a
+# Windows program that looks at the window from outside.
+set -euo pipefail
+kolvex=$1 export_exe=$2 probe=$3 picture=$4
+root=$(cd "$(dirname "$0")/../../.." && pwd)
+wine_run=$root/scripts/wine-run.sh
+
+for tool in xdotool python3; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "end_to_end.sh: $tool is not installed; the window's end-to-end test cannot run" >&2
+    exit 1
+  fi
+done
+if [ -z "${DISPLAY:-}" ]; then
+  echo "end_to_end.sh: no X display; run it through scripts/on-own-display.sh" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+kolvex_pid=
+finish() {
+  [ -n "$kolvex_pid" ] && kill "$kolvex_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap finish EXIT
+# Wine shows the root of the host's file system as drive Z:.
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+probe() { "$wine_run" "$probe" "$@"; }
+keys() { xdotool key --delay 60 "$@"; }
+typed() { xdotool type --delay 60 "$1"; }
+
+sample=$root/samples/TRAN.dbf
+echo "== kolvex-export.exe on the sample, 2081/01/01 to 2081/01/07"
+"$wine_run" "$export_exe" "$(windows_path "$sample")" 2081/01/01 2081/01/07 \
+  --output "$(windows_path "$work/expected.tsv")"
+# The header and every row but the last end with CR LF: as many line ends as rows.
+rows=$(grep -c $'\r$' "$work/expected.tsv")
+echo "   $rows rows expected"
+
+echo "== kolvex.exe starts in the samples folder"
+(cd "$root/samples" && exec "$wine_run" "$kolvex") &
+kolvex_pid=$!
+probe window Kolvex
+today=$(probe today | tr -d '\r')
+for box in 104 105; do
+  shown=$(probe text "$box" | tr -d '\r')
+  if [ "$shown" != "$today" ]; then
+    echo "end_to_end.sh: date box $box shows '$shown', not today's BS date $today" >&2
+    exit 1
+  fi
+done
+echo "   both date boxes show today's BS date, $today"
+
+echo "== dates typed, Browse Database, the sample chosen in the Open dialog"
+# Wine gives the new window the keyboard focus of the display.
+for _ in $(seq 600); do
+  [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = Kolvex ] && break
+  sleep 0.1
+done
+if [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" != Kolvex ]; then
+  echo "end_to_end.sh: the Kolvex window never got the keyboard" >&2
+  exit 1
+fi
+# The focus starts in the list; Tab goes to the path box, the button, then the first date box.
+keys Tab Tab Tab
+typed 20810101
+keys Tab
+typed 20810107
+keys shift+Tab shift+Tab space
+probe window Open
+typed "$(windows_path "$sample")"
+keys Return
+probe rows "$rows"
+echo "   the list holds $rows rows"
+for box in 104 105; do probe text "$box"; done | tr -d '\r' | paste -sd ' ' | grep -qx '2081/01/01 2081/01/07' \
+  || { echo "end_to_end.sh: the date boxes do not hold the dates typed" >&2; exit 1; }
+
+echo "== a picture of the loaded window"
+probe screenshot "$(windows_path "$work/window.bmp")"
+python3 - "$work/window.bmp" "$picture" <<'PYTHON'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+offset, = struct.unpack_from("<I", data, 10)
+width, height = struct.unpack_from("<ii", data, 18)
+row = (width * 3 + 3) // 4 * 4
+lines = []
+for y in range(height - 1, -1, -1):
+    bgr = data[offset + y * row: offset + y * row + width * 3]
+    rgb = bytearray(len(bgr))
+    rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
+    lines.append(b"\0" + bytes(rgb))
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+png += chunk(b"IDAT", zlib.compress(b"".join(lines), 9)) + chunk(b"IEND", b"")
+open(sys.argv[2], "wb").write(png)
+PYTHON
+echo "   $picture"
+
+echo "== Data > Export to Excel"
+keys alt+d Return
+message=$(probe message | tr -d '\r')
+expected_message="429: No spreadsheet program was found; looked for Microsoft Excel (excel.application) and LibreOffice Calc (soffice.exe and scalc.exe in the registry's App Paths)"
+if [ "$message" != "$expected_message" ]; then
+  echo "end_to_end.sh: the export ended in '$message'" >&2
+  exit 1
+fi
+echo "   $message"
+probe press-ok
+probe clipboard "$(windows_path "$work/clipboard.tsv")"
+if ! cmp "$work/expected.tsv" "$work/clipboard.tsv"; then
+  echo "end_to_end.sh: the clipboard does not hold what kolvex-export writes" >&2
+  exit 1
+fi
+echo "   the clipboard holds exactly kolvex-export's text ($(wc -c <"$work/clipboard.tsv") bytes)"
+# Beside it, the typed table Excel takes: "HTML Format", its offsets first, then the page.
+probe format "HTML Format" "$(windows_path "$work/clipboard.html")"
+if [ "$(head -c 11 "$work/clipboard.html")" != Version:0.9 ] ||
+   ! grep -aq '<!--StartFragment-->' "$work/clipboard.html" ||
+   [ "$(grep -ao '<tr' "$work/clipboard.html" | wc -l)" -ne $((rows + 1)) ]; then
+  echo "end_to_end.sh: the clipboard's HTML Format does not hold the table" >&2
+  exit 1
+fi
+echo "   and beside it the HTML Format Excel takes, a table of $((rows + 1)) rows"

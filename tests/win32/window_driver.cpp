@@ -1,0 +1,179 @@
+#include "tests/win32/window_driver.h"
+
+#include <vector>
+
+#include "platform/path_text.h"
+#include "platform/win32/twips.h"
+
+namespace win32_test {
+namespace {
+
+void Send(std::vector<INPUT>& inputs) {
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  inputs.clear();
+}
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+INPUT MouseInput(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  return input;
+}
+
+}  // namespace
+
+WindowDriver::WindowDriver(app::WindowServices services)
+    : window_(app::Win32MainWindow::Open(std::move(services), SW_SHOWNORMAL)) {
+  if (!window_) return;
+  SetForegroundWindow(window_->window());
+  Pump();
+}
+
+void WindowDriver::Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (window_ && window_->PreTranslate(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+std::string WindowDriver::Focused() {
+  HWND focus = GetFocus();
+  for (const char* name : {"ListView1", "TxtFile", "Label1", "CmdBrowse", "TxtFrom", "TxtTo"}) {
+    if (Hwnd(name) == focus) return name;
+  }
+  return "";
+}
+
+void WindowDriver::Enter(const char* name) {
+  SetFocus(Hwnd(name));
+  Pump();
+}
+
+void WindowDriver::Press(std::initializer_list<Key> keys) {
+  std::vector<INPUT> inputs;
+  for (const Key& key : keys) {
+    const std::pair<bool, WORD> modifiers[] = {
+        {key.control, VK_CONTROL}, {key.shift, VK_SHIFT}, {key.alt, VK_MENU}};
+    for (const auto& [held, modifier] : modifiers) {
+      if (held) inputs.push_back(KeyInput(modifier, false));
+    }
+    inputs.push_back(KeyInput(key.key, false));
+    inputs.push_back(KeyInput(key.key, true));
+    for (const auto& [held, modifier] : modifiers) {
+      if (held) inputs.push_back(KeyInput(modifier, true));
+    }
+  }
+  Send(inputs);
+  Pump();
+}
+
+void WindowDriver::Type(std::string_view text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t c : platform::WideOfUtf8(text)) {
+    for (const bool up : {false, true}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = c;
+      input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      inputs.push_back(input);
+    }
+  }
+  Send(inputs);
+  Pump();
+}
+
+void WindowDriver::Click(HWND control, int x, int to_x) {
+  RECT area{};
+  GetClientRect(control, &area);
+  const int y = area.bottom / 2;
+  // The pointer is put in place, then moved on the spot, so the control hears of it as of a move.
+  const auto move_to = [control, y, this](int at_x) {
+    POINT at{at_x, y};
+    ClientToScreen(control, &at);
+    SetCursorPos(at.x, at.y);
+    std::vector<INPUT> moved{MouseInput(MOUSEEVENTF_MOVE)};
+    Send(moved);
+    Pump();
+  };
+  // A tip the pointer's rest brought up over a box would take the click, as it does in Wine.
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND tips, LPARAM) -> BOOL {
+        wchar_t name[32] = {};
+        GetClassNameW(tips, name, 32);
+        if (std::wstring(name) == TOOLTIPS_CLASSW) SendMessageW(tips, TTM_POP, 0, 0);
+        return TRUE;
+      },
+      0);
+  move_to(x);
+  std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_LEFTDOWN)};
+  Send(inputs);
+  Pump();
+  if (to_x >= 0) {
+    for (int step = 1; step <= 4; ++step) move_to(x + (to_x - x) * step / 4);
+  }
+  inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
+  Send(inputs);
+  Pump();
+}
+
+void WindowDriver::ClickBrowse() {
+  HWND button = Hwnd("CmdBrowse");
+  RECT area{};
+  GetClientRect(button, &area);
+  Click(button, area.right / 2);
+}
+
+int WindowDriver::Before(HWND edit, int position) {
+  const auto at = static_cast<DWORD>(SendMessageW(edit, EM_POSFROMCHAR, position, 0));
+  return static_cast<short>(LOWORD(at)) + 1;
+}
+
+std::pair<int, int> WindowDriver::Inner() {
+  RECT inner{};
+  GetClientRect(window_->window(), &inner);
+  return {inner.right, inner.bottom};
+}
+
+void WindowDriver::SetInner(int width, int height) {
+  RECT outer{}, inner{};
+  GetWindowRect(window_->window(), &outer);
+  GetClientRect(window_->window(), &inner);
+  SetWindowPos(window_->window(), nullptr, 0, 0, outer.right - outer.left + width - inner.right,
+               outer.bottom - outer.top + height - inner.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+}
+
+void WindowDriver::Minimise() {
+  ShowWindow(window_->window(), SW_MINIMIZE);
+  Pump();
+}
+
+void WindowDriver::Restore() {
+  ShowWindow(window_->window(), SW_RESTORE);
+  Pump();
+}
+
+double WindowDriver::TwipsPerPixel() {
+  return platform::win32::TwipsPerPixel(platform::win32::DpiOf(window_->window()));
+}
+
+std::array<int, 4> WindowDriver::Pixels(const char* name) {
+  RECT place{};
+  GetWindowRect(Hwnd(name), &place);
+  MapWindowPoints(nullptr, window_->window(), reinterpret_cast<POINT*>(&place), 2);
+  return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+}  // namespace win32_test

@@ -1,0 +1,69 @@
+// The real Windows window, shown on the test's desktop, driven as a user drives it: keys and
+// clicks go in through SendInput, as the keyboard and the mouse send them, and the window handles
+// them through the same steps as the program's message loop.
+#pragma once
+
+#include <array>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/win32_main_window.h"
+
+namespace win32_test {
+
+// A key with the modifier keys held while it is pressed.
+struct Key {
+  WORD key;
+  bool control = false;
+  bool shift = false;
+  bool alt = false;
+};
+
+class WindowDriver {
+ public:
+  static constexpr int kMostPixels = 32767;
+
+  // Opens the window as the program does and brings it to the front.
+  explicit WindowDriver(app::WindowServices services);
+
+  bool Opened() const { return window_ != nullptr; }
+  app::Win32MainWindow& Window() { return *window_; }
+  app::MainForm& Form() { return window_->form(); }
+  platform::ListView& List() { return window_->list(); }
+  HWND Hwnd(const char* name) { return window_->ControlWindow(name); }
+
+  // The window's message loop until nothing is waiting.
+  void Pump();
+  // The name of the control with the focus, or "" for none of the window's.
+  std::string Focused();
+  // Moves the focus to the control as Tab does.
+  void Enter(const char* name);
+  // Presses the keys one after the other, all sent before the window handles any: a key that
+  // opens a menu is followed by the keys that work in it.
+  void Press(std::initializer_list<Key> keys);
+  void PressTab() { Press({{VK_TAB}}); }
+  void PressDelete() { Press({{VK_DELETE}}); }
+  void Type(std::string_view text);
+  // A left click on `control` at `x` pixels from its left, halfway down; a drag to `to_x` when
+  // that is given.
+  void Click(HWND control, int x, int to_x = -1);
+  void ClickBrowse();
+  void ChooseExport() { Press({{'D', false, false, true}, {VK_RETURN}}); }
+  // The x at which a click puts the caret before character `position` of an edit box.
+  static int Before(HWND edit, int position);
+
+  std::pair<int, int> Inner();
+  void SetInner(int width, int height);
+  void Minimise();
+  void Restore();
+  double TwipsPerPixel();
+  std::array<int, 4> Pixels(const char* name);
+
+ private:
+  std::unique_ptr<app::Win32MainWindow> window_;
+};
+
+}  // namespace win32_test

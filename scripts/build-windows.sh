@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Usage: build-windows.sh [LINUX_BUILD]
-# Builds the Windows version of Kolvex's headless parts with MinGW-w64 into build-windows, runs
-# every test suite of it under Wine with ctest, then writes the zip and the installer into dist/
-# and tests the installer under Wine. The command's tests are run by the Linux build's cli_test:
+# Builds the Windows version of Kolvex, the window and the command, with MinGW-w64 into
+# build-windows, runs every test suite of it under Wine with ctest (the window's on an Xvfb display
+# of their own), then writes the zip and the installer into dist/ and tests the installer under
+# Wine. The command's tests are run by the Linux build's cli_test:
 # that of LINUX_BUILD (which must hold it), or else of a Linux build made in build-windows-host.
 # Run as root on Debian 12; installs what is missing. Fails when any test fails.
 set -euo pipefail

@@ -12,10 +12,11 @@ packages=(
   xvfb xauth
   libreoffice-calc gnumeric openbox xdotool locales
 )
-# The Windows build: MinGW-w64, Wine, GoogleTest's source, NSIS, and what fetches and builds the
-# libraries from Debian's source packages.
+# The Windows build: MinGW-w64, Wine, GoogleTest's source, NSIS, what fetches and builds the
+# libraries from Debian's source packages, and the X display and keyboard of the window's tests.
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest nsis dpkg-dev tcl debian-archive-keyring
+  xvfb xauth xdotool python3
 )
 packages+=("${windows_packages[@]}")
 if [ "${1:-}" = --windows ]; then

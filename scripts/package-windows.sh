@@ -16,9 +16,7 @@ mkdir -p "$stage/samples" dist
 # Text files for Windows: CR LF line ends.
 as_text() { sed 's/\r*$/\r/' "$1" >"$2"; }
 x86_64-w64-mingw32-strip -o "$stage/kolvex-export.exe" "$build/app/kolvex-export.exe"
-if [ -f "$build/app/kolvex.exe" ]; then
-  x86_64-w64-mingw32-strip -o "$stage/kolvex.exe" "$build/app/kolvex.exe"
-fi
+x86_64-w64-mingw32-strip -o "$stage/kolvex.exe" "$build/app/kolvex.exe"
 as_text README.md "$stage/README.txt"
 as_text packaging/windows/kolvex-prompt.cmd "$stage/kolvex-prompt.cmd"
 cp samples/TRAN.dbf "$stage/samples/"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Usage: test-windows-installer.sh SETUP.exe [BUILD]
 # Tests the Windows installer under Wine, in a Wine prefix of its own under BUILD (build-windows by
-# default), for one user and for every user: a silent install (/S) puts the program, its
-# Start-menu entries and its uninstall entry in place; the installed kolvex-export.exe exports the
-# installed sample as the build's own does; the silent uninstall leaves the prefix's files and
-# the uninstall entries as they were before the install.
+# default), for one user and for every user: a silent install (/S) puts the programs, their
+# Start-menu entries (the window, a console for the command, the README) and the uninstall entry
+# in place; the installed kolvex-export.exe exports the installed sample as the build's own does;
+# the silent uninstall leaves the prefix's files and the uninstall entries as they were before the
+# install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 setup=$(realpath "$1")
@@ -41,11 +42,11 @@ for mode in CurrentUser AllUsers; do
     installed="$drive/Program Files/Kolvex"
     menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Kolvex"
   fi
-  for file in kolvex-export.exe kolvex-prompt.cmd README.txt Licenses.txt samples/TRAN.dbf \
-              Uninstall.exe; do
+  for file in kolvex.exe kolvex-export.exe kolvex-prompt.cmd README.txt Licenses.txt \
+              samples/TRAN.dbf Uninstall.exe; do
     [ -f "$installed/$file" ] || fail "/$mode did not install $file into $installed"
   done
-  for entry in "Kolvex Command Prompt.lnk" "Kolvex README.lnk"; do
+  for entry in Kolvex.lnk "Kolvex Command Prompt.lnk" "Kolvex README.lnk"; do
     [ -f "$menu/$entry" ] || fail "/$mode made no Start-menu entry $entry in $menu"
   done
   "$wine_run" reg query "$root\\$uninstall_key" /v UninstallString >/dev/null ||

@@ -68,10 +68,7 @@ FunctionEnd
 Section "Kolvex"
   SetOutPath "$INSTDIR"
   File "${STAGE}\kolvex-export.exe"
-  ; The window, once the Windows build makes one.
-!if /FileExists "${STAGE}\kolvex.exe"
   File "${STAGE}\kolvex.exe"
-!endif
   File "${STAGE}\kolvex-prompt.cmd"
   File "${STAGE}\README.txt"
   File "${STAGE}\Licenses.txt"
@@ -85,9 +82,9 @@ Section "Kolvex"
   CreateShortCut "$SMPROGRAMS\Kolvex\Kolvex Command Prompt.lnk" "$SYSDIR\cmd.exe" \
     '/k ""$INSTDIR\kolvex-prompt.cmd""' "$SYSDIR\cmd.exe" 0
   CreateShortCut "$SMPROGRAMS\Kolvex\Kolvex README.lnk" "$INSTDIR\README.txt"
-!if /FileExists "${STAGE}\kolvex.exe"
+  ; The window, started in the user's folder, where its Open dialog begins. Kolvex opens no file
+  ; given to it, so no file type is associated with it.
   CreateShortCut "$SMPROGRAMS\Kolvex\Kolvex.lnk" "$INSTDIR\kolvex.exe"
-!endif
 
   ; SHCTX is HKLM for every user's install, HKCU for one user's.
   ${If} $AllUsers == 1

@@ -18,9 +18,7 @@ bool SameName(std::string_view a, std::string_view b) {
                     [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-RunTimeError NotSupported() {
-  return {error::kObjectDoesNotSupport, "Object doesn't support this property or method"};
-}
+RunTimeError NotSupported() { return RunTimeError(error::kObjectDoesNotSupport); }
 
 // "localc, soffice, libreoffice and gnumeric"
 std::string ProgramNames() {
@@ -145,7 +143,7 @@ std::shared_ptr<AutomationObject> SpreadsheetApplicationFactory::CreateObject(
     const std::string& prog_id) {
   if (!SameName(prog_id, kProgId)) {
     throw RunTimeError(error::kCannotCreateObject,
-                       "Can't create object \"" + prog_id + "\": no program is known by that name");
+                       "no program is known by the name \"" + prog_id + "\".");
   }
   std::string search_path = search_path_ ? *search_path_ : ProgramSearchPath();
   for (const SpreadsheetProgram& program : SpreadsheetPrograms()) {
@@ -159,8 +157,10 @@ std::shared_ptr<AutomationObject> SpreadsheetApplicationFactory::CreateObject(
     session->start = start_;
     return std::make_shared<Application>(std::move(session));
   }
-  throw RunTimeError(error::kCannotCreateObject, "No spreadsheet program was found; looked for " +
-                                                     ProgramNames() + " on the PATH");
+  throw RunTimeError(error::kCannotCreateObject,
+                     "none was found on the PATH (looked for " + ProgramNames() +
+                         "). Install LibreOffice Calc or Gnumeric; the list is on the clipboard "
+                         "to paste anywhere.");
 }
 
 }  // namespace platform

@@ -8,7 +8,7 @@ namespace {
 
 void RefuseNegativeSize(float size) {
   if (size < 0) {
-    throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument");
+    throw RunTimeError(error::kInvalidArgument);
   }
 }
 
@@ -45,8 +45,7 @@ void QtControl::SetHeight(float height) {
 
 TextBox& QtControl::Text() {
   if (text_ == nullptr) {
-    throw RunTimeError(error::kObjectDoesNotSupport,
-                       "Object doesn't support this property or method");
+    throw RunTimeError(error::kObjectDoesNotSupport);
   }
   return *text_;
 }

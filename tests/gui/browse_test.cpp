@@ -91,10 +91,11 @@ TEST_F(Browse, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList) {
   dialog_.Answer(kTable);
   Click();
   const std::vector<std::string> before = ItemTexts();
-  provider_.FailConnect(platform::RunTimeError(-2147467259, "Not a table."));
+  provider_.FailConnect(platform::RunTimeError(platform::error::kDatabaseError, "not a table."));
   dialog_.Answer(kOtherTable);
   Click();
-  EXPECT_EQ(message_box_.shown(), std::vector<std::string>{"16 -2147467259: Not a table."});
+  EXPECT_EQ(message_box_.shown(),
+            std::vector<std::string>{"16 -2147467259: The table cannot be read: not a table."});
   EXPECT_EQ(ItemTexts(), before);
   EXPECT_EQ(window_->list().ColumnHeaderCount(), 9u);
   EXPECT_EQ(TextOf("TxtFile"), kOtherTable);
@@ -102,7 +103,7 @@ TEST_F(Browse, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList) {
 }
 
 TEST_F(Browse, PointerIsTheDefaultAgainBeforeTheMessage) {
-  provider_.FailConnect(platform::RunTimeError(53, "File not found"));
+  provider_.FailConnect(platform::RunTimeError(platform::error::kFileNotFound));
   dialog_.Answer(kTable);
   Click();
   EXPECT_EQ(log_.calls(),
@@ -114,10 +115,11 @@ TEST_F(Browse, FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar) {
   StockTwoDays();
   Control("TxtTo").Text().SetText("2079/05/14");
   // Record sets: the structure query, then the days 12, 13 and 14.
-  provider_.FailQuery(3, platform::RunTimeError(-2147217900, "Day query failed."));
+  provider_.FailQuery(3, platform::RunTimeError(platform::error::kCommandError, "day 3."));
   dialog_.Answer(kTable);
   Click();
-  EXPECT_EQ(message_box_.shown(), std::vector<std::string>{"16 -2147217900: Day query failed."});
+  EXPECT_EQ(message_box_.shown(),
+            std::vector<std::string>{"16 -2147217900: The query cannot be run: day 3."});
   EXPECT_EQ(window_->list().ItemCount(), 3u);
   EXPECT_EQ(window_->list().ColumnHeaderCount(), 9u);
   EXPECT_EQ(screen_.Pointer(), platform::kPointerDefault);
@@ -126,7 +128,7 @@ TEST_F(Browse, FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar) {
 TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverTheWindow) {
   const test_support::TempDir folder;
   const std::string path = (folder.path() / "TRAN.dbf").string();
-  std::ofstream(path) << "This is a letter, not a table.\n";
+  std::ofstream(path) << "This is a letter, not a table: it runs on past a header.\n";
   app::WindowServices services = Services();
   services.provider = nullptr;
   services.message_box = nullptr;
@@ -154,10 +156,40 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(icon, QMessageBox::Critical);
-  EXPECT_TRUE(text.contains(QStringLiteral(": "))) << text.toStdString();
+  // What it means for the user first, then the detail.
+  EXPECT_EQ(text.toStdString(), "-2147467259: The table cannot be read: '" + path +
+                                    "' is not a FoxPro table, or it is damaged (unknown version "
+                                    "byte 0x54).");
   EXPECT_GT(QFileInfo(picture).size(), 0);
   EXPECT_EQ(window->list().ColumnHeaderCount(), 1u);
   EXPECT_EQ(window->list().ColumnHeaderText(0), "kept");
+}
+
+// Typed and checked in the box, loaded with the button, read by the real provider from the
+// sample table: the message says which box holds no date and what to type.
+TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToType) {
+  app::WindowServices services = Services();
+  services.provider = nullptr;
+  auto window = app::KolvexWindow::Open(services);
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  auto* from = window->findChild<QLineEdit*>(QStringLiteral("TxtFrom"));
+  from->setFocus(Qt::TabFocusReason);
+  QTest::keyClicks(from, QStringLiteral("99999999"));
+  QTest::keyClick(from, Qt::Key_Tab);  // leaving the box checks its date
+  ASSERT_EQ(window->Controls("TxtFrom").Text().Text(), "0000/00/00");
+  window->list().AddColumnHeader("old", 1400, platform::ColumnKind::kText);
+
+  dialog_.Answer(std::string(KOLVEX_SOURCE_DIR) + "/samples/TRAN.dbf");
+  QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
+  EXPECT_EQ(message_box_.shown(),
+            std::vector<std::string>{
+                "16 9: Subscript out of range: the first date is not a BS date from 1500/01/01 to "
+                "5000/12/31. Type a date as yyyy/mm/dd."});
+  // The table was read: its nine columns replaced the list's, and no day could be listed.
+  EXPECT_EQ(window->list().ColumnHeaderCount(), 9u);
+  EXPECT_EQ(window->list().ItemCount(), 0u);
 }
 
 TEST_F(Browse, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst) {
@@ -174,8 +206,8 @@ TEST_F(Browse, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst) {
 }
 
 TEST_F(Browse, ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop) {
-  message_box_.FailAt("MessageBox", platform::RunTimeError(7, "Out of memory"));
-  provider_.FailConnect(platform::RunTimeError(53, "File not found"));
+  message_box_.FailAt("MessageBox", platform::RunTimeError(platform::error::kOutOfMemory));
+  provider_.FailConnect(platform::RunTimeError(platform::error::kFileNotFound));
   dialog_.Answer(kTable);
   Click();  // The report fails as well; the guard takes it.
   EXPECT_EQ(screen_.Pointer(), platform::kPointerDefault);

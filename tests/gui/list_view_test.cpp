@@ -79,10 +79,11 @@ TEST_F(ExportMenu, PutsTheListOnTheClipboardAndOpensTheSpreadsheet) {
 
 TEST_F(ExportMenu, FailureIsReportedOnce) {
   objects_.FailAt("CreateObject",
-                  platform::RunTimeError(429, "ActiveX component can't create object"));
+                  platform::RunTimeError(platform::error::kCannotCreateObject, "none was found."));
   Find<QAction>("MnuExcel")->trigger();
   EXPECT_EQ(message_box_.shown(),
-            std::vector<std::string>{"16 429: ActiveX component can't create object"});
+            std::vector<std::string>{
+                "16 429: The spreadsheet program cannot be started: none was found."});
   EXPECT_EQ(clipboard_.text(), "\r\n");
 }
 

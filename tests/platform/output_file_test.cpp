@@ -12,17 +12,18 @@
 #include <thread>
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 #endif
 
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
 #include "tests/support/temp_dir.h"
+#ifndef _WIN32
+#include "tests/support/own_terminal.h"
+#endif
 
 namespace {
 
@@ -148,48 +149,8 @@ TEST(OutputFile, TheNullDeviceIsWrittenInPlace) {
 
 #else
 
-// A terminal of the test's own: a pseudo-terminal, its device put in raw mode so that bytes
-// written to it reach the master side unchanged.
-class OwnTerminal {
- public:
-  OwnTerminal() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-    const char* name = ::ptsname(master_);
-    if (name == nullptr) return;
-    const int device = ::open(name, O_RDWR | O_NOCTTY);
-    if (device < 0) return;
-    termios raw{};
-    ::tcgetattr(device, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(device, TCSANOW, &raw);
-    ::close(device);
-    device_ = name;
-  }
-  ~OwnTerminal() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const std::string& device() const { return device_; }
-  // Reads `count` bytes from the master side.
-  std::string Take(std::size_t count) {
-    std::string bytes(count, '\0');
-    std::size_t got = 0;
-    while (got < count) {
-      const ssize_t n = ::read(master_, bytes.data() + got, count - got);
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    return bytes;
-  }
-
- private:
-  int master_ = -1;
-  std::string device_;
-};
-
 TEST(OutputFile, ATerminalIsWrittenInPlaceAndStaysADevice) {
-  OwnTerminal terminal;
+  test_support::OwnTerminal terminal;
   if (terminal.device().empty()) GTEST_SKIP() << "no pseudo-terminal can be made here";
   TempDir dir;
   const std::filesystem::path link = dir.path() / "screen";

@@ -199,8 +199,9 @@ void OutputFile::Commit() {
   if (in_place_) return;
   const std::wstring made = PathFromUtf8(path_).wstring();
   const std::wstring target = PathFromUtf8(target_).wstring();
-  // ReplaceFile gives the new file the old one's attributes and security; a destination that is
-  // not there yet is moved into place.
+  // ReplaceFile gives the new file the old one's security; a destination that is not there yet
+  // is moved into place. The attributes are given back as they were, whichever way it went.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   if (!ReplaceFileW(target.c_str(), made.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                     nullptr) &&
       !MoveFileExW(made.c_str(), target.c_str(),
@@ -209,6 +210,11 @@ void OutputFile::Commit() {
   }
   Forget(path_);
   path_.clear();
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
+    SetFileAttributesW(target.c_str(), attributes & kKept);
+  }
 }
 
 TemporaryFile::TemporaryFile(const std::string& suffix) {

@@ -102,6 +102,7 @@ SqlEngine::SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables>
   if (rc != SQLITE_OK) {
     const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
     sqlite3_close(db_);
+    if (rc == SQLITE_NOMEM) throw RunTimeError(error::kOutOfMemory);
     throw RunTimeError(error::kDatabaseError, "the SQL engine cannot start: " + message + ".");
   }
 }

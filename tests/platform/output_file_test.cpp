@@ -11,7 +11,9 @@
 #include <string>
 #include <thread>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -145,6 +147,23 @@ TEST(OutputFile, TheNullDeviceIsWrittenInPlace) {
   file.Write("nothing to keep");
   file.Commit();
   EXPECT_FALSE(platform::NamesTerminal("NUL"));
+}
+
+TEST(OutputFile, AReplacedFileKeepsItsAttributes) {
+  TempDir dir;
+  const std::filesystem::path kept = dir.path() / "kept.tsv";
+  Write(kept, "old");
+  ASSERT_TRUE(SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  if ((GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0) {
+    GTEST_SKIP() << "this file system keeps no hidden attribute (Wine without extended "
+                    "attributes)";
+  }
+  OutputFile file(Utf8Of(kept));
+  file.Write("new");
+  file.Commit();
+  EXPECT_EQ(Read(kept), "new");
+  EXPECT_NE(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(FileCount(dir.path()), 1u);
 }
 
 #else

@@ -361,7 +361,11 @@ TEST(ExportCommand, AWorkbookCutOffByItsReaderLeavesNoFileBehind) {
       Quoted(folder / "head");
   std::system(command.c_str());
   EXPECT_EQ(ReadFile(folder / "head"), "PK\x03\x04");
-  EXPECT_TRUE(std::filesystem::is_empty(temporary));
+  // Only the command's own files count: Wine, running a Windows build, keeps a folder there.
+  for (const auto& entry : std::filesystem::directory_iterator(temporary)) {
+    EXPECT_EQ(entry.path().filename().string().find("kolvex-export"), std::string::npos)
+        << entry.path();
+  }
 }
 
 // The collection software appends records to the table while exports run: each export reads

@@ -2,12 +2,8 @@
 // and writes them as tab-separated text, comma-separated text or an .xlsx workbook, to a file or
 // to standard output. Exit status 0 on success, 1 when the load or the writing fails, 2 for
 // wrong arguments.
-#include <exception>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
-#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,10 +12,10 @@
 #include "data/load_data.h"
 #include "export/export_text.h"
 #include "export/file_formats.h"
+#include "platform/current_error.h"
 #include "platform/db/ado.h"
 #include "platform/list_view.h"
 #include "platform/output_file.h"
-#include "platform/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace {
@@ -160,6 +156,9 @@ void CheckOutput(const Arguments& args) {
     }
     return;
   }
+  if (args.format == Format::kXlsx && platform::NamesTerminal(*args.output)) {
+    throw UsageError{"a workbook is not written to a terminal: '" + *args.output + "' is one"};
+  }
   static const char* const kTableExtensions[] = {"dbf", "fpt", "dbt", "cdx", "idx",
                                                  "ndx", "mdx", "dbc", "dct", "dcx"};
   const std::string extension = Extension(*args.output);
@@ -173,25 +172,14 @@ void CheckOutput(const Arguments& args) {
   }
 }
 
-// The whole of a file the workbook library has written.
-std::string ReadWhole(const std::string& path) {
-  std::ifstream file(platform::PathFromUtf8(path), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!file.good() && !file.eof()) {
-    throw platform::RunTimeError(platform::error::kPathFileAccess, "Cannot read " + path);
-  }
-  return bytes;
-}
-
 using TextSink = std::function<void(std::string_view)>;
 
-// Hands the pieces of text that `make` gives its sink to the output file, which replaces the
-// destination only once complete, or to standard output.
+// Hands the pieces of text that `make` gives its sink to the output file or to standard output.
 void WriteText(const Arguments& args, const std::function<void(const TextSink&)>& make) {
   if (!args.output) {
     return make([](std::string_view piece) { platform::WriteStandardOutput(piece); });
   }
-  platform::ReplacingFile file(*args.output);
+  platform::OutputFile file(*args.output);
   make([&](std::string_view piece) { file.Write(piece); });
   file.Commit();
 }
@@ -206,13 +194,23 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list) {
     return WriteText(args, [&](const TextSink& write) { write(exporter::BuildCsvText(list)); });
   }
 
-  // The workbook library writes to a named file; for standard output it goes through a
-  // temporary one.
-  platform::ReplacingFile file(
-      args.output.value_or(platform::TemporaryFolder() + "kolvex-export.xlsx"));
-  exporter::WriteXlsxFile(list, file.path());
-  if (args.output) return file.Commit();
-  platform::WriteStandardOutput(ReadWhole(file.path()));
+  // The workbook library writes to a named file: the one made to replace the destination, or,
+  // for standard output and destinations written in place, a temporary one.
+  std::optional<platform::OutputFile> file;
+  if (args.output) file.emplace(*args.output);
+  if (file && !file->in_place()) {
+    exporter::WriteXlsxFile(list, file->path());
+    return file->Commit();
+  }
+  std::string bytes;
+  {
+    const platform::TemporaryFile workbook(".xlsx");
+    exporter::WriteXlsxFile(list, workbook.path());
+    bytes = workbook.ReadAll();
+  }
+  if (!file) return platform::WriteStandardOutput(bytes);
+  file->Write(bytes);
+  file->Commit();
 }
 
 int Run(const std::vector<std::string>& raw_args) {
@@ -234,12 +232,9 @@ int Run(const std::vector<std::string>& raw_args) {
     data::LoadData(list, args->database, args->from, args->to, platform::db::DbfProvider());
     WriteOutput(*args, list);
     return 0;
-  } catch (const platform::RunTimeError& error) {
-    platform::WriteStandardError(error.Prompt() + '\n');
-  } catch (const std::bad_alloc&) {
-    platform::WriteStandardError("7: Out of memory\n");
-  } catch (const std::exception& error) {
-    platform::WriteStandardError(std::string("51: Internal error: ") + error.what() + '\n');
+  } catch (...) {
+    // The same words as the window's message box.
+    platform::WriteStandardError(platform::CurrentError().Prompt() + '\n');
   }
   return kExitFailure;
 }

@@ -140,7 +140,7 @@ float KolvexWindow::ScaleHeight() const {
 platform::Control& KolvexWindow::Controls(const std::string& name) {
   const auto found = controls_.find(name);
   if (found == controls_.end()) {
-    throw platform::RunTimeError(platform::error::kControlNotFound, "Control not found");
+    throw platform::RunTimeError(platform::error::kControlNotFound);
   }
   return *found->second;
 }

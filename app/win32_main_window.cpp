@@ -119,7 +119,7 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(
                             kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                             nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) {
-    throw platform::RunTimeError(platform::kOutOfMemory, "Out of memory");
+    throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
   if (services_.CD == nullptr) {
     own_dialog_ = std::make_unique<platform::win32::Win32FileDialog>(window_);
@@ -221,7 +221,7 @@ float Win32MainWindow::ScaleHeight() const {
 platform::Control& Win32MainWindow::Controls(const std::string& name) {
   const auto found = controls_.find(name);
   if (found == controls_.end()) {
-    throw platform::RunTimeError(platform::error::kControlNotFound, "Control not found");
+    throw platform::RunTimeError(platform::error::kControlNotFound);
   }
   return *found->second;
 }
@@ -251,7 +251,7 @@ void Win32MainWindow::BuildControls() {
   HWND from = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtFrom);
   HWND to = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtTo);
   for (HWND control : {list, file, label, browse, from, to}) {
-    if (control == nullptr) throw platform::RunTimeError(platform::kOutOfMemory, "Out of memory");
+    if (control == nullptr) throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
 
   list_ = std::make_unique<platform::win32::Win32ListView>(list);

@@ -84,6 +84,54 @@ platform::ColumnKind ColumnKindOf(db::DataType type) {
                                        : platform::ColumnKind::kText;
 }
 
+// The data source as one value of the connection string: quoted, with its quotes doubled, when
+// it holds what would end the value or change it (";", a quote, blanks at either end).
+std::string DataSourceValue(const std::string& path) {
+  const bool plain = path.find_first_of(";\"'") == std::string::npos &&
+                     (path.empty() || (path.front() != ' ' && path.back() != ' '));
+  if (plain) return path;
+  std::string quoted = "\"";
+  for (const char c : path) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+// Whether `text` is a date of the calendar, "yyyy/mm/dd".
+bool IsBsDate(std::string_view text) {
+  if (text.size() != 10 || text[4] != '/' || text[7] != '/') return false;
+  auto field = [&](std::size_t start, std::size_t length) {
+    int value = 0;
+    for (std::size_t i = start; i < start + length; ++i) {
+      if (text[i] < '0' || text[i] > '9') return -1;
+      value = value * 10 + (text[i] - '0');
+    }
+    return value;
+  };
+  const int year = field(0, 4);
+  const int month = field(5, 2);
+  const int day = field(8, 2);
+  return year >= cdnDate::kFirstYear && year <= cdnDate::kLastYear && month >= 1 && month <= 12 &&
+         day >= 1 && day <= cdnDate::MonthLength(year, month);
+}
+
+// The calendar's error for the range as the user can mend it: which of the dates as typed is not
+// a date, or, when both are, that the range runs into the calendar's end. The number stays.
+platform::RunTimeError DateError(const platform::RunTimeError& error, std::string_view first,
+                                 std::string_view last) {
+  const auto number = static_cast<platform::error::Number>(error.number());
+  const char* which = !IsBsDate(first) ? "first" : !IsBsDate(last) ? "last" : nullptr;
+  if (which == nullptr) {
+    return platform::RunTimeError(number,
+                                  "the calendar ends on 5000/12/31. End the range a day "
+                                  "earlier.");
+  }
+  return platform::RunTimeError(number, std::string("the ") + which +
+                                            " date is not a BS date from 1500/01/01 to "
+                                            "5000/12/31. Type a date as yyyy/mm/dd.");
+}
+
 // A record set with a client-side cursor, not yet opened.
 std::shared_ptr<db::Recordset> NewClientRecordset(db::Provider& provider) {
   std::shared_ptr<db::Recordset> records = provider.NewRecordset();
@@ -205,7 +253,10 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
   // The first field is turned into text here rather than by the list, so a null member code
   // fails after its empty item has been appended.
   const db::Value& first = records.FieldValue(0);
-  if (first.IsNull()) throw platform::RunTimeError(kInvalidUseOfNull, "Invalid use of Null");
+  if (first.IsNull()) {
+    throw platform::RunTimeError(platform::error::kInvalidUseOfNull,
+                                 "a record has no member code (its Mem_Code is null).");
+  }
   list.SetItemText(item, db::ValueToText(first));
 
   for (std::size_t field = 1; field < date_fields.size(); ++field) {
@@ -224,8 +275,9 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
 void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
               platform::db::Provider& provider) {
   std::shared_ptr<db::Connection> connection = provider.NewConnection();
-  connection->Open("Provider=vfpoledb;Data Source=" + StrFile + ";Collating Sequence=machine", "",
-                   "", db::kOptionUnspecified);
+  connection->Open(
+      "Provider=vfpoledb;Data Source=" + DataSourceValue(StrFile) + ";Collating Sequence=machine",
+      "", "", db::kOptionUnspecified);
 
   std::shared_ptr<db::Recordset> records = NewClientRecordset(provider);
   Run(*records, std::string(kStructureQuery) + DFrom + "'", connection);
@@ -238,8 +290,16 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
                          ColumnKindOf(records->FieldType(field)));
   }
 
-  // May put the two dates in order; every later step works from the ordered pair.
-  const std::int32_t between = cdnDate::BsDaysBetween(DFrom, dTo);
+  // May put the two dates in order; every later step works from the ordered pair. The calendar's
+  // errors pass on with their numbers, the message saying which date to mend.
+  const std::string typed_from = DFrom;
+  const std::string typed_to = dTo;
+  std::int32_t between = 0;
+  try {
+    between = cdnDate::BsDaysBetween(DFrom, dTo);
+  } catch (const platform::RunTimeError& error) {
+    throw DateError(error, typed_from, typed_to);
+  }
   if (between == std::numeric_limits<std::int32_t>::max()) throw platform::RunTimeError::Overflow();
   const std::int32_t day_count = between + 1;
 
@@ -256,7 +316,12 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
     while (planned <= day_count && ahead.size() < DayOpener::kDaysAhead) {
       ++planned;
       try {
-        const std::string day = planned == 1 ? DFrom : cdnDate::AddBsDays(DFrom, planned - 1);
+        std::string day;
+        try {
+          day = planned == 1 ? DFrom : cdnDate::AddBsDays(DFrom, planned - 1);
+        } catch (const platform::RunTimeError& error) {
+          throw DateError(error, typed_from, typed_to);
+        }
         if (planned <= day_count) {
           // Made here, so that record sets are made in the order of their days.
           ahead.push_back(opener.Open(NewClientRecordset(provider), DayQuery(day), connection));

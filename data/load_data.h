@@ -12,16 +12,14 @@ namespace data {
 // Width of every column header, in twips.
 inline constexpr int kColumnWidthTwips = 1400;
 
-// Raised when a record's member code is null: it cannot be shown as an item's text.
-inline constexpr std::int32_t kInvalidUseOfNull = 94;
-
 // Loads the records of every day from the earlier to the later of `DFrom` and `dTo` out of the
 // table TRAN of the data source `StrFile` into `list`: nine column headers, one item per record.
 // A column is a number column when its field in the table is one (N, F, B, Y, I), text otherwise.
-// Catches nothing: the list is left unchanged when the connection or the structure query fails,
-// and keeps the rows read so far when a later step fails. Throws the provider's errors, the
-// calendar's (6, 9, 13) for the dates, and kInvalidUseOfNull after appending an empty item for a
-// record whose first field is null.
+// `StrFile` is passed to the provider as one value, whatever characters it holds. The list is
+// left unchanged when the connection or the structure query fails, and keeps the rows read so far
+// when a later step fails. Throws the provider's errors; the calendar's (6, 9, 13) for the dates,
+// saying which date is at fault; and 94 after appending an empty item for a record whose first
+// field is null.
 void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
               platform::db::Provider& provider = platform::db::DbfProvider());
 

@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cctype>
 #include <charconv>
 #include <memory>
 #include <system_error>
@@ -37,8 +38,44 @@ bool IsPlainDecimal(std::string_view text) {
   return i == text.size() && i > fraction_start;
 }
 
+// Whether `text` holds "_x", then four hexadecimal digits and "_", at `at`: the form in which a
+// workbook escapes a character.
+bool EscapeAt(std::string_view text, std::size_t at) {
+  if (text.size() - at < 7 || text[at] != '_' || text[at + 1] != 'x' || text[at + 6] != '_') {
+    return false;
+  }
+  for (std::size_t i = at + 2; i < at + 6; ++i) {
+    if (std::isxdigit(static_cast<unsigned char>(text[i])) == 0) return false;
+  }
+  return true;
+}
+
+// The text a workbook cell is given for `text`, which every spreadsheet reads back as `text`.
+// Cell text is XML, which holds no NUL byte: a NUL is written as the workbook's escape "_x0000_"
+// (the library writes the other control characters in the same way). A text that already looks
+// like such an escape has its "_" written as "_x005F_", so it is not read as one.
+std::string CellText(std::string_view text) {
+  std::string cell;
+  cell.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\0') {
+      cell += "_x0000_";
+    } else if (EscapeAt(text, i)) {
+      cell += "_x005F_";
+    } else {
+      cell += text[i];
+    }
+  }
+  return cell;
+}
+
+bool NeedsEscapes(std::string_view text) {
+  return text.find('\0') != std::string_view::npos || text.find("_x") != std::string_view::npos;
+}
+
 platform::RunTimeError WriteError(const std::string& path, const std::string& reason) {
-  return {kPathFileAccessError, "Cannot write the workbook " + path + ": " + reason};
+  return platform::RunTimeError(platform::error::kPathFileAccess,
+                                "cannot write the workbook '" + path + "': " + reason + ".");
 }
 
 }  // namespace
@@ -111,18 +148,18 @@ std::optional<double> ExactNumber(std::string_view text) {
 
 void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
   if (list.ItemCount() >= kSheetRows) {
-    throw platform::RunTimeError(
-        platform::error::kOverflow,
-        "Overflow: " + std::to_string(list.ItemCount()) + " records do not fit one worksheet");
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 std::to_string(list.ItemCount()) +
+                                     " records do not fit one worksheet. Export fewer days at a "
+                                     "time.");
   }
   std::size_t columns = list.ColumnHeaderCount();
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     columns = std::max(columns, list.SubItemCount(item) + 1);
   }
   if (columns > kSheetColumns) {
-    throw platform::RunTimeError(
-        platform::error::kOverflow,
-        "Overflow: " + std::to_string(columns) + " columns do not fit one worksheet");
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 std::to_string(columns) + " columns do not fit one worksheet.");
   }
 
   auto check = [&](lxw_error status) {
@@ -152,12 +189,16 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
         return;
       }
     }
-    check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr));
+    if (!NeedsEscapes(text)) {
+      check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr));
+    } else {
+      check(worksheet_write_string(sheet, cell_row, cell_column, CellText(text).c_str(), nullptr));
+    }
   };
 
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                 list.ColumnHeaderText(column).c_str(), nullptr));
+                                 CellText(list.ColumnHeaderText(column)).c_str(), nullptr));
   }
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     write(item + 1, 0, list.ItemText(item));

@@ -13,9 +13,6 @@
 
 namespace exporter {
 
-// Raised when an output file cannot be written.
-inline constexpr std::int32_t kPathFileAccessError = platform::error::kPathFileAccess;
-
 // Rows and columns a worksheet holds, the header row included.
 inline constexpr std::size_t kSheetRows = 1048576;
 inline constexpr std::size_t kSheetColumns = 16384;
@@ -35,7 +32,7 @@ std::optional<double> ExactNumber(std::string_view text);
 // then one row per item. A cell of a number column is stored as a number when ExactNumber
 // accepts its text; every other cell is stored as text, so "00123" and "2081/01/05" stay as they
 // are; an empty text leaves its cell empty. Throws RunTimeError 6 when the list has more rows or
-// columns than a sheet holds, kPathFileAccessError when the file cannot be written.
+// columns than a sheet holds, 75 when the file cannot be written.
 void WriteXlsxFile(const platform::ListView& list, const std::string& path);
 
 }  // namespace exporter

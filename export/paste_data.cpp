@@ -16,13 +16,12 @@ namespace {
 constexpr char kProgId[] = "excel.application";
 constexpr char kPasteInstruction[] = "Press [CTRL+V] key to paste the data.";
 
-constexpr std::int32_t kObjectNotSet = 91;
-
 // An application that hands back no object fails the step instead of crashing the program.
 std::shared_ptr<platform::AutomationObject> Checked(
     std::shared_ptr<platform::AutomationObject> object) {
   if (!object) {
-    throw platform::RunTimeError(kObjectNotSet, "Object variable or With block variable not set");
+    throw platform::RunTimeError(platform::error::kObjectNotSet,
+                                 "the spreadsheet program handed back nothing.");
   }
   return object;
 }

@@ -1,5 +1,6 @@
-// Reads every value of every record of a table made from the input. A damaged table may be
-// refused with a RunTimeError; anything else (a crash, a read outside the file) is a fault.
+// Reads every value of every record of a table made from the input, as the engine reads them: a
+// Scan over the records and ReadIn for each field. A damaged table may be refused with a
+// RunTimeError; anything else (a crash, a read outside the file) is a fault.
 #include <cstddef>
 #include <cstdint>
 
@@ -11,15 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const platform::db::DbfTable table(path);
     std::string scratch;
-    for (std::uint32_t record = 0; record < table.record_count(); ++record) {
-      if (table.State(record) == platform::db::DbfTable::RecordState::kDamaged) {
-        (void)table.DamagedRecord(record);
+    for (platform::db::DbfTable::Scan scan(table); scan.Next();) {
+      if (platform::db::DbfTable::StateOf(scan.bytes()) ==
+          platform::db::DbfTable::RecordState::kDamaged) {
+        (void)table.DamagedRecord(scan.record());
         continue;
       }
-      for (const auto& field : table.fields()) {
-        (void)table.Read(record, field, scratch);
-        (void)table.ReadValue(record, field);
-      }
+      for (const auto& field : table.fields()) (void)table.ReadIn(scan.bytes(), field, scratch);
     }
   } catch (const platform::RunTimeError&) {
   }

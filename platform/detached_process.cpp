@@ -22,8 +22,9 @@ constexpr char kDefaultSearchPath[] = "/usr/local/bin:/usr/bin:/bin";
 void CloseQuietly(int fd) { close(fd); }
 
 RunTimeError StartFailure(const std::string& program, int error_number) {
-  return {error::kCannotCreateObject,
-          "Can't start " + program + ": " + std::generic_category().message(error_number)};
+  return RunTimeError(
+      error::kCannotCreateObject,
+      "'" + program + "' did not start: " + std::generic_category().message(error_number) + ".");
 }
 
 // The rest runs in the forked processes, where only async-signal-safe calls are allowed: the
@@ -82,7 +83,7 @@ std::string ProgramSearchPath() {
 }
 
 void StartDetached(const std::vector<std::string>& argv) {
-  if (argv.empty()) throw RunTimeError(error::kInvalidArgument, "No program to start");
+  if (argv.empty()) throw RunTimeError(error::kInvalidArgument, "no program to start.");
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);

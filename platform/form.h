@@ -9,11 +9,6 @@
 
 namespace platform {
 
-namespace error {
-inline constexpr std::int32_t kInvalidPropertyValue = 380;  // "Invalid property value"
-inline constexpr std::int32_t kControlNotFound = 730;       // "Control not found"
-}  // namespace error
-
 class Control {
  public:
   virtual ~Control() = default;

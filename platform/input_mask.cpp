@@ -9,9 +9,7 @@
 namespace platform {
 namespace {
 
-RunTimeError InvalidPropertyValue() {
-  return {error::kInvalidPropertyValue, "Invalid property value"};
-}
+RunTimeError InvalidPropertyValue() { return RunTimeError(error::kInvalidPropertyValue); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -8,9 +8,7 @@
 namespace platform {
 namespace {
 
-RunTimeError NotSupported() {
-  return {error::kObjectDoesNotSupport, "Object doesn't support this property or method"};
-}
+RunTimeError NotSupported() { return RunTimeError(error::kObjectDoesNotSupport); }
 
 // What the application's objects share: the program found at creation and whether it runs.
 struct Session {

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <typeinfo>
 
+#include "platform/run_time_error.h"
+
 namespace platform {
 
 namespace {
@@ -36,7 +38,8 @@ std::size_t ReadLength(const char*& p) {
   }
 }
 
-[[noreturn]] void OutOfRange(const char* what) { throw std::out_of_range(what); }
+// Both list views raise one error for an index past their items, columns or sub-items.
+[[noreturn]] void OutOfRange() { throw RunTimeError(error::kIndexOutOfBounds); }
 
 }  // namespace
 
@@ -154,7 +157,7 @@ std::size_t MemoryListView::SubItemCount(std::size_t item) const { return EntryA
 
 std::string MemoryListView::SubItemText(std::size_t item, std::size_t sub_item) const {
   const Entry& entry = EntryAt(item);
-  if (sub_item >= entry.cells - 1) OutOfRange("MemoryListView sub-item");
+  if (sub_item >= entry.cells - 1) OutOfRange();
   return std::string(Cell(item, entry, sub_item + 1));
 }
 
@@ -210,12 +213,12 @@ std::vector<MemoryListView::Item> MemoryListView::items() const {
 }
 
 MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) {
-  if (item >= item_count_) OutOfRange("MemoryListView item");
+  if (item >= item_count_) OutOfRange();
   return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
 }
 
 const MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) const {
-  if (item >= item_count_) OutOfRange("MemoryListView item");
+  if (item >= item_count_) OutOfRange();
   return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
 }
 
@@ -262,6 +265,11 @@ void MemoryListView::Rewrite(Entry& entry, std::string_view bytes) {
   entry.size = static_cast<std::uint32_t>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), block->data() + block->size);
   block->size += bytes.size();
+}
+
+const MemoryListView::Column& MemoryListView::ColumnAt(std::size_t column) const {
+  if (column >= columns_.size()) OutOfRange();
+  return columns_[column];
 }
 
 }  // namespace platform

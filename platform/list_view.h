@@ -45,7 +45,7 @@ class ListView {
 // A list held in memory: the headless command's list, the window's rows, and the tests'. Texts
 // are packed: an item's texts lie back to back in large blocks, each after its length, so a
 // season's records take little more memory than their characters. An index past the items or
-// sub-items throws std::out_of_range.
+// sub-items throws RunTimeError 35600, as the window's list does.
 class MemoryListView : public ListView {
  public:
   struct Column {
@@ -69,15 +69,9 @@ class MemoryListView : public ListView {
   void AddSubItem(std::size_t item, const std::string& text) override;
 
   std::size_t ColumnHeaderCount() const override { return columns_.size(); }
-  std::string ColumnHeaderText(std::size_t column) const override {
-    return columns_.at(column).text;
-  }
-  int ColumnHeaderWidth(std::size_t column) const override {
-    return columns_.at(column).width_twips;
-  }
-  ColumnKind ColumnHeaderKind(std::size_t column) const override {
-    return columns_.at(column).kind;
-  }
+  std::string ColumnHeaderText(std::size_t column) const override { return ColumnAt(column).text; }
+  int ColumnHeaderWidth(std::size_t column) const override { return ColumnAt(column).width_twips; }
+  ColumnKind ColumnHeaderKind(std::size_t column) const override { return ColumnAt(column).kind; }
   std::size_t ItemCount() const override { return item_count_; }
   std::string ItemText(std::size_t item) const override;
   std::size_t SubItemCount(std::size_t item) const override;
@@ -131,6 +125,7 @@ class MemoryListView : public ListView {
     std::size_t offset = 0;  // from the start of the item's bytes, past the text of `cell`
   };
 
+  const Column& ColumnAt(std::size_t column) const;
   Entry& EntryAt(std::size_t item);
   const Entry& EntryAt(std::size_t item) const;
   const char* Bytes(const Entry& entry) const { return blocks_[entry.block].data() + entry.offset; }

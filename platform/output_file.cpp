@@ -6,8 +6,8 @@
 
 namespace platform {
 
-std::string ReplacementPrefix(const std::string& destination) {
-  const std::filesystem::path path = PathFromUtf8(destination);
+std::string ReplacementPrefix(const std::string& target) {
+  const std::filesystem::path path = PathFromUtf8(target);
   return Utf8Of(path.parent_path() / PathFromUtf8("." + Utf8Of(path.filename())));
 }
 

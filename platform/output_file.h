@@ -1,7 +1,7 @@
-// What the headless command writes, in one version for each kind of system: a file that takes
-// its destination's place only once it is complete, standard output with its bytes as they are
-// (no line ends changed on Windows), and what is checked before anything is written. Paths are
-// UTF-8 text. Failures to write are RunTimeError 75 naming the file and the system's reason.
+// What the headless command writes, in one version for each kind of system: its output file,
+// written as the kind of file the destination is, standard output with its bytes as they are (no
+// line ends changed on Windows), and what is checked before anything is written. Paths are UTF-8
+// text. Failures to write are RunTimeError 75 naming the file and the system's reason.
 #pragma once
 
 #include <cstdint>
@@ -11,35 +11,69 @@
 
 namespace platform {
 
-// A file made in the folder of `destination` under a name of its own, written, then put in the
-// destination's place in one step. Dropped before Commit, it is removed and the destination is
-// left as it was.
-class ReplacingFile {
+// The destination of an export. A destination that does not exist, or is a regular file, is
+// replaced in one step: a file is made beside it under a name of its own, written, then put in its
+// place, so readers see the old file or the whole new one. A link is followed and its target
+// replaced, in the target's folder; the link stays. A replaced file keeps its mode and, where the
+// process may set it, its owner; a new file gets what the system gives new files (the umask on
+// POSIX systems). Any other destination (a device, a pipe, a terminal, standard output under
+// another name) is written in place, as the shell's ">" would, and nothing is put in its place.
+// Dropped before Commit, a file made for the destination is removed and the destination left as it
+// was; so is it when the program is stopped by a signal (Ctrl+C on Windows) meanwhile.
+class OutputFile {
  public:
-  // Throws RunTimeError 75 when no file can be made in that folder.
-  explicit ReplacingFile(const std::string& destination);
-  ~ReplacingFile();
-  ReplacingFile(const ReplacingFile&) = delete;
-  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  // Throws RunTimeError 75 when the destination is a folder, or no file can be made beside it, or
+  // it cannot be opened for writing.
+  explicit OutputFile(const std::string& destination);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
 
-  // The file's own path, for a writer that fills it by name; it stays open here, shared.
+  // True when the destination is written in place rather than replaced.
+  bool in_place() const { return in_place_; }
+  // The path of the file made for the destination, for a writer that fills it by name; empty when
+  // the destination is written in place. The file stays open here, shared.
   const std::string& path() const { return path_; }
   // Appends `bytes`. Throws 75.
   void Write(std::string_view bytes);
-  // Closes the file and puts it in the destination's place, replacing what was there. Throws 75.
+  // Finishes the output: the made file takes the destination's place, replacing what was there.
+  // Throws 75.
   void Commit();
 
  private:
   void Close();
 
   std::string destination_;
-  std::string path_;
+  std::string target_;       // the file replaced: the destination with its links followed
+  std::string path_;         // the made file, while there is one
   std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
+  bool in_place_ = false;
+  bool standard_output_ = false;  // the destination is standard output under another name
 };
 
-// Where ReplacingFile makes its file: the destination's folder, then "." and the destination's
-// name, to which a unique ending is added.
-std::string ReplacementPrefix(const std::string& destination);
+// A file of the program's own in the temporary folder, for a writer that fills a file by name
+// when its bytes go elsewhere; removed when dropped, and when the program is stopped by a signal
+// (Ctrl+C on Windows).
+class TemporaryFile {
+ public:
+  // `suffix` ends the name (".xlsx"). Throws 75 when no file can be made there.
+  explicit TemporaryFile(const std::string& suffix);
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  // The bytes written to it. Throws 75.
+  std::string ReadAll() const;
+
+ private:
+  std::string path_;
+  std::intptr_t file_ = -1;
+};
+
+// The name of the file made beside `target` to replace it: "." and its name, to which a unique
+// ending is added.
+std::string ReplacementPrefix(const std::string& target);
 
 // Writes `bytes` to standard output as they are. Throws 75.
 void WriteStandardOutput(std::string_view bytes);
@@ -50,6 +84,8 @@ void WriteStandardOutput(std::string_view bytes);
 void WriteStandardError(std::string_view text) noexcept;
 
 bool StandardOutputIsTerminal();
+// Whether `path` names a terminal (a console on Windows).
+bool NamesTerminal(const std::string& path);
 
 // Whether the two paths name one file (through links, other spellings or letter case); false
 // when either names nothing.

@@ -3,7 +3,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cwchar>
+#include <mutex>
 #include <random>
 
 #include "platform/output_file.h"
@@ -20,7 +23,8 @@ HANDLE HandleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 // The error of the call that failed last, for `what` of `path`.
 RunTimeError FileError(const std::string& what, const std::string& path) {
   const DWORD code = GetLastError();
-  return {error::kPathFileAccess, what + " " + path + ": " + SystemErrorText(code)};
+  return RunTimeError(error::kPathFileAccess,
+                      what + " '" + path + "': " + SystemErrorText(code) + ".");
 }
 
 void WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
@@ -28,72 +32,225 @@ void WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
     const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
     if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
-      throw FileError("Cannot write", path);
+      throw FileError("cannot write", path);
     }
     bytes.remove_prefix(written);
   }
 }
 
+// A handle on the file at `path` that only reads what the file is, following links; a folder
+// too. INVALID_HANDLE_VALUE when there is none.
+HANDLE Look(const std::wstring& path) {
+  return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 // The identity of the file at `path`: its volume and its number there.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-  // No access asked for, and a folder allowed: only the file's identity is read.
-  HANDLE file = CreateFileW(PathFromUtf8(path).c_str(), 0,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = Look(PathFromUtf8(path).wstring());
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool known = GetFileInformationByHandle(file, &info) != 0;
   CloseHandle(file);
   return known;
 }
 
-}  // namespace
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
 
-// The file is shared for reading and writing, so that a writer that opens it by name (the
-// workbook library) can fill it while it is held here.
-ReplacingFile::ReplacingFile(const std::string& destination) : destination_(destination) {
-  const std::string prefix = ReplacementPrefix(destination);
+// The files the program has made and not yet put in place or removed, for Ctrl+C and the other
+// console events that stop it to remove. Each slot holds a copy of a path.
+std::atomic<wchar_t*> made_files[8];
+
+BOOL WINAPI RemoveMadeFiles(DWORD) {
+  for (std::atomic<wchar_t*>& slot : made_files) {
+    if (const wchar_t* path = slot.load()) DeleteFileW(path);
+  }
+  return FALSE;  // and the event goes on to stop the program
+}
+
+void Remember(const std::string& path) {
+  static std::once_flag once;
+  std::call_once(once, [] { SetConsoleCtrlHandler(RemoveMadeFiles, TRUE); });
+  const std::wstring wide = PathFromUtf8(path).wstring();
+  for (std::atomic<wchar_t*>& slot : made_files) {
+    wchar_t* expected = nullptr;
+    wchar_t* copy = _wcsdup(wide.c_str());
+    if (copy == nullptr) return;
+    if (slot.compare_exchange_strong(expected, copy)) return;
+    std::free(copy);
+  }
+}
+
+void Forget(const std::string& path) {
+  const std::wstring wide = PathFromUtf8(path).wstring();
+  for (std::atomic<wchar_t*>& slot : made_files) {
+    wchar_t* held = slot.load();
+    if (held != nullptr && wide == held && slot.compare_exchange_strong(held, nullptr)) {
+      std::free(held);
+      return;
+    }
+  }
+}
+
+// Makes a new file named `prefix`, a unique ending and `suffix`; sets `path` to its name. The
+// file is shared for reading and writing, so that a writer that opens it by name (the workbook
+// library) can fill it while it is held here. INVALID_HANDLE_VALUE when none can be made.
+HANDLE MakeFile(const std::string& prefix, const std::string& suffix, std::string& path) {
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    path_ = prefix + suffix;
-    HANDLE file = CreateFileW(PathFromUtf8(path_).c_str(), GENERIC_WRITE,
+    char ending[16];
+    std::snprintf(ending, sizeof ending, ".%08x", static_cast<unsigned>(random()));
+    path = prefix + ending + suffix;
+    HANDLE file = CreateFileW(PathFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      file_ = reinterpret_cast<std::intptr_t>(file);
-      return;
+      Remember(path);
+      return file;
     }
     if (GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  const RunTimeError error = FileError("Cannot create a file in the folder of", destination);
-  path_.clear();
-  throw error;
+  return INVALID_HANDLE_VALUE;
 }
 
-ReplacingFile::~ReplacingFile() {
+// The file that `path`, a link, points at, for replacing it in its own folder; `path` itself
+// when it is no link or its target cannot be found.
+std::string FollowLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(PathFromUtf8(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return path;
+  }
+  HANDLE file = Look(PathFromUtf8(path).wstring());
+  if (file == INVALID_HANDLE_VALUE) return path;
+  wchar_t buffer[32768];
+  const DWORD size = GetFinalPathNameByHandleW(file, buffer, 32768, FILE_NAME_NORMALIZED);
+  CloseHandle(file);
+  if (size == 0 || size >= 32768) return path;
+  return Utf8OfWide(std::wstring_view(buffer, size));
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& destination) : destination_(destination) {
+  HANDLE found = Look(PathFromUtf8(destination).wstring());
+  bool exists = false;
+  if (found != INVALID_HANDLE_VALUE) {
+    exists = true;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD type = GetFileType(found);
+    const bool known = GetFileInformationByHandle(found, &info) != 0;
+    CloseHandle(found);
+    if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      throw RunTimeError(error::kPathFileAccess,
+                         "'" + destination + "' is a folder. Give the name of a file in it.");
+    }
+    BY_HANDLE_FILE_INFORMATION out{};
+    HANDLE standard_output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (known && GetFileType(standard_output) == FILE_TYPE_DISK &&
+        GetFileInformationByHandle(standard_output, &out) != 0 && SameFile(out, info)) {
+      in_place_ = standard_output_ = true;
+      return;
+    }
+    if (type != FILE_TYPE_DISK) {
+      HANDLE file = CreateFileW(PathFromUtf8(destination).c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file == INVALID_HANDLE_VALUE) throw FileError("cannot open", destination);
+      file_ = reinterpret_cast<std::intptr_t>(file);
+      in_place_ = true;
+      return;
+    }
+  }
+  target_ = exists ? FollowLink(destination) : destination;
+  HANDLE file = MakeFile(ReplacementPrefix(target_), "", path_);
+  if (file == INVALID_HANDLE_VALUE) {
+    const RunTimeError error = FileError("cannot make a file in the folder of", destination);
+    path_.clear();
+    throw error;
+  }
+  file_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+OutputFile::~OutputFile() {
   Close();
-  if (!path_.empty()) DeleteFileW(PathFromUtf8(path_).c_str());
+  if (!path_.empty()) {
+    DeleteFileW(PathFromUtf8(path_).c_str());
+    Forget(path_);
+  }
 }
 
-void ReplacingFile::Close() {
-  if (HandleOf(file_) != INVALID_HANDLE_VALUE) CloseHandle(HandleOf(file_));
+void OutputFile::Close() {
+  if (file_ != -1 && HandleOf(file_) != INVALID_HANDLE_VALUE) CloseHandle(HandleOf(file_));
   file_ = -1;
 }
 
-void ReplacingFile::Write(std::string_view bytes) {
+void OutputFile::Write(std::string_view bytes) {
+  if (standard_output_) return WriteStandardOutput(bytes);
   WriteAll(HandleOf(file_), bytes, destination_);
 }
 
-void ReplacingFile::Commit() {
+void OutputFile::Commit() {
+  if (standard_output_) return;
   const HANDLE file = HandleOf(file_);
   file_ = -1;
-  if (!CloseHandle(file)) throw FileError("Cannot write", destination_);
-  if (!MoveFileExW(PathFromUtf8(path_).c_str(), PathFromUtf8(destination_).c_str(),
+  if (!CloseHandle(file)) throw FileError("cannot write", destination_);
+  if (in_place_) return;
+  const std::wstring made = PathFromUtf8(path_).wstring();
+  const std::wstring target = PathFromUtf8(target_).wstring();
+  // ReplaceFile gives the new file the old one's security; a destination that is not there yet
+  // is moved into place. The attributes are given back as they were, whichever way it went.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (!ReplaceFileW(target.c_str(), made.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                    nullptr) &&
+      !MoveFileExW(made.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw FileError("Cannot replace", destination_);
+    throw FileError("cannot replace", destination_);
   }
+  Forget(path_);
   path_.clear();
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
+    SetFileAttributesW(target.c_str(), attributes & kKept);
+  }
+}
+
+TemporaryFile::TemporaryFile(const std::string& suffix) {
+  HANDLE file = MakeFile(TemporaryFolder() + "kolvex-export", suffix, path_);
+  if (file == INVALID_HANDLE_VALUE) {
+    const RunTimeError error = FileError("cannot make a file in", TemporaryFolder());
+    path_.clear();
+    throw error;
+  }
+  file_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (file_ != -1) CloseHandle(HandleOf(file_));
+  if (!path_.empty()) {
+    DeleteFileW(PathFromUtf8(path_).c_str());
+    Forget(path_);
+  }
+}
+
+std::string TemporaryFile::ReadAll() const {
+  std::string bytes;
+  char buffer[1 << 16];
+  for (std::uint64_t offset = 0;;) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(HandleOf(file_), buffer, sizeof buffer, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) return bytes;
+      throw FileError("cannot read", path_);
+    }
+    if (got == 0) return bytes;
+    bytes.append(buffer, got);
+    offset += got;
+  }
 }
 
 void WriteStandardOutput(std::string_view bytes) {
@@ -127,13 +284,21 @@ bool StandardOutputIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+bool NamesTerminal(const std::string& path) {
+  HANDLE file = CreateFileW(PathFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD mode = 0;
+  const bool console = GetFileType(file) == FILE_TYPE_CHAR && GetConsoleMode(file, &mode) != 0;
+  CloseHandle(file);
+  return console;
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION a_info{};
   BY_HANDLE_FILE_INFORMATION b_info{};
-  return FileIdentity(a, a_info) && FileIdentity(b, b_info) &&
-         a_info.dwVolumeSerialNumber == b_info.dwVolumeSerialNumber &&
-         a_info.nFileIndexHigh == b_info.nFileIndexHigh &&
-         a_info.nFileIndexLow == b_info.nFileIndexLow;
+  return FileIdentity(a, a_info) && FileIdentity(b, b_info) && SameFile(a_info, b_info);
 }
 
 std::string TemporaryFolder() {

@@ -7,7 +7,7 @@ namespace {
 
 void RefuseNegativeSize(float size) {
   if (size < 0) {
-    throw RunTimeError(error::kInvalidArgument, "Invalid procedure call or argument");
+    throw RunTimeError(error::kInvalidArgument);
   }
 }
 
@@ -37,8 +37,7 @@ void PlacedControl::SetHeight(float height) {
 
 TextBox& PlacedControl::Text() {
   if (text_ == nullptr) {
-    throw RunTimeError(error::kObjectDoesNotSupport,
-                       "Object doesn't support this property or method");
+    throw RunTimeError(error::kObjectDoesNotSupport);
   }
   return *text_;
 }

@@ -44,7 +44,7 @@ std::shared_ptr<AutomationObject> SpreadsheetApplicationFactory::CreateObject(
     const std::string& prog_id) {
   if (!SameName(prog_id, kSpreadsheetProgId)) {
     throw RunTimeError(error::kCannotCreateObject,
-                       "Can't create object \"" + prog_id + "\": no program is known by that name");
+                       "no program is known by the name \"" + prog_id + "\".");
   }
   std::string search_path = search_path_ ? *search_path_ : ProgramSearchPath();
   for (const SpreadsheetProgram& program : SpreadsheetPrograms()) {
@@ -55,8 +55,10 @@ std::shared_ptr<AutomationObject> SpreadsheetApplicationFactory::CreateObject(
                    program.new_workbook_args.end());
     return LaunchedApplication(std::move(command), start_);
   }
-  throw RunTimeError(error::kCannotCreateObject, "No spreadsheet program was found; looked for " +
-                                                     ProgramNames() + " on the PATH");
+  throw RunTimeError(error::kCannotCreateObject,
+                     "none was found on the PATH (looked for " + ProgramNames() +
+                         "). Install LibreOffice Calc or Gnumeric; the list is on the clipboard "
+                         "to paste anywhere.");
 }
 
 }  // namespace platform

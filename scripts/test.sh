@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in a normal build with
 # warnings as errors, and in a clang build with AddressSanitizer and UBSan, where the fuzz
-# targets also run for a bounded time. Last, the Windows version is built with MinGW-w64, its
-# tests run under Wine, and its zip and installer are made and the installer tested
-# (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails when any test fails.
+# targets also run for a bounded time. The tests of the reader and the load, which use the
+# loading threads, run a third time in a clang build with ThreadSanitizer. Last, the Windows
+# version is built with MinGW-w64, its tests run under Wine, and its zip and installer are made
+# and the installer tested (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails
+# when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +26,15 @@ cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== ThreadSanitizer build of the tests that use the loading threads (clang)"
+CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DKOLVEX_WERROR=ON -DKOLVEX_TSAN=ON -DKOLVEX_GUI=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target db_test data_test
+for binary in db_test data_test; do
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "build-tsan/tests/$binary" \
+    --gtest_brief=1
+done
 
 if [ "$fuzz_seconds" -gt 0 ] && [ -d build-asan/fuzz ]; then
   echo "== Fuzzing, ${fuzz_seconds} s a target"

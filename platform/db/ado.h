@@ -19,12 +19,6 @@ inline constexpr int kOpenForwardOnly = 0;     // cursor type
 inline constexpr int kLockOptimistic = 3;      // lock type
 inline constexpr int kOptionUnspecified = -1;  // options
 
-// Numbers of the record set's own faults, as the classic data objects number them.
-inline constexpr std::int32_t kNoCurrentRecord = 3021;   // a value read at the end of the rows
-inline constexpr std::int32_t kItemNotFound = 3265;      // a field index beyond the fields
-inline constexpr std::int32_t kObjectClosed = 3704;      // a record set that was never opened
-inline constexpr std::int32_t kConnectionClosed = 3709;  // a connection that is not open
-
 // What a field's declared type holds, as its record set reports it: character, memo and varchar
 // fields are kText; N, F, B, Y and I fields kNumber; a computed column, whose type the data source
 // does not declare, kUnknown.
@@ -43,8 +37,8 @@ class Connection {
 };
 
 // Before its first Open a record set has no fields: FieldCount, FieldName, FieldValue, AtEof and
-// MoveNext throw kObjectClosed. One record set is used by one thread at a time. Record sets may be
-// opened on one connection from several threads at once, and one opened with a client-side
+// MoveNext throw error::kObjectClosed. One record set is used by one thread at a time. Record sets
+// may be opened on one connection from several threads at once, and one opened with a client-side
 // cursor holds all its rows: it may be read on one thread while its connection serves others.
 class Recordset {
  public:

@@ -35,7 +35,8 @@ class CodePage {
   // True when every byte is one character and back, so stored bytes order as their text does.
   bool single_byte() const { return converter_ == nullptr; }
 
-  // Appends the UTF-8 text of `bytes` to `out`.
+  // Appends the UTF-8 text of `bytes` to `out`. This and Encode may be called from several
+  // threads at once.
   void Decode(std::string_view bytes, std::string& out) const;
 
   // Appends the stored bytes of the UTF-8 text `text` to `out`. Returns false, leaving `out`

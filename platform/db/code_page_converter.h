@@ -11,6 +11,8 @@
 
 #ifndef _WIN32
 #include <iconv.h>
+
+#include <mutex>
 #endif
 
 namespace platform::db {
@@ -25,7 +27,7 @@ class CodePage::Converter {
   // False when the system cannot convert the page.
   bool usable() const;
 
-  // Appends the UTF-8 text of the stored `bytes` to `out`.
+  // Appends the UTF-8 text of the stored `bytes` to `out`. Safe to call from several threads.
   void Decode(std::string_view bytes, std::string& out) const;
   // Appends the stored bytes of the UTF-8 `text` to `out`; false, leaving `out` unspecified,
   // when the text is not UTF-8 or holds a character the page cannot store.
@@ -39,8 +41,12 @@ class CodePage::Converter {
   // otherwise that byte becomes U+FFFD.
   static bool Run(iconv_t cd, std::string_view in, std::string& out, bool strict);
 
+  // An iconv descriptor keeps the state of the conversion it is in: each is used by one thread
+  // at a time, under its mutex.
   iconv_t decode_;
   iconv_t encode_;
+  mutable std::mutex decode_mutex_;
+  mutable std::mutex encode_mutex_;
 #endif
 };
 

@@ -38,10 +38,12 @@ CodePage::Converter::~Converter() {
 bool CodePage::Converter::usable() const { return Usable(decode_) && Usable(encode_); }
 
 void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const {
+  const std::lock_guard<std::mutex> lock(decode_mutex_);
   Run(decode_, bytes, out, false);
 }
 
 bool CodePage::Converter::Encode(std::string_view text, std::string& out) const {
+  const std::lock_guard<std::mutex> lock(encode_mutex_);
   return Run(encode_, text, out, true);
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/db/ado.h"
 #include "platform/db/connection_string.h"
+#include "platform/db/file_map.h"
 #include "platform/db/sql_engine.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
@@ -139,10 +140,12 @@ class EnginePool : public std::enable_shared_from_this<EnginePool> {
 };
 
 // The folder of a data source that names a folder or a file; false when it names nothing.
+// Throws error::kPermissionDenied when a folder on the way may not be searched.
 bool FolderOf(const std::string& source, std::filesystem::path& folder) {
   const std::filesystem::path path = PathFromUtf8(source);
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
+  if (error == std::errc::permission_denied) throw PermissionDenied(path);
   if (std::filesystem::is_directory(status)) {
     folder = path;
   } else if (std::filesystem::exists(status)) {
@@ -161,12 +164,11 @@ class DbfConnection : public Connection {
     const ConnectionSettings settings = ParseConnectionString(connection_string);
     if (!IsOurProvider(settings.provider)) {
       throw RunTimeError(error::kProviderNotFound,
-                         "Provider cannot be found: '" + settings.provider +
-                             "'. It may not be properly installed; this program reads tables "
-                             "through vfpoledb.");
+                         "the connection asks for '" + settings.provider +
+                             "'; this program reads tables through vfpoledb only.");
     }
     if (settings.data_source.empty()) {
-      throw RunTimeError(error::kFileNotFound, "The connection string names no Data Source.");
+      throw RunTimeError(error::kFileNotFound, "the connection string names no Data Source.");
     }
     std::filesystem::path folder;
     if (!FolderOf(settings.data_source, folder)) {
@@ -175,7 +177,7 @@ class DbfConnection : public Connection {
         if ((found = FolderOf(longer, folder))) break;
       }
       if (!found) {
-        throw RunTimeError(error::kFileNotFound, "File not found: '" + settings.data_source + "'.");
+        throw RunTimeError(error::kFileNotFound, "'" + settings.data_source + "' does not exist.");
       }
     }
     engines_ = std::make_shared<EnginePool>(folder);
@@ -206,9 +208,8 @@ class DbfRecordset : public Recordset {
     Release();
     auto* dbf = dynamic_cast<DbfConnection*>(connection.get());
     if (dbf == nullptr || !dbf->engines()) {
-      throw RunTimeError(kConnectionClosed,
-                         "The connection cannot be used to perform this operation. It is either "
-                         "closed or invalid in this context.");
+      throw RunTimeError(error::kConnectionClosed,
+                         "open the connection before a record set is opened on it.");
     }
     // The statement goes before the engine it runs on, whichever way this ends.
     EnginePool::Lease lease = dbf->engines()->Take();
@@ -306,21 +307,18 @@ class DbfRecordset : public Recordset {
 
   void CheckOpen() const {
     if (!open_) {
-      throw RunTimeError(kObjectClosed, "Operation is not allowed when the object is closed.");
+      throw RunTimeError(error::kObjectClosed, "the record set has not been opened.");
     }
   }
   void CheckCurrent() const {
     if (AtEof()) {
-      throw RunTimeError(kNoCurrentRecord,
-                         "Either BOF or EOF is True, or the current record has been deleted.");
+      throw RunTimeError(error::kNoCurrentRecord, "the record set is past its last record.");
     }
   }
   void CheckIndex(std::size_t index) const {
     if (index >= names_.size()) {
-      throw RunTimeError(kItemNotFound,
-                         "Item cannot be found in the collection corresponding to the requested "
-                         "name or ordinal (" +
-                             std::to_string(index) + ").");
+      throw RunTimeError(error::kItemNotFound,
+                         "the record set has no field " + std::to_string(index) + ".");
     }
   }
 

@@ -64,6 +64,8 @@ bool AllOf(std::string_view bytes, std::string_view set) {
 }
 
 constexpr std::string_view kBlankBytes{" \0", 2};
+// Currency units below 10^15 in magnitude: values of at most fifteen significant digits.
+constexpr std::int64_t kExactUnits = 1000000000000000;
 constexpr std::string_view kBlankDateBytes{" 0\0", 3};
 
 FieldKind KindOf(char type, std::uint32_t length, std::uint8_t flags) {
@@ -172,6 +174,7 @@ class MemoFile {
     std::uint8_t header[32] = {};
     // Without a whole first block no memo can be read: every memo is unknown.
     if (map_.size() < 512 || !map_.ReadAt(0, header, sizeof header)) return;
+    next_free_block_ = fpt_ ? Be32(header) : Le32(header);
     if (fpt_) {
       block_size_ = static_cast<std::uint32_t>((header[6] << 8) | header[7]);
       if (block_size_ == 0) block_size_ = 64;
@@ -187,8 +190,7 @@ class MemoFile {
   }
 
   // Puts the bytes of the memo at `block` into `out`; false when they lie outside the file as it
-  // is now. Read by copies rather than through the mapping, so a memo file that another program
-  // cuts short while it is read gives unknown values instead of a fault.
+  // is now, so a memo file that another program cuts short while it is read gives unknown values.
   bool Read(std::uint32_t block, std::string& out) const {
     out.clear();
     if (block_size_ == 0) return false;
@@ -206,9 +208,13 @@ class MemoFile {
       const std::uint64_t length = Le32(head + 4);
       return length >= 8 && length <= size - start && ReadInto(start + 8, length - 8, out);
     }
-    // dBase III: the text runs up to the first end-of-file mark, read a block at a time.
-    for (std::uint64_t at = start; at < size;) {
-      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(512, size - at));
+    // dBase III: the text runs up to the first end-of-file mark, read a block at a time. Memos
+    // are only ever appended, before the next free block the header names, so the mark is looked
+    // for no further than that block (or the file's end, when the header names none).
+    const std::uint64_t used = static_cast<std::uint64_t>(next_free_block_) * block_size_;
+    const std::uint64_t end = used > 512 ? std::min(size, used) : size;
+    for (std::uint64_t at = start; at < end;) {
+      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(512, end - at));
       const std::size_t kept = out.size();
       out.resize(kept + chunk);
       if (!map_.ReadAt(at, out.data() + kept, chunk)) return false;
@@ -232,6 +238,7 @@ class MemoFile {
   FileMap map_;
   bool fpt_;
   std::uint32_t block_size_ = 0;
+  std::uint32_t next_free_block_ = 0;  // as the header gives it
 };
 
 DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
@@ -245,17 +252,19 @@ DbfTable::~DbfTable() = default;
 void DbfTable::ReadHeader() {
   const std::string name = "'" + Utf8Of(path_) + "'";
   auto not_a_table = [&](const std::string& why) {
-    return RunTimeError(error::kDatabaseError, name + " is not a table file: " + why + ".");
+    return RunTimeError(error::kDatabaseError,
+                        name + " is not a FoxPro table, or it is damaged (" + why + ").");
   };
   auto damaged = [&](const std::string& why) {
     return RunTimeError(error::kDatabaseError,
-                        "The table file " + name + " is damaged: " + why + ".");
+                        name + " is damaged (" + why +
+                            "). Repair it with the program that writes it, or use a backup copy.");
   };
 
-  // The header is read by a copy, checked as it is read, like the records.
-  const std::uint64_t size = map_.size();
+  // The header is read by a copy, checked as it is read, like the records; the size only after
+  // it (below).
   std::vector<std::uint8_t> header(32);
-  if (size < 32 || !map_.ReadAt(0, header.data(), header.size())) {
+  if (!map_.ReadAt(0, header.data(), header.size())) {
     throw not_a_table("it is shorter than a table header");
   }
   version_ = header[0];
@@ -264,14 +273,13 @@ void DbfTable::ReadHeader() {
     std::snprintf(hex, sizeof hex, "0x%02X", version_);
     throw not_a_table(std::string("unknown version byte ") + hex);
   }
-  record_count_ = Le32(header.data() + 4);
   header_length_ = Le16(header.data() + 8);
   record_length_ = Le16(header.data() + 10);
   header.resize(header_length_);
-  if (header_length_ < 33 || header_length_ > size ||
-      !map_.ReadAt(0, header.data(), header.size())) {
+  if (header_length_ < 33 || !map_.ReadAt(0, header.data(), header.size())) {
     throw not_a_table("header length " + std::to_string(header_length_) + " is out of the file");
   }
+  record_count_ = Le32(header.data() + 4);
   if (record_length_ == 0) throw not_a_table("record length is 0");
 
   // Descriptors run to the 0x0D terminator; a missing terminator ends them at a 0x00 or at the
@@ -324,17 +332,28 @@ void DbfTable::ReadHeader() {
   }
   if (plain > record_length_) {
     throw damaged("the record length " + std::to_string(record_length_) +
-                  " is shorter than its fields (" + std::to_string(plain) + " bytes)");
+                  " is shorter than its fields' " + std::to_string(plain) + " bytes");
   }
   if (!terminated && pos == header_length_ && plain != record_length_) {
     throw damaged("the field descriptors run past the header length " +
                   std::to_string(header_length_));
   }
 
-  const std::uint64_t present = (size - header_length_) / record_length_;
-  if (record_count_ > present) {
-    throw damaged("the header counts " + std::to_string(record_count_) +
-                  " records but the file holds " + std::to_string(present));
+  // A program that appends to the table writes the record first and then raises the count, so
+  // the size taken after the count always holds the counted records. A count beyond them is read
+  // again at once, for a program that raises the count first; beyond them twice, it is damage.
+  auto present = [&] {
+    const std::uint64_t size = map_.SizeNow();
+    return size < header_length_ ? 0 : (size - header_length_) / record_length_;
+  };
+  if (record_count_ > present()) {
+    std::uint8_t count[4] = {};
+    if (map_.ReadAt(4, count, sizeof count)) record_count_ = Le32(count);
+    const std::uint64_t held = present();
+    if (record_count_ > held) {
+      throw damaged("the header counts " + std::to_string(record_count_) +
+                    " records but the file holds " + std::to_string(held));
+    }
   }
 
   std::uint32_t offset = 1;
@@ -354,6 +373,7 @@ void DbfTable::ReadHeader() {
     if (field.type == 'V' || field.type == 'Q') field.length_bit = next_bit++;
     if ((field.flags & 0x02) != 0) field.null_bit = next_bit++;
     if ((field.flags & 0x01) != 0) continue;  // system field: never shown
+    if (field.kind == FieldKind::kUnknown) throw UnknownType(field);
     if (field.name.empty()) field.name = "FIELD" + std::to_string(fields_.size() + 1);
     std::string upper = field.name;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -416,8 +436,9 @@ void DbfTable::ReadRun(std::uint32_t first, std::uint32_t end,
 
 RunTimeError DbfTable::CutShort(std::uint32_t record) const {
   return RunTimeError(error::kDatabaseError,
-                      "The table file '" + Utf8Of(path_) + "' cannot be read at record " +
-                          std::to_string(record + 1) + ": it was cut short while in use.");
+                      "'" + Utf8Of(path_) +
+                          "' was cut short by another program while it was read (at record " +
+                          std::to_string(record + 1) + "). Load it again.");
 }
 
 void DbfTable::Scan::Fill(std::uint32_t first) {
@@ -485,10 +506,6 @@ Cell DbfTable::ReadMemo(std::string_view pointer, bool text, std::string& scratc
   return cell;
 }
 
-Cell DbfTable::Read(std::uint32_t record, const DbfField& field, std::string& scratch) const {
-  return ReadIn(Record(record), field, scratch);
-}
-
 Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
                       std::string& scratch) const {
   Cell cell;
@@ -530,6 +547,11 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
           cell.type = Cell::Type::kReal;
           cell.real = number.real;
           return cell;
+        case StoredNumber::Kind::kDecimal:
+          scratch = ExactDecimalText(raw);
+          cell.type = Cell::Type::kDecimal;
+          cell.bytes = scratch;
+          return cell;
         case StoredNumber::Kind::kBad:
           return cell;
       }
@@ -547,10 +569,19 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
       cell.real = value;
       return cell;
     }
-    case FieldKind::kCurrency:
-      cell.type = Cell::Type::kReal;
-      cell.real = static_cast<double>(static_cast<std::int64_t>(Le64(Bytes(raw)))) / 10000.0;
+    case FieldKind::kCurrency: {
+      const auto units = static_cast<std::int64_t>(Le64(Bytes(raw)));
+      // Fifteen digits a double holds exactly; beyond them the value goes as its decimal text.
+      if (units > -kExactUnits && units < kExactUnits) {
+        cell.type = Cell::Type::kReal;
+        cell.real = static_cast<double>(units) / 10000.0;
+      } else {
+        scratch = ScaledIntegerText(units, 4);
+        cell.type = Cell::Type::kDecimal;
+        cell.bytes = scratch;
+      }
       return cell;
+    }
     case FieldKind::kDate:
     case FieldKind::kDateTime: {
       const auto text = field.kind == FieldKind::kDate ? DateText(raw) : DateTimeText(raw);
@@ -579,47 +610,26 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
   return cell;
 }
 
-Value DbfTable::ReadValue(std::uint32_t record, const DbfField& field) const {
-  std::string scratch;
-  const Cell cell = Read(record, field, scratch);
-  switch (cell.type) {
-    case Cell::Type::kNull:
-      return Value::Null();
-    case Cell::Type::kBlob:
-      return Value::Of(Value::Kind::kBinary, std::string(cell.bytes));
-    case Cell::Type::kText: {
-      const Value::Kind kind = field.kind == FieldKind::kDate       ? Value::Kind::kDate
-                               : field.kind == FieldKind::kDateTime ? Value::Kind::kDateTime
-                                                                    : Value::Kind::kText;
-      return Value::Of(kind, std::string(cell.bytes));
-    }
-    case Cell::Type::kInteger:
-      if (field.kind == FieldKind::kLogical) {
-        return Value::Of(Value::Kind::kLogical, cell.integer != 0 ? "True" : "False");
-      }
-      if (field.kind == FieldKind::kNumeric && cell.integer != 0) {
-        return Value::Of(Value::Kind::kNumber, ExactDecimalText(Raw(record, field)));
-      }
-      return Value::Of(Value::Kind::kNumber, IntegerText(cell.integer));
-    case Cell::Type::kReal:
-      if (field.kind == FieldKind::kNumeric) {
-        return Value::Of(Value::Kind::kNumber, ExactDecimalText(Raw(record, field)));
-      }
-      if (field.kind == FieldKind::kCurrency) {
-        return Value::Of(
-            Value::Kind::kNumber,
-            ScaledIntegerText(static_cast<std::int64_t>(Le64(Bytes(Raw(record, field)))), 4));
-      }
-      return Value::Of(Value::Kind::kNumber, RealText(cell.real));
-  }
-  return Value::Null();
-}
-
 RunTimeError DbfTable::DamagedRecord(std::uint32_t record) const {
   return RunTimeError(error::kDatabaseError,
-                      "The table file '" + Utf8Of(path_) + "' is damaged: record " +
-                          std::to_string(record + 1) + " of " + std::to_string(record_count_) +
-                          " holds an end-of-file mark.");
+                      "'" + Utf8Of(path_) + "' is damaged (record " + std::to_string(record + 1) +
+                          " of " + std::to_string(record_count_) +
+                          " holds an end-of-file mark). Repair it with the program that writes "
+                          "it, or use a backup copy.");
+}
+
+RunTimeError DbfTable::UnknownType(const DbfField& field) const {
+  const auto byte = static_cast<unsigned char>(field.type);
+  char type[16];
+  if (byte >= 0x21 && byte <= 0x7E) {
+    std::snprintf(type, sizeof type, "'%c' (0x%02X)", byte, byte);
+  } else {
+    std::snprintf(type, sizeof type, "0x%02X", byte);
+  }
+  return RunTimeError(error::kDatabaseError, "field " + field.name + " of '" + Utf8Of(path_) +
+                                                 "' has type " + type + " and length " +
+                                                 std::to_string(field.length) +
+                                                 ", which this program cannot read.");
 }
 
 }  // namespace platform::db

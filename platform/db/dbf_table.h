@@ -1,11 +1,10 @@
 // A .dbf table (Visual FoxPro, FoxPro 2, dBase III and IV) with its memo file when it has memo
-// fields. The file's header is read and checked once when the table opens. The engine then
-// reads records and memos by copies (Scan, ReadRun, ReadIn), in blocks, so a table of any size
-// costs little memory, and a file another program cuts short meanwhile gives an error or an
-// unknown memo, never a fault. Record, State, Raw, Read and ReadValue read through a mapping of
-// the file, made when first needed, and serve tests and tools over files that do not change
-// while they are read. A table keeps nothing of its reads, so several threads may read one table
-// at once, each with a scratch text of its own.
+// fields. The file's header is read and checked once when the table opens, and its record count
+// then stays: every read of the table sees the records counted at that moment, whatever another
+// program appends meanwhile. Records and memos are read by copies (Scan, ReadRun, ReadIn), in
+// blocks, so a table of any size costs little memory, and a file another program cuts short
+// meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its
+// reads, so several threads may read one table at once, each with a scratch text of its own.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +16,6 @@
 
 #include "platform/db/code_page.h"
 #include "platform/db/file_map.h"
-#include "platform/db/value.h"
 #include "platform/run_time_error.h"
 
 namespace platform::db {
@@ -36,7 +34,7 @@ enum class FieldKind {
   kMemoBinary,       // G, P, W, B in dBase, M with the binary flag
   kVarchar,          // V
   kVarbinary,        // Q, V with the binary flag
-  kUnknown,          // a type this reader does not know: always null
+  kUnknown,          // a type this reader does not know: a table with one is refused
 };
 
 struct DbfField {
@@ -51,10 +49,11 @@ struct DbfField {
   int length_bit = -1;  // V and Q: bit that says the last byte holds the value's length
 };
 
-// A value as the engine receives it. Text and blob bytes point into the table's mapping or into
-// the scratch text passed to DbfTable::Read, and live as long as both.
+// A value as the engine receives it. Text and blob bytes point into the record's bytes or into
+// the scratch text passed to DbfTable::ReadIn, and live as long as both. A number with more
+// significant digits than a double holds comes as kDecimal: its exact decimal text in `bytes`.
 struct Cell {
-  enum class Type { kNull, kInteger, kReal, kText, kBlob };
+  enum class Type { kNull, kInteger, kReal, kText, kBlob, kDecimal };
   Type type = Type::kNull;
   std::int64_t integer = 0;
   double real = 0;
@@ -68,11 +67,13 @@ class DbfTable {
   enum class RecordState { kLive, kDeleted, kDamaged };
 
   // Opens and checks the table at `path`; text is decoded with the table's code page, or with
-  // `fallback_code_page` when the table has no mark. Throws RunTimeError 53 when the file is not
-  // there and kDatabaseError, naming the file and the fault, when it is not a table or is
-  // damaged: too short, an unknown version byte, header or record length out of the file, field
-  // descriptors running past the header, a record length shorter than the fields, or a record
-  // count beyond the records the file holds.
+  // `fallback_code_page` when the table has no mark. The header is read before the file's size,
+  // so a record count that another program raised after appending its record is never beyond the
+  // data. Throws RunTimeError 53 when the file is not there, 70 when this user may not read it,
+  // and kDatabaseError, naming the file and the fault, when it is not a table or is damaged: too
+  // short, an unknown version byte, header or record length out of the file, field descriptors
+  // running past the header, a record length shorter than the fields, a field of a type this
+  // reader does not know, or a record count beyond the records the file holds (read twice).
   explicit DbfTable(const std::filesystem::path& path, int fallback_code_page = 1252);
   ~DbfTable();
   DbfTable(const DbfTable&) = delete;
@@ -83,36 +84,24 @@ class DbfTable {
   const CodePage& code_page() const { return code_page_; }
   // The fields a query sees: _NullFlags and other system fields are left out.
   const std::vector<DbfField>& fields() const { return fields_; }
-  // Records counted in the header, deleted ones included.
+  // Records counted in the header when the table was opened, deleted ones included.
   std::uint32_t record_count() const { return record_count_; }
   // False when the table has memo fields and no memo file was found: their values are null.
   bool has_memo_file() const { return memo_ != nullptr || !needs_memo_; }
-
-  // The stored bytes of a record, deletion flag first, record_length() of them.
-  const std::uint8_t* RecordBytes(std::uint32_t record) const { return Record(record); }
   std::uint32_t record_length() const { return record_length_; }
 
   // Only "*" marks a deleted record; an end-of-file mark where a record should start is damage.
-  RecordState State(std::uint32_t record) const {
-    const std::uint8_t flag = *Record(record);
+  static RecordState StateOf(const std::uint8_t* record_bytes) {
+    const std::uint8_t flag = record_bytes[0];
     return flag == '*'    ? RecordState::kDeleted
            : flag == 0x1A ? RecordState::kDamaged
                           : RecordState::kLive;
   }
 
-  // The stored bytes of a field of a record.
-  std::string_view Raw(std::uint32_t record, const DbfField& field) const {
-    return {reinterpret_cast<const char*>(Record(record) + field.offset), field.length};
-  }
-
-  bool IsNull(std::uint32_t record, const DbfField& field) const {
-    return IsNullIn(Record(record), field);
-  }
-  // The same, for the stored bytes of a record read by a Scan.
+  // Whether the field's null bit is set in the stored bytes of a record read by a Scan.
   bool IsNullIn(const std::uint8_t* record_bytes, const DbfField& field) const;
 
-  // The records in order, copied through one buffer of a quarter of a mebibyte: a pass over a whole
-  // large table costs less this way than through the mapping.
+  // The records in order, copied through one buffer of a quarter of a mebibyte.
   class Scan {
    public:
     // The records from `first` up to `end` (or the last), in order.
@@ -146,30 +135,24 @@ class DbfTable {
     const std::uint8_t* bytes_ = nullptr;
   };
 
-  // The value of `field` in `record` for the engine: numbers as integers or doubles (a blank
-  // number is 0), dates as "yyyy/mm/dd" ("" when blank), date-times as "yyyy/mm/dd hh:mm:ss",
-  // logicals as 1 and 0, text in UTF-8 with its trailing blanks, binary values as blobs. Values
-  // that cannot be read (bad numeric or date text, a memo out of its file) are null.
-  Cell Read(std::uint32_t record, const DbfField& field, std::string& scratch) const;
-  // The same, for the stored bytes of a record copied out of the table (see Scan and ReadRun);
-  // text may then point into those bytes.
+  // The value of `field` in the stored bytes of a record copied out of the table (see Scan and
+  // ReadRun), for the engine: numbers as integers or doubles (a blank number is 0), or as exact
+  // decimal text when a double cannot hold them, dates as "yyyy/mm/dd" ("" when blank),
+  // date-times as "yyyy/mm/dd hh:mm:ss", logicals as 1 and 0, text in UTF-8 with its trailing
+  // blanks, binary values as blobs. Values that cannot be read (bad numeric or date text, a memo
+  // out of its file) are null. Text may point into the record's bytes or into `scratch`.
   Cell ReadIn(const std::uint8_t* record_bytes, const DbfField& field, std::string& scratch) const;
 
   // Appends the stored bytes of records [first, end) to `out`. Throws as Scan::Next does.
   void ReadRun(std::uint32_t first, std::uint32_t end, std::vector<std::uint8_t>& out) const;
 
-  // The same value in the text form the list shows; numbers keep their exact decimal value.
-  Value ReadValue(std::uint32_t record, const DbfField& field) const;
-
   // The error for a record found damaged while reading.
   RunTimeError DamagedRecord(std::uint32_t record) const;
 
  private:
-  const std::uint8_t* Record(std::uint32_t record) const {
-    return map_.data() + header_length_ + static_cast<std::uint64_t>(record) * record_length_;
-  }
   bool BitSet(const std::uint8_t* record_bytes, int bit) const;
   RunTimeError CutShort(std::uint32_t record) const;
+  RunTimeError UnknownType(const DbfField& field) const;
   void ReadHeader();
   void OpenMemo();
   Cell ReadMemo(std::string_view pointer, bool text, std::string& scratch) const;

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/current_error.h"
 #include "platform/db/dbf_table.h"
 #include "platform/db/sql_engine.h"
 
@@ -51,10 +52,14 @@ int MachineCollation(void* arg, int size_a, const void* a, int size_b, const voi
   const std::string_view text_b(static_cast<const char*>(b), static_cast<std::size_t>(size_b));
   if (IsAscii(text_a) && IsAscii(text_b)) return ComparePadded(text_a, text_b);
   const CodePage* page = &static_cast<const SqlEngine*>(arg)->collation_page();
-  std::string stored_a;
-  std::string stored_b;
-  if (page->Encode(text_a, stored_a) && page->Encode(text_b, stored_b)) {
-    return ComparePadded(stored_a, stored_b);
+  // A collation cannot fail: without memory for the stored bytes, the texts are compared.
+  try {
+    std::string stored_a;
+    std::string stored_b;
+    if (page->Encode(text_a, stored_a) && page->Encode(text_b, stored_b)) {
+      return ComparePadded(stored_a, stored_b);
+    }
+  } catch (...) {
   }
   return ComparePadded(text_a, text_b);
 }
@@ -168,6 +173,25 @@ int Fail(sqlite3_vtab* vtab, const RunTimeError& error) {
   return SQLITE_ERROR;
 }
 
+// The last catch of every callback, for the exception being handled: none may cross into
+// SQLite's frames. A RunTimeError goes to the statement to report, memory running out is
+// SQLITE_NOMEM (reported as 7), anything else the statement's error 51.
+int Caught(sqlite3_vtab* vtab) {
+  try {
+    throw;
+  } catch (const RunTimeError& error) {
+    return Fail(vtab, error);
+  } catch (const std::bad_alloc&) {
+    return SQLITE_NOMEM;
+  } catch (...) {
+    try {
+      return Fail(vtab, CurrentError());
+    } catch (...) {
+      return SQLITE_NOMEM;  // the error itself could not be made
+    }
+  }
+}
+
 std::string Quoted(const std::string& name) {
   std::string out = "\"";
   for (const char c : name) {
@@ -235,6 +259,9 @@ int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out,
     return SQLITE_OK;
   } catch (const std::bad_alloc&) {
     return SQLITE_NOMEM;
+  } catch (const std::exception& failure) {
+    *error = sqlite3_mprintf("%s", failure.what());
+    return SQLITE_ERROR;
   }
 }
 
@@ -264,7 +291,7 @@ std::string StoredByteOrder(const DbfVtab& vtab, const sqlite3_index_info& info)
   return order;
 }
 
-int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
+int PlanIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   const auto* dbf = static_cast<DbfVtab*>(vtab);
   const auto& fields = dbf->table->fields();
   const double count = static_cast<double>(dbf->table->record_count());
@@ -394,6 +421,14 @@ void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor
   std::stable_sort(places.begin(), places.end(), before);
   const std::vector<std::uint32_t> order = cursor.order;
   for (std::size_t i = 0; i < count; ++i) cursor.order[i] = order[places[i]];
+}
+
+int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
+  try {
+    return PlanIndex(vtab, info);
+  } catch (...) {
+    return Caught(vtab);
+  }
 }
 
 int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
@@ -581,8 +616,8 @@ int Settle(DbfCursor* cursor) {
       cursor->at_end = false;
       return SQLITE_OK;
     }
-  } catch (const RunTimeError& error) {
-    return Fail(cursor->pVtab, error);
+  } catch (...) {
+    return Caught(cursor->pVtab);
   }
   cursor->at_end = true;
   return SQLITE_OK;
@@ -628,10 +663,8 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
     }
     if (order != nullptr && *order != '\0') SortByStoredBytes(table, order, *cursor);
     return Settle(cursor);
-  } catch (const RunTimeError& error) {
-    return Fail(base->pVtab, error);
-  } catch (const std::bad_alloc&) {
-    return SQLITE_NOMEM;
+  } catch (...) {
+    return Caught(base->pVtab);
   }
 }
 
@@ -657,6 +690,7 @@ void SetResult(sqlite3_context* context, const Cell& cell) {
       return;
     case Cell::Type::kText:
     case Cell::Type::kBlob:
+    case Cell::Type::kDecimal:
       break;
   }
   if (cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
@@ -665,7 +699,7 @@ void SetResult(sqlite3_context* context, const Cell& cell) {
   }
   const int size = static_cast<int>(cell.bytes.size());
   const char* bytes = cell.bytes.data() != nullptr ? cell.bytes.data() : "";  // empty, not null
-  if (cell.type == Cell::Type::kText) {
+  if (cell.type != Cell::Type::kBlob) {
     sqlite3_result_text(context, bytes, size, SQLITE_TRANSIENT);
   } else {
     sqlite3_result_blob(context, bytes, size, SQLITE_TRANSIENT);
@@ -690,11 +724,12 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
       auto read = [&] { return table.ReadIn(cursor->bytes, field, cursor->scratch); };
       NumberCache* cache = VtabOf(cursor)->numbers[static_cast<std::size_t>(column)].get();
       kept.cell = cache != nullptr ? cache->Get(cursor->bytes + field.offset, read) : read();
-      kept.visit = cursor->visit;
+      // A decimal's text lies in the scratch text, which the next column read may overwrite.
+      if (kept.cell.type != Cell::Type::kDecimal) kept.visit = cursor->visit;
     }
     SetResult(context, kept.cell);
-  } catch (const std::bad_alloc&) {
-    sqlite3_result_error_nomem(context);
+  } catch (...) {
+    return Caught(base->pVtab);
   }
   return SQLITE_OK;
 }

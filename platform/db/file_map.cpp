@@ -1,19 +1,12 @@
 #include "platform/db/file_map.h"
 
 #include <set>
+#include <system_error>
 #include <utility>
 
 #include "platform/path_text.h"
 
 namespace platform::db {
-
-// A mutex rather than std::call_once: a failed mapping throws, and is tried again next time.
-const std::uint8_t* FileMap::data() const {
-  if (size_ == 0) return nullptr;
-  const std::lock_guard<std::mutex> lock(mapping_mutex_);
-  if (data_ == nullptr) Map();
-  return data_;
-}
 
 std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
                                            const std::string& name) {
@@ -35,7 +28,14 @@ std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
     const std::string found = Utf8Of(it->path().filename());
     if (lower(found) == wanted) matches.emplace(found, it->path());
   }
+  if (error == std::errc::permission_denied) throw PermissionDenied(folder);
   return matches.empty() ? std::filesystem::path() : matches.begin()->second;
+}
+
+RunTimeError PermissionDenied(const std::filesystem::path& path) {
+  return RunTimeError(error::kPermissionDenied,
+                      "this user may not read '" + Utf8Of(path) +
+                          "'. Ask for read access to it and to the folders it is in.");
 }
 
 }  // namespace platform::db

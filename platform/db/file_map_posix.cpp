@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,22 +25,26 @@ struct FileDescriptor {
 
 [[noreturn]] void Fail(const std::filesystem::path& path, const char* what, int err) {
   if (err == ENOENT || err == ENOTDIR) {
-    throw RunTimeError(error::kFileNotFound, "File not found: '" + Utf8Of(path) + "'");
+    throw RunTimeError(error::kFileNotFound, "'" + Utf8Of(path) + "' does not exist.");
   }
-  throw RunTimeError(error::kDatabaseError,
-                     "Cannot " + std::string(what) + " '" + Utf8Of(path) +
-                         "': " + SystemErrorText(static_cast<std::uint32_t>(err)));
+  if (err == EACCES || err == EPERM) throw PermissionDenied(path);
+  throw RunTimeError(error::kDatabaseError, "'" + Utf8Of(path) + "' cannot be " + what + ": " +
+                                                SystemErrorText(static_cast<std::uint32_t>(err)) +
+                                                ".");
 }
 
 }  // namespace
 
 FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-  if (file.fd < 0) Fail(path, "open", errno);
+  if (file.fd < 0) Fail(path, "opened", errno);
   struct stat status {};
   if (fstat(file.fd, &status) != 0) Fail(path, "read", errno);
   if (!S_ISREG(status.st_mode)) {
-    throw RunTimeError(error::kDatabaseError, "'" + Utf8Of(path) + "' is not a table file");
+    throw RunTimeError(error::kDatabaseError,
+                       "'" + Utf8Of(path) + "' is " +
+                           (S_ISDIR(status.st_mode) ? "a folder" : "a device") +
+                           ", not a FoxPro table.");
   }
   size_ = static_cast<std::uint64_t>(status.st_size);
   file_ = file.fd;
@@ -49,17 +52,13 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
 }
 
 FileMap::~FileMap() {
-  if (mapping_ != nullptr) munmap(mapping_, static_cast<std::size_t>(size_));
   if (file_ >= 0) close(static_cast<int>(file_));
 }
 
-void FileMap::Map() const {
-  if (size_ > SIZE_MAX) Fail(path_, "map", EFBIG);
-  void* mapping = mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_SHARED,
-                       static_cast<int>(file_), 0);
-  if (mapping == MAP_FAILED) Fail(path_, "map", errno);
-  mapping_ = mapping;
-  data_ = static_cast<const std::uint8_t*>(mapping);
+std::uint64_t FileMap::SizeNow() const {
+  struct stat status {};
+  if (fstat(static_cast<int>(file_), &status) != 0) Fail(path_, "read", errno);
+  return static_cast<std::uint64_t>(status.st_size);
 }
 
 bool FileMap::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {

@@ -18,14 +18,16 @@ HANDLE HandleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 [[noreturn]] void Fail(const std::filesystem::path& path, const char* what, DWORD code) {
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
       code == ERROR_BAD_NETPATH || code == ERROR_BAD_NET_NAME) {
-    throw RunTimeError(error::kFileNotFound, "File not found: '" + Utf8Of(path) + "'");
+    throw RunTimeError(error::kFileNotFound, "'" + Utf8Of(path) + "' does not exist.");
   }
-  throw RunTimeError(error::kDatabaseError, "Cannot " + std::string(what) + " '" + Utf8Of(path) +
-                                                "': " + SystemErrorText(code));
+  if (code == ERROR_ACCESS_DENIED) throw PermissionDenied(path);
+  throw RunTimeError(error::kDatabaseError, "'" + Utf8Of(path) + "' cannot be " + what + ": " +
+                                                SystemErrorText(code) + ".");
 }
 
-[[noreturn]] void NotATable(const std::filesystem::path& path) {
-  throw RunTimeError(error::kDatabaseError, "'" + Utf8Of(path) + "' is not a table file");
+[[noreturn]] void NotATable(const std::filesystem::path& path, const char* kind) {
+  throw RunTimeError(error::kDatabaseError,
+                     "'" + Utf8Of(path) + "' is " + kind + ", not a FoxPro table.");
 }
 
 // Closes the handle unless the constructor succeeds and keeps it.
@@ -44,13 +46,13 @@ struct FileHandle {
 // and the index pass reads the two halves of a large table on two threads at once.
 FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) Fail(path, "open", GetLastError());
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) NotATable(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) Fail(path, "opened", GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) NotATable(path, "a folder");
   FileHandle file{CreateFileW(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr)};
-  if (file.handle == INVALID_HANDLE_VALUE) Fail(path, "open", GetLastError());
-  if (GetFileType(file.handle) != FILE_TYPE_DISK) NotATable(path);  // a device such as NUL
+  if (file.handle == INVALID_HANDLE_VALUE) Fail(path, "opened", GetLastError());
+  if (GetFileType(file.handle) != FILE_TYPE_DISK) NotATable(path, "a device");  // NUL, say
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.handle, &size)) Fail(path, "read", GetLastError());
   size_ = static_cast<std::uint64_t>(size.QuadPart);
@@ -59,23 +61,13 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
 }
 
 FileMap::~FileMap() {
-  if (data_ != nullptr) UnmapViewOfFile(data_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
   if (HandleOf(file_) != INVALID_HANDLE_VALUE) CloseHandle(HandleOf(file_));
 }
 
-void FileMap::Map() const {
-  if (size_ > SIZE_MAX) Fail(path_, "map", ERROR_FILE_TOO_LARGE);
-  HANDLE mapping = CreateFileMappingW(HandleOf(file_), nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (mapping == nullptr) Fail(path_, "map", GetLastError());
-  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size_));
-  if (view == nullptr) {
-    const DWORD code = GetLastError();
-    CloseHandle(mapping);
-    Fail(path_, "map", code);
-  }
-  mapping_ = mapping;
-  data_ = static_cast<const std::uint8_t*>(view);
+std::uint64_t FileMap::SizeNow() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(HandleOf(file_), &size)) Fail(path_, "read", GetLastError());
+  return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 // Each read names its offset and waits on an event of its own, so reads from several threads

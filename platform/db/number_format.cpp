@@ -86,6 +86,18 @@ bool SplitDecimal(std::string_view text, DecimalParts& parts) {
   return pos == text.size();
 }
 
+// The digits from the first that is not 0 to the last that is not 0 in the fraction, those
+// between included: 15 or fewer make a decimal a double keeps exactly.
+std::size_t SignificantDigits(const DecimalParts& parts) {
+  std::string_view whole = parts.whole;
+  std::string_view fraction = parts.fraction;
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+  while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+  if (!whole.empty()) return whole.size() + fraction.size();
+  while (!fraction.empty() && fraction.front() == '0') fraction.remove_prefix(1);
+  return fraction.size();
+}
+
 // Writes the decimal `digits` (no leading zeros unless "0") times 10^`exponent`, where
 // `exponent` is the power of the first digit, in plain form when it is short enough.
 std::string PlainDecimal(bool negative, std::string digits, int exponent) {
@@ -197,6 +209,10 @@ StoredNumber ParseStoredNumber(std::string_view field) {
     for (const char c : parts.whole) value = value * 10 + (c - '0');
     number.kind = StoredNumber::Kind::kInteger;
     number.integer = parts.negative ? -value : value;
+    return number;
+  }
+  if (parts.exponent.empty() && SignificantDigits(parts) > 15) {
+    number.kind = StoredNumber::Kind::kDecimal;
     return number;
   }
   // Up to 15 digits make an exact integer, and up to 22 decimals an exact power of ten, so one

@@ -16,14 +16,17 @@
 namespace platform::db {
 
 struct StoredNumber {
-  enum class Kind { kBlank, kInteger, kReal, kBad };
+  // kDecimal: a valid number with more significant digits than a double holds (more than 15, or
+  // an integer of more than 18 digits); its exact value is its ExactDecimalText.
+  enum class Kind { kBlank, kInteger, kReal, kDecimal, kBad };
   Kind kind = Kind::kBlank;
   std::int64_t integer = 0;
   double real = 0;
 };
 
 // Reads the text of an N or F field: blanks (and NULs) around it are ignored; all blank is
-// kBlank; a text that is not one decimal number ("12a.50", "1.2.3", "1,234.50", "*****") is kBad.
+// kBlank; a text that is not one decimal number ("12a.50", "1.2.3", "1,234.50", "*****") is kBad;
+// one with an exponent ("1.5E+3") is the double nearest to it, however many digits it has.
 StoredNumber ParseStoredNumber(std::string_view field);
 
 // The exact value of a valid field text in shortest form ("012.50" -> "12.5", "-0.00" -> "0");

@@ -102,7 +102,8 @@ SqlEngine::SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables>
   if (rc != SQLITE_OK) {
     const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
     sqlite3_close(db_);
-    throw RunTimeError(error::kDatabaseError, "The SQL engine cannot start: " + message);
+    if (rc == SQLITE_NOMEM) throw RunTimeError(error::kOutOfMemory);
+    throw RunTimeError(error::kDatabaseError, "the SQL engine cannot start: " + message + ".");
   }
 }
 
@@ -115,8 +116,9 @@ const CodePage& SqlEngine::collation_page() const {
 void SqlEngine::OpenTable(const std::string& name) {
   const std::filesystem::path file = FindFileIgnoringCase(folder_, name + ".dbf");
   if (file.empty()) {
-    throw RunTimeError(error::kTableNotFound, "File '" + name + ".dbf' does not exist in '" +
-                                                  Utf8Of(folder_) + "' (table " + name + ").");
+    throw RunTimeError(error::kTableNotFound,
+                       "there is no " + name + ".dbf in '" + Utf8Of(folder_) +
+                           "'. Use the folder where the collection software keeps it.");
   }
   std::shared_ptr<DbfTable> table = shared_->Open(file);
   if (!first_table_) first_table_ = table;
@@ -132,8 +134,7 @@ void SqlEngine::OpenTable(const std::string& name) {
   const std::string text = message != nullptr ? message : sqlite3_errstr(rc);
   sqlite3_free(message);
   if (rc != SQLITE_OK) {
-    throw RunTimeError(error::kDatabaseError,
-                       "The table file '" + Utf8Of(file) + "' cannot be opened: " + text);
+    throw RunTimeError(error::kDatabaseError, "'" + Utf8Of(file) + "' cannot be opened: " + text);
   }
   open_tables_.push_back(name + " ('" + Utf8Of(file) + "')");
 }
@@ -145,18 +146,21 @@ void SqlEngine::ThrowError(const std::string& sql, int rc) {
     throw error;
   }
   const std::string message = sqlite3_errmsg(db_);
-  if (rc == SQLITE_NOMEM) throw RunTimeError(error::kDatabaseError, "Out of memory.");
+  if (rc == SQLITE_NOMEM) throw RunTimeError(error::kOutOfMemory);
+  if (rc == SQLITE_TOOBIG) {
+    throw RunTimeError(error::kOutOfMemory, "a value of the table is too long to be read.");
+  }
   if (StartsWith(message, "no such column: ")) {
-    std::string text = "Column '" + message.substr(16) + "' is not found";
+    std::string text = "column '" + message.substr(16) + "' is not found";
     if (open_tables_.size() == 1) text += " in table " + open_tables_.front();
     throw RunTimeError(error::kCommandError, text + ".");
   }
   if (rc == SQLITE_AUTH || StartsWith(message, "not authorized")) {
     throw RunTimeError(
         error::kCommandError,
-        "The data source is read-only: only queries that read are allowed (" + sql + ").");
+        "the data source is read-only: only queries that read are allowed (" + sql + ").");
   }
-  throw RunTimeError(error::kCommandError, "Syntax error in '" + sql + "': " + message + ".");
+  throw RunTimeError(error::kCommandError, "syntax error in '" + sql + "': " + message + ".");
 }
 
 std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
@@ -173,18 +177,18 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
       for (; tail != nullptr && *tail != '\0'; ++tail) {
         if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') {
           throw RunTimeError(error::kCommandError,
-                             "Only one statement can be run at a time: '" + sql + "'.");
+                             "only one statement can be run at a time: '" + sql + "'.");
         }
       }
       if (!sqlite3_stmt_readonly(statement)) {
         throw RunTimeError(
             error::kCommandError,
-            "The data source is read-only: only queries that read are allowed (" + sql + ").");
+            "the data source is read-only: only queries that read are allowed (" + sql + ").");
       }
       return result;
     }
     if (rc == SQLITE_OK) {
-      throw RunTimeError(error::kCommandError, "The query text is empty.");
+      throw RunTimeError(error::kCommandError, "the query text is empty.");
     }
     const std::string message = sqlite3_errmsg(db_);
     if (StartsWith(message, "no such table: ") && attempt < kMaxTablesPerQuery) {
@@ -194,7 +198,7 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
         OpenTable(name);
         continue;
       }
-      throw RunTimeError(error::kTableNotFound, "Table '" + name + "' does not exist.");
+      throw RunTimeError(error::kTableNotFound, "there is no table '" + name + "'.");
     }
     ThrowError(sql, rc);
   }
@@ -254,9 +258,17 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
       const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
       const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
       if (bytes != nullptr) text.append(bytes, size);
-      return declared_[index] == DataType::kDate       ? Value::Kind::kDate
-             : declared_[index] == DataType::kDateTime ? Value::Kind::kDateTime
-                                                       : Value::Kind::kText;
+      // A number column gives text for a number too long for a double: its exact decimal.
+      switch (declared_[index]) {
+        case DataType::kNumber:
+          return Value::Kind::kNumber;
+        case DataType::kDate:
+          return Value::Kind::kDate;
+        case DataType::kDateTime:
+          return Value::Kind::kDateTime;
+        default:
+          return Value::Kind::kText;
+      }
     }
     case SQLITE_BLOB: {
       const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));

@@ -77,7 +77,7 @@ void QtMousePointer::SetPointer(int pointer) {
     QApplication::restoreOverrideCursor();
   } else {
     const std::optional<Qt::CursorShape> shape = ShapeOf(pointer);
-    if (!shape) throw RunTimeError(error::kInvalidPropertyValue, "Invalid property value");
+    if (!shape) throw RunTimeError(error::kInvalidPropertyValue);
     if (pointer_ == kPointerDefault) {
       QApplication::setOverrideCursor(QCursor(*shape));
     } else {

@@ -9,9 +9,7 @@
 namespace platform::qt {
 namespace {
 
-inline constexpr std::int32_t kIndexOutOfBounds = 35600;
-
-RunTimeError IndexOutOfBounds() { return {kIndexOutOfBounds, "Index out of bounds"}; }
+RunTimeError IndexOutOfBounds() { return RunTimeError(error::kIndexOutOfBounds); }
 
 int ToInt(std::size_t count) { return static_cast<int>(count); }
 

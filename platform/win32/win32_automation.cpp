@@ -1,5 +1,6 @@
 #include "platform/win32/win32_automation.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "platform/path_text.h"
@@ -10,15 +11,20 @@ namespace platform::win32 {
 namespace {
 
 RunTimeError CannotCreate(const std::string& reason) {
-  return {error::kCannotCreateObject, "ActiveX component can't create object: " + reason};
+  return RunTimeError(error::kCannotCreateObject, reason);
 }
 
-RunTimeError NotSupported() {
-  return {error::kObjectDoesNotSupport, "Object doesn't support this property or method"};
-}
+RunTimeError NotSupported() { return RunTimeError(error::kObjectDoesNotSupport); }
 
 std::string HresultText(HRESULT result) {
   return SystemErrorText(static_cast<std::uint32_t>(result));
+}
+
+// "0x800A03EC", the form Microsoft's pages give a failure code in.
+std::string HresultCode(HRESULT result) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+  return code;
 }
 
 // A reference to a COM object, released when it goes.
@@ -41,17 +47,18 @@ class Dispatch {
 RunTimeError InvokeFailure(HRESULT result, EXCEPINFO& exception) {
   if (result == DISP_E_MEMBERNOTFOUND || result == DISP_E_UNKNOWNNAME) return NotSupported();
   if (result != DISP_E_EXCEPTION) {
-    return {static_cast<std::int32_t>(result), "Automation error: " + HresultText(result)};
+    return RunTimeError(error::kAutomationError,
+                        HresultText(result) + " (" + HresultCode(result) + ").");
   }
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
   const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(1, 4, exception.wCode);
   std::string description = exception.bstrDescription != nullptr
                                 ? Utf8OfWide(exception.bstrDescription)
-                                : "Automation error: " + HresultText(code);
+                                : HresultText(code);
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);
   SysFreeString(exception.bstrHelpFile);
-  return {static_cast<std::int32_t>(code), description};
+  return RunTimeError(error::kAutomationError, description + " (" + HresultCode(code) + ").");
 }
 
 class DispatchObject : public AutomationObject {
@@ -167,13 +174,13 @@ bool ComObjectFactory::Registered(const std::string& prog_id) const {
 std::shared_ptr<AutomationObject> ComObjectFactory::CreateObject(const std::string& prog_id) {
   CLSID id;
   if (FAILED(CLSIDFromProgID(WideOfUtf8(prog_id).c_str(), &id))) {
-    throw CannotCreate("no program is registered as \"" + prog_id + "\"");
+    throw CannotCreate("no program is registered as \"" + prog_id + "\".");
   }
   IDispatch* object = nullptr;
   const HRESULT created = CoCreateInstance(id, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
                                            IID_IDispatch, reinterpret_cast<void**>(&object));
   if (FAILED(created) || object == nullptr) {
-    throw CannotCreate("\"" + prog_id + "\" did not start: " + HresultText(created));
+    throw CannotCreate("\"" + prog_id + "\" did not start: " + HresultText(created) + ".");
   }
   return std::make_shared<DispatchObject>(object);
 }
@@ -213,7 +220,7 @@ void StartProgram(const std::vector<std::string>& argv) {
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE,
                       CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
     throw RunTimeError(error::kCannotCreateObject,
-                       "Can't start " + argv[0] + ": " + SystemErrorText(GetLastError()));
+                       "'" + argv[0] + "' did not start: " + SystemErrorText(GetLastError()) + ".");
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
@@ -226,7 +233,7 @@ std::shared_ptr<AutomationObject> SpreadsheetObjectFactory::CreateObject(
     const std::string& prog_id) {
   if (!SameName(prog_id, kSpreadsheetProgId)) {
     throw RunTimeError(error::kCannotCreateObject,
-                       "Can't create object \"" + prog_id + "\": no program is known by that name");
+                       "no program is known by the name \"" + prog_id + "\".");
   }
   if (com_.Registered(settings_.excel_prog_id)) return com_.CreateObject(settings_.excel_prog_id);
   for (const CalcProgram& calc : kCalcPrograms) {
@@ -237,9 +244,9 @@ std::shared_ptr<AutomationObject> SpreadsheetObjectFactory::CreateObject(
     return LaunchedApplication(std::move(command), settings_.start);
   }
   throw RunTimeError(error::kCannotCreateObject,
-                     "No spreadsheet program was found; looked for Microsoft Excel "
-                     "(excel.application) and LibreOffice Calc (soffice.exe and scalc.exe in the "
-                     "registry's App Paths)");
+                     "neither Microsoft Excel (excel.application) nor LibreOffice Calc "
+                     "(soffice.exe or scalc.exe in the registry's App Paths) is installed. "
+                     "Install one of them; the list is on the clipboard to paste anywhere.");
 }
 
 }  // namespace platform::win32

@@ -10,7 +10,6 @@
 namespace platform::win32 {
 namespace {
 
-constexpr std::int32_t kCannotOpenClipboard = 521;
 constexpr int kOpenAttempts = 20;
 constexpr DWORD kOpenPause = 25;  // ms
 
@@ -33,7 +32,7 @@ class OpenClipboardScope {
   bool open() const { return open_; }
   // Throws 521 unless the clipboard is open.
   void Check() const {
-    if (!open_) throw RunTimeError(kCannotOpenClipboard, "Can't open clipboard");
+    if (!open_) throw RunTimeError(error::kCannotOpenClipboard);
   }
 
  private:
@@ -48,7 +47,7 @@ class GlobalMemory {
     void* locked = memory_ != nullptr ? GlobalLock(memory_) : nullptr;
     if (locked == nullptr) {
       if (memory_ != nullptr) GlobalFree(memory_);
-      throw RunTimeError(kOutOfMemory, "Out of memory");
+      throw RunTimeError(error::kOutOfMemory);
     }
     std::memcpy(locked, bytes, size);
     GlobalUnlock(memory_);
@@ -97,7 +96,7 @@ void Win32Clipboard::SetText(const std::string& text,
   for (const ClipboardFlavour& flavour : flavours) {
     if (flavour.windows_format.empty()) continue;
     const UINT format = RegisterClipboardFormatW(WideOfUtf8(flavour.windows_format).c_str());
-    if (format == 0) throw RunTimeError(kCannotOpenClipboard, "Can't open clipboard");
+    if (format == 0) throw RunTimeError(error::kCannotOpenClipboard);
     std::string bytes = flavour.data;
     bytes += '\0';
     formats.emplace_back(format, GlobalMemory(bytes.data(), bytes.size()));
@@ -105,11 +104,11 @@ void Win32Clipboard::SetText(const std::string& text,
 
   const OpenClipboardScope clipboard(owner_);
   clipboard.Check();
-  if (!EmptyClipboard()) throw RunTimeError(kCannotOpenClipboard, "Can't open clipboard");
+  if (!EmptyClipboard()) throw RunTimeError(error::kCannotOpenClipboard);
   for (auto& [format, memory] : formats) {
     if (SetClipboardData(format, memory.get()) == nullptr) {
       EmptyClipboard();  // all or nothing
-      throw RunTimeError(kCannotOpenClipboard, "Can't open clipboard");
+      throw RunTimeError(error::kCannotOpenClipboard);
     }
     memory.release();  // the clipboard's from here
   }

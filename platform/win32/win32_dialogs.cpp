@@ -12,7 +12,6 @@
 namespace platform::win32 {
 namespace {
 
-constexpr std::int32_t kDialogFailure = -32768;
 // Longer than any path Windows takes, so no choice is ever cut short.
 constexpr std::size_t kFileNameSize = 32768;
 
@@ -88,15 +87,15 @@ void Win32FileDialog::ShowOpen() {
   }
   const DWORD failure = CommDlgExtendedError();
   if (failure != 0) {  // 0 is a cancel, which keeps the last choice
-    throw RunTimeError(kDialogFailure, "The Open dialog could not be shown (common dialog error " +
-                                           std::to_string(failure) + ")");
+    throw RunTimeError(error::kDialogFailure, "the Open dialog failed with common dialog error " +
+                                                  std::to_string(failure) + ".");
   }
 }
 
 void Win32MessageBox::Show(const std::string& prompt, MessageIcon icon) {
   const UINT style = MB_OK | (icon == MessageIcon::kCritical ? MB_ICONERROR : MB_ICONINFORMATION);
   if (::MessageBoxW(owner_, WideOfUtf8(prompt).c_str(), WideOfUtf8(title_).c_str(), style) == 0) {
-    throw RunTimeError(kOutOfMemory, "Out of memory");
+    throw RunTimeError(error::kOutOfMemory);
   }
 }
 
@@ -113,7 +112,7 @@ void Win32MousePointer::SetPointer(int pointer) {
     ShowWindowsOwnPointer();
   } else {
     const std::optional<LPCWSTR> shape = ShapeOf(pointer);
-    if (!shape) throw RunTimeError(error::kInvalidPropertyValue, "Invalid property value");
+    if (!shape) throw RunTimeError(error::kInvalidPropertyValue);
     HCURSOR cursor = LoadCursorW(nullptr, *shape);
     pointer_override = cursor;
     SetCursor(cursor);

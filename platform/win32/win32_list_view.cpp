@@ -10,9 +10,7 @@
 namespace platform::win32 {
 namespace {
 
-inline constexpr std::int32_t kIndexOutOfBounds = 35600;
-
-RunTimeError IndexOutOfBounds() { return {kIndexOutOfBounds, "Index out of bounds"}; }
+RunTimeError IndexOutOfBounds() { return RunTimeError(error::kIndexOutOfBounds); }
 
 }  // namespace
 

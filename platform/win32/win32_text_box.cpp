@@ -11,9 +11,7 @@
 namespace platform::win32 {
 namespace {
 
-RunTimeError InvalidPropertyValue() {
-  return {error::kInvalidPropertyValue, "Invalid property value"};
-}
+RunTimeError InvalidPropertyValue() { return RunTimeError(error::kInvalidPropertyValue); }
 
 void RefuseNegative(int value) {
   if (value < 0) throw InvalidPropertyValue();

@@ -115,7 +115,7 @@ TEST(DateBoxCheck, ErrorsLeaveTheEditsMadeSoFar) {
 
   // The box's own failure passes up; the fields rewritten before it stay.
   fakes::FakeTextBox box("5001/1_/__");
-  box.FailAt("SetText", platform::RunTimeError(380, "Invalid property value"));
+  box.FailAt("SetText", platform::RunTimeError(platform::error::kInvalidPropertyValue));
   EXPECT_EQ(Capture([&] {
               cdnDate::CheckDateBox(box, kBs);
               return std::string();

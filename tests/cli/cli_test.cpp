@@ -1,20 +1,26 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/load_data.h"
 #include "export/export_text.h"
 #include "platform/list_view.h"
 #include "tests/cli/read_back.h"
+#include "tests/support/own_terminal.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -282,6 +288,146 @@ TEST(ExportCommand, TheTableIsLeftAsItWas) {
   EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
   EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
   EXPECT_TRUE(ReadFile(kSample) == bytes);
+}
+
+// Output that is not a plain file is written into, as the shell's ">" would: a pipe for its
+// reader, standard output under another name, a terminal. A link is followed: its target is
+// replaced and the link stays.
+TEST(ExportCommand, OutputThatIsNotAPlainFileIsWrittenIntoAndLinksAreFollowed) {
+  if (std::getenv("KOLVEX_PROGRAM_RUNNER") != nullptr) {
+    GTEST_SKIP() << "pipes, terminals and links as a POSIX program meets them: the program under "
+                    "test runs under Wine (its devices are tested in platform_test)";
+  }
+  const std::string expected = exporter::BuildExportText(Loaded("2081/01/01", "2081/01/01"));
+  const std::vector<std::string> day = {kSample, "2081/01/01", "2081/01/01", "--output"};
+  auto to = [&](const std::string& output, std::vector<std::string> more = {}) {
+    std::vector<std::string> args = day;
+    args.push_back(output);
+    args.insert(args.end(), more.begin(), more.end());
+    return RunExport(args);
+  };
+  Folder folder;
+
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+  std::string piped;
+  std::thread reader([&] { piped = ReadFile(folder / "pipe"); });
+  const RunResult to_pipe = to(folder / "pipe");
+  reader.join();
+  EXPECT_EQ(to_pipe.status, 0) << to_pipe.err;
+  EXPECT_TRUE(piped == expected);
+  struct stat pipe {};
+  ASSERT_EQ(::stat((folder / "pipe").c_str(), &pipe), 0);
+  EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
+
+  // The command's own standard output, through a link of the test's: /dev/stdout elsewhere.
+  ASSERT_EQ(::symlink("/proc/self/fd/1", (folder / "stdout").c_str()), 0);
+  const RunResult to_stdout = to(folder / "stdout");
+  EXPECT_EQ(to_stdout.status, 0) << to_stdout.err;
+  EXPECT_TRUE(to_stdout.out == expected);
+
+  ASSERT_EQ(::mkdir((folder / "files").c_str(), 0755), 0);
+  std::ofstream(folder / "files/day.tsv") << "old";
+  ASSERT_EQ(::symlink("files/day.tsv", (folder / "latest.tsv").c_str()), 0);
+  const RunResult through_link = to(folder / "latest.tsv");
+  EXPECT_EQ(through_link.status, 0) << through_link.err;
+  EXPECT_TRUE(ReadFile(folder / "files/day.tsv") == expected);
+  struct stat link {};
+  ASSERT_EQ(::lstat((folder / "latest.tsv").c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+
+  test_support::OwnTerminal terminal;
+  if (terminal.device().empty()) GTEST_SKIP() << "no pseudo-terminal can be made here";
+  ASSERT_EQ(::symlink(terminal.device().c_str(), (folder / "screen").c_str()), 0);
+  std::string shown;
+  std::thread watcher([&] { shown = terminal.Take(expected.size()); });
+  const RunResult to_terminal = to(folder / "screen");
+  watcher.join();
+  EXPECT_EQ(to_terminal.status, 0) << to_terminal.err;
+  EXPECT_TRUE(shown == expected);
+  const RunResult workbook = to(folder / "screen", {"--format", "xlsx"});
+  EXPECT_EQ(workbook.status, 2);
+  EXPECT_NE(workbook.err.find("a workbook is not written to a terminal"), std::string::npos);
+}
+
+// A workbook for standard output is made in a temporary file first; a reader that stops early
+// leaves no such file behind.
+TEST(ExportCommand, AWorkbookCutOffByItsReaderLeavesNoFileBehind) {
+  Folder folder;
+  const std::string temporary = folder / "tmp";
+  ASSERT_EQ(::mkdir(temporary.c_str(), 0700), 0);
+  const std::string command =
+      "TMPDIR=" + Quoted(temporary) + " " + ProgramCommand("KOLVEX_EXPORT", KOLVEX_EXPORT) + " " +
+      Quoted(kSample) + " 2081/01/01 2081/03/31 --format xlsx | head -c 4 >" +
+      Quoted(folder / "head");
+  std::system(command.c_str());
+  EXPECT_EQ(ReadFile(folder / "head"), "PK\x03\x04");
+  // Only the command's own files count: Wine, running a Windows build, keeps a folder there.
+  for (const auto& entry : std::filesystem::directory_iterator(temporary)) {
+    EXPECT_EQ(entry.path().filename().string().find("kolvex-export"), std::string::npos)
+        << entry.path();
+  }
+}
+
+// The collection software appends records to the table while exports run: each export reads
+// the records counted when it opened the table, every one whole.
+TEST(ExportCommand, ExportsWhileTheTableGrowsReadWholeRecords) {
+  Folder folder;
+  const std::string table = folder / "TRAN.dbf";
+  const std::string bytes = ReadFile(kSample);
+  std::ofstream(table, std::ios::binary) << bytes;
+  auto le = [&](std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+      value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    }
+    return value;
+  };
+  const std::uint32_t first_count = le(4, 4);
+  const std::uint32_t header = le(8, 2);
+  const std::uint32_t length = le(10, 2);
+  // Copies of the first record, a record of 2081/01/01, one after the other.
+  const std::string record = bytes.substr(header, length);
+  ASSERT_NE(record.find("01/01/2081"), std::string::npos) << record;
+  const std::size_t day_rows = Loaded("2081/01/01", "2081/01/01").ItemCount();
+
+  std::atomic<bool> done{false};
+  std::atomic<std::uint32_t> appended{0};
+  std::thread appender([&] {
+    const int file = ::open(table.c_str(), O_WRONLY);
+    for (std::uint32_t count = first_count; file >= 0 && !done && count < first_count + 100000;
+         ++count) {
+      const std::string with_mark = record + "\x1A";
+      const std::uint32_t counted = count + 1;
+      char le_count[4] = {static_cast<char>(counted), static_cast<char>(counted >> 8),
+                          static_cast<char>(counted >> 16), static_cast<char>(counted >> 24)};
+      if (::pwrite(file, with_mark.data(), with_mark.size(),
+                   header + static_cast<off_t>(count) * length) < 0 ||
+          ::pwrite(file, le_count, 4, 4) < 0) {
+        break;
+      }
+      ++appended;
+      // Paced as a busy collection centre might be, at a few thousand records a second.
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    if (file >= 0) ::close(file);
+    done = true;
+  });
+  while (appended == 0 && !done) std::this_thread::yield();
+  std::vector<std::string> failures;
+  // Fewer runs of a program that starts under Wine, each of which takes a second or so.
+  const int runs = std::getenv("KOLVEX_PROGRAM_RUNNER") != nullptr ? 10 : 40;
+  for (int run = 0; run < runs && failures.empty(); ++run) {
+    const RunResult day = RunExport({folder / "", "2081/01/01", "2081/01/01"});
+    std::size_t rows = 0;
+    for (std::size_t at = day.out.find("\r\n"); at != std::string::npos;
+         at = day.out.find("\r\n", at + 2)) {
+      ++rows;
+    }
+    if (day.status != 0 || rows <= day_rows) failures.push_back(day.err);
+  }
+  done = true;
+  appender.join();
+  EXPECT_TRUE(failures.empty()) << failures.front();
 }
 
 TEST(SampleTable, IsWhatTheGeneratorWritesAndWhatPythonDbfReads) {

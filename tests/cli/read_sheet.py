@@ -32,9 +32,15 @@ def column_index(reference):
     return index - 1
 
 
+def unescape(text):
+    """A cell text with the workbook's escapes "_xHHHH_" read as their characters, as a
+    spreadsheet reads them ("_x005F_" is the escape of "_")."""
+    return re.sub(r"_x([0-9A-Fa-f]{4})_", lambda m: chr(int(m.group(1), 16)), text)
+
+
 def string_text(element):
     # A rich string has several runs; their texts join.
-    return "".join(t.text or "" for t in element.iter(MAIN + "t"))
+    return unescape("".join(t.text or "" for t in element.iter(MAIN + "t")))
 
 
 def shown_number(stored):

@@ -375,10 +375,11 @@ TYPED_TEST_P(WindowContract, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheLi
   this->dialog_.Answer(this->kTable);
   this->window_->ClickBrowse();
   const std::vector<std::string> before = this->ItemTexts();
-  this->provider_.FailConnect(platform::RunTimeError(-2147467259, "Not a table."));
+  this->provider_.FailConnect(platform::RunTimeError(platform::error::kDatabaseError, "not a table."));
   this->dialog_.Answer(this->kOtherTable);
   this->window_->ClickBrowse();
-  EXPECT_EQ(this->message_box_.shown(), std::vector<std::string>{"16 -2147467259: Not a table."});
+  EXPECT_EQ(this->message_box_.shown(), std::vector<std::string>{
+                "16 -2147467259: The table cannot be read: not a table."});
   EXPECT_EQ(this->ItemTexts(), before);
   EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
   EXPECT_EQ(this->TextOf("TxtFile"), this->kOtherTable);
@@ -386,7 +387,7 @@ TYPED_TEST_P(WindowContract, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheLi
 }
 
 TYPED_TEST_P(WindowContract, PointerIsTheDefaultAgainBeforeTheMessage) {
-  this->provider_.FailConnect(platform::RunTimeError(53, "File not found"));
+  this->provider_.FailConnect(platform::RunTimeError(platform::error::kFileNotFound));
   this->dialog_.Answer(this->kTable);
   this->window_->ClickBrowse();
   EXPECT_EQ(this->log_.calls(),
@@ -398,11 +399,11 @@ TYPED_TEST_P(WindowContract, FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar) {
   this->StockTwoDays();
   this->Control("TxtTo").Text().SetText("2079/05/14");
   // Record sets: the structure query, then the days 12, 13 and 14.
-  this->provider_.FailQuery(3, platform::RunTimeError(-2147217900, "Day query failed."));
+  this->provider_.FailQuery(3, platform::RunTimeError(platform::error::kCommandError, "day 3."));
   this->dialog_.Answer(this->kTable);
   this->window_->ClickBrowse();
   EXPECT_EQ(this->message_box_.shown(),
-            std::vector<std::string>{"16 -2147217900: Day query failed."});
+            std::vector<std::string>{"16 -2147217900: The query cannot be run: day 3."});
   EXPECT_EQ(this->List().ItemCount(), 3u);
   EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
   EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
@@ -420,8 +421,8 @@ TYPED_TEST_P(WindowContract, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxF
 }
 
 TYPED_TEST_P(WindowContract, ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop) {
-  this->message_box_.FailAt("MessageBox", platform::RunTimeError(7, "Out of memory"));
-  this->provider_.FailConnect(platform::RunTimeError(53, "File not found"));
+  this->message_box_.FailAt("MessageBox", platform::RunTimeError(platform::error::kOutOfMemory));
+  this->provider_.FailConnect(platform::RunTimeError(platform::error::kFileNotFound));
   this->dialog_.Answer(this->kTable);
   this->window_->ClickBrowse();  // The report fails as well; the guard takes it.
   EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
@@ -445,10 +446,11 @@ TYPED_TEST_P(WindowContract, ExportPutsTheListOnTheClipboardAndOpensTheSpreadshe
 
 TYPED_TEST_P(WindowContract, ExportFailureIsReportedOnce) {
   this->objects_.FailAt("CreateObject",
-                        platform::RunTimeError(429, "ActiveX component can't create object"));
+                        platform::RunTimeError(platform::error::kCannotCreateObject, "none was found."));
   this->window_->ChooseExport();
   EXPECT_EQ(this->message_box_.shown(),
-            std::vector<std::string>{"16 429: ActiveX component can't create object"});
+            std::vector<std::string>{
+                "16 429: The spreadsheet program cannot be started: none was found."});
   EXPECT_EQ(this->clipboard_.text(), "\r\n");
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "platform/list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/fakes/fake_provider.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -93,6 +96,51 @@ TEST(LoadCalls, ConnectionStringAndBothQueriesAreExact) {
   }
   EXPECT_EQ(provider.live_connections(), 0);
   EXPECT_EQ(provider.live_recordsets(), 0);
+
+  // A path that holds what would end or change the value is passed quoted, so it stays one value.
+  const struct {
+    const char* path;
+    const char* data_source;
+  } quoted[] = {
+      {"/data/z;Data Source=/other/tran.dbf", "\"/data/z;Data Source=/other/tran.dbf\""},
+      {"/data/say \"hi\"/tran.dbf", "\"/data/say \"\"hi\"\"/tran.dbf\""},
+      {"/data/Ram's/tran.dbf", "\"/data/Ram's/tran.dbf\""},
+      {" /data/tran.dbf", "\" /data/tran.dbf\""},
+      {"/data/a=b/tran.dbf", "/data/a=b/tran.dbf"},
+  };
+  for (const auto& c : quoted) {
+    SCOPED_TRACE(c.path);
+    fakes::FakeProvider quoting;
+    data::LoadData(list, c.path, "2079/05/12", "2079/05/12", quoting);
+    EXPECT_EQ(quoting.connection_strings().at(0), std::string("Provider=vfpoledb;Data Source=") +
+                                                      c.data_source +
+                                                      ";Collating Sequence=machine");
+  }
+}
+
+// A folder whose name holds what a connection string gives a meaning to loads its own table, and
+// never the table its name seems to name.
+TEST(LoadCalls, FoldersWithSeparatorsQuotesOrBlanksInTheirNamesLoadTheirOwnTable) {
+  test_support::TempDir dir;
+  const std::filesystem::path other = dir.path() / "other";
+  std::filesystem::create_directory(other);
+  std::ofstream(other / "TRAN.dbf") << "not a table";
+#ifdef _WIN32
+  // Windows names hold no quote, colon or slash, and lose blanks at their end.
+  const std::string names[] = {"z;Data Source=other", "Ram's; x=y", " blank at the start"};
+#else
+  const std::string names[] = {"z;Data Source=" + other.string(), "say \"hi\"", "Ram's; x=y",
+                               " blank at each end "};
+#endif
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::filesystem::path folder = dir.path() / name;
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(KOLVEX_SOURCE_DIR "/samples/TRAN.dbf", folder / "TRAN.dbf");
+    MemoryListView list;
+    data::LoadData(list, (folder / "TRAN.dbf").string(), "2081/01/01", "2081/01/01");
+    EXPECT_GT(list.ItemCount(), 300u);
+  }
 }
 
 TEST(LoadCalls, ReversedDatesWalkFromTheEarlierAndFilterTheStructureOnTheFirst) {
@@ -229,6 +277,7 @@ TEST(LoadFailure, TheListHoldsWhatWasReadBeforeTheFault) {
     std::int32_t number;
     bool unchanged;
     std::vector<std::string> members;  // items afterwards when the list was replaced
+    std::string says = {};             // the end of the description, when the load's own
   };
   const Case cases[] = {
       {"connect",
@@ -259,15 +308,54 @@ TEST(LoadFailure, TheListHoldsWhatWasReadBeforeTheFault) {
        kTableError.number(),
        false,
        {"a1", "b1", "a2", "b2"}},
-      {"blank first date", {}, {}, "0000/00/00", "2081/01/03", false, 9, false, {}},
-      {"year before the table", {}, {}, "1499/01/01", "2081/01/03", false, 9, false, {}},
+      {"blank first date",
+       {},
+       {},
+       "0000/00/00",
+       "2081/01/03",
+       false,
+       9,
+       false,
+       {},
+       "Subscript out of range: the first date is not a BS date from 1500/01/01 to 5000/12/31. "
+       "Type a date as yyyy/mm/dd."},
+      {"blank last date",
+       {},
+       {},
+       "2081/01/03",
+       "0000/00/00",
+       false,
+       9,
+       false,
+       {},
+       ": the last date is not a BS date"},
+      {"year before the table",
+       {},
+       {},
+       "1499/01/01",
+       "2081/01/03",
+       false,
+       9,
+       false,
+       {},
+       ": the first date is not a BS date"},
+      {"a digit not typed",
+       {},
+       {},
+       "2081/01/0_",
+       "2081/01/1_",
+       false,
+       13,
+       false,
+       {},
+       "Type mismatch: the first date is not a BS date"},
       {"null member code",
        {},
        {},
        "2081/01/01",
        "2081/01/03",
        true,
-       data::kInvalidUseOfNull,
+       platform::error::kInvalidUseOfNull,
        false,
        {"a1", "b1", "a2", ""}},
   };
@@ -289,6 +377,7 @@ TEST(LoadFailure, TheListHoldsWhatWasReadBeforeTheFault) {
       ADD_FAILURE() << "no error";
     } catch (const RunTimeError& error) {
       EXPECT_EQ(error.number(), c.number);
+      EXPECT_NE(error.description().find(c.says), std::string::npos) << error.description();
     }
 
     if (c.unchanged) {
@@ -320,6 +409,9 @@ TEST(LoadFailure, ARangeEndingOnTheLastDayListsItsRowsThenFails) {
     ADD_FAILURE() << "no error";
   } catch (const RunTimeError& error) {
     EXPECT_EQ(error.number(), platform::error::kSubscriptOutOfRange);
+    EXPECT_EQ(error.description(),
+              "Subscript out of range: the calendar ends on 5000/12/31. End the range a day "
+              "earlier.");
   }
   EXPECT_EQ(Members(list), (std::vector<std::string>{"a", "b"}));
 }

@@ -35,7 +35,7 @@ platform::RunTimeError ErrorOf(Action action) {
     return error;
   }
   ADD_FAILURE() << "no RunTimeError";
-  return platform::RunTimeError(0, "");
+  return platform::RunTimeError(platform::error::kInternalError, "no error was raised");
 }
 
 using TempDir = test_support::TempDir;

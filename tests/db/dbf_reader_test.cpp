@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/db/dbf_table.h"
+#include "platform/db/number_format.h"
 #include "tests/db/db_test_support.h"
 
 namespace {
@@ -12,18 +13,39 @@ namespace {
 using db_test::BuildTable;
 using db_test::FieldSpec;
 using db_test::Fixture;
+using platform::db::Cell;
 using platform::db::DbfTable;
-using platform::db::Value;
-using Kind = platform::db::Value::Kind;
+using platform::db::FieldKind;
 
-// Every record as "state:" and its values joined by "|", nulls as "<null>".
+// The text of a value as the engine is handed it and shows it; nulls as "<null>".
+std::string Shown(const Cell& cell, const platform::db::DbfField& field) {
+  switch (cell.type) {
+    case Cell::Type::kNull:
+      return "<null>";
+    case Cell::Type::kInteger:
+      if (field.kind == FieldKind::kLogical) return cell.integer != 0 ? "True" : "False";
+      return platform::db::IntegerText(cell.integer);
+    case Cell::Type::kReal:
+      return platform::db::RealText(cell.real);
+    case Cell::Type::kText:
+    case Cell::Type::kBlob:
+    case Cell::Type::kDecimal:
+      return std::string(cell.bytes);
+  }
+  return "?";
+}
+
+// Every record as "state:" and its values joined by "|", read as the engine reads them: through
+// a Scan and ReadIn.
 std::vector<std::string> Dump(const DbfTable& table) {
   std::vector<std::string> rows;
-  for (std::uint32_t record = 0; record < table.record_count(); ++record) {
-    std::string row = table.State(record) == DbfTable::RecordState::kDeleted ? "deleted:" : "live:";
+  std::string scratch;
+  for (DbfTable::Scan scan(table); scan.Next();) {
+    const bool deleted = DbfTable::StateOf(scan.bytes()) == DbfTable::RecordState::kDeleted;
+    std::string row = deleted ? "deleted:" : "live:";
     for (std::size_t i = 0; i < table.fields().size(); ++i) {
-      const Value value = table.ReadValue(record, table.fields()[i]);
-      row += (i > 0 ? "|" : "") + (value.IsNull() ? std::string("<null>") : value.text);
+      const auto& field = table.fields()[i];
+      row += (i > 0 ? "|" : "") + Shown(table.ReadIn(scan.bytes(), field, scratch), field);
     }
     rows.push_back(row);
   }
@@ -52,9 +74,6 @@ TEST(IndependentTables, VisualFoxProTypesNullsAndMemoWithUpperCaseName) {
                 "live:last      |0|1999/12/31||0|False|2147483646|-2.5|-12345678.9012|"
                 "2000/01/01 23:59:59|",
             }));
-  EXPECT_EQ(table.ReadValue(0, table.fields()[2]).kind, Kind::kDate);
-  EXPECT_EQ(table.ReadValue(0, table.fields()[9]).kind, Kind::kDateTime);
-  EXPECT_EQ(table.ReadValue(0, table.fields()[10]).kind, Kind::kBinary);
 }
 
 TEST(IndependentTables, DbaseThreeMemoAndDeletedRecord) {
@@ -73,7 +92,7 @@ TEST(IndependentTables, CodePagesOfTheMarkByte) {
             (std::vector<std::string>{"live:Ж1    |01/01/2081|Молоко", "live:A1    |01/01/2081|"}));
   const DbfTable windows(Fixture("cp1251") / "TRAN.DBF");
   EXPECT_EQ(windows.code_page().number(), 1251);
-  EXPECT_EQ(windows.ReadValue(0, windows.fields()[0]).text, "Я1    ");
+  EXPECT_TRUE(Dump(windows).at(0).starts_with("live:Я1    |")) << Dump(windows).at(0);
 }
 
 // Tables built here, byte by byte.
@@ -126,6 +145,25 @@ TEST_F(BuiltTable, DbaseFourMemoHasLengthWithItsHeader) {
   const auto path = Write(BuildTable(0x8B, {{"M", 'M', 10}}, {"          1", "           "}));
   const DbfTable table(path);
   EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:four", "live:"}));
+}
+
+// A dBase III memo runs to its end mark, and memos are only ever appended before the next free
+// block that the memo file's header names: a memo without its mark there is unknown, however
+// large the file behind it.
+TEST_F(BuiltTable, DbaseThreeMemoEndsBeforeTheNextFreeBlock) {
+  auto block = [](std::string text) {
+    text.resize(512, '\0');
+    return text;
+  };
+  std::string memo = block("");
+  db_test::PutLe32(memo, 0, 3);  // blocks 1 and 2 are in use
+  memo += block("first\x1A\x1A") + block("no end mark") + block("past the used blocks\x1A\x1A");
+  db_test::WriteFile(dir_.path() / "t.dbt", memo);
+  const auto path = Write(BuildTable(0x83, {{"M", 'M', 10}},
+                                     {"          1", "          2", "          3", "           "}));
+  const DbfTable table(path);
+  EXPECT_EQ(Dump(table),
+            (std::vector<std::string>{"live:first", "live:<null>", "live:<null>", "live:"}));
 }
 
 TEST_F(BuiltTable, MemoProblemsMakeTheMemoUnknownAndLeaveTheRest) {
@@ -191,7 +229,7 @@ TEST_F(BuiltTable, UnmarkedTableIsReadAsWindows1252AndEveryByteHasALetter) {
   const auto path =
       Write(BuildTable(0x03, {{"C", 'C', 4}}, {" \x80\xE0\x81\xFF"}, /*code_page_mark=*/0));
   const DbfTable table(path);
-  EXPECT_EQ(table.ReadValue(0, table.fields()[0]).text, "€à\xC2\x81ÿ");
+  EXPECT_EQ(Dump(table), std::vector<std::string>{"live:€à\xC2\x81ÿ"});
 }
 
 TEST_F(BuiltTable, LongCharacterFieldKeepsItsHighLengthByteInDecimals) {
@@ -251,7 +289,7 @@ const DamageCase kDamage[] = {
      "header length 60000"},
     {"record length 0", [](std::string& b) { db_test::PutLe16(b, 10, 0); }, "record length is 0"},
     {"record length too short", [](std::string& b) { db_test::PutLe16(b, 10, 40); },
-     "record length 40 is shorter than its fields (64 bytes)"},
+     "record length 40 is shorter than its fields' 64 bytes"},
     {"descriptors past the header", [](std::string& b) { db_test::PutLe16(b, 8, 300); },
      "field descriptors run past the header length 300"},
     {"descriptors filling the header", [](std::string& b) { db_test::PutLe16(b, 8, 288); },
@@ -263,6 +301,13 @@ const DamageCase kDamage[] = {
     {"absurd count", [](std::string& b) { db_test::PutLe32(b, 4, 0xFFFFFFF0); },
      "header counts 4294967280 records but the file holds 3"},
     {"no fields", [](std::string& b) { b[32] = 0x0D; }, "has no fields"},
+    // The third field's descriptor, COLL_TIME, with a type byte no table format has.
+    {"unknown field type", [](std::string& b) { b[32 + 2 * 32 + 11] = 'Z'; },
+     "has type 'Z' (0x5A) and length 1, which this program cannot read"},
+    {"unknown field type byte", [](std::string& b) { b[32 + 2 * 32 + 11] = 0x7F; },
+     "field COLL_TIME of"},
+    {"date field of the wrong length", [](std::string& b) { b[32 + 2 * 32 + 11] = 'D'; },
+     "has type 'D' (0x44) and length 1"},
 };
 
 TEST_F(BuiltTable, DamagedTablesAreRefusedNamingFileAndFault) {
@@ -286,7 +331,9 @@ TEST_F(BuiltTable, EndMarkWhereARecordShouldStartIsDamage) {
   std::string bytes = BuildTable(0x03, {{"A", 'C', 2}}, {" ab", " cd", " ef"});
   bytes[bytes.size() - 4] = 0x1A;
   const DbfTable table(Write(bytes));
-  EXPECT_EQ(table.State(2), DbfTable::RecordState::kDamaged);
+  DbfTable::Scan scan(table, 2);
+  ASSERT_TRUE(scan.Next());
+  EXPECT_EQ(DbfTable::StateOf(scan.bytes()), DbfTable::RecordState::kDamaged);
   EXPECT_NE(std::string(table.DamagedRecord(2).what()).find("record 3 of 3"), std::string::npos);
 }
 

@@ -58,11 +58,35 @@ TEST(StoredNumberText, BlankIsNotBadAndBadIsNotBlank) {
   EXPECT_EQ(whole.kind, StoredNumber::Kind::kInteger);
   EXPECT_EQ(whole.integer, -42);
   EXPECT_EQ(ParseStoredNumber(" 12.35").kind, StoredNumber::Kind::kReal);
-  // A field of up to 255 digits: read as the nearest double, never overflowing on the way.
+  // A field of up to 255 digits, more than a double holds: kept as its exact decimal text.
   const StoredNumber huge = ParseStoredNumber(std::string(254, '9'));
-  EXPECT_EQ(huge.kind, StoredNumber::Kind::kReal);
-  EXPECT_EQ(huge.real, 1e254);
+  EXPECT_EQ(huge.kind, StoredNumber::Kind::kDecimal);
+  EXPECT_EQ(ExactDecimalText(std::string(254, '9')), "9." + std::string(253, '9') + "E+253");
   EXPECT_EQ(ExactDecimalText(std::string(30, '0') + "12.50"), "12.5");
+}
+
+// A stored number a double cannot hold exactly is kept as its decimal text.
+TEST(StoredNumberText, MoreDigitsThanADoubleHoldsAreKeptAsDecimalText) {
+  using Kind = StoredNumber::Kind;
+  const struct {
+    const char* stored;
+    Kind kind;
+  } cases[] = {
+      {"99999999999999999999", Kind::kDecimal},
+      {"-1234567890123456789", Kind::kDecimal},
+      {"123456789012345678", Kind::kInteger},  // 18 digits fit 64 bits
+      {"0.123456789012345678", Kind::kDecimal},
+      {"1234567890123456.5", Kind::kDecimal},
+      {"123456789012345.5", Kind::kDecimal},  // 16 significant digits
+      {"12345678901234.5", Kind::kReal},      // 15
+      {"1.50000000000000000", Kind::kReal},   // trailing zeros are not significant
+      {"0.00000000000000012345", Kind::kReal},
+      {"1.5E+300", Kind::kReal},  // an exponent: the nearest double
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    EXPECT_EQ(ParseStoredNumber(c.stored).kind, c.kind);
+  }
 }
 
 TEST(ComputedNumberText, ProductsOfStoredValuesShowTheirExactDecimal) {

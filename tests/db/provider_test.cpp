@@ -3,11 +3,18 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,7 +97,7 @@ TEST(LoadQueries, FieldTypesComeFromTheTableAndComputedColumnsHaveNone) {
     SCOPED_TRACE(records->FieldName(i));
     EXPECT_EQ(records->FieldType(i), expected[i]);
   }
-  EXPECT_RUN_TIME_ERROR(records->FieldType(expected.size()), platform::db::kItemNotFound);
+  EXPECT_RUN_TIME_ERROR(records->FieldType(expected.size()), platform::error::kItemNotFound);
 }
 
 TEST(LoadQueries, DayQueryListsTheDaysLiveRecordsByMemberCodeBytes) {
@@ -200,7 +207,9 @@ TEST_F(TranFolder, QueryFailuresNameTableColumnOrFile) {
   auto fresh = Connect(dir_.path());
   auto not_a_table = ErrorOf([&] { Query(fresh, kStructureQuery + "2081/01/01'"); });
   EXPECT_EQ(not_a_table.number(), error::kDatabaseError);
-  EXPECT_NE(std::string(not_a_table.what()).find("TRAN.DBF' is not a table file"),
+  EXPECT_NE(std::string(not_a_table.what())
+                .find("TRAN.DBF' is not a FoxPro table, or it is damaged (unknown version byte "
+                      "0x74)"),
             std::string::npos)
       << not_a_table.what();
 }
@@ -287,63 +296,139 @@ TEST_F(TranFolder, CursorsServerSideStreamAndBothReportTheirMisuse) {
                                db_test::TranRecord("A2", "01/01/2081", "2.00", "40.00")});
   auto connection = Connect(path);
   auto records = DbfProvider().NewRecordset();
-  EXPECT_RUN_TIME_ERROR(records->FieldCount(), platform::db::kObjectClosed);
+  EXPECT_RUN_TIME_ERROR(records->FieldCount(), platform::error::kObjectClosed);
   EXPECT_RUN_TIME_ERROR(records->Open("select 1", DbfProvider().NewConnection(), 0, 3, -1),
-                        platform::db::kConnectionClosed);
+                        platform::error::kConnectionClosed);
   records->Open(DayQuery("01/01/2081"), connection, 0, 3, -1);  // server-side by default
   EXPECT_EQ(Rows(*records).size(), 2u);
-  EXPECT_RUN_TIME_ERROR(records->FieldValue(0), platform::db::kNoCurrentRecord);
-  EXPECT_RUN_TIME_ERROR(records->MoveNext(), platform::db::kNoCurrentRecord);
+  EXPECT_RUN_TIME_ERROR(records->FieldValue(0), platform::error::kNoCurrentRecord);
+  EXPECT_RUN_TIME_ERROR(records->MoveNext(), platform::error::kNoCurrentRecord);
   auto client = Query(connection, DayQuery("01/01/2081"));
-  EXPECT_RUN_TIME_ERROR(client->FieldName(9), platform::db::kItemNotFound);
-  EXPECT_RUN_TIME_ERROR(client->FieldValue(9), platform::db::kItemNotFound);
+  EXPECT_RUN_TIME_ERROR(client->FieldName(9), platform::error::kItemNotFound);
+  EXPECT_RUN_TIME_ERROR(client->FieldValue(9), platform::error::kItemNotFound);
 }
 
 // A loader opens the next days' record sets on other threads while it reads a day's rows; a
 // server-side cursor keeps its engine busy meanwhile, so those opens need engines of their own.
+// A table of a double-byte code page has its texts converted on every thread, and ordered by
+// their stored bytes through the same converter.
 TEST_F(TranFolder, RecordSetsOpenedOnSeveralThreadsAtOnceEachHoldTheirOwnDay) {
   constexpr int kDays = 8;
-  std::vector<std::string> records;
-  for (int member = 0; member < 400; ++member) {
-    for (int day = 1; day <= kDays; ++day) {
-      const std::string code = std::to_string(997 - member * 3 % 997);
-      records.push_back(db_test::TranRecord(
-          code, "0" + std::to_string(day) + "/01/2081", std::to_string(member % 7) + ".25",
-          std::to_string(40 + day) + ".10", member % 11 == 0 ? '*' : ' '));
-    }
-  }
-  const auto path = WriteTran(records);
-  auto DayKey = [](int day) { return "0" + std::to_string(day) + "/01/2081"; };
-  std::map<int, std::vector<std::string>> expected;
-  {
-    auto alone = Connect(path);
-    for (int day = 1; day <= kDays; ++day) {
-      expected[day] = Rows(*Query(alone, DayQuery(DayKey(day))));
-      ASSERT_EQ(expected[day].size(), 363u);
-    }
-  }
-
-  auto connection = Connect(path);
-  auto held = DbfProvider().NewRecordset();
-  held->Open(DayQuery(DayKey(1)), connection, 0, 3, -1);  // server-side: rows still to come
-  std::map<int, std::vector<std::vector<std::string>>> seen;
-  for (int day = 1; day <= kDays; ++day) seen[day].resize(5);
-  std::vector<std::thread> threads;
-  for (int thread = 0; thread < 4; ++thread) {
-    threads.emplace_back([&, thread] {
-      for (int round = 0; round < 5; ++round) {
-        for (int day = 1 + thread; day <= kDays; day += 4) {
-          seen[day][static_cast<std::size_t>(round)] =
-              Rows(*Query(connection, DayQuery(DayKey(day))));
-        }
+  const struct {
+    std::uint8_t mark;
+    std::string prefix;                          // of every member code
+  } pages[] = {{0x03, ""}, {0x7A, "\xC4\xE3"}};  // 1252; 936, whose "\xC4\xE3" is one character
+  for (const auto& page : pages) {
+    SCOPED_TRACE(static_cast<int>(page.mark));
+    std::vector<std::string> records;
+    for (int member = 0; member < 400; ++member) {
+      for (int day = 1; day <= kDays; ++day) {
+        const std::string code = page.prefix + std::to_string(997 - member * 3 % 997);
+        records.push_back(db_test::TranRecord(
+            code, "0" + std::to_string(day) + "/01/2081", std::to_string(member % 7) + ".25",
+            std::to_string(40 + day) + ".10", member % 11 == 0 ? '*' : ' '));
       }
-    });
+    }
+    const auto path = WriteTran(records, "TRAN.DBF", page.mark);
+    auto DayKey = [](int day) { return "0" + std::to_string(day) + "/01/2081"; };
+    std::map<int, std::vector<std::string>> expected;
+    {
+      auto alone = Connect(path);
+      for (int day = 1; day <= kDays; ++day) {
+        expected[day] = Rows(*Query(alone, DayQuery(DayKey(day))));
+        ASSERT_EQ(expected[day].size(), 363u);
+      }
+    }
+    if (!page.prefix.empty()) {
+      ASSERT_TRUE(expected[1][0].starts_with("你")) << expected[1][0];
+    }
+
+    auto connection = Connect(path);
+    auto held = DbfProvider().NewRecordset();
+    held->Open(DayQuery(DayKey(1)), connection, 0, 3, -1);  // server-side: rows still to come
+    std::map<int, std::vector<std::vector<std::string>>> seen;
+    for (int day = 1; day <= kDays; ++day) seen[day].resize(5);
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < 4; ++thread) {
+      threads.emplace_back([&, thread] {
+        for (int round = 0; round < 5; ++round) {
+          for (int day = 1 + thread; day <= kDays; day += 4) {
+            seen[day][static_cast<std::size_t>(round)] =
+                Rows(*Query(connection, DayQuery(DayKey(day))));
+          }
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int day = 1; day <= kDays; ++day) {
+      for (const auto& rows : seen[day]) EXPECT_EQ(rows, expected[day]) << "day " << day;
+    }
+    EXPECT_EQ(Rows(*held), expected[1]);
   }
-  for (std::thread& thread : threads) thread.join();
-  for (int day = 1; day <= kDays; ++day) {
-    for (const auto& rows : seen[day]) EXPECT_EQ(rows, expected[day]) << "day " << day;
+}
+
+// The collection software appends a record, with the end mark after it, and then raises the
+// count in the header. Loads made meanwhile read the records counted when they opened the table,
+// every one whole, and never find the table damaged.
+TEST_F(TranFolder, LoadsWhileAnotherProgramAppendsReadWholeRecordsOnly) {
+  constexpr std::uint32_t kDays = 9;
+  auto day_key = [](std::uint32_t n) { return "0" + std::to_string(n % kDays + 1) + "/01/2081"; };
+  auto record = [&](std::uint32_t n) {
+    return db_test::TranRecord(std::to_string(n), day_key(n), std::to_string(n % 97) + ".5",
+                               "40.00");
+  };
+  auto row = [&](std::uint32_t n) {
+    return std::to_string(n) + std::string(6 - std::to_string(n).size(), ' ') + "|" + day_key(n) +
+           "|M|" + std::to_string(n % 97) + ".5|4.5|8.5|0|40|" + std::to_string(n % 97 * 40 + 20);
+  };
+  std::vector<std::string> first;
+  for (std::uint32_t n = 0; n < 90; ++n) first.push_back(record(n));
+  const auto path = WriteTran(first);
+  const std::string bytes = db_test::ReadFile(path);
+  const auto header_length = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[8]) |
+                                                        static_cast<unsigned char>(bytes[9]) << 8);
+  const auto record_length = static_cast<std::uint32_t>(record(0).size());
+
+  std::atomic<bool> done{false};
+  std::thread appender([&] {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    for (std::uint32_t count = 90; file && !done && count < 30000; ++count) {
+      const std::string appended = record(count) + "\x1A";
+      std::string counted(4, '\0');
+      db_test::PutLe32(counted, 0, count + 1);
+      file.seekp(header_length + static_cast<std::streamoff>(count) * record_length);
+      file.write(appended.data(), static_cast<std::streamsize>(appended.size())).flush();
+      file.seekp(4);
+      file.write(counted.data(), static_cast<std::streamsize>(counted.size())).flush();
+      std::this_thread::yield();
+    }
+  });
+
+  std::vector<std::string> failures;
+  for (std::uint32_t load = 0; load < 200 && failures.empty(); ++load) {
+    try {
+      auto connection = Connect(path);
+      Query(connection, kStructureQuery + "2081/01/01'");
+      const std::uint32_t day = load % kDays;
+      // Member codes are texts, so the rows come in text order: 1, 10, 100, ...
+      std::set<std::uint32_t> members;
+      for (const std::string& text : Rows(*Query(connection, DayQuery(day_key(day))))) {
+        const std::uint32_t n = static_cast<std::uint32_t>(std::stoul(text));
+        if (text != row(n)) failures.push_back("a record read half: " + text);
+        members.insert(n);
+      }
+      // The day's records of one count: no record missing before the last one read.
+      const std::size_t count = members.empty() ? 0 : (*members.rbegin() - day) / kDays + 1;
+      if (members.size() != count || members.size() < 10) {
+        failures.push_back("records missing on day " + day_key(day));
+      }
+    } catch (const platform::RunTimeError& error) {
+      failures.push_back(error.what());
+    }
   }
-  EXPECT_EQ(Rows(*held), expected[1]);
+  done = true;
+  appender.join();
+  EXPECT_TRUE(failures.empty()) << failures.front();
 }
 
 TEST_F(TranFolder, RecordSetOutlivesItsConnection) {
@@ -359,16 +444,42 @@ TEST_F(TranFolder, RecordSetOutlivesItsConnection) {
 
 TEST_F(TranFolder, ValueKindsFollowTheFieldTypes) {
   const auto path = dir_.path() / "TRAN.DBF";
-  db_test::WriteFile(path, db_test::BuildTable(0x30, {{"D", 'D', 8}, {"L", 'L', 1}, {"N", 'N', 4}},
-                                               {" 20240229T  -1"}));
+  std::string stamp(8, '\0');
+  db_test::PutLe32(stamp, 0, 2451545);  // 2000/01/01
+  db_test::PutLe32(stamp, 4, 3723000);  // 01:02:03
+  std::string currency(8, '\xFF');
+  currency[7] = '\x7F';  // the largest currency value
+  db_test::WriteFile(path, db_test::BuildTable(0x30,
+                                               {{"D", 'D', 8},
+                                                {"L", 'L', 1},
+                                                {"N", 'N', 4},
+                                                {"BIG", 'N', 20},
+                                                {"SMALL", 'N', 20, 18},
+                                                {"T", 'T', 8},
+                                                {"Y", 'Y', 8},
+                                                {"B", 'C', 4, 0, 0x04}},
+                                               {" 20240229T  -199999999999999999999"
+                                                "0.123456789012345678" +
+                                                stamp + currency + std::string("ab\0c", 4)}));
   auto connection = Connect(path);
-  auto records = Query(connection, "select d, l, n, n * 2 as twice, l + 0 as sum from tran");
+  auto records = Query(connection,
+                       "select d, l, n, n * 2 as twice, l + 0 as sum, big, small, big * 1 as "
+                       "product, t, y, b from tran");
   using Kind = platform::db::Value::Kind;
-  const std::vector<std::pair<Kind, std::string>> expected = {{Kind::kDate, "2024/02/29"},
-                                                              {Kind::kLogical, "True"},
-                                                              {Kind::kNumber, "-1"},
-                                                              {Kind::kNumber, "-2"},
-                                                              {Kind::kNumber, "1"}};
+  // Numbers with more digits than a double holds keep them all; what the engine computes from
+  // them has fifteen.
+  const std::vector<std::pair<Kind, std::string>> expected = {
+      {Kind::kDate, "2024/02/29"},
+      {Kind::kLogical, "True"},
+      {Kind::kNumber, "-1"},
+      {Kind::kNumber, "-2"},
+      {Kind::kNumber, "1"},
+      {Kind::kNumber, "99999999999999999999"},
+      {Kind::kNumber, "0.123456789012345678"},
+      {Kind::kNumber, "100000000000000000000"},
+      {Kind::kDateTime, "2000/01/01 01:02:03"},
+      {Kind::kNumber, "922337203685477.5807"},
+      {Kind::kBinary, std::string("ab\0c", 4)}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(records->FieldValue(i).kind, expected[i].first);
@@ -475,6 +586,62 @@ TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
   close(holder);
 #endif
 }
+
+#ifndef _WIN32
+// Runs the checks of `check` as a user without root's rights, in a child process: root reads any
+// file whatever its mode. The child exits with 0 when every check holds.
+template <typename Check>
+[[noreturn]] void AsOrdinaryUser(Check check) {
+  if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+    std::fprintf(stderr, "root's rights cannot be given up here\n");
+    std::_Exit(2);
+  }
+  std::_Exit(check() ? 0 : 1);
+}
+
+// A table or folder this user may not read is error 70, naming it, not a table or file that is
+// not there.
+TEST_F(TranFolder, WhatThisUserMayNotReadIsPermissionDenied) {
+  const auto table = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+  const auto unsearchable = dir_.path() / "unsearchable";
+  const auto unlisted = dir_.path() / "unlisted";
+  for (const auto& folder : {unsearchable, unlisted}) {
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(table, folder / "TRAN.DBF");
+  }
+  ASSERT_EQ(chmod(unsearchable.c_str(), 0644), 0);  // listed, but nothing in it can be opened
+  ASSERT_EQ(chmod(unlisted.c_str(), 0711), 0);      // opened by name, but not listed
+  ASSERT_EQ(chmod(table.c_str(), 0), 0);
+  const struct {
+    std::filesystem::path source;
+    std::filesystem::path named;
+  } cases[] = {
+      {table, table},
+      {unsearchable / "TRAN.DBF", unsearchable / "TRAN.DBF"},
+      {unsearchable, unsearchable / "TRAN.DBF"},
+      {unlisted / "TRAN.DBF", unlisted},
+  };
+  EXPECT_EXIT(AsOrdinaryUser([&] {
+                bool held = true;
+                for (const auto& c : cases) {
+                  try {
+                    Query(Connect(c.source), kStructureQuery + "2081/01/01'");
+                    std::fprintf(stderr, "%s: read\n", c.source.c_str());
+                    held = false;
+                  } catch (const platform::RunTimeError& failure) {
+                    const std::string text = failure.what();
+                    if (failure.number() != error::kPermissionDenied ||
+                        text.find("'" + c.named.string() + "'") == std::string::npos) {
+                      std::fprintf(stderr, "%s: %s\n", c.source.c_str(), failure.Prompt().c_str());
+                      held = false;
+                    }
+                  }
+                }
+                return held;
+              }),
+              testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST_F(TranFolder, DataSourceFolderMayHoldASemicolon) {
   const auto folder = dir_.path() / "Milk;2081";

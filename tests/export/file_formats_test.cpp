@@ -76,7 +76,10 @@ TEST(CsvText, EveryLineEndsInCrLf) {
 
 TEST(CsvText, ReadsBackCellForCellThroughPythonsCsv) {
   const MemoryListView list =
-      ListOf({"Mem_Code", "note"}, {{"00123 ", "a,\"b\"\r\nc"}, {"", "x"}, {"7", ""}});
+      ListOf({"Mem_Code", "note"}, {{"00123 ", "a,\"b\"\r\nc"},
+                                    {"", "x"},
+                                    {"7", ""},
+                                    {std::string("\0lead", 5), std::string("a\0b", 3)}});
   TempPath file(".csv");
   std::FILE* out = std::fopen(file.path().c_str(), "wb");
   ASSERT_NE(out, nullptr);
@@ -154,12 +157,15 @@ TEST(ExactNumber, AgreesWithWritingTheNumberAgain) {
 }
 
 TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
-  const MemoryListView list = ListOf({"Mem_Code", "ne_date", "Coll_Time", "Volume_lt", "Amount"},
-                                     {{"00123", "2081/01/05", "M", "12.35", "472.3875"},
-                                      {"7 ", "2081/01/06", "E", "*", "3"},
-                                      {"=1+1", "2081/01/06", "", "", "-0.5"},
-                                      {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"}},
-                                     {true, false, false, true, true});
+  const MemoryListView list =
+      ListOf({"Mem_Code", "ne_date", "Coll_Time", "Volume_lt", "Amount"},
+             {{"00123", "2081/01/05", "M", "12.35", "472.3875"},
+              {"7 ", "2081/01/06", "E", "*", "3"},
+              {"=1+1", "2081/01/06", "", "", "-0.5"},
+              {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"},
+              // Bytes a workbook's XML cannot hold, and its own escape.
+              {std::string("\0lead", 5), std::string("a\0b", 3), "_x0041_", "x_x00e9_", "1"}},
+             {true, false, false, true, true});
   TempPath file(".xlsx");
   exporter::WriteXlsxFile(list, file.path());
 
@@ -170,6 +176,7 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
       {"s", "s", "s", "n", "n"},  // "00123" would lose its zeros as a number
       {"s", "s", "s", "s", "n"},
       {"s", "s", "", "", "n"},  // a formula-like text stays text
+      {"s", "s", "s", "s", "n"},
       {"s", "s", "s", "s", "n"},
   };
   ASSERT_EQ(grid.size(), types.size());
@@ -204,7 +211,7 @@ TEST(XlsxFile, ListsBeyondOneSheetAndUnwritablePathsAreErrors) {
     exporter::WriteXlsxFile(ListOf({"a"}, {{"1"}}), "/nonexistent-folder/out.xlsx");
     ADD_FAILURE() << "no error";
   } catch (const platform::RunTimeError& error) {
-    EXPECT_EQ(error.number(), exporter::kPathFileAccessError);
+    EXPECT_EQ(error.number(), platform::error::kPathFileAccess);
     EXPECT_NE(error.description().find("/nonexistent-folder/out.xlsx"), std::string::npos);
   }
 }

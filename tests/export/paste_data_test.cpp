@@ -152,33 +152,34 @@ TEST(ExportFailure, EndsInOneCriticalMessageAndKeepsWhatWasDone) {
   const std::string full = kThreeRecordsText;
   const FailureCase cases[] = {
       {"Clear",
-       {-2147221040, "Clipboard is busy"},
-       {"Clear", "MessageBox 16 -2147221040: Clipboard is busy"},
+       {platform::error::kPermissionDenied, "the clipboard is busy."},
+       {"Clear", "MessageBox 16 70: Permission denied: the clipboard is busy."},
        kLeftBefore},
       {"SetText",
-       {521, "Can't open Clipboard"},
-       {"Clear", "SetText", "MessageBox 16 521: Can't open Clipboard"},
+       {platform::error::kOutOfMemory, ""},
+       {"Clear", "SetText", "MessageBox 16 7: Out of memory"},
        ""},
       {"CreateObject",
-       {429, "ActiveX component can't create object"},
+       {platform::error::kCannotCreateObject, "none was found."},
        {"Clear", "SetText", "CreateObject excel.application",
-        "MessageBox 16 429: ActiveX component can't create object"},
+        "MessageBox 16 429: The spreadsheet program cannot be started: none was found."},
        full},
       {"Workbooks",
-       {438, "Object doesn't support this property or method"},
+       {platform::error::kObjectDoesNotSupport, ""},
        {"Clear", "SetText", "CreateObject excel.application", "Workbooks",
         "MessageBox 16 438: Object doesn't support this property or method"},
        full},
       {"Add",
-       {1004, "Add method of Workbooks class failed"},
+       {platform::error::kInvalidArgument, "no workbook was added."},
        {"Clear", "SetText", "CreateObject excel.application", "Workbooks", "Add",
-        "MessageBox 16 1004: Add method of Workbooks class failed"},
+        "MessageBox 16 5: Invalid procedure call or argument: no workbook was added."},
        full},
       {"Visible",
-       {429, "Can't start /usr/bin/localc: Permission denied"},
+       {platform::error::kCannotCreateObject, "'/usr/bin/localc' did not start."},
        {"Clear", "SetText", "CreateObject excel.application", "Workbooks", "Add", kInstruction,
         "Workbooks", "Application", "Visible True",
-        "MessageBox 16 429: Can't start /usr/bin/localc: Permission denied"},
+        "MessageBox 16 429: The spreadsheet program cannot be started: '/usr/bin/localc' did "
+        "not start."},
        full},
   };
   for (const FailureCase& test : cases) {
@@ -200,13 +201,14 @@ TEST(ExportFailure, ApplicationThatReturnsNoObjectIsReported) {
   run.objects.spreadsheet().ReturnNothingFrom("Workbooks");
   run.Run(MakeList(kThreeRecords));
   EXPECT_EQ(run.log.calls().back(),
-            "MessageBox 16 91: Object variable or With block variable not set");
+            "MessageBox 16 91: Object variable not set: the spreadsheet program handed back "
+            "nothing.");
   EXPECT_EQ(run.clipboard.text(), kThreeRecordsText);
 }
 
 TEST(ExportFailure, FailingMessageBoxDoesNotEscape) {
   Export run;
-  run.message_box.FailAt("MessageBox", {5, "Invalid procedure call or argument"});
+  run.message_box.FailAt("MessageBox", RunTimeError(platform::error::kInvalidArgument));
   EXPECT_NO_THROW(run.Run(MakeList(kThreeRecords)));
   ASSERT_GE(run.log.calls().size(), 2u);
   EXPECT_EQ(run.log.calls().end()[-2], kInstruction);
@@ -252,7 +254,7 @@ TEST(ExportFailure, WhileReadingTheListLeavesTheClipboardUntouched) {
   exhausted.AddItem();
   const ReadFailureCase cases[] = {
       {"32,768 columns", &too_wide, "MessageBox 16 6: Overflow"},
-      {"sub-item that is not there", &lying, "MessageBox 16 9: Subscript out of range"},
+      {"sub-item that is not there", &lying, "MessageBox 16 35600: Index out of bounds"},
       {"memory runs out", &exhausted, "MessageBox 16 7: Out of memory"},
   };
   for (const ReadFailureCase& test : cases) {

@@ -147,7 +147,7 @@ class FakeProvider : public platform::db::Provider {
                                FakeOpen{source, location_, cursor_type, lock_type, options});
       const auto* fake = dynamic_cast<const Connection*>(connection.get());
       if (fake == nullptr || !fake->open()) {
-        throw platform::RunTimeError(3704, "Operation is not allowed when the object is closed.");
+        throw platform::RunTimeError(platform::error::kObjectClosed);
       }
       if (auto error = provider_.query_errors_.find(made_);
           error != provider_.query_errors_.end()) {

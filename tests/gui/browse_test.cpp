@@ -18,7 +18,7 @@ using Browse = WindowTest;
 TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverTheWindow) {
   const test_support::TempDir folder;
   const std::string path = (folder.path() / "TRAN.dbf").string();
-  std::ofstream(path) << "This is a letter, not a table.\n";
+  std::ofstream(path) << "This is a letter, not a table: it runs on past a header.\n";
   app::WindowServices services = Services();
   services.provider = nullptr;
   services.message_box = nullptr;
@@ -46,10 +46,40 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(icon, QMessageBox::Critical);
-  EXPECT_TRUE(text.contains(QStringLiteral(": "))) << text.toStdString();
+  // What it means for the user first, then the detail.
+  EXPECT_EQ(text.toStdString(), "-2147467259: The table cannot be read: '" + path +
+                                    "' is not a FoxPro table, or it is damaged (unknown version "
+                                    "byte 0x54).");
   EXPECT_GT(QFileInfo(picture).size(), 0);
   EXPECT_EQ(window->list().ColumnHeaderCount(), 1u);
   EXPECT_EQ(window->list().ColumnHeaderText(0), "kept");
+}
+
+// Typed and checked in the box, loaded with the button, read by the real provider from the
+// sample table: the message says which box holds no date and what to type.
+TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToType) {
+  app::WindowServices services = Services();
+  services.provider = nullptr;
+  auto window = app::KolvexWindow::Open(services);
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  auto* from = window->findChild<QLineEdit*>(QStringLiteral("TxtFrom"));
+  from->setFocus(Qt::TabFocusReason);
+  QTest::keyClicks(from, QStringLiteral("99999999"));
+  QTest::keyClick(from, Qt::Key_Tab);  // leaving the box checks its date
+  ASSERT_EQ(window->Controls("TxtFrom").Text().Text(), "0000/00/00");
+  window->list().AddColumnHeader("old", 1400, platform::ColumnKind::kText);
+
+  dialog_.Answer(std::string(KOLVEX_SOURCE_DIR) + "/samples/TRAN.dbf");
+  QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
+  EXPECT_EQ(message_box_.shown(),
+            std::vector<std::string>{
+                "16 9: Subscript out of range: the first date is not a BS date from 1500/01/01 to "
+                "5000/12/31. Type a date as yyyy/mm/dd."});
+  // The table was read: its nine columns replaced the list's, and no day could be listed.
+  EXPECT_EQ(window->list().ColumnHeaderCount(), 9u);
+  EXPECT_EQ(window->list().ItemCount(), 0u);
 }
 
 }  // namespace

@@ -87,17 +87,17 @@ class ModelBox : public platform::TextBox {
  public:
   std::string Text() const override { return edit_.text; }
   void SetText(const std::string& text) override {
-    if (!mask_.Fits(text)) throw platform::RunTimeError(380, "Invalid property value");
+    if (!mask_.Fits(text)) throw platform::RunTimeError(platform::error::kInvalidPropertyValue);
     edit_ = {text, 0, 0};
   }
   int SelStart() const override { return edit_.SelStart(); }
   int SelLength() const override { return edit_.SelEnd() - edit_.SelStart(); }
   void SetSelStart(int start) override {
-    if (start < 0) throw platform::RunTimeError(380, "Invalid property value");
+    if (start < 0) throw platform::RunTimeError(platform::error::kInvalidPropertyValue);
     edit_.anchor = edit_.caret = std::min(start, 10);
   }
   void SetSelLength(int length) override {
-    if (length < 0) throw platform::RunTimeError(380, "Invalid property value");
+    if (length < 0) throw platform::RunTimeError(platform::error::kInvalidPropertyValue);
     edit_.anchor = SelStart();
     edit_.caret = std::min(edit_.anchor + length, 10);
   }

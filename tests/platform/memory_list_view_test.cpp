@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/list_view.h"
+#include "platform/run_time_error.h"
 #include "tests/cli/read_back.h"
 
 namespace {
@@ -121,28 +121,40 @@ TEST(MemoryList, AnItemsTextsInOneCallAreTheTextsReadOneByOne) {
   }
   EXPECT_EQ(out, "kept||" + long_text + "||late\nb\n" + std::string("n\0l|z\n", 6) + long_text +
                      "|after a long one\n");
-  EXPECT_THROW(list.AppendItemTexts(4, '|', out), std::out_of_range);
+  EXPECT_THROW(list.AppendItemTexts(4, '|', out), platform::RunTimeError);
 
   RenamingList renaming;
   renaming.AddItem();
   renaming.AddSubItem(0, "one");
   std::string texts;
-  EXPECT_THROW(renaming.AppendItemTexts(0, '|', texts), std::out_of_range);  // no second one
+  EXPECT_THROW(renaming.AppendItemTexts(0, '|', texts), platform::RunTimeError);  // no second one
   renaming.AddSubItem(0, "two");
   texts.clear();
   renaming.AppendItemTexts(0, '|', texts);
   EXPECT_EQ(texts, "item0|one|two");
 }
 
-TEST(MemoryList, IndexesPastTheItemsOrSubItemsAreOutOfRange) {
+// The same error as the window's list gives for the same misuse.
+TEST(MemoryList, IndexesPastTheItemsSubItemsOrColumnsAreOutOfBounds) {
   MemoryListView list;
-  EXPECT_THROW(list.ItemText(0), std::out_of_range);
-  EXPECT_THROW(list.AddSubItem(0, "x"), std::out_of_range);
+  auto number = [](auto misuse) {
+    try {
+      misuse();
+    } catch (const platform::RunTimeError& error) {
+      return error.number();
+    }
+    return 0;
+  };
+  constexpr std::int32_t kOutOfBounds = platform::error::kIndexOutOfBounds;
+  EXPECT_EQ(number([&] { list.ItemText(0); }), kOutOfBounds);
+  EXPECT_EQ(number([&] { list.AddSubItem(0, "x"); }), kOutOfBounds);
+  EXPECT_EQ(number([&] { list.ColumnHeaderText(0); }), kOutOfBounds);
+  EXPECT_EQ(number([&] { list.ColumnHeaderWidth(0); }), kOutOfBounds);
   list.AddItem();
   list.AddSubItem(0, "x");
-  EXPECT_THROW(list.SubItemText(0, 1), std::out_of_range);
-  EXPECT_THROW(list.SetItemText(1, "x"), std::out_of_range);
-  EXPECT_THROW(list.SubItemCount(1), std::out_of_range);
+  EXPECT_EQ(number([&] { list.SubItemText(0, 1); }), kOutOfBounds);
+  EXPECT_EQ(number([&] { list.SetItemText(1, "x"); }), kOutOfBounds);
+  EXPECT_EQ(number([&] { list.SubItemCount(1); }), kOutOfBounds);
   EXPECT_EQ(list.SubItemText(0, 0), "x");
 }
 

@@ -1,22 +1,37 @@
-// The files the headless command writes: a destination replaced only by a complete file, and
-// the check that keeps it from writing over the table it reads.
+// The files the headless command writes: a destination replaced only by a complete file, written
+// in place when it is a device or a pipe, followed when it is a link, and never left behind as a
+// half-made file; and the check that keeps it from writing over the table it reads.
 #include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
 #include "tests/support/temp_dir.h"
+#ifndef _WIN32
+#include "tests/support/own_terminal.h"
+#endif
 
 namespace {
 
+using platform::OutputFile;
 using platform::PathFromUtf8;
-using platform::ReplacingFile;
 using platform::Utf8Of;
 using test_support::TempDir;
 
@@ -37,7 +52,7 @@ std::size_t FileCount(const std::filesystem::path& folder) {
   return count;
 }
 
-TEST(ReplacingFile, TakesTheDestinationsPlaceOnlyWhenCommitted) {
+TEST(OutputFile, TakesTheDestinationsPlaceOnlyWhenCommitted) {
   TempDir dir;
   const std::filesystem::path folder = dir.path() / PathFromUtf8("दूध");
   std::filesystem::create_directory(folder);
@@ -45,14 +60,15 @@ TEST(ReplacingFile, TakesTheDestinationsPlaceOnlyWhenCommitted) {
   Write(destination, "old");
 
   {
-    ReplacingFile file(Utf8Of(destination));
+    OutputFile file(Utf8Of(destination));
+    EXPECT_FALSE(file.in_place());
     file.Write("half\r\n");
     EXPECT_EQ(FileCount(folder), 2u);
   }  // dropped: a failed export
   EXPECT_EQ(Read(destination), "old");
   EXPECT_EQ(FileCount(folder), 1u);
 
-  ReplacingFile file(Utf8Of(destination));
+  OutputFile file(Utf8Of(destination));
   file.Write("a\tb\r\n");
   file.Write("1\t2");
   EXPECT_EQ(Read(destination), "old");
@@ -61,25 +77,42 @@ TEST(ReplacingFile, TakesTheDestinationsPlaceOnlyWhenCommitted) {
   EXPECT_EQ(FileCount(folder), 1u);
 }
 
-TEST(ReplacingFile, CanBeFilledByAWriterThatOpensItByName) {
+TEST(OutputFile, CanBeFilledByAWriterThatOpensItByName) {
   TempDir dir;
   const std::string destination = Utf8Of(dir.path() / "book.xlsx");
-  ReplacingFile file(destination);
+  OutputFile file(destination);
   Write(PathFromUtf8(file.path()), "PK workbook");
   file.Commit();
   EXPECT_EQ(Read(PathFromUtf8(destination)), "PK workbook");
 }
 
-TEST(ReplacingFile, AFolderThatIsNotThereIsAPathFileAccessError) {
+TEST(OutputFile, AMissingFolderOrAFolderIsAPathFileAccessError) {
   TempDir dir;
-  const std::string destination = Utf8Of(dir.path() / "none" / "out.tsv");
-  try {
-    ReplacingFile file(destination);
-    ADD_FAILURE() << "no error";
-  } catch (const platform::RunTimeError& error) {
-    EXPECT_EQ(error.number(), platform::error::kPathFileAccess);
-    EXPECT_NE(std::string(error.what()).find(destination), std::string::npos) << error.what();
+  for (const std::filesystem::path& path : {dir.path() / "none" / "out.tsv", dir.path()}) {
+    const std::string destination = Utf8Of(path);
+    SCOPED_TRACE(destination);
+    try {
+      OutputFile file(destination);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), platform::error::kPathFileAccess);
+      EXPECT_NE(std::string(error.what()).find(destination), std::string::npos) << error.what();
+    }
   }
+  EXPECT_EQ(FileCount(dir.path()), 0u);
+}
+
+TEST(TemporaryFile, HoldsWhatAWriterWroteByNameAndGoesWhenDropped) {
+  std::string path;
+  {
+    const platform::TemporaryFile file(".xlsx");
+    path = file.path();
+    EXPECT_TRUE(path.ends_with(".xlsx")) << path;
+    EXPECT_TRUE(path.starts_with(platform::TemporaryFolder())) << path;
+    Write(PathFromUtf8(path), std::string("PK\0book", 7));
+    EXPECT_EQ(file.ReadAll(), std::string("PK\0book", 7));
+  }
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(path)));
 }
 
 TEST(SameFile, IsTheFileHoweverItsPathIsWritten) {
@@ -105,5 +138,172 @@ TEST(TemporaryFolder, IsAFolderAndEndsInItsSeparator) {
   EXPECT_TRUE(folder.back() == '/' || folder.back() == '\\') << folder;
   EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf8(folder))) << folder;
 }
+
+#ifdef _WIN32
+
+TEST(OutputFile, TheNullDeviceIsWrittenInPlace) {
+  OutputFile file("NUL");
+  EXPECT_TRUE(file.in_place());
+  EXPECT_TRUE(file.path().empty());
+  file.Write("nothing to keep");
+  file.Commit();
+  EXPECT_FALSE(platform::NamesTerminal("NUL"));
+}
+
+TEST(OutputFile, AReplacedFileKeepsItsAttributes) {
+  TempDir dir;
+  const std::filesystem::path kept = dir.path() / "kept.tsv";
+  Write(kept, "old");
+  ASSERT_TRUE(SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  if ((GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0) {
+    GTEST_SKIP() << "this file system keeps no hidden attribute (Wine without extended "
+                    "attributes)";
+  }
+  OutputFile file(Utf8Of(kept));
+  file.Write("new");
+  file.Commit();
+  EXPECT_EQ(Read(kept), "new");
+  EXPECT_NE(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(FileCount(dir.path()), 1u);
+}
+
+#else
+
+TEST(OutputFile, ATerminalIsWrittenInPlaceAndStaysADevice) {
+  test_support::OwnTerminal terminal;
+  if (terminal.device().empty()) GTEST_SKIP() << "no pseudo-terminal can be made here";
+  TempDir dir;
+  const std::filesystem::path link = dir.path() / "screen";
+  std::filesystem::create_symlink(terminal.device(), link);
+  EXPECT_TRUE(platform::NamesTerminal(Utf8Of(link)));
+  EXPECT_FALSE(platform::NamesTerminal(Utf8Of(dir.path())));
+  for (const std::string& destination : {terminal.device(), Utf8Of(link)}) {
+    SCOPED_TRACE(destination);
+    OutputFile file(destination);
+    EXPECT_TRUE(file.in_place());
+    file.Write("a\tb\r\n");
+    file.Commit();
+    EXPECT_EQ(terminal.Take(5), "a\tb\r\n");
+  }
+  struct stat device {};
+  ASSERT_EQ(::stat(terminal.device().c_str(), &device), 0);
+  EXPECT_TRUE(S_ISCHR(device.st_mode));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(FileCount(dir.path()), 1u);
+}
+
+TEST(OutputFile, APipeIsWrittenInPlaceForItsReader) {
+  TempDir dir;
+  const std::filesystem::path pipe = dir.path() / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = Read(pipe); });
+  {
+    OutputFile file(Utf8Of(pipe));  // waits for the reader, as the shell's ">" would
+    EXPECT_TRUE(file.in_place());
+    file.Write("mem_code\r\n");
+    file.Commit();
+  }
+  reader.join();
+  EXPECT_EQ(received, "mem_code\r\n");
+  struct stat still {};
+  ASSERT_EQ(::stat(pipe.c_str(), &still), 0);
+  EXPECT_TRUE(S_ISFIFO(still.st_mode));
+  EXPECT_EQ(FileCount(dir.path()), 1u);
+}
+
+TEST(OutputFile, ALinkIsFollowedAndItsTargetReplacedInItsOwnFolder) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "links");
+  std::filesystem::create_directory(dir.path() / "files");
+  Write(dir.path() / "files" / "june.tsv", "old");
+  std::filesystem::create_symlink("../files/june.tsv", dir.path() / "links" / "latest.tsv");
+  std::filesystem::create_symlink("../files/july.tsv", dir.path() / "links" / "next.tsv");
+
+  for (const char* name : {"latest.tsv", "next.tsv"}) {
+    SCOPED_TRACE(name);
+    OutputFile file(Utf8Of(dir.path() / "links" / name));
+    EXPECT_FALSE(file.in_place());
+    EXPECT_EQ(PathFromUtf8(file.path()).parent_path(), dir.path() / "links" / ".." / "files");
+    file.Write(name);
+    file.Commit();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "links" / name));
+  }
+  EXPECT_EQ(Read(dir.path() / "files" / "june.tsv"), "latest.tsv");
+  EXPECT_EQ(Read(dir.path() / "files" / "july.tsv"), "next.tsv");  // a link to nothing yet
+  EXPECT_EQ(FileCount(dir.path() / "links"), 2u);
+  EXPECT_EQ(FileCount(dir.path() / "files"), 2u);
+}
+
+TEST(OutputFile, AReplacedFileKeepsItsModeAndOwnerAndANewOneFollowsTheUmask) {
+  TempDir dir;
+  const std::filesystem::path kept = dir.path() / "kept.tsv";
+  Write(kept, "old");
+  ASSERT_EQ(::chmod(kept.c_str(), 0600), 0);
+  // Another owner can only be given by root; anyone else checks that the file stays theirs.
+  const bool root = ::geteuid() == 0;
+  const uid_t owner = root ? 65534 : ::geteuid();
+  const gid_t group = root ? 65534 : ::getegid();
+  if (root) {
+    ASSERT_EQ(::chown(kept.c_str(), owner, group), 0);
+  }
+
+  const mode_t before = ::umask(027);
+  {
+    OutputFile file(Utf8Of(kept));
+    file.Write("new");
+    file.Commit();
+    OutputFile fresh(Utf8Of(dir.path() / "fresh.tsv"));
+    fresh.Write("new");
+    fresh.Commit();
+  }
+  ::umask(before);
+
+  struct stat replaced {};
+  ASSERT_EQ(::stat(kept.c_str(), &replaced), 0);
+  EXPECT_EQ(replaced.st_mode & 07777, 0600u);
+  EXPECT_EQ(replaced.st_uid, owner);
+  EXPECT_EQ(replaced.st_gid, group);
+  EXPECT_EQ(Read(kept), "new");
+  struct stat fresh {};
+  ASSERT_EQ(::stat((dir.path() / "fresh.tsv").c_str(), &fresh), 0);
+  EXPECT_EQ(fresh.st_mode & 07777, 0640u);
+}
+
+// Makes a file for `destination` and a temporary one in `folder`, then is stopped by `signal`.
+[[noreturn]] void StopWhileMakingFiles(const std::filesystem::path& destination,
+                                       const std::filesystem::path& folder, int signal) {
+  ::setenv("TMPDIR", folder.c_str(), 1);
+  OutputFile file(Utf8Of(destination));
+  file.Write("half");
+  const platform::TemporaryFile workbook(".xlsx");
+  if (FileCount(folder) != 3) std::_Exit(3);
+  ::raise(signal);
+  std::_Exit(4);
+}
+
+// A signal that stops the program while a file is made for the destination, or a workbook is
+// being written to a temporary file, leaves neither behind. (A signal the program was started
+// ignoring stays ignored and stops nothing: a shell's background job ignores SIGINT.)
+TEST(OutputFile, ASignalThatStopsTheProgramRemovesTheFilesItWasMaking) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    SCOPED_TRACE(signal);
+    struct sigaction now {};
+    ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
+    if (now.sa_handler == SIG_IGN) {
+      std::printf("signal %d is ignored by what started the tests: not tried\n", signal);
+      continue;
+    }
+    TempDir dir;
+    const std::filesystem::path destination = dir.path() / "out.tsv";
+    Write(destination, "old");
+    EXPECT_EXIT(StopWhileMakingFiles(destination, dir.path(), signal),
+                testing::KilledBySignal(signal), "");
+    EXPECT_EQ(FileCount(dir.path()), 1u);
+    EXPECT_EQ(Read(destination), "old");
+  }
+}
+
+#endif
 
 }  // namespace

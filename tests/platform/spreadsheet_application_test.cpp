@@ -41,8 +41,9 @@ using platform::SpreadsheetApplicationFactory;
 using Command = std::vector<std::string>;
 
 constexpr char kNotFound[] =
-    "No spreadsheet program was found; looked for localc, soffice, libreoffice and gnumeric on "
-    "the PATH";
+    "The spreadsheet program cannot be started: none was found on the PATH (looked for localc, "
+    "soffice, libreoffice and gnumeric). Install LibreOffice Calc or Gnumeric; the list is on the "
+    "clipboard to paste anywhere.";
 constexpr char kNotSupported[] = "Object doesn't support this property or method";
 
 // A fresh folder of its own for each test, removed afterwards.
@@ -146,7 +147,9 @@ TEST(SpreadsheetApplication, ProgramIdInAnyLetterCase) {
     SCOPED_TRACE(prog_id);
     ExpectRunTimeError(
         [&] { recording.factory.CreateObject(prog_id); }, platform::error::kCannotCreateObject,
-        std::string("Can't create object \"") + prog_id + "\": no program is known by that name");
+        std::string(
+            "The spreadsheet program cannot be started: no program is known by the name \"") +
+            prog_id + "\".");
   }
 }
 
@@ -267,7 +270,8 @@ TEST(DetachedStart, ProgramThatCannotRunIsReported) {
     const Command command = {test.path, "--calc"};
     ExpectRunTimeError([&] { platform::StartDetached(command); },
                        platform::error::kCannotCreateObject,
-                       "Can't start " + test.path + ": " + test.reason);
+                       "The spreadsheet program cannot be started: '" + test.path +
+                           "' did not start: " + test.reason + ".");
   }
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
 }

@@ -153,7 +153,7 @@ RunTimeError ErrorOf(Statement statement) {
   } catch (const RunTimeError& error) {
     return error;
   }
-  return {0, "no error"};
+  return RunTimeError(platform::error::kInternalError, "no error was raised.");
 }
 
 // The test sheet registered under kTestProgId for the length of a test, on this thread.
@@ -218,10 +218,12 @@ TEST_F(Automation, FailuresComeBackAsTheObjectReportsThem) {
   EXPECT_EQ(unknown.number(), 438);
   EXPECT_EQ(unknown.description(), "Object doesn't support this property or method");
   const RunTimeError refused = ErrorOf([&] { excel->Call("Refuse"); });
-  EXPECT_EQ(refused.number(), static_cast<std::int32_t>(0x800A03EC));
-  EXPECT_EQ(refused.description(), "Workbook nicht erstellt");
-  EXPECT_EQ(ErrorOf([&] { excel->Set("Workbooks", true); }).number(),
-            static_cast<std::int32_t>(DISP_E_BADPARAMCOUNT));
+  EXPECT_EQ(refused.number(), 440);
+  EXPECT_EQ(refused.description(), "Automation error: Workbook nicht erstellt (0x800A03EC).");
+  const RunTimeError miscalled = ErrorOf([&] { excel->Set("Workbooks", true); });
+  EXPECT_EQ(miscalled.number(), 440);
+  EXPECT_NE(miscalled.description().find("(0x8002000E)."), std::string::npos)
+      << miscalled.description();
   EXPECT_EQ(excel->Call("Count"), nullptr) << "a number is no object";
 }
 
@@ -231,8 +233,8 @@ TEST_F(Automation, UnregisteredIdentifierCannotBeCreated) {
   const RunTimeError error = ErrorOf([&] { com.CreateObject("Kolvex.NoSuchSheet"); });
   EXPECT_EQ(error.number(), 429);
   EXPECT_EQ(error.description(),
-            "ActiveX component can't create object: no program is registered as "
-            "\"Kolvex.NoSuchSheet\"");
+            "The spreadsheet program cannot be started: no program is registered as "
+            "\"Kolvex.NoSuchSheet\".");
 }
 
 using Started = std::vector<std::vector<std::string>>;
@@ -282,8 +284,10 @@ TEST_F(Automation, NeitherFoundIsError429NamingBothAndOtherIdentifiersAreUnknown
   const RunTimeError none = ErrorOf([&] { factory.CreateObject("excel.application"); });
   EXPECT_EQ(none.number(), 429);
   EXPECT_EQ(none.description(),
-            "No spreadsheet program was found; looked for Microsoft Excel (excel.application) "
-            "and LibreOffice Calc (soffice.exe and scalc.exe in the registry's App Paths)");
+            "The spreadsheet program cannot be started: neither Microsoft Excel "
+            "(excel.application) nor LibreOffice Calc (soffice.exe or scalc.exe in the registry's "
+            "App Paths) is installed. Install one of them; the list is on the clipboard to paste "
+            "anywhere.");
   EXPECT_EQ(ErrorOf([&] { factory.CreateObject("word.application"); }).number(), 429);
 }
 
@@ -317,7 +321,7 @@ TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
 
   const RunTimeError missing = ErrorOf([] { platform::win32::StartProgram({"C:\\nowhere.exe"}); });
   EXPECT_EQ(missing.number(), 429);
-  EXPECT_EQ(missing.description().rfind("Can't start C:\\nowhere.exe: ", 0), 0u)
+  EXPECT_EQ(missing.description().rfind("The spreadsheet program cannot be started: 'C:\\nowhere.exe' did not start: ", 0), 0u)
       << missing.description();
 }
 

@@ -109,7 +109,7 @@ echo "   $picture"
 echo "== Data > Export to Excel"
 keys alt+d Return
 message=$(probe message | tr -d '\r')
-expected_message="429: No spreadsheet program was found; looked for Microsoft Excel (excel.application) and LibreOffice Calc (soffice.exe and scalc.exe in the registry's App Paths)"
+expected_message="429: The spreadsheet program cannot be started: neither Microsoft Excel (excel.application) nor LibreOffice Calc (soffice.exe or scalc.exe in the registry's App Paths) is installed. Install one of them; the list is on the clipboard to paste anywhere."
 if [ "$message" != "$expected_message" ]; then
   echo "end_to_end.sh: the export ended in '$message'" >&2
   exit 1

@@ -16,6 +16,7 @@
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
 
+#include "app/window_look.h"
 #include "platform/current_error.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_control.h"
@@ -30,23 +31,11 @@ namespace {
 
 using platform::qt::QtControl;
 
-// The inner area at start, in twips.
-constexpr int kStartWidth = 14025;
-constexpr int kStartHeight = 4560;
-
-constexpr char kTitle[] = "Kolvex";
-constexpr char kDateMask[] = "####/##/##";
-constexpr char kDatePrompt = '_';
-constexpr double kNamedFontPoints = 9.75;
-constexpr char kFromTip[] = "First BS date of the range, yyyy/mm/dd";
-constexpr char kToTip[] = "Last BS date of the range, yyyy/mm/dd";
-constexpr char kFileTip[] = "The table the list was loaded from; Browse Database chooses it";
-
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
 QFont NamedFont(const char* family) {
   QFont font(Text(family));
-  font.setPointSizeF(kNamedFontPoints);
+  font.setPointSizeF(look::kNamedFontPoints);
   font.setWeight(QFont::Normal);
   return font;
 }
@@ -60,8 +49,8 @@ Widget* Named(Widget* widget, const char* name) {
 }  // namespace
 
 KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
-  setObjectName(Text(kTitle));
-  setWindowTitle(Text(kTitle));
+  setObjectName(Text(look::kTitle));
+  setWindowTitle(Text(look::kTitle));
   setWindowIcon(Icon());
   if (services_.CD == nullptr) {
     own_dialog_ = std::make_unique<platform::qt::QtFileDialog>(this);
@@ -98,8 +87,8 @@ KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
   const MainForm::Size minimum = form_->MinimumInnerSize();
   inner_->setMinimumSize(platform::qt::TwipsToWholePixels(minimum.width, *this),
                          platform::qt::TwipsToWholePixels(minimum.height, *this));
-  resize(platform::qt::TwipsToPixels(kStartWidth, *this),
-         platform::qt::TwipsToPixels(kStartHeight, *this) + menuBar()->sizeHint().height());
+  resize(platform::qt::TwipsToPixels(look::kStartWidth, *this),
+         platform::qt::TwipsToPixels(look::kStartHeight, *this) + menuBar()->sizeHint().height());
 }
 
 KolvexWindow::~KolvexWindow() {
@@ -160,13 +149,13 @@ void KolvexWindow::BuildControls() {
   TxtFile->setFont(NamedFont("MS Sans Serif"));
   Label1->setFont(NamedFont("MS Sans Serif"));
   CmdBrowse->setFocusPolicy(Qt::StrongFocus);
-  TxtFrom->setToolTip(Text(kFromTip));
-  TxtTo->setToolTip(Text(kToTip));
-  TxtFile->setToolTip(Text(kFileTip));
+  TxtFrom->setToolTip(Text(look::kFromTip));
+  TxtTo->setToolTip(Text(look::kToTip));
+  TxtFile->setToolTip(Text(look::kFileTip));
 
   list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
   file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
-  const platform::InputMask date_mask(kDateMask, kDatePrompt);
+  const platform::InputMask date_mask(look::kDateMask, look::kDatePrompt);
   from_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtFrom, date_mask);
   to_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtTo, date_mask);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/window_look.h"
 #include "platform/current_error.h"
 #include "platform/path_text.h"
 #include "platform/win32/twips.h"
@@ -18,18 +19,7 @@ namespace {
 
 using platform::win32::Win32Control;
 
-// The inner area at start, in twips.
-constexpr int kStartWidth = 14025;
-constexpr int kStartHeight = 4560;
-
 constexpr wchar_t kWindowClass[] = L"KolvexWindow";
-constexpr char kTitle[] = "Kolvex";
-constexpr char kDateMask[] = "####/##/##";
-constexpr char kDatePrompt = '_';
-constexpr double kNamedFontPoints = 9.75;
-constexpr char kFromTip[] = "First BS date of the range, yyyy/mm/dd";
-constexpr char kToTip[] = "Last BS date of the range, yyyy/mm/dd";
-constexpr char kFileTip[] = "The table the list was loaded from; Browse Database chooses it";
 // The program's icon in its resources (app/kolvex.rc).
 constexpr int kIconResource = 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -57,8 +47,8 @@ SIZE OuterSize(SIZE inner, unsigned dpi) {
 
 HFONT NamedFont(const wchar_t* family, unsigned dpi) {
   // The Western character set, as the window's own fonts are set.
-  return CreateFontW(platform::win32::FontHeight(kNamedFontPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE,
-                     FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+  return CreateFontW(platform::win32::FontHeight(look::kNamedFontPoints, dpi), 0, 0, 0, FW_NORMAL,
+                     FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family);
 }
 
@@ -115,9 +105,10 @@ void RegisterWindowClass(WNDPROC procedure) {
 
 Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(services)) {
   RegisterWindowClass(&Win32MainWindow::Procedure);
-  window_ = CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(kTitle).c_str(),
-                            kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  window_ =
+      CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(look::kTitle).c_str(),
+                      kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                      nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) {
     throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
@@ -126,7 +117,7 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(
     services_.CD = own_dialog_.get();
   }
   if (services_.message_box == nullptr) {
-    own_message_box_ = std::make_unique<platform::win32::Win32MessageBox>(window_, kTitle);
+    own_message_box_ = std::make_unique<platform::win32::Win32MessageBox>(window_, look::kTitle);
     services_.message_box = own_message_box_.get();
   }
   if (services_.screen == nullptr) {
@@ -259,7 +250,7 @@ void Win32MainWindow::BuildControls() {
   from_edit_ = std::make_unique<platform::win32::FocusEdit>(from);
   to_edit_ = std::make_unique<platform::win32::FocusEdit>(to);
   file_box_ = std::make_unique<platform::win32::Win32TextBox>(file);
-  const platform::InputMask date_mask(kDateMask, kDatePrompt);
+  const platform::InputMask date_mask(look::kDateMask, look::kDatePrompt);
   from_box_ = std::make_unique<platform::win32::Win32MaskedBox>(*from_edit_, date_mask);
   to_box_ = std::make_unique<platform::win32::Win32MaskedBox>(*to_edit_, date_mask);
 
@@ -277,8 +268,8 @@ void Win32MainWindow::BuildControls() {
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
-  for (const auto& [control, tip] :
-       {std::pair{from, kFromTip}, std::pair{to, kToTip}, std::pair{file, kFileTip}}) {
+  for (const auto& [control, tip] : {std::pair{from, look::kFromTip}, std::pair{to, look::kToTip},
+                                     std::pair{file, look::kFileTip}}) {
     std::wstring text = platform::WideOfUtf8(tip);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -339,8 +330,8 @@ void Win32MainWindow::ApplyResolution() {
 
 void Win32MainWindow::SizeToStart() {
   const unsigned dpi = platform::win32::DpiOf(window_);
-  const SIZE outer = OuterSize({platform::win32::TwipsToPixels(kStartWidth, dpi),
-                                platform::win32::TwipsToPixels(kStartHeight, dpi)},
+  const SIZE outer = OuterSize({platform::win32::TwipsToPixels(look::kStartWidth, dpi),
+                                platform::win32::TwipsToPixels(look::kStartHeight, dpi)},
                                dpi);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -35,6 +35,9 @@ class WindowTest : public testing::Test {
     ASSERT_NE(window_, nullptr) << (message_box_.shown().empty() ? "" : message_box_.shown()[0]);
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    // On X11 the window becomes active some time after it is shown; until then a box given the
+    // focus gets no focus event, and typed keys would meet a box its handlers have not prepared.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
   }
 
   void TearDown() override { EXPECT_TRUE(exit_statuses_.empty()) << "an error escaped a handler"; }

@@ -2,6 +2,7 @@
 // and writes them as tab-separated text, comma-separated text or an .xlsx workbook, to a file or
 // to standard output. Exit status 0 on success, 1 when the load or the writing fails, 2 for
 // wrong arguments.
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -9,13 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "calendar/cdn_date.h"
 #include "data/load_data.h"
 #include "export/export_text.h"
 #include "export/file_formats.h"
 #include "platform/current_error.h"
 #include "platform/db/ado.h"
+#include "platform/db/file_map.h"
 #include "platform/list_view.h"
 #include "platform/output_file.h"
+#include "platform/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace {
@@ -172,6 +176,28 @@ void CheckOutput(const Arguments& args) {
   }
 }
 
+// The files the load read, the table and its memo file, are never written over, however the output
+// names them (a link, a hard link, another spelling of the name): they are known once the load
+// has found them, and are checked before anything is written. Throws 75 naming both.
+void RefuseFilesTheLoadRead(const Arguments& args) {
+  if (!args.output) return;
+  for (const std::filesystem::path& read : platform::db::FilesOpened()) {
+    const std::string name = platform::Utf8Of(read);
+    if (platform::IsSameFile(*args.output, name)) {
+      throw platform::RunTimeError(platform::error::kPathFileAccess,
+                                   "will not write '" + *args.output + "': it is the file '" +
+                                       name + "', which the load reads.");
+    }
+  }
+}
+
+// FROM or TO as the window loads it: completed as leaving its date box completes it ("2081/03/__"
+// is 2081/03/01, an empty box no date at all).
+std::string CompletedDate(const std::string& typed) {
+  constexpr std::uint8_t kBsCalendar = 2;
+  return cdnDate::CheckedDateText(typed, kBsCalendar);
+}
+
 using TextSink = std::function<void(std::string_view)>;
 
 // Hands the pieces of text that `make` gives its sink to the output file or to standard output.
@@ -199,13 +225,13 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list) {
   std::optional<platform::OutputFile> file;
   if (args.output) file.emplace(*args.output);
   if (file && !file->in_place()) {
-    exporter::WriteXlsxFile(list, file->path());
+    exporter::WriteXlsxFile(list, file->path(), *args.output);
     return file->Commit();
   }
   std::string bytes;
   {
     const platform::TemporaryFile workbook(".xlsx");
-    exporter::WriteXlsxFile(list, workbook.path());
+    exporter::WriteXlsxFile(list, workbook.path(), args.output.value_or("standard output"));
     bytes = workbook.ReadAll();
   }
   if (!file) return platform::WriteStandardOutput(bytes);
@@ -229,7 +255,9 @@ int Run(const std::vector<std::string>& raw_args) {
 
   try {
     platform::MemoryListView list;
-    data::LoadData(list, args->database, args->from, args->to, platform::db::DbfProvider());
+    data::LoadData(list, args->database, CompletedDate(args->from), CompletedDate(args->to),
+                   platform::db::DbfProvider());
+    RefuseFilesTheLoadRead(*args);
     WriteOutput(*args, list);
     return 0;
   } catch (...) {

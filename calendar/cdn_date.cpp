@@ -92,6 +92,32 @@ void ReplaceField(platform::TextBox& box, int start, const std::string& text) {
 constexpr int kMonthStart = 5;
 constexpr int kDayStart = 8;
 
+// A box that is only its text, for a date typed with no window: the command's FROM and TO.
+class PlainTextBox : public platform::TextBox {
+ public:
+  explicit PlainTextBox(std::string text) : text_(std::move(text)) {}
+  std::string Text() const override { return text_; }
+  void SetText(const std::string& text) override { text_ = text; }
+  int SelStart() const override { return start_; }
+  int SelLength() const override { return length_; }
+  void SetSelStart(int start) override {
+    start_ = std::clamp(start, 0, static_cast<int>(text_.size()));
+    length_ = 0;
+  }
+  void SetSelLength(int length) override {
+    length_ = std::clamp(length, 0, static_cast<int>(text_.size()) - start_);
+  }
+  void SetSelText(const std::string& text) override {
+    text_.replace(static_cast<std::size_t>(start_), static_cast<std::size_t>(length_), text);
+    length_ = 0;
+  }
+
+ private:
+  std::string text_;
+  int start_ = 0;
+  int length_ = 0;
+};
+
 }  // namespace
 
 std::int32_t BsDaysBetween(std::string& first, std::string& second) {
@@ -196,6 +222,12 @@ void CheckDateBox(platform::TextBox& box, const std::uint8_t& calendar) {
   } else if (day > length) {
     ReplaceField(box, kDayStart, std::to_string(length));
   }
+}
+
+std::string CheckedDateText(const std::string& typed, const std::uint8_t& calendar) {
+  PlainTextBox box(typed);
+  CheckDateBox(box, calendar);
+  return box.Text();
 }
 
 }  // namespace cdnDate

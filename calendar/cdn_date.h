@@ -56,4 +56,8 @@ std::string AdToBs(const std::string& ad_date);
 // Throws 6 for a month or day field below 0, and whatever the box or today's date raise.
 void CheckDateBox(platform::TextBox& box, const std::uint8_t& calendar);
 
+// The text a date box holds once CheckDateBox has checked `typed` in it: a date given without a
+// window loads what the window would load. Throws as CheckDateBox does.
+std::string CheckedDateText(const std::string& typed, const std::uint8_t& calendar);
+
 }  // namespace cdnDate

@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/output_file.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {
@@ -73,7 +74,8 @@ bool NeedsEscapes(std::string_view text) {
   return text.find('\0') != std::string_view::npos || text.find("_x") != std::string_view::npos;
 }
 
-platform::RunTimeError WriteError(const std::string& path, const std::string& reason) {
+platform::RunTimeError WriteError(const std::string& path, std::string reason) {
+  while (!reason.empty() && reason.back() == '.') reason.pop_back();  // the library's end in one
   return platform::RunTimeError(platform::error::kPathFileAccess,
                                 "cannot write the workbook '" + path + "': " + reason + ".");
 }
@@ -146,7 +148,8 @@ std::optional<double> ExactNumber(std::string_view text) {
   return value;
 }
 
-void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
+void WriteXlsxFile(const platform::ListView& list, const std::string& path,
+                   const std::string& destination) {
   if (list.ItemCount() >= kSheetRows) {
     throw platform::RunTimeError(platform::error::kOverflow,
                                  std::to_string(list.ItemCount()) +
@@ -162,18 +165,21 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
                                  std::to_string(columns) + " columns do not fit one worksheet.");
   }
 
+  const std::string& shown = destination.empty() ? path : destination;
   auto check = [&](lxw_error status) {
-    if (status != LXW_NO_ERROR) throw WriteError(path, lxw_strerror(status));
+    if (status != LXW_NO_ERROR) throw WriteError(shown, lxw_strerror(status));
   };
+  // The library prints its failures itself; they are told once, by the error thrown here.
+  const platform::StandardErrorSilenced silenced;
   // Rows go to disk as they are written, so a large list needs little memory.
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
   auto close = [](lxw_workbook* workbook) { workbook_close(workbook); };
   std::unique_ptr<lxw_workbook, decltype(close)> workbook(workbook_new_opt(path.c_str(), &options),
                                                           close);
-  if (!workbook) throw WriteError(path, "the workbook could not be created");
+  if (!workbook) throw WriteError(shown, "the workbook could not be created");
   lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
-  if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
+  if (sheet == nullptr) throw WriteError(shown, "the worksheet could not be added");
 
   std::vector<char> number_columns(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < number_columns.size(); ++column) {

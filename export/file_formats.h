@@ -32,7 +32,9 @@ std::optional<double> ExactNumber(std::string_view text);
 // then one row per item. A cell of a number column is stored as a number when ExactNumber
 // accepts its text; every other cell is stored as text, so "00123" and "2081/01/05" stay as they
 // are; an empty text leaves its cell empty. Throws RunTimeError 6 when the list has more rows or
-// columns than a sheet holds, 75 when the file cannot be written.
-void WriteXlsxFile(const platform::ListView& list, const std::string& path);
+// columns than a sheet holds, 75 when the file cannot be written, naming `destination` (where the
+// file is bound for, when `path` is a file made for it) or else `path`.
+void WriteXlsxFile(const platform::ListView& list, const std::string& path,
+                   const std::string& destination = {});
 
 }  // namespace exporter

@@ -7,8 +7,7 @@
 namespace platform {
 
 std::string ReplacementPrefix(const std::string& target) {
-  const std::filesystem::path path = PathFromUtf8(target);
-  return Utf8Of(path.parent_path() / PathFromUtf8("." + Utf8Of(path.filename())));
+  return Utf8Of(PathFromUtf8(target).parent_path() / PathFromUtf8(".kolvex"));
 }
 
 }  // namespace platform

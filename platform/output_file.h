@@ -71,8 +71,9 @@ class TemporaryFile {
   std::intptr_t file_ = -1;
 };
 
-// The name of the file made beside `target` to replace it: "." and its name, to which a unique
-// ending is added.
+// The name of the file made beside `target` to replace it, to which a unique ending is added: a
+// short hidden name of the program's own in the target's folder, so that a target of any name
+// the folder takes can be replaced.
 std::string ReplacementPrefix(const std::string& target);
 
 // Writes `bytes` to standard output as they are. Throws 75.
@@ -82,6 +83,19 @@ void WriteStandardOutput(std::string_view bytes);
 // Windows). A Windows console is given the text as UTF-16, so every character shows whatever its
 // code page. A message that cannot be written is lost: this never throws.
 void WriteStandardError(std::string_view text) noexcept;
+
+// While alive, what is written to standard error goes nowhere: a library's own "[ERROR]" lines
+// are kept from the user, who is told of the failure once, in the program's words.
+class StandardErrorSilenced {
+ public:
+  StandardErrorSilenced();
+  ~StandardErrorSilenced();
+  StandardErrorSilenced(const StandardErrorSilenced&) = delete;
+  StandardErrorSilenced& operator=(const StandardErrorSilenced&) = delete;
+
+ private:
+  int saved_ = -1;  // the descriptor standard error had
+};
 
 bool StandardOutputIsTerminal();
 // Whether `path` names a terminal (a console on Windows).

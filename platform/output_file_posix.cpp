@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -41,7 +42,7 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
 // The files the program has made and not yet put in place or removed, for the signals that stop
 // it to remove. Each slot holds a copy of a path made with strdup; the handler only reads the
 // slots and unlinks, which a signal handler may do.
-constexpr int kStoppingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+constexpr int kStoppingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT};
 std::atomic<char*> made_files[8];
 
 void RemoveMadeFiles(int signal) {
@@ -52,11 +53,16 @@ void RemoveMadeFiles(int signal) {
   ::raise(signal);
 }
 
-// Installed with the first made file; a signal the program was started ignoring (SIGHUP under
-// nohup) stays ignored.
+// Installed before the first write; a signal the program was started ignoring (SIGHUP under
+// nohup) stays ignored. A file grown past the size limit (ulimit -f) fails its write, with a
+// message, rather than stopping the program without one.
 void InstallRemoval() {
   static std::once_flag once;
   std::call_once(once, [] {
+    struct sigaction size_limit {};
+    if (::sigaction(SIGXFSZ, nullptr, &size_limit) == 0 && size_limit.sa_handler == SIG_DFL) {
+      ::signal(SIGXFSZ, SIG_IGN);
+    }
     for (const int signal : kStoppingSignals) {
       struct sigaction current {};
       if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
@@ -138,6 +144,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 }  // namespace
 
 OutputFile::OutputFile(const std::string& destination) : destination_(destination) {
+  InstallRemoval();
   struct stat found {};
   const bool exists = ::stat(destination.c_str(), &found) == 0;
   if (!exists && errno != ENOENT) throw FileError("cannot write", destination);
@@ -255,6 +262,7 @@ std::string TemporaryFile::ReadAll() const {
 }
 
 void WriteStandardOutput(std::string_view bytes) {
+  InstallRemoval();
   WriteAll(STDOUT_FILENO, bytes, "standard output");
 }
 
@@ -264,6 +272,21 @@ void WriteStandardError(std::string_view text) noexcept {
   } catch (...) {
     // Nowhere left to say it.
   }
+}
+
+StandardErrorSilenced::StandardErrorSilenced() {
+  std::fflush(stderr);
+  saved_ = ::dup(STDERR_FILENO);
+  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+  if (null >= 0) ::close(null);
+}
+
+StandardErrorSilenced::~StandardErrorSilenced() {
+  std::fflush(stderr);
+  if (saved_ < 0) return;
+  ::dup2(saved_, STDERR_FILENO);
+  ::close(saved_);
 }
 
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }

@@ -1,6 +1,9 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
+// The C runtime's descriptors, which a library's fprintf(stderr) writes through.
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <atomic>
@@ -276,6 +279,21 @@ void WriteStandardError(std::string_view text) noexcept {
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()),
               &written, nullptr);
   }
+}
+
+StandardErrorSilenced::StandardErrorSilenced() {
+  std::fflush(stderr);
+  saved_ = _dup(2);
+  const int null = _open("NUL", _O_WRONLY);
+  if (saved_ >= 0 && null >= 0) _dup2(null, 2);
+  if (null >= 0) _close(null);
+}
+
+StandardErrorSilenced::~StandardErrorSilenced() {
+  std::fflush(stderr);
+  if (saved_ < 0) return;
+  _dup2(saved_, 2);
+  _close(saved_);
 }
 
 // A console, not any character device: the null device "NUL" takes a workbook as well as a file.

@@ -146,6 +146,15 @@ bool FolderOf(const std::string& source, std::filesystem::path& folder) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (error == std::errc::permission_denied) throw PermissionDenied(path);
+  // Not "does not exist": the user is told what is wrong with the path.
+  if (error == std::errc::too_many_symbolic_link_levels) {
+    throw RunTimeError(error::kPathFileAccess,
+                       "'" + source + "' leads nowhere: its links go round in a loop.");
+  }
+  if (error == std::errc::filename_too_long) {
+    throw RunTimeError(error::kPathFileAccess,
+                       "'" + source + "' is longer than this system takes for a path or a name.");
+  }
   if (std::filesystem::is_directory(status)) {
     folder = path;
   } else if (std::filesystem::exists(status)) {

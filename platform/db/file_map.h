@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/run_time_error.h"
 
@@ -39,10 +40,18 @@ class FileMap {
 };
 
 // The file called `name` in `folder`, the letter case of both ignored (TRAN.DBF for tran.dbf);
-// empty when there is none. Of several matches the first in byte order is taken. Throws 70 when
+// empty when there is none. A file of exactly that name is opened without listing the folder, so
+// a folder that may be searched but not listed still gives it; only another letter case is looked
+// for in the listing, where of several matches the first in byte order is taken. Throws 70 when
 // this user may not list the folder.
 std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
                                            const std::string& name);
+
+// Every file opened as a FileMap in this process, first opened first: the tables and memo files
+// loads have read, for a writer that must never write over one of them.
+std::vector<std::filesystem::path> FilesOpened();
+// Adds `path` to FilesOpened(); FileMap does so for each file it opens.
+void RememberFileOpened(const std::filesystem::path& path);
 
 // Error 70 for a file or folder this user may not read, naming it and saying what to ask for.
 RunTimeError PermissionDenied(const std::filesystem::path& path);

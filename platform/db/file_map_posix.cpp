@@ -49,6 +49,7 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   size_ = static_cast<std::uint64_t>(status.st_size);
   file_ = file.fd;
   file.fd = -1;
+  RememberFileOpened(path);
 }
 
 FileMap::~FileMap() {

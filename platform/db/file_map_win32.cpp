@@ -58,6 +58,7 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   size_ = static_cast<std::uint64_t>(size.QuadPart);
   file_ = reinterpret_cast<std::intptr_t>(file.handle);
   file.handle = INVALID_HANDLE_VALUE;
+  RememberFileOpened(path);
 }
 
 FileMap::~FileMap() {

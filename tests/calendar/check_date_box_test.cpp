@@ -28,44 +28,57 @@ struct BoxCase {
   std::string after;
 };
 
+// Today being BS 2079/05/12.
+const BoxCase kBoxCases[] = {
+    {"2079/05/12", "2079/05/12"},
+    // Fields completed from their leading number; a leading prompt reads as 0.
+    {"2079/5_/3_", "2079/05/03"},
+    {"2079/__/__", "2079/01/01"},
+    {"2079/00/00", "2079/01/01"},
+    {"2079/_5/1_", "2079/01/01"},
+    // Month and day clamped to the calendar.
+    {"2079/13/05", "2079/12/05"},
+    {"4999/99/99", "4999/12/31"},
+    {"2079/12/31", "2079/12/30"},
+    {"2079/12/32", "2079/12/30"},
+    {"2079/05/32", "2079/05/31"},
+    {"2079/03/32", "2079/03/32"},
+    // Outside the range or empty: the no-date marker.
+    {"____/__/__", "0000/00/00"},
+    {"1499/12/30", "0000/00/00"},
+    {"5001/01/01", "0000/00/00"},
+    {"0000/00/00", "0000/00/00"},
+    {"____/05/12", "0000/00/00"},
+    {"5000/12/32", "0000/00/00"},
+    {"5000/13/01", "0000/00/00"},
+    {"1500/00/05", "0000/00/00"},  // the range is tested before the month is clamped
+    {"1500/01/01", "1500/01/01"},
+    {"5000/12/31", "5000/12/31"},
+    {"5000/12/3_", "5000/12/03"},  // the day is completed before the range test
+    // A partly typed year stays; the day limit comes from this year's calendar.
+    {"2___/05/32", "2___/05/31"},
+    {"207_/12/31", "207_/12/30"},
+    {"2___/__/__", "2___/01/01"},
+    {"20__/02/32", "20__/02/31"},
+};
+
 TEST(DateBoxCheck, CompletesClampsOrRefuses) {
   const platform::ScopedToday today({2022, 8, 28});  // BS 2079/05/12
-  const BoxCase cases[] = {
-      {"2079/05/12", "2079/05/12"},
-      // Fields completed from their leading number; a leading prompt reads as 0.
-      {"2079/5_/3_", "2079/05/03"},
-      {"2079/__/__", "2079/01/01"},
-      {"2079/00/00", "2079/01/01"},
-      {"2079/_5/1_", "2079/01/01"},
-      // Month and day clamped to the calendar.
-      {"2079/13/05", "2079/12/05"},
-      {"4999/99/99", "4999/12/31"},
-      {"2079/12/31", "2079/12/30"},
-      {"2079/12/32", "2079/12/30"},
-      {"2079/05/32", "2079/05/31"},
-      {"2079/03/32", "2079/03/32"},
-      // Outside the range or empty: the no-date marker.
-      {"____/__/__", "0000/00/00"},
-      {"1499/12/30", "0000/00/00"},
-      {"5001/01/01", "0000/00/00"},
-      {"0000/00/00", "0000/00/00"},
-      {"____/05/12", "0000/00/00"},
-      {"5000/12/32", "0000/00/00"},
-      {"5000/13/01", "0000/00/00"},
-      {"1500/00/05", "0000/00/00"},  // the range is tested before the month is clamped
-      {"1500/01/01", "1500/01/01"},
-      {"5000/12/31", "5000/12/31"},
-      {"5000/12/3_", "5000/12/03"},  // the day is completed before the range test
-      // A partly typed year stays; the day limit comes from this year's calendar.
-      {"2___/05/32", "2___/05/31"},
-      {"207_/12/31", "207_/12/30"},
-      {"2___/__/__", "2___/01/01"},
-      {"20__/02/32", "20__/02/31"},
-  };
-  for (const BoxCase& c : cases) {
+  for (const BoxCase& c : kBoxCases) {
     SCOPED_TRACE(c.typed);
     EXPECT_EQ(Check(c.typed), Outcome{c.after});
   }
+}
+
+// A date given without a box, as the command takes FROM and TO, is the text the box would hold.
+TEST(DateBoxCheck, ATextCheckedWithoutABoxIsWhatTheBoxWouldHold) {
+  const platform::ScopedToday today({2022, 8, 28});
+  for (const BoxCase& c : kBoxCases) {
+    SCOPED_TRACE(c.typed);
+    EXPECT_EQ(cdnDate::CheckedDateText(c.typed, kBs), c.after);
+  }
+  EXPECT_EQ(cdnDate::CheckedDateText("2079/13/32", 0), "2079/13/32");
+  EXPECT_EQ(Capture([] { return cdnDate::CheckedDateText("2079/-1/05", kBs); }), Error(6));
 }
 
 TEST(DateBoxCheck, PartlyTypedYearTakesTodaysBsYear) {

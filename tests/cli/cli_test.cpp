@@ -204,6 +204,34 @@ TEST(ExportCommand, DaysWithoutRecordsGiveTheHeaderLineAlone) {
             "mem_code\tne_date\tcoll_time\tvolume_lt\tfat\tsnf\tts_comm\trate\tamount\r\n");
 }
 
+// FROM and TO are completed as leaving the window's date box completes them, so the command and
+// the window load the same days.
+TEST(ExportCommand, DatesAreCompletedAsTheWindowsDateBoxCompletesThem) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* loaded_from;  // nullptr: no date, the load fails as the window's does
+    const char* loaded_to;
+  };
+  const Case cases[] = {
+      {"2081/02/30", "2081/03/__", "2081/02/30", "2081/03/01"},
+      {"2081/1_/3_", "2081/01/5_", "2081/01/03", "2081/01/05"},
+      {"2081/00/05", "2081/01/05", "2081/01/05", "2081/01/05"},
+      {"____/__/__", "2081/05/05", nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + " " + c.to);
+    const RunResult run = RunExport({kSample, c.from, c.to});
+    if (c.loaded_from == nullptr) {
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.out, "");
+      continue;
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == exporter::BuildExportText(Loaded(c.loaded_from, c.loaded_to)));
+  }
+}
+
 TEST(ExportCommand, AFailedLoadWritesNothingAndReportsNumberAndDescription) {
   Folder folder;
   const std::string kept = folder / "kept.tsv";
@@ -290,6 +318,78 @@ TEST(ExportCommand, TheTableIsLeftAsItWas) {
   EXPECT_TRUE(ReadFile(kSample) == bytes);
 }
 
+// The files the load reads, the table and its memo file, are never written over, however the
+// output reaches them: a link, a hard link, a DATABASE that names the folder another way or another
+// file in it, and on Windows the names that system takes for the table's (trailing dots and blanks
+// dropped, letter case ignored). Each is refused with 75 naming both files, and nothing is written.
+TEST(ExportCommand, NeverWritesOverAFileTheLoadReads) {
+  const bool windows = std::getenv("KOLVEX_PROGRAM_RUNNER") != nullptr;
+  Folder folder;
+  ASSERT_EQ(::mkdir((folder / "db").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((folder / "m").c_str(), 0755), 0);
+  const std::string table = folder / "db/TRAN.dbf";
+  std::ofstream(table, std::ios::binary) << ReadFile(kSample);
+  std::ofstream(folder / "db/OTHER.dbf") << "another table";
+  // A table with a memo field, which the load opens with its memo file.
+  const std::string script =
+      "import dbf, sys\n"
+      "t = dbf.Table(sys.argv[1], 'MEM_CODE C(6); NE_DATE C(10); COLL_TIME C(1); VOLUME_LT N(8,2); "
+      "FAT_PER N(6,2); SNF N(6,2); TS_COMM N(8,2); RATE N(8,2); AMOUNT N(10,2); NOTE M', "
+      "dbf_type='vfp')\n"
+      "t.open(dbf.READ_WRITE)\n"
+      "t.append(('A1', '01/01/2081', 'M', 1, 4, 8, 0, 40, 40, 'a note'))\n"
+      "t.close()\n";
+  std::ofstream(folder / "make.py") << script;
+  ASSERT_EQ(std::system(("/usr/bin/python3 " + Quoted(folder / "make.py") + " " +
+                         Quoted(folder / "m/TRAN.dbf"))
+                            .c_str()),
+            0);
+  const std::string memo = folder / "m/TRAN.fpt";
+  ASSERT_TRUE(Exists(memo));
+  ASSERT_EQ(::symlink("db/TRAN.dbf", (folder / "link.tsv").c_str()), 0);
+  ASSERT_EQ(::link(table.c_str(), (folder / "hard.tsv").c_str()), 0);
+  ASSERT_EQ(::symlink("m/TRAN.fpt", (folder / "memo.tsv").c_str()), 0);
+  const std::string table_bytes = ReadFile(table);
+  const std::string memo_bytes = ReadFile(memo);
+
+  struct Case {
+    const char* why;
+    std::string database;
+    std::string output;
+    const char* read;           // the file named as the one the load reads
+    bool windows_name = false;  // the table's on Windows, another file elsewhere
+  };
+  const Case cases[] = {
+      {"a link to the table", folder / "db", folder / "link.tsv", "TRAN.dbf"},
+      {"the folder named another way", folder / "db/./", folder / "link.tsv", "TRAN.dbf"},
+      {"another file of the folder", folder / "db/OTHER.dbf", folder / "link.tsv", "TRAN.dbf"},
+      {"a hard link to the table", folder / "db", folder / "hard.tsv", "TRAN.dbf"},
+      {"a link to the memo file", folder / "m/TRAN.dbf", folder / "memo.tsv", "TRAN.fpt"},
+      {"a trailing dot", folder / "db", folder / "db/TRAN.dbf.", "TRAN.dbf", true},
+      {"a trailing blank", folder / "db", folder / "db/TRAN.dbf ", "TRAN.dbf", true},
+      {"dots and blanks", folder / "db", folder / "db/TRAN.dbf. .", "TRAN.dbf", true},
+      {"another letter case", folder / "db", folder / "db/tran.DBF..", "TRAN.dbf", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const RunResult run = RunExport({c.database, "2081/01/01", "2081/01/02", "--output", c.output});
+    if (c.windows_name && !windows) {
+      EXPECT_EQ(run.status, 0) << run.err;  // a file of its own here
+      continue;
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.starts_with("75: ")) << run.err;
+    EXPECT_NE(run.err.find(c.output), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.read), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_TRUE(ReadFile(table) == table_bytes) << "the table was written";
+  EXPECT_TRUE(ReadFile(memo) == memo_bytes) << "the memo file was written";
+  struct stat link {};
+  ASSERT_EQ(::lstat((folder / "link.tsv").c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+}
+
 // Output that is not a plain file is written into, as the shell's ">" would: a pipe for its
 // reader, standard output under another name, a terminal. A link is followed: its target is
 // replaced and the link stays.
@@ -365,6 +465,47 @@ TEST(ExportCommand, AWorkbookCutOffByItsReaderLeavesNoFileBehind) {
   for (const auto& entry : std::filesystem::directory_iterator(temporary)) {
     EXPECT_EQ(entry.path().filename().string().find("kolvex-export"), std::string::npos)
         << entry.path();
+  }
+}
+
+// A destination that cannot take the whole export (the file size limit reached here) is told of
+// once, naming the destination, never a file made for it or the workbook library's own lines; the
+// destination keeps what it held and nothing is left behind.
+TEST(ExportCommand, AnOutputThatCannotBeWrittenIsToldOfOnceByItsName) {
+  if (std::getenv("KOLVEX_PROGRAM_RUNNER") != nullptr) {
+    GTEST_SKIP()
+        << "the file size limit of a POSIX program: the program under test runs under Wine";
+  }
+  struct Case {
+    const char* format;
+    bool to_file;
+  };
+  const Case cases[] = {
+      {"tsv", true}, {"csv", true}, {"xlsx", true}, {"tsv", false}, {"xlsx", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.format) + (c.to_file ? " to a file" : " to standard output"));
+    Folder folder;
+    ASSERT_EQ(::mkdir((folder / "out").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((folder / "tmp").c_str(), 0700), 0);
+    const std::string destination = folder / "out/export.dat";
+    std::ofstream(destination) << "earlier export";
+    std::vector<std::string> args = {kSample, "2081/01/01", "2081/03/31", "--format", c.format};
+    if (c.to_file) args.insert(args.end(), {"--output", destination});
+    // 4 KiB in the 512-byte blocks of /bin/sh's ulimit.
+    const RunResult run = RunCommand("ulimit -f 8; TMPDIR=" + Quoted(folder / "tmp") + " " +
+                                         ProgramCommand("KOLVEX_EXPORT", KOLVEX_EXPORT),
+                                     args);
+    EXPECT_EQ(run.status, 1);
+    const std::string named = c.to_file ? "'" + destination + "'" : "standard output";
+    EXPECT_TRUE(std::regex_match(run.err, std::regex("75: [^\n]+\n"))) << run.err;
+    EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(".."), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(destination), "earlier export");
+    for (const char* left : {"out", "tmp"}) {
+      for (const auto& entry : std::filesystem::directory_iterator(folder / left)) {
+        EXPECT_EQ(entry.path().filename(), "export.dat") << entry.path();
+      }
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #endif
 
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -640,6 +641,54 @@ TEST_F(TranFolder, WhatThisUserMayNotReadIsPermissionDenied) {
                 return held;
               }),
               testing::ExitedWithCode(0), "");
+}
+// A folder that may be searched but not listed gives a table named exactly as asked, as it is
+// opened by its name; only a table in another letter case needs the listing.
+TEST_F(TranFolder, AnExactlyNamedTableIsReadInAFolderThatCannotBeListed) {
+  const auto unlisted = dir_.path() / "unlisted";
+  std::filesystem::create_directory(unlisted);
+  db_test::WriteFile(unlisted / "TRAN.dbf",
+                     db_test::BuildTable(0x30, db_test::TranFields(),
+                                         {db_test::TranRecord("A1", "01/01/2081", "1", "1")}));
+  ASSERT_EQ(chmod(unlisted.c_str(), 0711), 0);
+  EXPECT_EXIT(AsOrdinaryUser([&] {
+                bool held = true;
+                for (const auto& source : {unlisted, unlisted / "TRAN.dbf"}) {
+                  try {
+                    if (Rows(*Query(Connect(source), DayQuery("01/01/2081"))).size() != 1) {
+                      held = false;
+                    }
+                  } catch (const platform::RunTimeError& failure) {
+                    std::fprintf(stderr, "%s: %s\n", source.c_str(), failure.Prompt().c_str());
+                    held = false;
+                  }
+                }
+                return held;
+              }),
+              testing::ExitedWithCode(0), "");
+}
+
+// A data source that cannot be followed says why, not that it does not exist.
+TEST_F(TranFolder, APathThatLeadsNowhereSaysWhy) {
+  const auto loop = dir_.path() / "loop";
+  ASSERT_EQ(symlink("loop", loop.c_str()), 0);
+  std::string deep = dir_.path().string();
+  while (deep.size() <= PATH_MAX) deep += "/" + std::string(200, 'd');
+  const struct {
+    std::filesystem::path source;
+    const char* says;
+  } cases[] = {
+      {loop, "loop"},
+      {loop / "TRAN.DBF", "loop"},
+      {deep, "longer than"},
+      {dir_.path() / (std::string(300, 'n') + ".dbf"), "longer than"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source.string().substr(0, 80));
+    const auto failure = ErrorOf([&] { Connect(c.source); });
+    EXPECT_EQ(failure.number(), error::kPathFileAccess);
+    EXPECT_NE(std::string(failure.what()).find(c.says), std::string::npos) << failure.what();
+  }
 }
 #endif
 

@@ -17,6 +17,7 @@
 #else
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -130,6 +131,20 @@ TEST(SameFile, IsTheFileHoweverItsPathIsWritten) {
   if (!error) {
     EXPECT_TRUE(platform::IsSameFile(table, Utf8Of(dir.path() / "linked.tsv")));
   }
+}
+
+// Any name the folder takes can be replaced: the file made beside it has a short name of its own.
+TEST(OutputFile, ReplacesADestinationOfTheLongestNameTheFolderTakes) {
+  TempDir dir;
+  const std::string name = std::string(251, 'a') + ".tsv";
+  const std::filesystem::path destination = dir.path() / name;
+  for (const char* bytes : {"new", "replaced"}) {
+    OutputFile file(Utf8Of(destination));
+    file.Write(bytes);
+    file.Commit();
+    EXPECT_EQ(Read(destination), bytes);
+  }
+  EXPECT_EQ(FileCount(dir.path()), 1u);
 }
 
 TEST(TemporaryFolder, IsAFolderAndEndsInItsSeparator) {
@@ -274,6 +289,8 @@ TEST(OutputFile, AReplacedFileKeepsItsModeAndOwnerAndANewOneFollowsTheUmask) {
 [[noreturn]] void StopWhileMakingFiles(const std::filesystem::path& destination,
                                        const std::filesystem::path& folder, int signal) {
   ::setenv("TMPDIR", folder.c_str(), 1);
+  const struct rlimit no_core = {0, 0};  // SIGQUIT would leave one
+  ::setrlimit(RLIMIT_CORE, &no_core);
   OutputFile file(Utf8Of(destination));
   file.Write("half");
   const platform::TemporaryFile workbook(".xlsx");
@@ -286,7 +303,7 @@ TEST(OutputFile, AReplacedFileKeepsItsModeAndOwnerAndANewOneFollowsTheUmask) {
 // being written to a temporary file, leaves neither behind. (A signal the program was started
 // ignoring stays ignored and stops nothing: a shell's background job ignores SIGINT.)
 TEST(OutputFile, ASignalThatStopsTheProgramRemovesTheFilesItWasMaking) {
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) {
     SCOPED_TRACE(signal);
     struct sigaction now {};
     ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);

@@ -50,7 +50,7 @@ HANDLE Look(const std::wstring& path) {
 
 // The identity of the file at `path`: its volume and its number there.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-  HANDLE file = Look(PathFromUtf8(path).wstring());
+  HANDLE file = Look(SystemPath(PathFromUtf8(path)));
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool known = GetFileInformationByHandle(file, &info) != 0;
   CloseHandle(file);
@@ -76,7 +76,7 @@ BOOL WINAPI RemoveMadeFiles(DWORD) {
 void Remember(const std::string& path) {
   static std::once_flag once;
   std::call_once(once, [] { SetConsoleCtrlHandler(RemoveMadeFiles, TRUE); });
-  const std::wstring wide = PathFromUtf8(path).wstring();
+  const std::wstring wide = SystemPath(PathFromUtf8(path));
   for (std::atomic<wchar_t*>& slot : made_files) {
     wchar_t* expected = nullptr;
     wchar_t* copy = _wcsdup(wide.c_str());
@@ -87,7 +87,7 @@ void Remember(const std::string& path) {
 }
 
 void Forget(const std::string& path) {
-  const std::wstring wide = PathFromUtf8(path).wstring();
+  const std::wstring wide = SystemPath(PathFromUtf8(path));
   for (std::atomic<wchar_t*>& slot : made_files) {
     wchar_t* held = slot.load();
     if (held != nullptr && wide == held && slot.compare_exchange_strong(held, nullptr)) {
@@ -106,7 +106,7 @@ HANDLE MakeFile(const std::string& prefix, const std::string& suffix, std::strin
     char ending[16];
     std::snprintf(ending, sizeof ending, ".%08x", static_cast<unsigned>(random()));
     path = prefix + ending + suffix;
-    HANDLE file = CreateFileW(PathFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    HANDLE file = CreateFileW(SystemPath(PathFromUtf8(path)).c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -121,11 +121,11 @@ HANDLE MakeFile(const std::string& prefix, const std::string& suffix, std::strin
 // The file that `path`, a link, points at, for replacing it in its own folder; `path` itself
 // when it is no link or its target cannot be found.
 std::string FollowLink(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(PathFromUtf8(path).c_str());
+  const DWORD attributes = GetFileAttributesW(SystemPath(PathFromUtf8(path)).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return path;
   }
-  HANDLE file = Look(PathFromUtf8(path).wstring());
+  HANDLE file = Look(SystemPath(PathFromUtf8(path)));
   if (file == INVALID_HANDLE_VALUE) return path;
   wchar_t buffer[32768];
   const DWORD size = GetFinalPathNameByHandleW(file, buffer, 32768, FILE_NAME_NORMALIZED);
@@ -137,7 +137,7 @@ std::string FollowLink(const std::string& path) {
 }  // namespace
 
 OutputFile::OutputFile(const std::string& destination) : destination_(destination) {
-  HANDLE found = Look(PathFromUtf8(destination).wstring());
+  HANDLE found = Look(SystemPath(PathFromUtf8(destination)));
   bool exists = false;
   if (found != INVALID_HANDLE_VALUE) {
     exists = true;
@@ -157,7 +157,7 @@ OutputFile::OutputFile(const std::string& destination) : destination_(destinatio
       return;
     }
     if (type != FILE_TYPE_DISK) {
-      HANDLE file = CreateFileW(PathFromUtf8(destination).c_str(), GENERIC_WRITE,
+      HANDLE file = CreateFileW(SystemPath(PathFromUtf8(destination)).c_str(), GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file == INVALID_HANDLE_VALUE) throw FileError("cannot open", destination);
@@ -179,7 +179,7 @@ OutputFile::OutputFile(const std::string& destination) : destination_(destinatio
 OutputFile::~OutputFile() {
   Close();
   if (!path_.empty()) {
-    DeleteFileW(PathFromUtf8(path_).c_str());
+    DeleteFileW(SystemPath(PathFromUtf8(path_)).c_str());
     Forget(path_);
   }
 }
@@ -200,8 +200,8 @@ void OutputFile::Commit() {
   file_ = -1;
   if (!CloseHandle(file)) throw FileError("cannot write", destination_);
   if (in_place_) return;
-  const std::wstring made = PathFromUtf8(path_).wstring();
-  const std::wstring target = PathFromUtf8(target_).wstring();
+  const std::wstring made = SystemPath(PathFromUtf8(path_));
+  const std::wstring target = SystemPath(PathFromUtf8(target_));
   // ReplaceFile gives the new file the old one's security; a destination that is not there yet
   // is moved into place. The attributes are given back as they were, whichever way it went.
   const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -233,7 +233,7 @@ TemporaryFile::TemporaryFile(const std::string& suffix) {
 TemporaryFile::~TemporaryFile() {
   if (file_ != -1) CloseHandle(HandleOf(file_));
   if (!path_.empty()) {
-    DeleteFileW(PathFromUtf8(path_).c_str());
+    DeleteFileW(SystemPath(PathFromUtf8(path_)).c_str());
     Forget(path_);
   }
 }
@@ -303,7 +303,7 @@ bool StandardOutputIsTerminal() {
 }
 
 bool NamesTerminal(const std::string& path) {
-  HANDLE file = CreateFileW(PathFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+  HANDLE file = CreateFileW(SystemPath(PathFromUtf8(path)).c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -37,6 +37,20 @@ std::string Utf8OfWide(std::wstring_view wide) {
 
 std::string Utf8Of(const std::filesystem::path& path) { return Utf8OfWide(path.native()); }
 
+std::wstring SystemPath(const std::filesystem::path& path) {
+  const std::wstring& native = path.native();
+  if (native.size() < MAX_PATH || native.starts_with(L"\\\\?\\")) return native;
+  const DWORD size = GetFullPathNameW(native.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return native;
+  std::wstring full(size, L'\0');
+  const DWORD written = GetFullPathNameW(native.c_str(), size, full.data(), nullptr);
+  if (written == 0 || written >= size) return native;
+  full.resize(written);
+  // A share, \\server\share\..., is \\?\UNC\server\share\...
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 #else
 
 // A path's own form is its bytes, kept as they are.

@@ -24,6 +24,11 @@ std::wstring WideOfUtf8(std::string_view text);
 // The UTF-8 text of UTF-16 `wide`, as Windows hands out names, messages and arguments; a lone
 // surrogate becomes U+FFFD.
 std::string Utf8OfWide(std::wstring_view wide);
+
+// `path` as Windows' file functions are to be given it: a path of 260 characters or more made
+// absolute under "\\?\", which lifts their length limit on every Windows, whatever its settings;
+// any other path as it is.
+std::wstring SystemPath(const std::filesystem::path& path);
 #endif
 
 }  // namespace platform

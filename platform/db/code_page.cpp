@@ -106,6 +106,19 @@ bool IsAscii(std::string_view bytes) {
   return true;
 }
 
+bool HoldsUnsharedCharacter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    // As lead bytes: C2 80-9F is U+0080-U+009F, EE is U+E000-U+EFFF, EF 80-A3 U+F000-U+F8FF.
+    if ((lead == 0xC2 && next >= 0x80 && next <= 0x9F) || lead == 0xEE ||
+        (lead == 0xEF && next >= 0x80 && next <= 0xA3)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void AppendUtf8(char32_t c, std::string& out) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));

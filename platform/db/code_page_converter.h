@@ -1,7 +1,10 @@
 // Conversion between UTF-8 and the double-byte code pages (932, 936, 949, 950), done by the
 // system's own converters: iconv on POSIX systems, the code page functions on Windows. Both give
 // the same texts: a byte that starts no character of the page reads as U+FFFD, and the bytes
-// after it are read again from the next one.
+// after it are read again from the next one. The systems' tables differ where a page has no
+// agreed character: its user-defined areas, which one system reads into the private use area
+// and the other refuses, and single bytes one reads as C1 controls. Those bytes start no
+// character on either system.
 #pragma once
 
 #include <string>
@@ -16,6 +19,10 @@
 #endif
 
 namespace platform::db {
+
+// Whether the UTF-8 `text` holds a character of the private use area (U+E000-U+F8FF) or a C1
+// control (U+0080-U+009F): what only one system's table reads from a double-byte page.
+bool HoldsUnsharedCharacter(std::string_view text);
 
 class CodePage::Converter {
  public:
@@ -37,9 +44,12 @@ class CodePage::Converter {
 #ifdef _WIN32
   unsigned number_;
 #else
-  // Converts all of `in` through `cd`; false at the first byte it cannot convert when `strict`,
-  // otherwise that byte becomes U+FFFD.
-  static bool Run(iconv_t cd, std::string_view in, std::string& out, bool strict);
+  // Converts all of `in` through `cd`; false, with errno set, at the first byte it cannot
+  // convert.
+  static bool Run(iconv_t cd, std::string_view in, std::string& out);
+  // Decodes `bytes` one character at a time, a character HoldsUnsharedCharacter finds read as a
+  // byte that starts none.
+  void DecodeByCharacter(std::string_view bytes, std::string& out) const;
 
   // An iconv descriptor keeps the state of the conversion it is in: each is used by one thread
   // at a time, under its mutex.

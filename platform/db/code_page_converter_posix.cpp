@@ -39,15 +39,46 @@ bool CodePage::Converter::usable() const { return Usable(decode_) && Usable(enco
 
 void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const {
   const std::lock_guard<std::mutex> lock(decode_mutex_);
-  Run(decode_, bytes, out, false);
+  const std::size_t at = out.size();
+  // Bad bytes are read again one character at a time, as Windows reads them: iconv may pass over
+  // more than the byte it cannot read.
+  if (Run(decode_, bytes, out) && !HoldsUnsharedCharacter(std::string_view(out).substr(at))) {
+    return;
+  }
+  out.resize(at);
+  DecodeByCharacter(bytes, out);
+}
+
+void CodePage::Converter::DecodeByCharacter(std::string_view bytes, std::string& out) const {
+  std::string character;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    // A character of these pages is one byte or two.
+    std::size_t length = 1;
+    bool read = false;
+    for (; length <= 2 && pos + length <= bytes.size(); ++length) {
+      character.clear();
+      if (Run(decode_, bytes.substr(pos, length), character)) {
+        read = !HoldsUnsharedCharacter(character);
+        break;
+      }
+      if (errno != EINVAL) break;  // not the start of a longer character
+    }
+    if (read) {
+      out += character;
+      pos += length;
+    } else {
+      AppendUtf8(0xFFFD, out);
+      ++pos;
+    }
+  }
 }
 
 bool CodePage::Converter::Encode(std::string_view text, std::string& out) const {
   const std::lock_guard<std::mutex> lock(encode_mutex_);
-  return Run(encode_, text, out, true);
+  return Run(encode_, text, out);
 }
 
-bool CodePage::Converter::Run(iconv_t cd, std::string_view in, std::string& out, bool strict) {
+bool CodePage::Converter::Run(iconv_t cd, std::string_view in, std::string& out) {
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   char* src = const_cast<char*>(in.data());
   std::size_t src_left = in.size();
@@ -58,11 +89,7 @@ bool CodePage::Converter::Run(iconv_t cd, std::string_view in, std::string& out,
     const std::size_t result = iconv(cd, &src, &src_left, &dst, &dst_left);
     out.append(buffer, static_cast<std::size_t>(dst - buffer));
     if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-    if (strict) return false;
-    AppendUtf8(0xFFFD, out);
-    ++src;
-    --src_left;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return false;
   }
   return true;
 }

@@ -51,16 +51,21 @@ bool CodePage::Converter::usable() const { return IsValidCodePage(number_) != 0;
 
 void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const {
   std::wstring wide;
+  const std::size_t at = out.size();
   if (ToWide(number_, bytes, wide)) {
     AppendIn(CP_UTF8, wide, out);
-    return;
+    if (!HoldsUnsharedCharacter(std::string_view(out).substr(at))) return;
+    out.resize(at);
   }
   // Character by character: a lead byte and the byte after it, or a single byte.
+  std::string character;
   for (std::size_t pos = 0; pos < bytes.size();) {
     const auto lead = static_cast<BYTE>(bytes[pos]);
     const std::size_t length = IsDBCSLeadByteEx(number_, lead) && pos + 1 < bytes.size() ? 2 : 1;
-    if (ToWide(number_, bytes.substr(pos, length), wide)) {
-      AppendIn(CP_UTF8, wide, out);
+    character.clear();
+    if (ToWide(number_, bytes.substr(pos, length), wide) && AppendIn(CP_UTF8, wide, character) &&
+        !HoldsUnsharedCharacter(character)) {
+      out += character;
       pos += length;
     } else {
       AppendUtf8(0xFFFD, out);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <mutex>
 #include <set>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -22,27 +21,21 @@ std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
   };
   if (name.empty() || name.find_first_of("/\\") != std::string::npos) return {};
   const std::filesystem::path exact = folder / PathFromUtf8(name);
-  auto exact_exists = [&] {
-    std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(exact, ignored));
-  };
 #ifndef _WIN32
   // Names differ by letter case here: a file of exactly that name is the one, found without
   // listing. (Windows finds it in any case, and the listing gives its name as it is written.)
-  if (exact_exists()) return exact;
+  if (EntryExists(exact)) return exact;
 #endif
   const std::string wanted = lower(name);
   // Matches are kept by their UTF-8 names, so "the first in byte order" means the same bytes on
   // every system.
   std::set<std::pair<std::string, std::filesystem::path>> matches;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    const std::string found = Utf8Of(it->path().filename());
-    if (lower(found) == wanted) matches.emplace(found, it->path());
-  }
-  if (error == std::errc::permission_denied) {
-    if (exact_exists()) return exact;
+  const bool listed = ListFolder(folder, [&](const std::filesystem::path& entry) {
+    const std::string found = Utf8Of(entry.filename());
+    if (lower(found) == wanted) matches.emplace(found, entry);
+  });
+  if (!listed) {
+    if (EntryExists(exact)) return exact;
     throw PermissionDenied(folder);
   }
   return matches.empty() ? std::filesystem::path() : matches.begin()->second;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,14 @@ class FileMap {
 // this user may not list the folder.
 std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
                                            const std::string& name);
+
+// Calls `found` with the path of each entry of `folder`, long paths included; false when this user
+// may not list the folder. A folder that is not there lists nothing.
+bool ListFolder(const std::filesystem::path& folder,
+                const std::function<void(const std::filesystem::path&)>& found);
+
+// Whether there is an entry at `path`, a link that points nowhere included.
+bool EntryExists(const std::filesystem::path& path);
 
 // Every file opened as a FileMap in this process, first opened first: the tables and memo files
 // loads have read, for a writer that must never write over one of them.

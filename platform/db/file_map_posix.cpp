@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <functional>
+#include <system_error>
 
 #include "platform/db/file_map.h"
 #include "platform/path_text.h"
@@ -50,6 +52,21 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   file_ = file.fd;
   file.fd = -1;
   RememberFileOpened(path);
+}
+
+bool ListFolder(const std::filesystem::path& folder,
+                const std::function<void(const std::filesystem::path&)>& found) {
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    found(it->path());
+  }
+  return error != std::errc::permission_denied;
+}
+
+bool EntryExists(const std::filesystem::path& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0;
 }
 
 FileMap::~FileMap() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/db/file_map.h"
@@ -45,12 +46,13 @@ struct FileHandle {
 // overlapped reads: Windows puts the reads of a handle opened for plain reads one after another,
 // and the index pass reads the two halves of a large table on two threads at once.
 FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const std::wstring system_path = SystemPath(path);
+  const DWORD attributes = GetFileAttributesW(system_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) Fail(path, "opened", GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) NotATable(path, "a folder");
   FileHandle file{CreateFileW(
-      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr)};
+      system_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) Fail(path, "opened", GetLastError());
   if (GetFileType(file.handle) != FILE_TYPE_DISK) NotATable(path, "a device");  // NUL, say
   LARGE_INTEGER size{};
@@ -59,6 +61,24 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   file_ = reinterpret_cast<std::intptr_t>(file.handle);
   file.handle = INVALID_HANDLE_VALUE;
   RememberFileOpened(path);
+}
+
+bool ListFolder(const std::filesystem::path& folder,
+                const std::function<void(const std::filesystem::path&)>& found) {
+  WIN32_FIND_DATAW entry{};
+  const HANDLE search = FindFirstFileExW(SystemPath(folder / L"*").c_str(), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_ACCESS_DENIED;
+  do {
+    const std::wstring_view name = entry.cFileName;
+    if (name != L"." && name != L"..") found(folder / std::wstring(name));
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return true;
+}
+
+bool EntryExists(const std::filesystem::path& path) {
+  return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 FileMap::~FileMap() {

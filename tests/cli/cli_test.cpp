@@ -390,6 +390,36 @@ TEST(ExportCommand, NeverWritesOverAFileTheLoadReads) {
   EXPECT_TRUE(S_ISLNK(link.st_mode));
 }
 
+// A table and an output in a path longer than Windows' old limit of 260 characters are found and
+// written, the path given as it is or, on Windows, in its "\\?\" form.
+TEST(ExportCommand, ReadsAndWritesInPathsOverWindowsOldLimit) {
+  const bool windows = std::getenv("KOLVEX_PROGRAM_RUNNER") != nullptr;
+  Folder folder;
+  std::string deep = folder / "";
+  for (const char c : {'a', 'b', 'c'}) {
+    deep += std::string(90, c) + "/";
+    ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+  }
+  ASSERT_GT(deep.size(), 260u);
+  std::ofstream(deep + "TRAN.dbf", std::ios::binary) << ReadFile(kSample);
+  std::string long_form = "\\\\?\\Z:";  // Wine's drive Z: is the root folder
+  for (const char c : deep) long_form += c == '/' ? '\\' : c;
+  const std::string expected = exporter::BuildExportText(Loaded("2081/01/01", "2081/01/01"));
+  std::vector<std::string> sources = {deep, deep + "TRAN.dbf"};
+  if (windows) sources.insert(sources.end(), {long_form, long_form + "TRAN.dbf"});
+  for (const std::string& source : sources) {
+    SCOPED_TRACE(source);
+    const RunResult run = RunExport({source, "2081/01/01", "2081/01/01"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == expected);
+    const RunResult to_file =
+        RunExport({source, "2081/01/01", "2081/01/01", "--output", deep + "day.tsv"});
+    EXPECT_EQ(to_file.status, 0) << to_file.err;
+    EXPECT_TRUE(ReadFile(deep + "day.tsv") == expected);
+    std::remove((deep + "day.tsv").c_str());
+  }
+}
+
 // Output that is not a plain file is written into, as the shell's ">" would: a pipe for its
 // reader, standard output under another name, a terminal. A link is followed: its target is
 // replaced and the link stays.

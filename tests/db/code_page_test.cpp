@@ -54,6 +54,54 @@ TEST(DoubleByteCodePage, BadBytesReadAsReplacementCharacters) {
   EXPECT_EQ(Decoded(950, "\xa4"), "|\xEF\xBF\xBD");
 }
 
+// Bytes that one system's table reads as a character of the private use area or a C1 control,
+// and the other's refuses, start no character on either: every system reads the same text.
+TEST(DoubleByteCodePage, BytesWithoutAnAgreedCharacterReadAlikeOnEverySystem) {
+  struct Case {
+    int number;
+    std::string stored;
+    std::string text;
+  };
+  const std::string bad = "\xEF\xBF\xBD";
+  const Case cases[] = {
+      {932,
+       "\x80"
+       "A",
+       bad + "A"},
+      {932,
+       "\xf0\x40"
+       "A",
+       bad + "@A"},  // a user-defined character
+      {936,
+       "\xa1\x40"
+       "A",
+       bad + "@A"},
+      {936, "\xa1", bad},
+      {949,
+       "\x80"
+       "A",
+       bad + "A"},
+      {949,
+       "\xc9\xa1"
+       "A",
+       bad + "좥"},  // the byte after the lead starts a character of its own
+      {949,
+       "\xa2\xe8"
+       "A",
+       bad + bad + "A"},
+      {950,
+       "\x81\x40"
+       "A",
+       bad + "@A"},
+      {950, "\xa4\xe9\x81\x40\xa5\xbb", "日" + bad + "@本"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(Decoded(c.number, c.stored), "|" + c.text);
+  }
+}
+
 TEST(DoubleByteCodePage, TextThePageCannotHoldIsNotStored) {
   EXPECT_EQ(Encoded(932, "दूध"), "<none>");
   EXPECT_EQ(Encoded(936, "A\xff"), "<none>");  // not UTF-8

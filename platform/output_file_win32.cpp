@@ -118,13 +118,10 @@ HANDLE MakeFile(const std::string& prefix, const std::string& suffix, std::strin
   return INVALID_HANDLE_VALUE;
 }
 
-// The file that `path`, a link, points at, for replacing it in its own folder; `path` itself
-// when it is no link or its target cannot be found.
+// The file that `path` reaches, for replacing it in its own folder: the target of a link, a
+// Windows link or a POSIX one as Wine shows it (which carries no reparse point); `path` itself
+// when its final name cannot be found.
 std::string FollowLink(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(SystemPath(PathFromUtf8(path)).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return path;
-  }
   HANDLE file = Look(SystemPath(PathFromUtf8(path)));
   if (file == INVALID_HANDLE_VALUE) return path;
   wchar_t buffer[32768];

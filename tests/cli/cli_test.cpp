@@ -388,6 +388,16 @@ TEST(ExportCommand, NeverWritesOverAFileTheLoadReads) {
   struct stat link {};
   ASSERT_EQ(::lstat((folder / "link.tsv").c_str(), &link), 0);
   EXPECT_TRUE(S_ISLNK(link.st_mode));
+
+  // A link to a file the load does not read is followed, on Windows too, and that file replaced.
+  std::ofstream(folder / "day.tsv") << "old";
+  ASSERT_EQ(::symlink("day.tsv", (folder / "latest.tsv").c_str()), 0);
+  const RunResult through_link =
+      RunExport({folder / "db", "2081/01/01", "2081/01/01", "--output", folder / "latest.tsv"});
+  EXPECT_EQ(through_link.status, 0) << through_link.err;
+  EXPECT_TRUE(ReadFile(folder / "day.tsv").starts_with("mem_code\t"));
+  ASSERT_EQ(::lstat((folder / "latest.tsv").c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
 }
 
 // A table and an output in a path longer than Windows' old limit of 260 characters are found and

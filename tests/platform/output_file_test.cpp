@@ -131,6 +131,23 @@ TEST(SameFile, IsTheFileHoweverItsPathIsWritten) {
   if (!error) {
     EXPECT_TRUE(platform::IsSameFile(table, Utf8Of(dir.path() / "linked.tsv")));
   }
+#ifdef _WIN32
+  // Names Windows takes for the same file: trailing dots and blanks dropped, any letter case, the
+  // short name.
+  for (const char* name : {"TRAN.DBF.", "TRAN.DBF ", "TRAN.DBF. .", "tran.dbf..", "Tran.Dbf"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(platform::IsSameFile(table, Utf8Of(dir.path() / name)));
+  }
+  wchar_t short_name[MAX_PATH];
+  const std::wstring long_name = (dir.path() / "a table with a long name.dbf").wstring();
+  Write(long_name, "table");
+  const DWORD size = GetShortPathNameW(long_name.c_str(), short_name, MAX_PATH);
+  if (size > 0 && size < MAX_PATH && std::wstring(short_name) != long_name) {
+    EXPECT_TRUE(platform::IsSameFile(Utf8Of(long_name), platform::Utf8OfWide(short_name)));
+  } else {
+    std::printf("no short name here: not tried\n");
+  }
+#endif
 }
 
 // Any name the folder takes can be replaced: the file made beside it has a short name of its own.

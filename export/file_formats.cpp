@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <memory>
 #include <system_error>
@@ -75,7 +76,7 @@ bool NeedsEscapes(std::string_view text) {
 }
 
 platform::RunTimeError WriteError(const std::string& path, std::string reason) {
-  while (!reason.empty() && reason.back() == '.') reason.pop_back();  // the library's end in one
+  while (!reason.empty() && reason.back() == '.') reason.pop_back();  // the library's texts end in one
   return platform::RunTimeError(platform::error::kPathFileAccess,
                                 "cannot write the workbook '" + path + "': " + reason + ".");
 }
@@ -212,7 +213,13 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path,
       write(item + 1, sub + 1, list.SubItemText(item, sub));
     }
   }
-  check(workbook_close(workbook.release()));
+  // The file is written here: a failure of the system's (a full disk) is said in its words.
+  errno = 0;
+  const lxw_error closed = workbook_close(workbook.release());
+  if (closed == LXW_ERROR_ZIP_FILE_OPERATION && errno != 0) {
+    throw WriteError(shown, std::generic_category().message(errno));
+  }
+  check(closed);
 }
 
 }  // namespace exporter

@@ -54,31 +54,36 @@ constexpr std::size_t kMaxKept = 16;
 // parameters or comments of its own: such a query is compiled each time.
 std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::string>& literals) {
   std::string shape;
+  std::size_t copied = 0;  // of `sql`, into `shape`
   bool where = false;
   char previous = '\0';  // the last character that is not a blank
   for (std::size_t i = 0; i < sql.size();) {
     const char c = sql[i];
     if (c == '\'' || c == '"' || c == '`' || c == '[') {
       const char close = c == '[' ? ']' : c;
-      std::string value;
       std::size_t end = i + 1;
+      bool doubled = false;
       for (;; ++end) {
         if (end >= sql.size()) return {};
-        if (sql[end] == close) {
-          if (close != ']' && end + 1 < sql.size() && sql[end + 1] == close) {
-            value += close;
-            ++end;
-            continue;
-          }
-          break;
-        }
-        value += sql[end];
+        if (sql[end] != close) continue;
+        if (close == ']' || end + 1 == sql.size() || sql[end + 1] != close) break;
+        doubled = true;
+        ++end;
       }
       if (c == '\'' && where && (previous == '=' || previous == '<' || previous == '>')) {
+        std::string value(sql.substr(i + 1, end - i - 1));
+        if (doubled) {
+          std::string single;
+          for (std::size_t k = 0; k < value.size(); ++k) {
+            single += value[k];
+            if (value[k] == '\'') ++k;
+          }
+          value = std::move(single);
+        }
         literals.push_back(std::move(value));
+        shape.append(sql.substr(copied, i - copied));
         shape += '?';
-      } else {
-        shape.append(sql.substr(i, end + 1 - i));
+        copied = end + 1;
       }
       previous = close;
       i = end + 1;
@@ -91,18 +96,18 @@ std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::stri
     if (IsWordCharacter(c)) {
       std::size_t end = i;
       while (end < sql.size() && IsWordCharacter(sql[end])) ++end;
-      const std::string_view word = sql.substr(i, end - i);
-      if (word.size() == 5 && sqlite3_strnicmp(word.data(), "where", 5) == 0) where = true;
-      shape.append(word);
+      if (!where && end - i == 5 && sqlite3_strnicmp(sql.data() + i, "where", 5) == 0) {
+        where = true;
+      }
       previous = sql[end - 1];
       i = end;
       continue;
     }
-    if (!std::isspace(static_cast<unsigned char>(c))) previous = c;
-    shape += c;
+    if (c != ' ' && !std::isspace(static_cast<unsigned char>(c))) previous = c;
     ++i;
   }
   if (literals.empty()) return {};
+  shape.append(sql.substr(copied));
   shape += stored_bytes ? '\1' : '\2';
   return shape;
 }
@@ -321,7 +326,8 @@ void SqlEngine::Keep(const std::string& shape, std::size_t literals) {
   const bool same = rc == SQLITE_OK && statement != nullptr && sqlite3_stmt_readonly(statement) &&
                     static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) == literals;
   if (same) {
-    kept_.emplace(shape, Kept{statement, SqlStatement::Columns::Of(statement)});
+    kept_.emplace(shape, Kept{statement, std::make_shared<const SqlStatement::Columns>(
+                                         SqlStatement::Columns::Of(statement))});
   } else {
     sqlite3_finalize(statement);
     not_kept_.insert(shape);
@@ -363,15 +369,15 @@ SqlStatement::Columns SqlStatement::Columns::Of(sqlite3_stmt* statement) {
 
 SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
                            std::string sql)
-    : SqlStatement(std::move(engine), statement, std::move(sql), Columns::Of(statement)) {}
+    : SqlStatement(std::move(engine), statement, std::move(sql),
+                   std::make_shared<const Columns>(Columns::Of(statement))) {}
 
 SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
-                           std::string sql, Columns columns)
+                           std::string sql, std::shared_ptr<const Columns> columns)
     : engine_(std::move(engine)),
       statement_(statement),
       sql_(std::move(sql)),
-      names_(std::move(columns.names)),
-      declared_(std::move(columns.declared)) {}
+      columns_(std::move(columns)) {}
 
 SqlStatement::~SqlStatement() {
   if (shape_.empty()) {
@@ -395,7 +401,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
   switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
       const std::int64_t integer = sqlite3_value_int64(value);
-      if (declared_[index] == DataType::kLogical) {
+      if (columns_->declared[index] == DataType::kLogical) {
         text += integer != 0 ? "True" : "False";
         return Value::Kind::kLogical;
       }
@@ -412,7 +418,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
       const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
       if (bytes != nullptr) text.append(bytes, size);
       // A number column gives text for a number too long for a double: its exact decimal.
-      switch (declared_[index]) {
+      switch (columns_->declared[index]) {
         case DataType::kNumber:
           return Value::Kind::kNumber;
         case DataType::kDate:

@@ -120,11 +120,11 @@ class SqlStatement {
   SqlStatement(const SqlStatement&) = delete;
   SqlStatement& operator=(const SqlStatement&) = delete;
 
-  std::size_t column_count() const { return names_.size(); }
+  std::size_t column_count() const { return columns_->names.size(); }
   // Result column names in lower case.
-  const std::string& column_name(std::size_t index) const { return names_[index]; }
+  const std::string& column_name(std::size_t index) const { return columns_->names[index]; }
   // What the column's declared type holds; kUnknown for a computed column.
-  DataType column_type(std::size_t index) const { return declared_[index]; }
+  DataType column_type(std::size_t index) const { return columns_->declared[index]; }
 
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.
@@ -143,19 +143,18 @@ class SqlStatement {
 
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql,
-               Columns columns);
+               std::shared_ptr<const Columns> columns);
 
   std::shared_ptr<SqlEngine> engine_;
   sqlite3_stmt* statement_;
   std::string sql_;
   std::string shape_;  // of the kept statement it runs; empty for a statement of its own
-  std::vector<std::string> names_;
-  std::vector<DataType> declared_;
+  std::shared_ptr<const Columns> columns_;
 };
 
 struct SqlEngine::Kept {
   sqlite3_stmt* statement = nullptr;
-  SqlStatement::Columns columns;
+  std::shared_ptr<const SqlStatement::Columns> columns;
 };
 
 // Registers the "dbf" virtual table module and the "machine" collation on `db`. (dbf_vtab.cpp)

@@ -131,6 +131,7 @@ TEST(LoadQueries, QueriesOfOneShapeRunAsEachDoesAlone) {
       DayQuery("01/01/2081"),
       DayQuery("0'1/01/2081"),  // not a text the query can hold: a syntax error
       DayQuery("01/01/2081' or ne_date='02/01/2081"),
+      DayQuery("O''Brien"),
       kDayQuery + "01/01/2081' order by ne_date, Mem_Code collate nocase",
       "Select 'x' as k, Mem_Code from TRAN Where ne_date = '01/01/2081' and Coll_Time>'E'",
       "Select 'x' as k, Mem_Code from TRAN Where ne_date = '02/01/2081' and Coll_Time>'E'",

@@ -38,10 +38,10 @@ std::size_t ReadLength(const char*& p) {
   }
 }
 
-// Both list views raise one error for an index past their items, columns or sub-items.
-[[noreturn]] void OutOfRange() { throw RunTimeError(error::kIndexOutOfBounds); }
-
 }  // namespace
+
+// Both list views raise one error for an index past their items, columns or sub-items.
+void MemoryListView::OutOfRange() { throw RunTimeError(error::kIndexOutOfBounds); }
 
 void ListView::AppendItemTexts(std::size_t item, char separator, std::string& out) const {
   out += ItemText(item);
@@ -235,30 +235,16 @@ std::vector<MemoryListView::Item> MemoryListView::items() const {
   return items;
 }
 
-MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) {
-  if (item >= item_count_) OutOfRange();
-  return WritableChunk(item >> kChunkBits)[item & ((std::size_t{1} << kChunkBits) - 1)];
-}
-
 const MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) const {
   if (item >= item_count_) OutOfRange();
   return (*entries_[item >> kChunkBits])[item & ((std::size_t{1} << kChunkBits) - 1)];
 }
 
-MemoryListView::Block* MemoryListView::WritableLast() {
-  if (blocks_.empty() || blocks_.back().use_count() > 1) return nullptr;
-  return blocks_.back().get();
-}
-
-std::vector<MemoryListView::Entry>& MemoryListView::WritableChunk(std::size_t chunk) {
-  std::shared_ptr<std::vector<Entry>>& entries = entries_[chunk];
-  if (entries.use_count() > 1) {
-    auto own = std::make_shared<std::vector<Entry>>();
-    own->reserve(std::size_t{1} << kChunkBits);
-    own->assign(entries->begin(), entries->end());
-    entries = std::move(own);
-  }
-  return *entries;
+void MemoryListView::Unshare(std::shared_ptr<std::vector<Entry>>& entries) {
+  auto own = std::make_shared<std::vector<Entry>>();
+  own->reserve(std::size_t{1} << kChunkBits);
+  own->assign(entries->begin(), entries->end());
+  entries = std::move(own);
 }
 
 std::string_view MemoryListView::Cell(std::size_t item, const Entry& entry,
@@ -274,11 +260,6 @@ std::string_view MemoryListView::Cell(std::size_t item, const Entry& entry,
     }
     p += length;
   }
-}
-
-bool MemoryListView::AtEnd(const Entry& entry) {
-  return entry.size > 0 && entry.block + 1 == blocks_.size() && WritableLast() != nullptr &&
-         entry.offset + entry.size == blocks_.back()->size;
 }
 
 void MemoryListView::Rewrite(Entry& entry, std::string_view bytes) {

@@ -134,19 +134,34 @@ class MemoryListView : public ListView {
   };
 
   const Column& ColumnAt(std::size_t column) const;
-  Entry& EntryAt(std::size_t item);
+  Entry& EntryAt(std::size_t item) {
+    if (item >= item_count_) OutOfRange();
+    return WritableChunk(item >> kChunkBits)[item & ((std::size_t{1} << kChunkBits) - 1)];
+  }
+  [[noreturn]] static void OutOfRange();
   const Entry& EntryAt(std::size_t item) const;
   const char* Bytes(const Entry& entry) const {
     return blocks_[entry.block]->data() + entry.offset;
   }
   // The last block when texts may be written in it: not shared with a copy of the list.
-  Block* WritableLast();
+  Block* WritableLast() {
+    if (blocks_.empty() || blocks_.back().use_count() > 1) return nullptr;
+    return blocks_.back().get();
+  }
   // Entries `chunk`, first made this list's own when a copy shares them.
-  std::vector<Entry>& WritableChunk(std::size_t chunk);
+  std::vector<Entry>& WritableChunk(std::size_t chunk) {
+    std::shared_ptr<std::vector<Entry>>& entries = entries_[chunk];
+    if (entries.use_count() > 1) Unshare(entries);
+    return *entries;
+  }
+  void Unshare(std::shared_ptr<std::vector<Entry>>& entries);
   // Text `cell` of `item`, whose entry is `entry`: 0 its own, then its sub-items.
   std::string_view Cell(std::size_t item, const Entry& entry, std::size_t cell) const;
   // Whether the entry's bytes end the last block, where more can be written after them.
-  bool AtEnd(const Entry& entry);
+  bool AtEnd(const Entry& entry) {
+    return entry.size > 0 && entry.block + 1 == blocks_.size() && WritableLast() != nullptr &&
+           entry.offset + entry.size == blocks_.back()->size;
+  }
   // Gives the item `bytes` as its texts, in place when it is the last thing written and the
   // block has room, otherwise at the end of the last block or in a new one.
   void Rewrite(Entry& entry, std::string_view bytes);

@@ -184,6 +184,10 @@ class DayOpener {
   DayOpener(const DayOpener&) = delete;
   DayOpener& operator=(const DayOpener&) = delete;
 
+  // Whether days are opened on the calling thread from now on: for days with few records or none,
+  // handing a day to another thread and back costs more than opening it.
+  void OpenOnCaller(bool on_caller) { on_caller_ = on_caller; }
+
   // Starts running `source` in `records`, a record set that is not yet open.
   std::future<std::shared_ptr<db::Recordset>> Open(
       std::shared_ptr<db::Recordset> records, std::string source,
@@ -193,7 +197,7 @@ class DayOpener {
       return records;
     });
     std::future<std::shared_ptr<db::Recordset>> opened = task.get_future();
-    if (threads_.empty()) {
+    if (threads_.empty() || on_caller_) {
       task();
       return opened;
     }
@@ -225,6 +229,7 @@ class DayOpener {
   std::condition_variable wake_;
   std::deque<Task> waiting_;
   bool stopping_ = false;
+  bool on_caller_ = false;
   std::vector<std::thread> threads_;  // last: they start once the rest is made
 };
 
@@ -338,6 +343,7 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   for (std::int32_t k = 1; k <= day_count; ++k) {
     records = ahead.front().get();
     ahead.pop_front();
+    opener.OpenOnCaller(records->AtEof());
     plan_ahead();
     const std::vector<char> date_fields = DateFields(*records);
     while (!records->AtEof()) {

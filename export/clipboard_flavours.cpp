@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <utility>
 
 #include "export/file_formats.h"
 #include "platform/run_time_error.h"
@@ -9,62 +12,102 @@
 namespace exporter {
 namespace {
 
-// The list's cells read once, for every flavour: the header row, then a row per item.
-struct Sheet {
-  // Small, as a season's list has millions of cells: rows and columns are counted in 32 bits.
-  struct Cell {
-    std::size_t offset = 0;  // of its text in `texts`
-    std::uint32_t size = 0;
-    std::uint32_t row = 0;
-    std::uint32_t column = 0;
-    bool number = false;
-  };
-
-  std::size_t rows = 0;
-  std::size_t columns = 0;  // the widest row's
-  std::vector<Cell> cells;  // those with a text, row by row, each row from its left
-  std::string texts;
-
-  std::string_view Text(const Cell& cell) const { return {texts.data() + cell.offset, cell.size}; }
+// A row's cells that have a text, from its left, read from the list one row at a time.
+struct RowCell {
+  std::size_t column = 0;
+  std::string text;
+  bool number = false;
 };
 
-Sheet ReadSheet(const platform::ListView& list) {
-  Sheet sheet;
-  std::vector<char> numbers(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < numbers.size(); ++column) {
-    numbers[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
-  }
-  auto add = [&](std::size_t row, std::size_t column, const std::string& text, bool may_be_number) {
-    if (text.empty()) return;
-    const bool number = may_be_number && column < numbers.size() && numbers[column] != 0 &&
-                        ExactNumber(text).has_value();
-    if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
-    sheet.cells.push_back({sheet.texts.size(), static_cast<std::uint32_t>(text.size()),
-                           static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column),
-                           number});
-    sheet.texts += text;
-  };
+// The rows and columns a form covers: the header row and a row per item, and the widest row's
+// columns. Throws RunTimeError 6 for 2^32 - 1 rows or columns or more.
+struct SheetSize {
+  std::size_t rows = 0;
+  std::size_t columns = 0;
+};
 
+SheetSize MeasureSheet(const platform::ListView& list) {
   const std::size_t items = list.ItemCount();
   if (items >= UINT32_MAX || list.ColumnHeaderCount() >= UINT32_MAX) {
     throw platform::RunTimeError::Overflow();
   }
-  sheet.rows = items + 1;
-  sheet.columns = list.ColumnHeaderCount();
-  sheet.cells.reserve((items + 1) * std::max<std::size_t>(sheet.columns, 1));
-  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    add(0, column, list.ColumnHeaderText(column), false);
-  }
+  SheetSize size{items + 1, list.ColumnHeaderCount()};
   for (std::size_t item = 0; item < items; ++item) {
-    add(item + 1, 0, list.ItemText(item), true);
     const std::size_t sub_items = list.SubItemCount(item);
     if (sub_items >= UINT32_MAX) throw platform::RunTimeError::Overflow();
-    sheet.columns = std::max(sheet.columns, sub_items + 1);
-    for (std::size_t sub = 0; sub < sub_items; ++sub) {
-      add(item + 1, sub + 1, list.SubItemText(item, sub), true);
-    }
+    size.columns = std::max(size.columns, sub_items + 1);
   }
-  return sheet;
+  return size;
+}
+
+// Calls `row_done(row, cells)` for the header row (0), then for each item's row, with the cells
+// of the row that have a text. Which cells are numbers: those of a number column whose text
+// ExactNumber takes; header cells never are.
+template <typename RowDone>
+void ForEachRow(const platform::ListView& list, RowDone row_done) {
+  std::vector<char> numbers(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < numbers.size(); ++column) {
+    numbers[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
+  }
+  std::vector<RowCell> cells;
+  std::size_t used = 0;
+  auto add = [&](std::size_t column, std::string text, bool may_be_number) {
+    if (text.empty()) return;
+    if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
+    if (used == cells.size()) cells.emplace_back();
+    RowCell& cell = cells[used++];
+    cell.number = may_be_number && column < numbers.size() && numbers[column] != 0 &&
+                  ExactNumber(text).has_value();
+    cell.column = column;
+    cell.text = std::move(text);
+  };
+  auto done = [&](std::size_t row) {
+    row_done(row, std::span<const RowCell>(cells.data(), used));
+    used = 0;
+  };
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    add(column, list.ColumnHeaderText(column), false);
+  }
+  done(0);
+  const std::size_t items = list.ItemCount();
+  for (std::size_t item = 0; item < items; ++item) {
+    add(0, list.ItemText(item), true);
+    const std::size_t sub_items = list.SubItemCount(item);
+    for (std::size_t sub = 0; sub < sub_items; ++sub) {
+      add(sub + 1, list.SubItemText(item, sub), true);
+    }
+    done(item + 1);
+  }
+}
+
+// A form's bytes gathered in `out` and handed to the writer in pieces of about 64 KiB, so a
+// form is never held whole on its way to the clipboard.
+class Pieces {
+ public:
+  explicit Pieces(const platform::ClipboardWriter& write) : write_(write) {
+    out.reserve(kPieceSize * 2);
+  }
+  // Hands on what is gathered once there is a piece of it.
+  void Next() {
+    if (out.size() >= kPieceSize) Flush();
+  }
+  void Flush() {
+    if (!out.empty()) write_(out);
+    out.clear();
+  }
+
+  std::string out;
+
+ private:
+  static constexpr std::size_t kPieceSize = std::size_t{1} << 16;
+  const platform::ClipboardWriter& write_;
+};
+
+// The writer that gathers a whole form, for the calls that give it as a string.
+std::string Whole(const std::function<void(const platform::ClipboardWriter&)>& make) {
+  std::string bytes;
+  make([&bytes](std::string_view piece) { bytes += piece; });
+  return bytes;
 }
 
 void AppendNumber(std::size_t number, std::string& out) {
@@ -97,26 +140,30 @@ void AppendSylkText(std::string_view text, std::string& out) {
   out += '"';
 }
 
-std::string Sylk(const Sheet& sheet) {
-  std::string out;
-  out.reserve(sheet.texts.size() + sheet.cells.size() * 20 + 32);
+void Sylk(const platform::ListView& list, const platform::ClipboardWriter& write) {
+  MeasureSheet(list);
+  Pieces pieces(write);
+  std::string& out = pieces.out;
   // This identification tells Calc that ";" is doubled inside texts and quotes are not.
   out += "ID;PCALCOOO32\r\n";
-  for (const Sheet::Cell& cell : sheet.cells) {
-    out += "C;X";
-    AppendNumber(cell.column + 1, out);
-    out += ";Y";
-    AppendNumber(cell.row + 1, out);
-    out += ";K";
-    if (cell.number) {
-      out += sheet.Text(cell);
-    } else {
-      AppendSylkText(sheet.Text(cell), out);
+  ForEachRow(list, [&](std::size_t row, std::span<const RowCell> cells) {
+    for (const RowCell& cell : cells) {
+      out += "C;X";
+      AppendNumber(cell.column + 1, out);
+      out += ";Y";
+      AppendNumber(row + 1, out);
+      out += ";K";
+      if (cell.number) {
+        out += cell.text;
+      } else {
+        AppendSylkText(cell.text, out);
+      }
+      out += "\r\n";
     }
-    out += "\r\n";
-  }
+    pieces.Next();
+  });
   out += "E\r\n";
-  return out;
+  pieces.Flush();
 }
 
 // --- XML and HTML text
@@ -214,28 +261,32 @@ void AppendMarkupText(std::string_view text, std::string_view line_break, std::s
 
 // --- Gnumeric
 
-std::string GnumericRange(const Sheet& sheet) {
-  std::string out;
-  out.reserve(sheet.texts.size() + sheet.cells.size() * 56 + 256);
+void GnumericRange(const platform::ListView& list, const platform::ClipboardWriter& write) {
+  const SheetSize size = MeasureSheet(list);
+  Pieces pieces(write);
+  std::string& out = pieces.out;
   out +=
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<gnm:ClipboardRange xmlns:gnm=\"http://www.gnumeric.org/v10.dtd\" Cols=\"";
-  AppendNumber(std::max<std::size_t>(sheet.columns, 1), out);
+  AppendNumber(std::max<std::size_t>(size.columns, 1), out);
   out += "\" Rows=\"";
-  AppendNumber(sheet.rows, out);
+  AppendNumber(size.rows, out);
   out += "\" BaseCol=\"0\" BaseRow=\"0\">\n<gnm:Cells>\n";
-  for (const Sheet::Cell& cell : sheet.cells) {
-    out += "<gnm:Cell Row=\"";
-    AppendNumber(cell.row, out);
-    out += "\" Col=\"";
-    AppendNumber(cell.column, out);
-    // Gnumeric's value types: 40 a number, 60 a string.
-    out += cell.number ? "\" ValueType=\"40\">" : "\" ValueType=\"60\">";
-    AppendMarkupText(sheet.Text(cell), {}, out);
-    out += "</gnm:Cell>\n";
-  }
+  ForEachRow(list, [&](std::size_t row, std::span<const RowCell> cells) {
+    for (const RowCell& cell : cells) {
+      out += "<gnm:Cell Row=\"";
+      AppendNumber(row, out);
+      out += "\" Col=\"";
+      AppendNumber(cell.column, out);
+      // Gnumeric's value types: 40 a number, 60 a string.
+      out += cell.number ? "\" ValueType=\"40\">" : "\" ValueType=\"60\">";
+      AppendMarkupText(cell.text, {}, out);
+      out += "</gnm:Cell>\n";
+    }
+    pieces.Next();
+  });
   out += "</gnm:Cells>\n</gnm:ClipboardRange>\n";
-  return out;
+  pieces.Flush();
 }
 
 // --- HTML
@@ -243,9 +294,10 @@ std::string GnumericRange(const Sheet& sheet) {
 constexpr std::string_view kStartFragment = "<!--StartFragment-->";
 constexpr std::string_view kEndFragment = "<!--EndFragment-->";
 
-std::string HtmlTable(const Sheet& sheet) {
-  std::string out;
-  out.reserve(sheet.texts.size() + sheet.cells.size() * 48 + sheet.rows * 12 + 512);
+void HtmlTable(const platform::ListView& list, const platform::ClipboardWriter& write) {
+  MeasureSheet(list);
+  Pieces pieces(write);
+  std::string& out = pieces.out;
   // Excel takes class "t" as its text format and keeps a <br> inside its cell; Calc reads a
   // cell's "sdnum" as its number format (1033;0;@ text) and "sdval" as its value.
   out +=
@@ -255,15 +307,14 @@ std::string HtmlTable(const Sheet& sheet) {
       "</head>\r\n<body>\r\n";
   out += kStartFragment;
   out += "<table x:str>";
-  auto cell = sheet.cells.begin();
-  for (std::size_t row = 0; row < sheet.rows; ++row) {
+  ForEachRow(list, [&](std::size_t, std::span<const RowCell> cells) {
     out += "\r\n<tr>";
     std::size_t column = 0;
-    for (; cell != sheet.cells.end() && cell->row == row; ++cell) {
-      for (; column < cell->column; ++column) out += "<td></td>";
+    for (const RowCell& cell : cells) {
+      for (; column < cell.column; ++column) out += "<td></td>";
       ++column;
-      const std::string_view text = sheet.Text(*cell);
-      if (cell->number) {
+      const std::string_view text = cell.text;
+      if (cell.number) {
         out += "<td sdval=\"";
         out += text;
         out += "\" sdnum=\"1033;\" x:num=\"";
@@ -277,24 +328,16 @@ std::string HtmlTable(const Sheet& sheet) {
       out += "</td>";
     }
     out += "</tr>";
-  }
+    pieces.Next();
+  });
   out += "\r\n</table>";
   out += kEndFragment;
   out += "\r\n</body>\r\n</html>\r\n";
-  return out;
+  pieces.Flush();
 }
 
-}  // namespace
-
-std::string BuildSylk(const platform::ListView& list) { return Sylk(ReadSheet(list)); }
-
-std::string BuildGnumericRange(const platform::ListView& list) {
-  return GnumericRange(ReadSheet(list));
-}
-
-std::string BuildHtmlTable(const platform::ListView& list) { return HtmlTable(ReadSheet(list)); }
-
-std::string WindowsHtmlFormat(std::string_view html) {
+// The description "HTML Format" begins with, for `html`.
+std::string WindowsHtmlDescription(std::string_view html) {
   std::size_t start = html.find(kStartFragment);
   start = start == std::string_view::npos ? 0 : start + kStartFragment.size();
   std::size_t end = html.find(kEndFragment, start);
@@ -309,7 +352,7 @@ std::string WindowsHtmlFormat(std::string_view html) {
   const std::size_t offsets[] = {size, size + html.size(), size + start, size + end};
 
   std::string out;
-  out.reserve(size + html.size());
+  out.reserve(size);
   out += kVersion;
   for (std::size_t i = 0; i < 4; ++i) {
     out += kNames[i];
@@ -318,18 +361,54 @@ std::string WindowsHtmlFormat(std::string_view html) {
     out += digits;
     out += "\r\n";
   }
-  out += html;
   return out;
 }
 
+}  // namespace
+
+std::string BuildSylk(const platform::ListView& list) {
+  return Whole([&](const platform::ClipboardWriter& write) { Sylk(list, write); });
+}
+
+std::string BuildGnumericRange(const platform::ListView& list) {
+  return Whole([&](const platform::ClipboardWriter& write) { GnumericRange(list, write); });
+}
+
+std::string BuildHtmlTable(const platform::ListView& list) {
+  return Whole([&](const platform::ClipboardWriter& write) { HtmlTable(list, write); });
+}
+
+std::string WindowsHtmlFormat(std::string_view html) {
+  return WindowsHtmlDescription(html) + std::string(html);
+}
+
 std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list) {
-  const Sheet sheet = ReadSheet(list);
   std::vector<platform::ClipboardFlavour> flavours;
-  // Not offered as text/html on X11: Calc would take it before SYLK and ask how to import it.
-  flavours.push_back({kSylkMimeType, "", Sylk(sheet)});
-  flavours.push_back({kGnumericMimeType, "", GnumericRange(sheet)});
-  flavours.push_back({"", kHtmlWindowsFormat, WindowsHtmlFormat(HtmlTable(sheet))});
+  for (const platform::ClipboardForm& form : ClipboardForms(list.Snapshot())) {
+    flavours.push_back({form.mime_type, form.windows_format,
+                        Whole([&](const platform::ClipboardWriter& write) { form.render(write); })});
+  }
   return flavours;
+}
+
+std::vector<platform::ClipboardForm> ClipboardForms(
+    std::shared_ptr<const platform::ListView> table) {
+  MeasureSheet(*table);
+  std::vector<platform::ClipboardForm> forms;
+  // Not offered as text/html on X11: Calc would take it before SYLK and ask how to import it.
+  forms.push_back({kSylkMimeType, "", [table](const platform::ClipboardWriter& write) {
+                     Sylk(*table, write);
+                   }});
+  forms.push_back({kGnumericMimeType, "", [table](const platform::ClipboardWriter& write) {
+                     GnumericRange(*table, write);
+                   }});
+  forms.push_back({"", kHtmlWindowsFormat, [table](const platform::ClipboardWriter& write) {
+                     // The description counts the page's bytes, so the page is made first.
+                     const std::string html = BuildHtmlTable(*table);
+                     write(WindowsHtmlDescription(html));
+                     write(html);
+                   }});
+  return forms;
 }
 
 }  // namespace exporter

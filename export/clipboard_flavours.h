@@ -8,6 +8,7 @@
 // included; an empty text leaves its cell empty.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,9 +44,16 @@ std::string BuildHtmlTable(const platform::ListView& list);
 std::string WindowsHtmlFormat(std::string_view html);
 
 // Everything offered beside the export text: SYLK for Calc and the Gnumeric range on X11 and
-// Wayland, and "HTML Format" on Windows. Built in one pass over the list. Throws RunTimeError 6
-// for a list of 2^32 - 1 rows or columns or more, and what reading the list throws; so do the
-// builders above.
+// Wayland, and "HTML Format" on Windows. Made whole, each in one pass over the list. Throws
+// RunTimeError 6 for a list of 2^32 - 1 rows or columns or more, and what reading the list
+// throws; so do the builders above.
 std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list);
+
+// The same forms, each made from `table` only when a program asks for it, written in pieces
+// straight to the clipboard's writer. They hold `table`, which must not change while they are on
+// the clipboard: give them a snapshot (ListView::Snapshot). The counts are checked here, RunTimeError
+// 6 as above; a form throws what reading the table throws.
+std::vector<platform::ClipboardForm> ClipboardForms(
+    std::shared_ptr<const platform::ListView> table);
 
 }  // namespace exporter

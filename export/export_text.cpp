@@ -26,8 +26,7 @@ std::string BuildExportText(const platform::ListView& list) {
   return text;
 }
 
-void WriteExportText(const platform::ListView& list,
-                     const std::function<void(std::string_view)>& write) {
+void CheckExportText(const platform::ListView& list) {
   // The row counter is 32 bits and the column counter 16, each checked: past them nothing is
   // made.
   if (list.ItemCount() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) ||
@@ -35,6 +34,11 @@ void WriteExportText(const platform::ListView& list,
           static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
     throw platform::RunTimeError::Overflow();
   }
+}
+
+void WriteExportText(const platform::ListView& list,
+                     const std::function<void(std::string_view)>& write) {
+  CheckExportText(list);
   std::string piece;
   piece.reserve(kPieceSize * 2);
   AppendHeader(list, piece);

@@ -20,4 +20,8 @@ std::string BuildExportText(const platform::ListView& list);
 void WriteExportText(const platform::ListView& list,
                      const std::function<void(std::string_view)>& write);
 
+// The counts WriteExportText checks first: RunTimeError 6 past 2,147,483,647 items or 32,767
+// columns.
+void CheckExportText(const platform::ListView& list);
+
 }  // namespace exporter

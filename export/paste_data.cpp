@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/clipboard_flavours.h"
@@ -47,18 +48,21 @@ void ReportCurrentError(platform::MessageBox& message_box) noexcept {
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box) {
   try {
-    // Built whole before the clipboard is touched, so a failure while reading the list leaves
-    // the clipboard as it was.
-    std::string text = BuildExportText(list);
-    std::vector<platform::ClipboardFlavour> flavours = BuildClipboardFlavours(list);
-    clipboard.Clear();
-    clipboard.SetText(text, flavours);
-    std::string().swap(text);
-    std::vector<platform::ClipboardFlavour>().swap(flavours);
+    OfferTable(list.Snapshot(), clipboard);
     PasteData(objects, message_box);
   } catch (...) {
     ReportCurrentError(message_box);
   }
+}
+
+void OfferTable(std::shared_ptr<const platform::ListView> table, platform::Clipboard& clipboard) {
+  // Checked before the clipboard is touched, so a list too long leaves it as it was.
+  CheckExportText(*table);
+  std::vector<platform::ClipboardForm> forms = ClipboardForms(table);
+  clipboard.Clear();
+  clipboard.Offer(
+      [table](const platform::ClipboardWriter& write) { WriteExportText(*table, write); },
+      std::move(forms));
 }
 
 void PasteData(platform::ObjectFactory& objects, platform::MessageBox& message_box) {

@@ -3,6 +3,8 @@
 // paste into.
 #pragma once
 
+#include <memory>
+
 #include "platform/automation.h"
 #include "platform/clipboard.h"
 #include "platform/list_view.h"
@@ -10,11 +12,17 @@
 
 namespace exporter {
 
-// Builds the export text and the typed flavours (clipboard_flavours.h) from `list`, clears the
-// clipboard and puts them all on it in one change, then calls PasteData. Reports any failure as "<number>: <description>" with the critical icon; never
-// throws. The list is only read.
+// Offers a snapshot of `list` on the clipboard (OfferTable), then calls PasteData. Reports any
+// failure as "<number>: <description>" with the critical icon; never throws. The list is only
+// read, and may change afterwards without changing what a paste gets.
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box);
+
+// Clears the clipboard and offers `table` on it in one change: the export text and the typed
+// flavours (clipboard_flavours.h), each made from `table` when a program asks for it. `table`
+// must not change while it is on the clipboard. Throws RunTimeError 6 for a table too large for
+// them, before the clipboard is touched, and what the clipboard throws.
+void OfferTable(std::shared_ptr<const platform::ListView> table, platform::Clipboard& clipboard);
 
 // Creates "excel.application", adds a workbook, shows "Press [CTRL+V] key to paste the data."
 // and then makes the application visible. Catches nothing.

@@ -1,11 +1,21 @@
 // The system clipboard: plain text, and beside it other forms of the same content (flavours) for
-// the programs that read them.
+// the programs that read them. Forms are offered, not made: each is made when a program asks for
+// it, so a long list goes on the clipboard at once and only the forms a paste takes are ever made.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
+
+// Takes a form's bytes piece after piece, in order.
+using ClipboardWriter = std::function<void(std::string_view piece)>;
+// Makes a form's bytes and hands them to the writer. Runs each time a program asks for the form,
+// and gives the same bytes each time; throws what making them throws.
+using ClipboardRenderer = std::function<void(const ClipboardWriter& write)>;
 
 // One form of the clipboard's content beside the plain text. A flavour is named once for each
 // kind of system; an empty name leaves it off that kind.
@@ -18,14 +28,32 @@ struct ClipboardFlavour {
   std::string data;
 };
 
+// A flavour made when a program asks for it.
+struct ClipboardForm {
+  std::string mime_type;
+  std::string windows_format;
+  ClipboardRenderer render;
+};
+
 class Clipboard {
  public:
   virtual ~Clipboard() = default;
   virtual void Clear() = 0;
-  // Puts `text` (UTF-8) on the clipboard in the platform's plain-text formats and, in the same
-  // change, each of `flavours` that has a name on this system: other programs see all of them
-  // or none.
-  virtual void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) = 0;
+  // Offers the plain text that `text` makes (UTF-8) in the platform's plain-text formats and, in
+  // the same change, each of `forms` that has a name on this system: other programs see all of
+  // them or none. Nothing is made here: the renderers run when a program asks, so what they read
+  // must stay as it is while they are on the clipboard.
+  virtual void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) = 0;
+
+  // Puts `text` and `flavours`, as they are now, on the clipboard as Offer does.
+  void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) {
+    std::vector<ClipboardForm> forms;
+    for (const ClipboardFlavour& flavour : flavours) {
+      forms.push_back({flavour.mime_type, flavour.windows_format,
+                       [data = flavour.data](const ClipboardWriter& write) { write(data); }});
+    }
+    Offer([text](const ClipboardWriter& write) { write(text); }, std::move(forms));
+  }
 };
 
 }  // namespace platform

@@ -38,10 +38,10 @@ std::size_t ReadLength(const char*& p) {
   }
 }
 
-// Both list views raise one error for an index past their items, columns or sub-items.
-[[noreturn]] void OutOfRange() { throw RunTimeError(error::kIndexOutOfBounds); }
-
 }  // namespace
+
+// Both list views raise one error for an index past their items, columns or sub-items.
+void MemoryListView::OutOfRange() { throw RunTimeError(error::kIndexOutOfBounds); }
 
 void ListView::AppendItemTexts(std::size_t item, char separator, std::string& out) const {
   out += ItemText(item);
@@ -50,6 +50,19 @@ void ListView::AppendItemTexts(std::size_t item, char separator, std::string& ou
     out += separator;
     out += SubItemText(item, sub);
   }
+}
+
+std::shared_ptr<const ListView> ListView::Snapshot() const {
+  auto copy = std::make_shared<MemoryListView>();
+  for (std::size_t column = 0; column < ColumnHeaderCount(); ++column) {
+    copy->AddColumnHeader(ColumnHeaderText(column), 0, ColumnHeaderKind(column));
+  }
+  for (std::size_t item = 0; item < ItemCount(); ++item) {
+    copy->SetItemText(copy->AddItem(), ItemText(item));
+    const std::size_t sub_items = SubItemCount(item);
+    for (std::size_t sub = 0; sub < sub_items; ++sub) copy->AddSubItem(item, SubItemText(item, sub));
+  }
+  return copy;
 }
 
 MemoryListView::Block::Block(std::size_t capacity)
@@ -75,8 +88,11 @@ void MemoryListView::ClearItems() {
 std::size_t MemoryListView::AddItem() {
   read_ = {};
   const std::size_t chunk_size = std::size_t{1} << kChunkBits;
-  if (item_count_ % chunk_size == 0) entries_.emplace_back().reserve(chunk_size);
-  Entry& entry = entries_.back().emplace_back();
+  if (item_count_ % chunk_size == 0) {
+    entries_.push_back(std::make_shared<std::vector<Entry>>());
+    entries_.back()->reserve(chunk_size);
+  }
+  Entry& entry = WritableChunk(entries_.size() - 1).emplace_back();
   ++item_count_;
   Rewrite(entry, std::string_view("\0", 1));  // one text, empty
   entry.cells = 1;
@@ -97,8 +113,8 @@ void MemoryListView::SetItemText(std::size_t item, const std::string& text) {
   // An item just added is the last thing written: its texts are rewritten where they lie. The
   // sub-items move first, as the new text may be longer or shorter than the old one.
   if (AtEnd(entry) && new_size <= kMaxSize &&
-      blocks_.back().capacity() - entry.offset >= new_size) {
-    Block& last = blocks_.back();
+      blocks_.back()->capacity() - entry.offset >= new_size) {
+    Block& last = *blocks_.back();
     char* start = last.data() + entry.offset;
     std::memmove(start + length_size + text.size(), rest, rest_size);
     std::memcpy(start, length, length_size);
@@ -119,8 +135,9 @@ void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
   if (entry.cells == kMaxSize) throw std::length_error("MemoryListView sub-items");
   // Most texts are short and go after the texts of the item just added: one length byte.
   const std::size_t size = text.size();
-  if (size < 0x80 && AtEnd(entry) && blocks_.back().room() > size && size < kMaxSize - entry.size) {
-    Block& last = blocks_.back();
+  if (size < 0x80 && AtEnd(entry) && blocks_.back()->room() > size &&
+      size < kMaxSize - entry.size) {
+    Block& last = *blocks_.back();
     char* out = last.data() + last.size;
     out[0] = static_cast<char>(size);
     std::memcpy(out + 1, text.data(), size);
@@ -133,8 +150,8 @@ void MemoryListView::AddSubItem(std::size_t item, const std::string& text) {
   char* length_end = WriteLength(text.size(), length);
   const auto length_size = static_cast<std::size_t>(length_end - length);
   const std::size_t added = length_size + text.size();
-  Block& last = blocks_.back();
-  if (AtEnd(entry) && last.room() >= added && added <= kMaxSize - entry.size) {
+  if (AtEnd(entry) && blocks_.back()->room() >= added && added <= kMaxSize - entry.size) {
+    Block& last = *blocks_.back();
     char* out = last.data() + last.size;
     for (std::size_t i = 0; i < length_size; ++i) out[i] = length[i];
     std::copy(text.data(), text.data() + text.size(), out + length_size);
@@ -193,6 +210,12 @@ void MemoryListView::AppendItemTexts(std::size_t item, char separator, std::stri
   }
 }
 
+std::shared_ptr<const ListView> MemoryListView::Snapshot() const {
+  // A list built on this one may hold more than these texts: it is read through its calls.
+  if (typeid(*this) != typeid(MemoryListView)) return ListView::Snapshot();
+  return std::make_shared<const MemoryListView>(*this);
+}
+
 std::vector<MemoryListView::Item> MemoryListView::items() const {
   std::vector<Item> items(item_count_);
   for (std::size_t i = 0; i < item_count_; ++i) {
@@ -212,14 +235,16 @@ std::vector<MemoryListView::Item> MemoryListView::items() const {
   return items;
 }
 
-MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) {
-  if (item >= item_count_) OutOfRange();
-  return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
-}
-
 const MemoryListView::Entry& MemoryListView::EntryAt(std::size_t item) const {
   if (item >= item_count_) OutOfRange();
-  return entries_[item >> kChunkBits][item & ((std::size_t{1} << kChunkBits) - 1)];
+  return (*entries_[item >> kChunkBits])[item & ((std::size_t{1} << kChunkBits) - 1)];
+}
+
+void MemoryListView::Unshare(std::shared_ptr<std::vector<Entry>>& entries) {
+  auto own = std::make_shared<std::vector<Entry>>();
+  own->reserve(std::size_t{1} << kChunkBits);
+  own->assign(entries->begin(), entries->end());
+  entries = std::move(own);
 }
 
 std::string_view MemoryListView::Cell(std::size_t item, const Entry& entry,
@@ -237,28 +262,23 @@ std::string_view MemoryListView::Cell(std::size_t item, const Entry& entry,
   }
 }
 
-bool MemoryListView::AtEnd(const Entry& entry) const {
-  return entry.size > 0 && entry.block + 1 == blocks_.size() &&
-         entry.offset + entry.size == blocks_.back().size;
-}
-
 void MemoryListView::Rewrite(Entry& entry, std::string_view bytes) {
   if (bytes.size() > kMaxSize) throw std::length_error("MemoryListView item");
   // `bytes` never points into the blocks: callers pass a copy of what they keep.
   Block* block = nullptr;
-  if (!blocks_.empty()) {
-    Block& last = blocks_.back();
-    if (AtEnd(entry) && last.capacity() - entry.offset >= bytes.size()) {
-      last.size = entry.offset;
-      block = &last;
-    } else if (last.room() >= bytes.size() && last.size <= kMaxSize - bytes.size()) {
-      block = &last;
+  if (Block* last = WritableLast()) {
+    if (AtEnd(entry) && last->capacity() - entry.offset >= bytes.size()) {
+      last->size = entry.offset;
+      block = last;
+    } else if (last->room() >= bytes.size() && last->size <= kMaxSize - bytes.size()) {
+      block = last;
     }
   }
   if (block == nullptr) {
-    const std::size_t previous = blocks_.empty() ? kFirstBlock / 2 : blocks_.back().capacity();
-    blocks_.emplace_back(std::max(bytes.size(), std::min(previous * 2, kLargestBlock)));
-    block = &blocks_.back();
+    const std::size_t previous = blocks_.empty() ? kFirstBlock / 2 : blocks_.back()->capacity();
+    blocks_.push_back(
+        std::make_shared<Block>(std::max(bytes.size(), std::min(previous * 2, kLargestBlock))));
+    block = blocks_.back().get();
   }
   entry.block = static_cast<std::uint32_t>(blocks_.size() - 1);
   entry.offset = static_cast<std::uint32_t>(block->size);

@@ -40,12 +40,19 @@ class ListView {
   // Appends to `out` the item's text, then `separator` and the text of each sub-item: what
   // ItemText and SubItemText give, in one call. Throws what they throw.
   virtual void AppendItemTexts(std::size_t item, char separator, std::string& out) const;
+
+  // The list as it is now, its headers' texts and kinds and its items (not the column widths),
+  // unchanged by whatever is done to this list afterwards: what the clipboard reads from when a
+  // program asks for it. Throws what reading the list throws.
+  virtual std::shared_ptr<const ListView> Snapshot() const;
 };
 
 // A list held in memory: the headless command's list, the window's rows, and the tests'. Texts
 // are packed: an item's texts lie back to back in large blocks, each after its length, so a
 // season's records take little more memory than their characters. An index past the items or
-// sub-items throws RunTimeError 35600, as the window's list does.
+// sub-items throws RunTimeError 35600, as the window's list does. A copy shares the texts with
+// the list it was made from until one of them changes, so a snapshot of a season's records is
+// made at once and costs little more than its item count; a change never alters the other's.
 class MemoryListView : public ListView {
  public:
   struct Column {
@@ -77,6 +84,7 @@ class MemoryListView : public ListView {
   std::size_t SubItemCount(std::size_t item) const override;
   std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
   void AppendItemTexts(std::size_t item, char separator, std::string& out) const override;
+  std::shared_ptr<const ListView> Snapshot() const override;
 
   const std::vector<Column>& columns() const { return columns_; }
   // Copies of all the items, in order.
@@ -126,21 +134,43 @@ class MemoryListView : public ListView {
   };
 
   const Column& ColumnAt(std::size_t column) const;
-  Entry& EntryAt(std::size_t item);
+  Entry& EntryAt(std::size_t item) {
+    if (item >= item_count_) OutOfRange();
+    return WritableChunk(item >> kChunkBits)[item & ((std::size_t{1} << kChunkBits) - 1)];
+  }
+  [[noreturn]] static void OutOfRange();
   const Entry& EntryAt(std::size_t item) const;
-  const char* Bytes(const Entry& entry) const { return blocks_[entry.block].data() + entry.offset; }
+  const char* Bytes(const Entry& entry) const {
+    return blocks_[entry.block]->data() + entry.offset;
+  }
+  // The last block when texts may be written in it: not shared with a copy of the list.
+  Block* WritableLast() {
+    if (blocks_.empty() || blocks_.back().use_count() > 1) return nullptr;
+    return blocks_.back().get();
+  }
+  // Entries `chunk`, first made this list's own when a copy shares them.
+  std::vector<Entry>& WritableChunk(std::size_t chunk) {
+    std::shared_ptr<std::vector<Entry>>& entries = entries_[chunk];
+    if (entries.use_count() > 1) Unshare(entries);
+    return *entries;
+  }
+  void Unshare(std::shared_ptr<std::vector<Entry>>& entries);
   // Text `cell` of `item`, whose entry is `entry`: 0 its own, then its sub-items.
   std::string_view Cell(std::size_t item, const Entry& entry, std::size_t cell) const;
   // Whether the entry's bytes end the last block, where more can be written after them.
-  bool AtEnd(const Entry& entry) const;
+  bool AtEnd(const Entry& entry) {
+    return entry.size > 0 && entry.block + 1 == blocks_.size() && WritableLast() != nullptr &&
+           entry.offset + entry.size == blocks_.back()->size;
+  }
   // Gives the item `bytes` as its texts, in place when it is the last thing written and the
   // block has room, otherwise at the end of the last block or in a new one.
   void Rewrite(Entry& entry, std::string_view bytes);
 
   std::vector<Column> columns_;
   std::size_t item_count_ = 0;
-  std::vector<std::vector<Entry>> entries_;
-  std::vector<Block> blocks_;
+  // Shared with copies of the list until written.
+  std::vector<std::shared_ptr<std::vector<Entry>>> entries_;
+  std::vector<std::shared_ptr<Block>> blocks_;
   mutable ReadPosition read_;
 };
 

@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
@@ -22,8 +25,91 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// Whether `text` holds `lower`, a word in lower case, in any letter case.
+bool ContainsIgnoringCase(std::string_view text, std::string_view lower) {
+  for (std::size_t i = 0; i + lower.size() <= text.size(); ++i) {
+    if ((text[i] | 0x20) == lower[0] &&
+        sqlite3_strnicmp(text.data() + i, lower.data(), static_cast<int>(lower.size())) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsWordCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
+}
+
+// Statements kept per engine, at most.
+constexpr std::size_t kMaxKept = 16;
+
+// The query's shape: its text with each string literal that is compared against in its WHERE
+// clause (one that follows "=", "<" or ">") made a parameter, appended to `literals` with its
+// quotes doubled no more; and a mark for whether text is ordered by its stored bytes, which is
+// part of the compiled statement. Empty when there is no such literal, or when the text has
+// parameters or comments of its own: such a query is compiled each time.
+std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::string>& literals) {
+  std::string shape;
+  std::size_t copied = 0;  // of `sql`, into `shape`
+  bool where = false;
+  char previous = '\0';  // the last character that is not a blank
+  for (std::size_t i = 0; i < sql.size();) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"' || c == '`' || c == '[') {
+      const char close = c == '[' ? ']' : c;
+      std::size_t end = i + 1;
+      bool doubled = false;
+      for (;; ++end) {
+        if (end >= sql.size()) return {};
+        if (sql[end] != close) continue;
+        if (close == ']' || end + 1 == sql.size() || sql[end + 1] != close) break;
+        doubled = true;
+        ++end;
+      }
+      if (c == '\'' && where && (previous == '=' || previous == '<' || previous == '>')) {
+        std::string value(sql.substr(i + 1, end - i - 1));
+        if (doubled) {
+          std::string single;
+          for (std::size_t k = 0; k < value.size(); ++k) {
+            single += value[k];
+            if (value[k] == '\'') ++k;
+          }
+          value = std::move(single);
+        }
+        literals.push_back(std::move(value));
+        shape.append(sql.substr(copied, i - copied));
+        shape += '?';
+        copied = end + 1;
+      }
+      previous = close;
+      i = end + 1;
+      continue;
+    }
+    if (c == '?' || c == ':' || c == '@' || c == '$' || c == '#') return {};
+    if ((c == '-' || c == '/') && i + 1 < sql.size() && (sql[i + 1] == '-' || sql[i + 1] == '*')) {
+      return {};
+    }
+    if (IsWordCharacter(c)) {
+      std::size_t end = i;
+      while (end < sql.size() && IsWordCharacter(sql[end])) ++end;
+      if (!where && end - i == 5 && sqlite3_strnicmp(sql.data() + i, "where", 5) == 0) {
+        where = true;
+      }
+      previous = sql[end - 1];
+      i = end;
+      continue;
+    }
+    if (c != ' ' && !std::isspace(static_cast<unsigned char>(c))) previous = c;
+    ++i;
+  }
+  if (literals.empty()) return {};
+  shape.append(sql.substr(copied));
+  shape += stored_bytes ? '\1' : '\2';
+  return shape;
 }
 
 // Reading is all a query may do.
@@ -107,7 +193,10 @@ SqlEngine::SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables>
   }
 }
 
-SqlEngine::~SqlEngine() { sqlite3_close(db_); }
+SqlEngine::~SqlEngine() {
+  for (const auto& [shape, kept] : kept_) sqlite3_finalize(kept.statement);
+  sqlite3_close(db_);
+}
 
 const CodePage& SqlEngine::collation_page() const {
   return first_table_ ? first_table_->code_page() : *default_page_;
@@ -165,7 +254,27 @@ void SqlEngine::ThrowError(const std::string& sql, int rc) {
 
 std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
   pending_error_.reset();
-  order_by_stored_bytes_ = Lower(sql).find("collate") == std::string::npos;
+  order_by_stored_bytes_ = !ContainsIgnoringCase(sql, "collate");
+  std::vector<std::string> literals;
+  const std::string shape = Shape(sql, order_by_stored_bytes_, literals);
+  // A query of a shape compiled before runs its kept statement with its own literals. Anything
+  // else, and the first query of each shape, is compiled as it stands, so its failures are its
+  // own text's.
+  if (auto kept = kept_.find(shape); kept != kept_.end() && kept->second.statement != nullptr) {
+    sqlite3_stmt* statement = std::exchange(kept->second.statement, nullptr);
+    bool bound = true;
+    for (std::size_t i = 0; i < literals.size() && bound; ++i) {
+      bound = sqlite3_bind_text(statement, static_cast<int>(i) + 1, literals[i].data(),
+                                static_cast<int>(literals[i].size()), SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    if (bound) {
+      auto result = std::unique_ptr<SqlStatement>(
+          new SqlStatement(shared_from_this(), statement, sql, kept->second.columns));
+      result->shape_ = shape;
+      return result;
+    }
+    GiveBack(shape, statement);
+  }
   for (int attempt = 0;; ++attempt) {
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
@@ -184,6 +293,10 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
         throw RunTimeError(
             error::kCommandError,
             "the data source is read-only: only queries that read are allowed (" + sql + ").");
+      }
+      if (!shape.empty() && !kept_.contains(shape) && !not_kept_.contains(shape) &&
+          kept_.size() < kMaxKept) {
+        Keep(shape, literals.size());
       }
       return result;
     }
@@ -204,14 +317,41 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
   }
 }
 
-SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
-                           std::string sql)
-    : engine_(std::move(engine)), statement_(statement), sql_(std::move(sql)) {
-  const int count = sqlite3_column_count(statement_);
+void SqlEngine::Keep(const std::string& shape, std::size_t literals) {
+  sqlite3_stmt* statement = nullptr;
+  const char* tail = nullptr;
+  const std::string text = shape.substr(0, shape.size() - 1);  // without the ordering mark
+  const int rc =
+      sqlite3_prepare_v2(db_, text.c_str(), static_cast<int>(text.size()) + 1, &statement, &tail);
+  const bool same = rc == SQLITE_OK && statement != nullptr && sqlite3_stmt_readonly(statement) &&
+                    static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) == literals;
+  if (same) {
+    kept_.emplace(shape, Kept{statement, std::make_shared<const SqlStatement::Columns>(
+                                         SqlStatement::Columns::Of(statement))});
+  } else {
+    sqlite3_finalize(statement);
+    not_kept_.insert(shape);
+  }
+}
+
+void SqlEngine::GiveBack(const std::string& shape, sqlite3_stmt* statement) {
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  auto kept = kept_.find(shape);
+  if (kept != kept_.end() && kept->second.statement == nullptr) {
+    kept->second.statement = statement;
+  } else {
+    sqlite3_finalize(statement);
+  }
+}
+
+SqlStatement::Columns SqlStatement::Columns::Of(sqlite3_stmt* statement) {
+  Columns columns;
+  const int count = sqlite3_column_count(statement);
   for (int i = 0; i < count; ++i) {
-    const char* name = sqlite3_column_name(statement_, i);
-    names_.push_back(Lower(name != nullptr ? name : ""));
-    const char* declared = sqlite3_column_decltype(statement_, i);
+    const char* name = sqlite3_column_name(statement, i);
+    columns.names.push_back(Lower(name != nullptr ? name : ""));
+    const char* declared = sqlite3_column_decltype(statement, i);
     DataType kind = DataType::kUnknown;
     if (declared != nullptr) {
       // The types the virtual tables declare for their fields.
@@ -222,11 +362,30 @@ SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* stat
       if (sqlite3_stricmp(declared, "LOGICAL") == 0) kind = DataType::kLogical;
       if (sqlite3_stricmp(declared, "BLOB") == 0) kind = DataType::kBinary;
     }
-    declared_.push_back(kind);
+    columns.declared.push_back(kind);
   }
+  return columns;
 }
 
-SqlStatement::~SqlStatement() { sqlite3_finalize(statement_); }
+SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
+                           std::string sql)
+    : SqlStatement(std::move(engine), statement, std::move(sql),
+                   std::make_shared<const Columns>(Columns::Of(statement))) {}
+
+SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
+                           std::string sql, std::shared_ptr<const Columns> columns)
+    : engine_(std::move(engine)),
+      statement_(statement),
+      sql_(std::move(sql)),
+      columns_(std::move(columns)) {}
+
+SqlStatement::~SqlStatement() {
+  if (shape_.empty()) {
+    sqlite3_finalize(statement_);
+  } else {
+    engine_->GiveBack(shape_, statement_);
+  }
+}
 
 bool SqlStatement::Step() {
   const int rc = sqlite3_step(statement_);
@@ -242,7 +401,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
   switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
       const std::int64_t integer = sqlite3_value_int64(value);
-      if (declared_[index] == DataType::kLogical) {
+      if (columns_->declared[index] == DataType::kLogical) {
         text += integer != 0 ? "True" : "False";
         return Value::Kind::kLogical;
       }
@@ -259,7 +418,7 @@ Value::Kind SqlStatement::AppendColumn(std::size_t index, std::string& text) con
       const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
       if (bytes != nullptr) text.append(bytes, size);
       // A number column gives text for a number too long for a double: its exact decimal.
-      switch (declared_[index]) {
+      switch (columns_->declared[index]) {
         case DataType::kNumber:
           return Value::Kind::kNumber;
         case DataType::kDate:

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,6 +87,11 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables> shared);
   void OpenTable(const std::string& name);
   [[noreturn]] void ThrowError(const std::string& sql, int rc);
+  // After `sql` has compiled: compiles `shape`, its text with literals as parameters, to be kept
+  // for the next query of that shape, unless it does not compile to the same statement.
+  void Keep(const std::string& shape, std::size_t literals);
+  // A kept statement given back by the SqlStatement that ran it.
+  void GiveBack(const std::string& shape, sqlite3_stmt* statement);
 
   std::filesystem::path folder_;
   std::shared_ptr<SharedTables> shared_;
@@ -96,6 +102,12 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   std::vector<std::string> open_tables_;  // as "NAME ('path')"
   std::optional<RunTimeError> pending_error_;
   std::shared_ptr<DbfTable> first_table_;
+  // Statements compiled once and run again for every query of the same shape (a load's day
+  // queries differ only in their date), by shape, with their columns; the statement is null
+  // while it runs.
+  struct Kept;
+  std::map<std::string, Kept> kept_;
+  std::set<std::string> not_kept_;  // shapes that do not compile as their queries do
   std::unique_ptr<CodePage> default_page_;
   // For the statements' number texts. It maps values to texts and nothing else, so statements
   // may share it in any order; like the engine, it is used by one thread at a time.
@@ -108,11 +120,11 @@ class SqlStatement {
   SqlStatement(const SqlStatement&) = delete;
   SqlStatement& operator=(const SqlStatement&) = delete;
 
-  std::size_t column_count() const { return names_.size(); }
+  std::size_t column_count() const { return columns_->names.size(); }
   // Result column names in lower case.
-  const std::string& column_name(std::size_t index) const { return names_[index]; }
+  const std::string& column_name(std::size_t index) const { return columns_->names[index]; }
   // What the column's declared type holds; kUnknown for a computed column.
-  DataType column_type(std::size_t index) const { return declared_[index]; }
+  DataType column_type(std::size_t index) const { return columns_->declared[index]; }
 
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.
@@ -122,13 +134,27 @@ class SqlStatement {
 
  private:
   friend class SqlEngine;
+  // The result columns' names in lower case and declared types.
+  struct Columns {
+    static Columns Of(sqlite3_stmt* statement);
+    std::vector<std::string> names;
+    std::vector<DataType> declared;
+  };
+
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
+  SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql,
+               std::shared_ptr<const Columns> columns);
 
   std::shared_ptr<SqlEngine> engine_;
   sqlite3_stmt* statement_;
   std::string sql_;
-  std::vector<std::string> names_;
-  std::vector<DataType> declared_;
+  std::string shape_;  // of the kept statement it runs; empty for a statement of its own
+  std::shared_ptr<const Columns> columns_;
+};
+
+struct SqlEngine::Kept {
+  sqlite3_stmt* statement = nullptr;
+  std::shared_ptr<const SqlStatement::Columns> columns;
 };
 
 // Registers the "dbf" virtual table module and the "machine" collation on `db`. (dbf_vtab.cpp)

@@ -17,11 +17,12 @@ class QtClipboard : public Clipboard {
   explicit QtClipboard(QClipboard* clipboard);
 
   void Clear() override;
-  // Decodes `text` as UTF-8 (bytes that are not UTF-8 become U+FFFD) and offers it as plain
-  // text, which Qt hands to other programs in the desktop's text formats, and each flavour that
-  // has a MIME type under that type, as it is. On X11 the clipboard is served by this program,
+  // Offers the text as plain text, which Qt hands to other programs in the desktop's text
+  // formats, decoded as UTF-8 (bytes that are not UTF-8 become U+FFFD), and each form that has a
+  // MIME type under that type. Each is made when a program asks for it, every time it asks; one
+  // that fails to be made is handed over empty. On X11 the clipboard is served by this program,
   // so its content lasts while the program runs.
-  void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) override;
+  void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) override;
 
  private:
   QClipboard* clipboard_;

@@ -167,6 +167,8 @@ std::string QtListView::SubItemText(std::size_t item, std::size_t sub_item) cons
   return model_.rows().SubItemText(item, sub_item);
 }
 
+std::shared_ptr<const ListView> QtListView::Snapshot() const { return model_.rows().Snapshot(); }
+
 void QtListView::CheckItem(std::size_t item) const {
   if (item >= ItemCount()) throw IndexOutOfBounds();
 }

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QTreeView>
+#include <memory>
 #include <string>
 
 #include "platform/list_view.h"
@@ -56,6 +57,8 @@ class QtListView : public ListView {
   std::string ItemText(std::size_t item) const override;
   std::size_t SubItemCount(std::size_t item) const override;
   std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
+  // Shares the rows' texts: made at once, whatever the list's length.
+  std::shared_ptr<const ListView> Snapshot() const override;
 
  private:
   void CheckItem(std::size_t item) const;

@@ -1,6 +1,8 @@
 #include "platform/win32/win32_clipboard.h"
 
+#include <climits>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "platform/current_error.h"
@@ -39,18 +41,11 @@ class OpenClipboardScope {
   bool open_ = false;
 };
 
-// A moveable block of global memory holding a copy of some bytes, freed unless released to the
-// clipboard.
+// A moveable block of global memory, freed unless released to the clipboard.
 class GlobalMemory {
  public:
-  GlobalMemory(const void* bytes, std::size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {
-    void* locked = memory_ != nullptr ? GlobalLock(memory_) : nullptr;
-    if (locked == nullptr) {
-      if (memory_ != nullptr) GlobalFree(memory_);
-      throw RunTimeError(error::kOutOfMemory);
-    }
-    std::memcpy(locked, bytes, size);
-    GlobalUnlock(memory_);
+  explicit GlobalMemory(std::size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {
+    if (memory_ == nullptr) throw RunTimeError(error::kOutOfMemory);
   }
   ~GlobalMemory() {
     if (memory_ != nullptr) GlobalFree(memory_);
@@ -67,51 +62,152 @@ class GlobalMemory {
   HGLOBAL memory_;
 };
 
+// The memory's bytes, locked for the scope.
+class LockedMemory {
+ public:
+  explicit LockedMemory(const GlobalMemory& memory)
+      : memory_(memory.get()), bytes_(GlobalLock(memory_)) {
+    if (bytes_ == nullptr) throw RunTimeError(error::kOutOfMemory);
+  }
+  ~LockedMemory() { GlobalUnlock(memory_); }
+  LockedMemory(const LockedMemory&) = delete;
+  LockedMemory& operator=(const LockedMemory&) = delete;
+
+  void* get() const { return bytes_; }
+
+ private:
+  HGLOBAL memory_;
+  void* bytes_;
+};
+
+std::string Make(const ClipboardRenderer& render) {
+  std::string bytes;
+  render([&bytes](std::string_view piece) { bytes += piece; });
+  return bytes;
+}
+
+// The text as Unicode text ending in a NUL: bytes that are not UTF-8 become U+FFFD, as does a
+// NUL of the text, which would end it for every program that reads it.
+GlobalMemory UnicodeText(std::string_view text) {
+  const bool fits = text.size() <= static_cast<std::size_t>(INT_MAX);
+  const int size = fits ? static_cast<int>(text.size()) : 0;
+  const int wide_size =
+      size == 0 ? 0 : MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  GlobalMemory memory((static_cast<std::size_t>(wide_size) + 1) * sizeof(wchar_t));
+  const LockedMemory locked(memory);
+  auto* wide = static_cast<wchar_t*>(locked.get());
+  if (wide_size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide, wide_size);
+  for (int i = 0; i < wide_size; ++i) {
+    if (wide[i] == L'\0') wide[i] = 0xFFFD;
+  }
+  wide[wide_size] = L'\0';
+  return memory;
+}
+
+// The bytes with a NUL after them.
+GlobalMemory Bytes(std::string_view bytes) {
+  GlobalMemory memory(bytes.size() + 1);
+  const LockedMemory locked(memory);
+  std::memcpy(locked.get(), bytes.data(), bytes.size());
+  static_cast<char*>(locked.get())[bytes.size()] = '\0';
+  return memory;
+}
+
 }  // namespace
 
 Win32Clipboard::Win32Clipboard()
     : owner_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr)) {}
+                             GetModuleHandleW(nullptr), nullptr)) {
+  if (owner_ != nullptr) {
+    SetWindowSubclass(owner_, &Win32Clipboard::Procedure, reinterpret_cast<UINT_PTR>(this),
+                      reinterpret_cast<DWORD_PTR>(this));
+  }
+}
 
 Win32Clipboard::~Win32Clipboard() {
-  if (owner_ != nullptr) DestroyWindow(owner_);
+  if (owner_ == nullptr) return;
+  // What is still to be made is made now, so the clipboard keeps it after the program ends.
+  RenderAll();
+  RemoveWindowSubclass(owner_, &Win32Clipboard::Procedure, reinterpret_cast<UINT_PTR>(this));
+  DestroyWindow(owner_);
 }
 
 void Win32Clipboard::Clear() {
   const OpenClipboardScope clipboard(owner_);
   clipboard.Check();
   EmptyClipboard();
+  offered_.clear();
 }
 
-void Win32Clipboard::SetText(const std::string& text,
-                             const std::vector<ClipboardFlavour>& flavours) {
-  std::wstring wide = WideOfUtf8(text);
-  for (wchar_t& c : wide) {
-    if (c == L'\0') c = 0xFFFD;
-  }
-  // Everything is made ready before the clipboard is touched.
-  std::vector<std::pair<UINT, GlobalMemory>> formats;
-  formats.emplace_back(CF_UNICODETEXT,
-                       GlobalMemory(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
-  for (const ClipboardFlavour& flavour : flavours) {
-    if (flavour.windows_format.empty()) continue;
-    const UINT format = RegisterClipboardFormatW(WideOfUtf8(flavour.windows_format).c_str());
+void Win32Clipboard::Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) {
+  std::vector<Offered> offered;
+  offered.push_back({CF_UNICODETEXT, std::move(text)});
+  for (ClipboardForm& form : forms) {
+    if (form.windows_format.empty()) continue;
+    const UINT format = RegisterClipboardFormatW(WideOfUtf8(form.windows_format).c_str());
     if (format == 0) throw RunTimeError(error::kCannotOpenClipboard);
-    std::string bytes = flavour.data;
-    bytes += '\0';
-    formats.emplace_back(format, GlobalMemory(bytes.data(), bytes.size()));
+    offered.push_back({format, std::move(form.render)});
   }
 
   const OpenClipboardScope clipboard(owner_);
   clipboard.Check();
+  // Emptying tells the clipboard's owner, this one too, that its content is gone.
   if (!EmptyClipboard()) throw RunTimeError(error::kCannotOpenClipboard);
-  for (auto& [format, memory] : formats) {
-    if (SetClipboardData(format, memory.get()) == nullptr) {
+  // Each format is announced without its data, which is made when a program asks for it.
+  for (const Offered& form : offered) SetClipboardData(form.format, nullptr);
+  for (const Offered& form : offered) {
+    if (!IsClipboardFormatAvailable(form.format)) {
       EmptyClipboard();  // all or nothing
       throw RunTimeError(error::kCannotOpenClipboard);
     }
-    memory.release();  // the clipboard's from here
   }
+  offered_ = std::move(offered);
+}
+
+LRESULT CALLBACK Win32Clipboard::Procedure(HWND window, UINT message, WPARAM wparam,
+                                           LPARAM lparam, UINT_PTR, DWORD_PTR self) {
+  auto& clipboard = *reinterpret_cast<Win32Clipboard*>(self);
+  switch (message) {
+    case WM_RENDERFORMAT:
+      // The program asking holds the clipboard open.
+      clipboard.Render(static_cast<UINT>(wparam));
+      return 0;
+    case WM_RENDERALLFORMATS:
+      clipboard.RenderAll();
+      return 0;
+    case WM_DESTROYCLIPBOARD:
+      clipboard.offered_.clear();
+      return 0;
+    default:
+      return DefSubclassProc(window, message, wparam, lparam);
+  }
+}
+
+void Win32Clipboard::Render(UINT format) noexcept {
+  for (Offered& form : offered_) {
+    if (form.format != format) continue;
+    try {
+      GlobalMemory memory =
+          format == CF_UNICODETEXT ? UnicodeText(Make(form.render)) : Bytes(Make(form.render));
+      if (SetClipboardData(format, memory.get()) != nullptr) {
+        memory.release();
+        form.made = true;
+      }
+    } catch (...) {
+      // Nothing can be told to the program asking: it finds the format empty.
+    }
+    return;
+  }
+}
+
+void Win32Clipboard::RenderAll() noexcept {
+  if (offered_.empty()) return;
+  const OpenClipboardScope clipboard(owner_);
+  if (!clipboard.open() || GetClipboardOwner() != owner_) return;
+  for (const Offered& form : offered_) {
+    if (!form.made) Render(form.format);
+  }
+  offered_.clear();
 }
 
 std::optional<std::wstring> ReadClipboardText(HWND owner) {

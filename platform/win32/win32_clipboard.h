@@ -20,16 +20,32 @@ class Win32Clipboard : public Clipboard {
 
   // Throws RunTimeError 521 when another program keeps the clipboard open.
   void Clear() override;
-  // Puts `text` on as Unicode text (CF_UNICODETEXT), from which Windows also gives the older
-  // text formats, and each flavour with a Windows format name in that registered format, its
-  // bytes as they are with a NUL after them. All in one change: other programs see all of them
-  // or none. Bytes of `text` that are not UTF-8 become U+FFFD, and so does a NUL, which would end
-  // the text for every program that reads it. Throws RunTimeError 521 when the clipboard cannot
-  // be opened or filled, 7 when its memory cannot be had.
-  void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) override;
+  // Announces the text as Unicode text (CF_UNICODETEXT), from which Windows also gives the older
+  // text formats, and each form with a Windows format name in that registered format; all in one
+  // change, other programs see all of them or none. Each is made when a program first asks for
+  // it (delayed rendering), and whatever has not been asked for is made when this clipboard is
+  // destroyed, so the content outlives the program. The text's bytes that are not UTF-8 become
+  // U+FFFD, and so does a NUL, which would end the text for every program that reads it; a
+  // form's bytes go on as they are with a NUL after them. Throws RunTimeError 521 when the
+  // clipboard cannot be opened or filled.
+  void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) override;
 
  private:
+  struct Offered {
+    UINT format = 0;
+    ClipboardRenderer render;
+    bool made = false;
+  };
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR id, DWORD_PTR self);
+  // Makes the offered `format` and hands it to the clipboard, which must be open.
+  void Render(UINT format) noexcept;
+  // Makes every offered format still owned by this clipboard.
+  void RenderAll() noexcept;
+
   HWND owner_;
+  std::vector<Offered> offered_;  // while this clipboard owns what it offered
 };
 
 // The clipboard's Unicode text, up to its first NUL; nothing when it holds no text or cannot be

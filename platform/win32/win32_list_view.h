@@ -5,6 +5,7 @@
 // (a paint, a question) reaches it, so a load sends it no message per row.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/list_view.h"
@@ -39,6 +40,8 @@ class Win32ListView : public ListView {
   std::size_t SubItemCount(std::size_t item) const override;
   std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
   void AppendItemTexts(std::size_t item, char separator, std::string& out) const override;
+  // Shares the rows' texts: made at once, whatever the list's length.
+  std::shared_ptr<const ListView> Snapshot() const override { return rows_.Snapshot(); }
 
   // Answers the control's notification to its parent when it is one of the list's (the text of
   // a cell it shows); false for any other.

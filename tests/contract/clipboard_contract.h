@@ -87,9 +87,37 @@ TYPED_TEST_P(ClipboardContract, LongTextArrivesWhole) {
   EXPECT_EQ(this->driver_.Text(), text);
 }
 
+// A form is made when a program asks for it, not when it is offered.
+TYPED_TEST_P(ClipboardContract, OfferedFormsAreMadeOnlyWhenAskedFor) {
+  int made = 0;
+  auto text = [&made](const platform::ClipboardWriter& write) {
+    ++made;
+    write("a\t");
+    write("b");
+  };
+  std::vector<platform::ClipboardForm> forms;
+  for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
+    forms.push_back({flavour.mime_type, flavour.windows_format,
+                     [&made, data = flavour.data](const platform::ClipboardWriter& write) {
+                       ++made;
+                       write(data);
+                     }});
+  }
+  this->driver_.Clipboard().Offer(text, forms);
+  EXPECT_EQ(made, 0);
+  EXPECT_EQ(this->driver_.Text(), "a\tb");
+  EXPECT_GT(made, 0);
+  for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
+    const std::string name = TypeParam::Name(flavour);
+    if (!name.empty()) {
+      EXPECT_EQ(this->driver_.Data(name), flavour.data) << name;
+    }
+  }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ClipboardContract, TextGoesOnAsPlainTextDecodedFromUtf8,
                             FlavoursGoOnBesideTheTextUnderThisSystemsNamesOnly,
                             ClearLeavesNoTextAndNoFlavour, BytesThatAreNotUtf8DoNotStopTheText,
-                            LongTextArrivesWhole);
+                            LongTextArrivesWhole, OfferedFormsAreMadeOnlyWhenAskedFor);
 
 }  // namespace contract

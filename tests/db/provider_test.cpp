@@ -121,6 +121,45 @@ TEST(LoadQueries, ProductIsExactDecimalAndBlankVolumeCountsAsZero) {
                             }));
 }
 
+// Queries that differ only in their literals, run one after another on one connection, give
+// what each gives on a connection of its own: names, rows, order and failures.
+TEST(LoadQueries, QueriesOfOneShapeRunAsEachDoesAlone) {
+  const std::string path = (db_test::Fixture("tran_vfp") / "TRAN.DBF").string();
+  const std::string queries[] = {
+      DayQuery("01/01/2081"),
+      DayQuery("02/01/2081"),
+      DayQuery("09/09/2099"),  // no records
+      DayQuery("01/01/2081"),
+      DayQuery("0'1/01/2081"),  // not a text the query can hold: a syntax error
+      DayQuery("01/01/2081' or ne_date='02/01/2081"),
+      DayQuery("O''Brien"),
+      kDayQuery + "01/01/2081' order by ne_date, Mem_Code collate nocase",
+      "Select 'x' as k, Mem_Code from TRAN Where ne_date = '01/01/2081' and Coll_Time>'E'",
+      "Select 'x' as k, Mem_Code from TRAN Where ne_date = '02/01/2081' and Coll_Time>'E'",
+      "Select Mem_Code from TRAN Where ne_date='01/01/2081' and nothing='x'",  // no such column
+      DayQuery("02/01/2081"),
+  };
+  auto shared = Connect(path);
+  for (const std::string& query : queries) {
+    SCOPED_TRACE(query);
+    auto outcome = [&](const std::shared_ptr<platform::db::Connection>& connection) {
+      try {
+        auto records = Query(connection, query);
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < records->FieldCount(); ++i) {
+          names.push_back(records->FieldName(i));
+        }
+        std::vector<std::string> rows = Rows(*records);
+        rows.insert(rows.begin(), names.begin(), names.end());
+        return rows;
+      } catch (const platform::RunTimeError& error) {
+        return std::vector<std::string>{error.Prompt()};
+      }
+    };
+    EXPECT_EQ(outcome(shared), outcome(Connect(path)));
+  }
+}
+
 using db_test::ErrorOf;
 using db_test::TempDir;
 namespace error = platform::error;

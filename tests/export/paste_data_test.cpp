@@ -107,6 +107,25 @@ TEST(ClipboardText, IsTheListAsTabSeparatedLines) {
   }
 }
 
+// Nothing is made when the list goes on the clipboard; what a later paste gets is the list as
+// it was at the export, however the list has changed since, made from it whole (the same bytes
+// as the forms made at once).
+TEST(ClipboardText, IsMadeOnlyWhenAskedAndFromTheListAsItWasAtTheExport) {
+  MemoryListView list = MakeList(kThreeRecords);
+  const std::vector<platform::ClipboardFlavour> at_once = exporter::BuildClipboardFlavours(list);
+  Export run;
+  run.Run(list);
+  EXPECT_EQ(run.clipboard.made(), 0);
+  list.ClearItems();
+  list.ClearColumnHeaders();
+  list.AddColumnHeader("Reloaded", 1000, platform::ColumnKind::kText);
+  list.SetItemText(list.AddItem(), "1");
+  EXPECT_EQ(run.clipboard.text(), kThreeRecordsText);
+  const std::vector<platform::ClipboardFlavour> later = run.clipboard.flavours();
+  ASSERT_EQ(later.size(), at_once.size());
+  for (std::size_t i = 0; i < later.size(); ++i) EXPECT_EQ(later[i].data, at_once[i].data);
+}
+
 TEST(ExportOrder, ClipboardThenCreateAddMessageAndVisibleLast) {
   Export run;
   run.Run(MakeList(kThreeRecords));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,3 +160,40 @@ TEST(MemoryList, IndexesPastTheItemsSubItemsOrColumnsAreOutOfBounds) {
 }
 
 }  // namespace
+
+// A snapshot shares the list's texts; whatever is done to the list afterwards, in each of the
+// ways the list writes, the snapshot reads as the list did when it was taken.
+struct ChangeAfterSnapshot {
+  const char* name;
+  void (*change)(MemoryListView& list);
+};
+
+TEST(MemoryList, ASnapshotKeepsWhatTheListHeldWhateverTheListDoesAfter) {
+  const ChangeAfterSnapshot cases[] = {
+      {"last item's text rewritten where it lies", [](MemoryListView& l) { l.SetItemText(4999, "x"); }},
+      {"sub-item after the last text", [](MemoryListView& l) { l.AddSubItem(4999, "more"); }},
+      {"long sub-item after the last text",
+       [](MemoryListView& l) { l.AddSubItem(4999, std::string(300, 'y')); }},
+      {"first item changed", [](MemoryListView& l) { l.SetItemText(0, "first changed"); }},
+      {"new items", [](MemoryListView& l) { l.SetItemText(l.AddItem(), "new"); }},
+      {"reloaded", [](MemoryListView& l) {
+         l.ClearItems();
+         for (int i = 0; i < 5000; ++i) l.SetItemText(l.AddItem(), "reloaded");
+       }},
+  };
+  for (const ChangeAfterSnapshot& test : cases) {
+    SCOPED_TRACE(test.name);
+    MemoryListView list;
+    list.AddColumnHeader("Mem_Code", 100, platform::ColumnKind::kText);
+    for (int i = 0; i < 5000; ++i) {  // more than one block and one chunk of entries
+      const std::size_t item = list.AddItem();
+      list.SetItemText(item, std::to_string(i));
+      list.AddSubItem(item, "2081/01/01");
+    }
+    const std::vector<std::vector<std::string>> before = read_back::ListRows(list);
+    const std::shared_ptr<const platform::ListView> snapshot = list.Snapshot();
+    test.change(list);
+    EXPECT_EQ(read_back::ListRows(*snapshot), before);
+    EXPECT_NE(read_back::ListRows(list), before);
+  }
+}

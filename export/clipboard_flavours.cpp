@@ -30,14 +30,15 @@ struct Sheet {
 
 Sheet ReadSheet(const platform::ListView& list) {
   Sheet sheet;
-  std::vector<char> numbers(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < numbers.size(); ++column) {
-    numbers[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
+  std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < kinds.size(); ++column) {
+    kinds[column] = list.ColumnHeaderKind(column);
   }
   auto add = [&](std::size_t row, std::size_t column, const std::string& text, bool may_be_number) {
     if (text.empty()) return;
-    const bool number = may_be_number && column < numbers.size() && numbers[column] != 0 &&
-                        ExactNumber(text).has_value();
+    const bool number = may_be_number && column < kinds.size() &&
+                        kinds[column] != platform::ColumnKind::kText &&
+                        CellNumber(kinds[column], text).has_value();
     if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
     sheet.cells.push_back({sheet.texts.size(), static_cast<std::uint32_t>(text.size()),
                            static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column),

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,19 @@ void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboa
   } catch (...) {
     ReportCurrentError(message_box);
   }
+}
+
+void TableToExcel(const std::function<platform::MemoryListView()>& make,
+                  platform::Clipboard& clipboard, platform::ObjectFactory& objects,
+                  platform::MessageBox& message_box) {
+  std::optional<platform::MemoryListView> table;
+  try {
+    table = make();
+  } catch (...) {
+    ReportCurrentError(message_box);
+    return;
+  }
+  MnuExcel_Click(*table, clipboard, objects, message_box);
 }
 
 void PasteData(platform::ObjectFactory& objects, platform::MessageBox& message_box) {

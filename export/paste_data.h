@@ -3,6 +3,8 @@
 // paste into.
 #pragma once
 
+#include <functional>
+
 #include "platform/automation.h"
 #include "platform/clipboard.h"
 #include "platform/list_view.h"
@@ -15,6 +17,13 @@ namespace exporter {
 // throws. The list is only read.
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box);
+
+// Builds a table with `make` (a summary of the list, say) and hands it over as MnuExcel_Click
+// hands the list. A failure of `make` is reported as MnuExcel_Click reports one, and leaves the
+// clipboard untouched. Never throws.
+void TableToExcel(const std::function<platform::MemoryListView()>& make,
+                  platform::Clipboard& clipboard, platform::ObjectFactory& objects,
+                  platform::MessageBox& message_box);
 
 // Creates "excel.application", adds a workbook, shows "Press [CTRL+V] key to paste the data."
 // and then makes the application visible. Catches nothing.

@@ -221,8 +221,7 @@ class Workbook {
 
 // Writes the list into a new sheet `name` (null: the library's "Sheet1"). With `totals`, the
 // header row and the last row, a total row, are bold.
-void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& list,
-                bool totals) {
+void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& list, bool totals) {
   lxw_worksheet* sheet = workbook.AddSheet(name);
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < kinds.size(); ++column) {

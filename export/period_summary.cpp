@@ -27,7 +27,9 @@ constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
 
 bool SameName(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     return lower(x) == lower(y);
   });
 }
@@ -86,7 +88,8 @@ void Add(Totals& totals, const Record& record) {
 
 class RecordReader {
  public:
-  explicit RecordReader(const platform::ListView& list) : list_(list), columns_(FindColumns(list)) {}
+  explicit RecordReader(const platform::ListView& list)
+      : list_(list), columns_(FindColumns(list)) {}
 
   void Read(std::size_t item, Record& record) {
     record.member = Text(item, kMember);
@@ -149,7 +152,7 @@ void AddMeans(platform::MemoryListView& table, std::size_t item, const Totals& t
 }
 
 constexpr std::initializer_list<std::pair<const char*, ColumnKind>> kMeanColumns = {
-    {"fat", ColumnKind::kTwoDecimals},       {"snf", ColumnKind::kTwoDecimals},
+    {"fat", ColumnKind::kTwoDecimals},        {"snf", ColumnKind::kTwoDecimals},
     {"commission", ColumnKind::kTwoDecimals}, {"amount", ColumnKind::kTwoDecimals},
     {"rate", ColumnKind::kTwoDecimals},       {"untested", ColumnKind::kNumber}};
 
@@ -198,7 +201,8 @@ platform::MemoryListView MemberSummary(const platform::ListView& records) {
 
       Add(member->totals, record);
       Add(total, record);
-      if (member->volume_by_time.size() <= time_index) member->volume_by_time.resize(time_index + 1);
+      if (member->volume_by_time.size() <= time_index)
+        member->volume_by_time.resize(time_index + 1);
       member->volume_by_time[time_index] += record.volume;
       total_by_time[time_index] += record.volume;
       if (member->last_date != dates) {
@@ -308,7 +312,8 @@ platform::MemoryListView DaySummary(const platform::ListView& records) {
     table.AddSubItem(item, Count(totals.untested));
   };
   for (const Day& day : days) {
-    for (const auto& [time, totals] : day.times) add_row(day.date, time, totals.members, totals.totals);
+    for (const auto& [time, totals] : day.times)
+      add_row(day.date, time, totals.members, totals.totals);
   }
   add_row(kTotal, "", static_cast<std::int64_t>(members.size()), total);
   return table;

@@ -1,6 +1,8 @@
 #include "export/exact_decimal.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "platform/run_time_error.h"
 
@@ -20,11 +22,16 @@ constexpr Magnitude kMaxUnits = (Magnitude{1} << 127) - 1;
                                "exactly. Summarise fewer days at a time.");
 }
 
+constexpr std::array<Magnitude, kMaxDigits + 1> kPowersOfTen = [] {
+  std::array<Magnitude, kMaxDigits + 1> powers{};
+  powers[0] = 1;
+  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
+}();
+
 Magnitude PowerOfTen(int exponent) {
   if (exponent < 0 || exponent > kMaxDigits) TooLarge();
-  Magnitude power = 1;
-  for (int i = 0; i < exponent; ++i) power *= 10;
-  return power;
+  return kPowersOfTen[static_cast<std::size_t>(exponent)];
 }
 
 Magnitude MagnitudeOf(Units units) {
@@ -83,6 +90,33 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::optional<ExactDecimal> ExactDecimal::Parse(std::string_view text) {
+  // Most texts are short plain decimals ("12.5", "-3", "0"), read without 128-bit steps.
+  if (!text.empty() && text.size() <= 18 && text.back() != '.') {
+    std::size_t i = text[0] == '-' ? 1 : 0;
+    std::uint64_t units = 0;
+    int scale = -1;
+    bool plain = i < text.size() && IsDigit(text[i]);
+    for (; plain && i < text.size(); ++i) {
+      const char c = text[i];
+      if (IsDigit(c)) {
+        units = units * 10 + static_cast<std::uint64_t>(c - '0');
+        if (scale >= 0) ++scale;
+      } else if (c == '.' && scale < 0) {
+        scale = 0;
+      } else {
+        plain = false;
+      }
+    }
+    if (plain) {
+      scale = std::max(scale, 0);
+      while (scale > 0 && units % 10 == 0) {
+        units /= 10;
+        --scale;
+      }
+      const auto value = static_cast<Units>(units);
+      return ExactDecimal(text[0] == '-' ? -value : value, units == 0 ? 0 : scale);
+    }
+  }
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   if (text.empty()) return ExactDecimal();
@@ -135,6 +169,7 @@ std::optional<ExactDecimal> ExactDecimal::Parse(std::string_view text) {
 ExactDecimal& ExactDecimal::operator+=(const ExactDecimal& other) {
   Units other_units = other.units_;
   if (other_units == 0) return *this;
+  if (units_ == 0) return *this = other;
   if (scale_ < other.scale_) {
     units_ = Scaled(units_, other.scale_ - scale_);
     scale_ = other.scale_;

@@ -76,6 +76,17 @@ struct Record {
   bool untested = false;
 };
 
+// Sums are exact, so the total row adds up the rows' totals instead of every record again.
+void Add(Totals& totals, const Totals& part) {
+  totals.records += part.records;
+  totals.volume += part.volume;
+  totals.volume_fat += part.volume_fat;
+  totals.volume_snf += part.volume_snf;
+  totals.commission += part.commission;
+  totals.amount += part.amount;
+  totals.untested += part.untested;
+}
+
 void Add(Totals& totals, const Record& record) {
   ++totals.records;
   totals.volume += record.volume;
@@ -92,9 +103,10 @@ class RecordReader {
       : list_(list), columns_(FindColumns(list)) {}
 
   void Read(std::size_t item, Record& record) {
-    record.member = Text(item, kMember);
-    record.date = Text(item, kDate);
-    record.time = Text(item, kTime);
+    ReadCells(item);
+    record.member = Cell(kMember);
+    record.date = Cell(kDate);
+    record.time = Cell(kTime);
     const ExactDecimal volume = Number(item, kVolume);
     const ExactDecimal fat = Number(item, kFat);
     const ExactDecimal snf = Number(item, kSnf);
@@ -107,25 +119,46 @@ class RecordReader {
   }
 
  private:
+  // The item's texts, read in one call, cut at the tabs between them; when a text holds a tab
+  // of its own, they are read one by one instead.
+  void ReadCells(std::size_t item) {
+    row_.clear();
+    list_.AppendItemTexts(item, '\t', row_);
+    cells_.clear();
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = row_.find('\t', start)) != std::string::npos; start = tab + 1) {
+      cells_.emplace_back(row_.data() + start, tab - start);
+    }
+    cells_.emplace_back(row_.data() + start, row_.size() - start);
+    if (cells_.size() == list_.SubItemCount(item) + 1) return;
+    cells_.clear();
+    one_by_one_.assign(1, list_.ItemText(item));
+    for (std::size_t sub = 0; sub < list_.SubItemCount(item); ++sub) {
+      one_by_one_.push_back(list_.SubItemText(item, sub));
+    }
+    for (const std::string& text : one_by_one_) cells_.emplace_back(text);
+  }
+
   // A sub-item the item lacks reads as empty, as the list shows it.
-  std::string Text(std::size_t item, Field field) const {
+  std::string_view Cell(Field field) const {
     const std::size_t column = columns_[field];
-    if (column == 0) return list_.ItemText(item);
-    if (column - 1 >= list_.SubItemCount(item)) return {};
-    return list_.SubItemText(item, column - 1);
+    return column < cells_.size() ? cells_[column] : std::string_view();
   }
 
   ExactDecimal Number(std::size_t item, Field field) const {
-    const std::string text = Text(item, field);
+    const std::string_view text = Cell(field);
     if (const std::optional<ExactDecimal> number = ExactDecimal::Parse(text)) return *number;
     throw platform::RunTimeError(platform::error::kTypeMismatch,
                                  "the " + std::string(kFieldNames[field]) + " of row " +
-                                     std::to_string(item + 1) + ", '" + text +
+                                     std::to_string(item + 1) + ", '" + std::string(text) +
                                      "', is not a number. Load the records again.");
   }
 
   const platform::ListView& list_;
   std::array<std::size_t, kFieldCount> columns_;
+  std::string row_;
+  std::vector<std::string_view> cells_;
+  std::vector<std::string> one_by_one_;
 };
 
 // A collection time as a column of the member summary names it.
@@ -196,22 +229,18 @@ platform::MemoryListView MemberSummary(const platform::ListView& records) {
         run_times.clear();
       }
       const auto [time, added] = times.try_emplace(TimeLabel(record.time), times.size());
-      if (added) total_by_time.emplace_back();
       const std::size_t time_index = time->second;
 
       Add(member->totals, record);
-      Add(total, record);
       if (member->volume_by_time.size() <= time_index)
         member->volume_by_time.resize(time_index + 1);
       member->volume_by_time[time_index] += record.volume;
-      total_by_time[time_index] += record.volume;
       if (member->last_date != dates) {
         member->last_date = dates;
         ++member->days;
       }
       if (std::find(run_times.begin(), run_times.end(), time_index) != run_times.end()) {
         ++member->repeats;
-        ++total_repeats;
       } else {
         run_times.push_back(time_index);
       }
@@ -219,6 +248,15 @@ platform::MemoryListView MemberSummary(const platform::ListView& records) {
   }
 
   platform::MemoryListView table;
+  total_by_time.resize(times.size());
+  for (const auto& [code, member] : members) {
+    Add(total, member.totals);
+    for (std::size_t time = 0; time < member.volume_by_time.size(); ++time) {
+      total_by_time[time] += member.volume_by_time[time];
+    }
+    total_repeats += member.repeats;
+  }
+
   AddColumns(table, {{"mem_code", ColumnKind::kText},
                      {"days", ColumnKind::kNumber},
                      {"records", ColumnKind::kNumber},
@@ -284,12 +322,15 @@ platform::MemoryListView DaySummary(const platform::ListView& records) {
         time->second.last_member = record.member;
       }
       Add(time->second.totals, record);
-      Add(total, record);
       if (members.empty() || record.member != last_member) {
         members.insert(record.member);
         last_member = record.member;
       }
     }
+  }
+
+  for (const Day& day : days) {
+    for (const auto& [time, totals] : day.times) Add(total, totals.totals);
   }
 
   platform::MemoryListView table;

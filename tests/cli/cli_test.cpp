@@ -228,6 +228,32 @@ TEST(ExportCommand, SummariesAgreeWithPythonDecimalArithmetic) {
     }
     EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(folder / "summary.xlsx", 2)),
               read_back::Normalized(read_back::ListRows(records)));
+    // The header and total rows bold, the two-decimal columns with the number format "0.00":
+    // each row as "bold" or "plain" and its cells' formats.
+    const std::string styles =
+        "import sys, zipfile, xml.etree.ElementTree as ET\n"
+        "M = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'\n"
+        "book = zipfile.ZipFile(sys.argv[1])\n"
+        "st = ET.fromstring(book.read('xl/styles.xml'))\n"
+        "bold = [f.find(M + 'b') is not None for f in st.find(M + 'fonts')]\n"
+        "codes = {'0': 'General', '2': '0.00'}\n"
+        "codes.update((n.get('numFmtId'), n.get('formatCode')) for n in st.iter(M + 'numFmt'))\n"
+        "xfs = [(bold[int(x.get('fontId', 0))], codes[x.get('numFmtId', '0')])\n"
+        "       for x in st.find(M + 'cellXfs')]\n"
+        "rows = []\n"
+        "for r in ET.fromstring(book.read('xl/worksheets/sheet1.xml')).iter(M + 'row'):\n"
+        "    cells = [xfs[int(c.get('s', 0))] for c in r.iter(M + 'c')]\n"
+        "    kind = 'bold' if all(b for b, _ in cells) else 'plain' if not any(b for b, _ in cells)"
+        " else 'mixed'\n"
+        "    rows.append(kind + ' ' + ','.join(sorted({f for _, f in cells})))\n"
+        "print(rows[0], rows[1], rows[-2], rows[-1])\n";
+    std::ofstream(folder / "styles.py") << styles;
+    const std::string read_styles = "/usr/bin/python3 " + Quoted(folder / "styles.py") + " " +
+                                    Quoted(folder / "summary.xlsx") + " >" +
+                                    Quoted(folder / "styles.out");
+    ASSERT_EQ(std::system(read_styles.c_str()), 0);
+    EXPECT_EQ(ReadFile(folder / "styles.out"),
+              "bold General plain 0.00,General plain 0.00,General bold 0.00,General\n");
 
     const RunResult csv = RunExport(
         {kSample, "--period=2081/01", "--summary=" + summary, "--output", folder / "s.csv"});

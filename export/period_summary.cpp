@@ -228,12 +228,13 @@ platform::MemoryListView MemberSummary(const platform::ListView& records) {
         run_member = record.member;
         run_times.clear();
       }
-      const auto [time, added] = times.try_emplace(TimeLabel(record.time), times.size());
-      const std::size_t time_index = time->second;
+      const std::size_t time_index =
+          times.try_emplace(TimeLabel(record.time), times.size()).first->second;
 
       Add(member->totals, record);
-      if (member->volume_by_time.size() <= time_index)
+      if (member->volume_by_time.size() <= time_index) {
         member->volume_by_time.resize(time_index + 1);
+      }
       member->volume_by_time[time_index] += record.volume;
       if (member->last_date != dates) {
         member->last_date = dates;

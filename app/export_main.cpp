@@ -8,12 +8,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "calendar/cdn_date.h"
 #include "data/load_data.h"
 #include "export/export_text.h"
 #include "export/file_formats.h"
+#include "export/period_summary.h"
 #include "platform/current_error.h"
 #include "platform/db/ado.h"
 #include "platform/db/file_map.h"
@@ -29,12 +32,22 @@ constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
     "Usage: kolvex-export DATABASE FROM TO [--output FILE] [--format tsv|csv|xlsx]\n"
+    "                    [--summary members|days]\n"
+    "       kolvex-export DATABASE --period PERIOD [options as above]\n"
     "\n"
     "Loads the collection records of every BS day from FROM to TO (in either order) out of the\n"
     "table TRAN of DATABASE (a .dbf file or its folder) and writes them to FILE, or to standard\n"
     "output without --output.\n"
     "\n"
     "  FROM, TO         BS dates as a date box holds them: yyyy/mm/dd, \"_\" for an empty digit\n"
+    "  --period PERIOD  in place of FROM TO: yyyy/mm the whole BS month, yyyy/mm/1 its days 01\n"
+    "                   to 15, yyyy/mm/2 its day 16 to its last day\n"
+    "  --summary members  write the bill of each member instead of the records: days, records,\n"
+    "                   litres (in all and by collection time), fat and snf weighted by litres,\n"
+    "                   commission, amount, rate, untested records and repeated entries\n"
+    "  --summary days   write one row per date and collection time instead of the records\n"
+    "                   A summary ends in a total row; with xlsx, the workbook's second sheet,\n"
+    "                   \"Records\", holds the records it was made from.\n"
     "  --output FILE    write to FILE; nothing is written when the load fails\n"
     "  --format FORMAT  tsv: the export text (tabs, CR LF between lines), the default\n"
     "                   csv: comma-separated values, quoted where needed\n"
@@ -54,6 +67,7 @@ struct Arguments {
   std::string to;
   std::optional<std::string> output;
   std::optional<Format> format;
+  std::optional<exporter::Summary> summary;
 };
 
 struct UsageError {
@@ -95,10 +109,59 @@ Format ParseFormat(std::string_view text) {
   throw UsageError{"unknown format '" + std::string(text) + "': use tsv, csv or xlsx"};
 }
 
+exporter::Summary ParseSummary(std::string_view text) {
+  if (text == "members") return exporter::Summary::kMembers;
+  if (text == "days") return exporter::Summary::kDays;
+  throw UsageError{"unknown summary '" + std::string(text) + "': use members or days"};
+}
+
+// The first and last day of a payment period: "yyyy/mm" the whole BS month, "yyyy/mm/1" its days
+// 01 to 15, "yyyy/mm/2" its day 16 to its last.
+std::pair<std::string, std::string> PeriodDates(std::string_view period) {
+  const UsageError wrong{"'" + std::string(period) +
+                         "' is not a period: give yyyy/mm, yyyy/mm/1 or yyyy/mm/2 of a BS year "
+                         "from 1500 to 5000"};
+  auto digits = [&](std::size_t from, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = from; i < from + count; ++i) {
+      if (period[i] < '0' || period[i] > '9') throw wrong;
+      value = value * 10 + (period[i] - '0');
+    }
+    return value;
+  };
+  if ((period.size() != 7 && period.size() != 9) || period[4] != '/') throw wrong;
+  const int year = digits(0, 4);
+  const int month = digits(5, 2);
+  if (year < cdnDate::kFirstYear || year > cdnDate::kLastYear || month < 1 || month > 12) {
+    throw wrong;
+  }
+  const std::string stem(period.substr(0, 7));
+  const std::string last = stem + "/" + std::to_string(cdnDate::MonthLength(year, month));
+  if (period.size() == 7) return {stem + "/01", last};
+  if (period[7] != '/' || (period[8] != '1' && period[8] != '2')) throw wrong;
+  if (period[8] == '1') return {stem + "/01", stem + "/15"};
+  return {stem + "/16", last};
+}
+
+// DATABASE FROM TO, or DATABASE alone with a period.
+void TakePositional(const std::vector<std::string>& positional,
+                    const std::optional<std::string>& period, Arguments& parsed) {
+  if (!period) {
+    if (positional.size() != 3) throw UsageError{"expected DATABASE FROM TO"};
+    parsed.from = positional[1];
+    parsed.to = positional[2];
+  } else {
+    if (positional.size() != 1) throw UsageError{"give either FROM TO or --period, not both"};
+    std::tie(parsed.from, parsed.to) = PeriodDates(*period);
+  }
+  parsed.database = positional[0];
+}
+
 // Returns nullopt for --help.
 std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
   Arguments parsed;
   std::vector<std::string> positional;
+  std::optional<std::string> period;
   bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -127,16 +190,19 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
     } else if (is("--format")) {
       if (parsed.format) throw UsageError{"--format given twice"};
       parsed.format = ParseFormat(value("--format"));
+    } else if (is("--summary")) {
+      if (parsed.summary) throw UsageError{"--summary given twice"};
+      parsed.summary = ParseSummary(value("--summary"));
+    } else if (is("--period")) {
+      if (period) throw UsageError{"--period given twice"};
+      period = value("--period");
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError{"unknown option '" + arg + "'"};
     } else {
       positional.push_back(arg);
     }
   }
-  if (positional.size() != 3) throw UsageError{"expected DATABASE FROM TO"};
-  parsed.database = positional[0];
-  parsed.from = positional[1];
-  parsed.to = positional[2];
+  TakePositional(positional, period, parsed);
   for (const std::string* date : {&parsed.from, &parsed.to}) {
     if (!IsDateBoxText(*date)) {
       throw UsageError{"'" + *date + "' is not a BS date of the form yyyy/mm/dd"};
@@ -210,7 +276,9 @@ void WriteText(const Arguments& args, const std::function<void(const TextSink&)>
   file.Commit();
 }
 
-void WriteOutput(const Arguments& args, const platform::MemoryListView& list) {
+// `list` is the summary of `records` when one is asked for, else the records themselves.
+void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
+                 const platform::MemoryListView& records) {
   const Format format = args.format.value_or(Format::kTsv);
   if (format == Format::kTsv) {
     // Written as it is made, piece by piece; the counts that could fail it are checked first.
@@ -220,18 +288,25 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list) {
     return WriteText(args, [&](const TextSink& write) { write(exporter::BuildCsvText(list)); });
   }
 
+  // `destination` is what a failure names: where the file is bound for.
+  auto write_workbook = [&](const std::string& path, const std::string& destination) {
+    if (!args.summary) return exporter::WriteXlsxFile(list, path, destination);
+    exporter::WriteSummaryXlsxFile(
+        list, args.summary == exporter::Summary::kMembers ? "Member Summary" : "Day Summary",
+        records, path, destination);
+  };
   // The workbook library writes to a named file: the one made to replace the destination, or,
   // for standard output and destinations written in place, a temporary one.
   std::optional<platform::OutputFile> file;
   if (args.output) file.emplace(*args.output);
   if (file && !file->in_place()) {
-    exporter::WriteXlsxFile(list, file->path(), *args.output);
+    write_workbook(file->path(), *args.output);
     return file->Commit();
   }
   std::string bytes;
   {
     const platform::TemporaryFile workbook(".xlsx");
-    exporter::WriteXlsxFile(list, workbook.path(), args.output.value_or("standard output"));
+    write_workbook(workbook.path(), args.output.value_or("standard output"));
     bytes = workbook.ReadAll();
   }
   if (!file) return platform::WriteStandardOutput(bytes);
@@ -258,7 +333,11 @@ int Run(const std::vector<std::string>& raw_args) {
     data::LoadData(list, args->database, CompletedDate(args->from), CompletedDate(args->to),
                    platform::db::DbfProvider());
     RefuseFilesTheLoadRead(*args);
-    WriteOutput(*args, list);
+    if (!args->summary) {
+      WriteOutput(*args, list, list);
+    } else {
+      WriteOutput(*args, exporter::BuildSummary(*args->summary, list), list);
+    }
     return 0;
   } catch (...) {
     // The same words as the window's message box.

@@ -7,6 +7,7 @@
 #include "calendar/cdn_date.h"
 #include "data/load_data.h"
 #include "export/paste_data.h"
+#include "export/period_summary.h"
 #include "platform/current_error.h"
 #include "platform/date_services.h"
 
@@ -98,6 +99,17 @@ void MainForm::TxtTo_LostFocus() {
 
 void MainForm::MnuExcel_Click() {
   exporter::MnuExcel_Click(list_, services_.clipboard, services_.objects, services_.message_box);
+}
+
+void MainForm::MnuMemberSummary_Click() {
+  exporter::TableToExcel(
+      [this] { return exporter::BuildSummary(exporter::Summary::kMembers, list_); },
+      services_.clipboard, services_.objects, services_.message_box);
+}
+
+void MainForm::MnuDaySummary_Click() {
+  exporter::TableToExcel([this] { return exporter::BuildSummary(exporter::Summary::kDays, list_); },
+                         services_.clipboard, services_.objects, services_.message_box);
 }
 
 MainForm::Size MainForm::MinimumInnerSize() const {

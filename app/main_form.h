@@ -55,6 +55,10 @@ class MainForm {
   void TxtTo_LostFocus();
   // Hands the list to the spreadsheet program. Never throws.
   void MnuExcel_Click();
+  // Hand the member summary, or the day sheet, of the listed records to the spreadsheet program
+  // as MnuExcel_Click hands the list. Never throw.
+  void MnuMemberSummary_Click();
+  void MnuDaySummary_Click();
 
   // The smallest inner area, in twips, at which the layout still holds: the button stays clear
   // of the second date box by the gap between the two boxes, and the list keeps at least a date

@@ -33,6 +33,12 @@ using platform::qt::QtControl;
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
+// A capital letter pressed with Ctrl.
+QKeySequence CtrlKey(char letter) {
+  return QKeySequence(
+      QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_A + (letter - 'A'))));
+}
+
 QFont NamedFont(const char* family) {
   QFont font(Text(family));
   font.setPointSizeF(look::kNamedFontPoints);
@@ -101,6 +107,8 @@ KolvexWindow::~KolvexWindow() {
   inner_->removeEventFilter(this);
   CmdBrowse->disconnect();
   MnuExcel->disconnect();
+  MnuMemberSummary->disconnect();
+  MnuDaySummary->disconnect();
 }
 
 std::unique_ptr<KolvexWindow> KolvexWindow::Open(WindowServices services) {
@@ -182,6 +190,10 @@ void KolvexWindow::BuildMenu() {
   MnuData = Named(menuBar()->addMenu(Text("&Data")), "MnuData");
   MnuExcel = Named(MnuData->addAction(Text("Export to Excel")), "MnuExcel");
   MnuExcel->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  MnuMemberSummary = Named(MnuData->addAction(Text(look::kMemberSummaryText)), "MnuMemberSummary");
+  MnuMemberSummary->setShortcut(CtrlKey(look::kMemberSummaryKey));
+  MnuDaySummary = Named(MnuData->addAction(Text(look::kDaySummaryText)), "MnuDaySummary");
+  MnuDaySummary->setShortcut(CtrlKey(look::kDaySummaryKey));
 }
 
 void KolvexWindow::ConnectEvents() {
@@ -191,6 +203,10 @@ void KolvexWindow::ConnectEvents() {
           [this] { Guarded([this] { form_->CmdBrowse_Click(); }); });
   connect(MnuExcel, &QAction::triggered, this,
           [this] { Guarded([this] { form_->MnuExcel_Click(); }); });
+  connect(MnuMemberSummary, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuMemberSummary_Click(); }); });
+  connect(MnuDaySummary, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuDaySummary_Click(); }); });
   TxtFrom->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
   TxtFrom->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
   TxtTo->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
@@ -212,11 +228,14 @@ bool KolvexWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == inner_ && event->type() == QEvent::Resize) {
     Guarded([this] { form_->Form_Resize(); });
   }
-  // On X11 desktops a text box claims Ctrl+E for the end of its line; the menu command's key
-  // goes to the command whichever control has the focus, as on other systems.
-  if (watched != inner_ && event->type() == QEvent::ShortcutOverride &&
-      QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == MnuExcel->shortcut()) {
-    return true;
+  // On X11 desktops a text box claims Ctrl+E for the end of its line (and Ctrl+D to delete);
+  // the menu commands' keys go to the commands whichever control has the focus, as on other
+  // systems.
+  if (watched != inner_ && event->type() == QEvent::ShortcutOverride) {
+    const QKeySequence key(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* command : {MnuExcel, MnuMemberSummary, MnuDaySummary}) {
+      if (key == command->shortcut()) return true;
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

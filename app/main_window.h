@@ -87,6 +87,8 @@ class KolvexWindow : public QMainWindow, public platform::Form {
   platform::qt::FocusLineEdit* TxtTo = nullptr;
   QMenu* MnuData = nullptr;
   QAction* MnuExcel = nullptr;
+  QAction* MnuMemberSummary = nullptr;
+  QAction* MnuDaySummary = nullptr;
 
   std::unique_ptr<platform::qt::QtListView> list_;
   std::unique_ptr<platform::qt::QtTextBox> file_box_;

@@ -1,6 +1,9 @@
 #include "app/win32_main_window.h"
 
 #include <cmath>
+#include <iterator>
+#include <string>
+#include <tuple>
 #include <utility>
 
 #include "app/window_look.h"
@@ -287,10 +290,19 @@ void Win32MainWindow::BuildMenu() {
   menu_ = CreateMenu();
   HMENU data = CreatePopupMenu();
   AppendMenuW(data, MF_STRING, kMnuExcel, L"Export to Excel\tCtrl+E");
+  for (const auto& [id, text, key] :
+       {std::tuple{kMnuMemberSummary, look::kMemberSummaryText, look::kMemberSummaryKey},
+        std::tuple{kMnuDaySummary, look::kDaySummaryText, look::kDaySummaryKey}}) {
+    const std::string item = std::string(text) + "\tCtrl+" + key;
+    AppendMenuW(data, MF_STRING, id, platform::WideOfUtf8(item).c_str());
+  }
   AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"&Data");
   SetMenu(window_, menu_);
-  ACCEL export_key{FVIRTKEY | FCONTROL, 'E', kMnuExcel};
-  keys_ = CreateAcceleratorTableW(&export_key, 1);
+  ACCEL command_keys[] = {
+      {FVIRTKEY | FCONTROL, 'E', kMnuExcel},
+      {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kMemberSummaryKey), kMnuMemberSummary},
+      {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kDaySummaryKey), kMnuDaySummary}};
+  keys_ = CreateAcceleratorTableW(command_keys, static_cast<int>(std::size(command_keys)));
 }
 
 void Win32MainWindow::ConnectEvents() {
@@ -383,6 +395,10 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         Guarded([this] { form_->CmdBrowse_Click(); });
       } else if (id == kMnuExcel && lparam == 0 && form_) {  // the menu (0) or its key (1)
         Guarded([this] { form_->MnuExcel_Click(); });
+      } else if (id == kMnuMemberSummary && lparam == 0 && form_) {
+        Guarded([this] { form_->MnuMemberSummary_Click(); });
+      } else if (id == kMnuDaySummary && lparam == 0 && form_) {
+        Guarded([this] { form_->MnuDaySummary_Click(); });
       }
       return 0;
     }

@@ -46,6 +46,8 @@ class Win32MainWindow : public platform::Form {
     kTxtFrom,
     kTxtTo,
     kMnuExcel = 200,
+    kMnuMemberSummary = 210,
+    kMnuDaySummary,
   };
 
   // Builds the window at its start size, hidden and not yet loaded.

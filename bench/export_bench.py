@@ -12,6 +12,10 @@ resident set. On the 1,000,000-record table it then runs kolvex-export and bench
 reports both medians and their ratio: a figure that moves little with the state of the machine.
 Last it runs bench/dbfread_export.py, the same job in Python with python3-dbfread, checks that
 every program gives the same text, and reports the ratio.
+
+With --summaries it only times, on the 1,000,000-record table, the plain export and the two
+summaries (--summary members, --summary days) of the same 31 days in turns, 4 N times each, and
+reports their medians, their ratios to the plain export and each one's peak resident set.
 """
 import argparse
 import os
@@ -116,9 +120,12 @@ def main():
     parser.add_argument("--records", default="36000,1000000,5000000")
     parser.add_argument("--peer-runs", type=int, default=3)
     parser.add_argument("--format", default="tsv", choices=["tsv", "csv", "xlsx"])
+    parser.add_argument("--summaries", action="store_true")
     args = parser.parse_args()
     export = os.path.join(args.build, "app", "kolvex-export")
     out_dir = os.path.join(args.build, "bench-tables")
+    if args.summaries:
+        return summaries(export, args, out_dir)
 
     print(f"kolvex-export, 31 days from the middle, {args.format}, median of {args.runs} runs")
     print("| records | table MB | rows out | wall time (s) | CPU time (s) | peak RSS (MiB) |")
@@ -166,6 +173,25 @@ def main():
               f"median of {args.peer_runs}: {seconds:.2f} s wall, {cpu:.2f} s CPU, peak RSS "
               f"{rss / 1024:.1f} MiB; kolvex-export is {seconds / ours:.0f} times faster in wall "
               f"time, {cpu / ours_cpu:.0f} times in CPU time; same text: {same}")
+
+
+def summaries(export, args, out_dir):
+    path = table(args.build, 1000000)
+    first, last = middle_month(path, 1000000)
+    warm(path)
+    jobs = [("plain export", []), ("--summary members", ["--summary", "members"]),
+            ("--summary days", ["--summary", "days"])]
+    commands = [[export, path, first, last, "--format", args.format] + extra for _, extra in jobs]
+    outputs = [os.path.join(out_dir, f"out-summary-{i}.{args.format}") for i in range(len(jobs))]
+    medians = measure_in_turns(commands, 4 * args.runs, outputs)
+    print(f"1,000,000 records, {first} to {last}, {args.format}, in turns, median of "
+          f"{4 * args.runs}")
+    print("| job | wall time (s) | ratio to the plain export | peak RSS (MiB) |")
+    print("|---|---:|---:|---:|")
+    for (name, _), command, output, seconds in zip(jobs, commands, outputs, medians):
+        rss = peak_rss(command, output)
+        shown = f"{rss / 1024:.1f}" if rss is not None else "-"
+        print(f"| {name} | {seconds:.3f} | {seconds / medians[0]:.2f} | {shown} |")
 
 
 if __name__ == "__main__":

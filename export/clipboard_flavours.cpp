@@ -42,12 +42,12 @@ SheetSize MeasureSheet(const platform::ListView& list) {
 
 // Calls `row_done(row, cells)` for the header row (0), then for each item's row, with the cells
 // of the row that have a text. Which cells are numbers: those of a number column whose text
-// ExactNumber takes; header cells never are.
+// CellNumber takes; header cells never are.
 template <typename RowDone>
 void ForEachRow(const platform::ListView& list, RowDone row_done) {
-  std::vector<char> numbers(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < numbers.size(); ++column) {
-    numbers[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
+  std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < kinds.size(); ++column) {
+    kinds[column] = list.ColumnHeaderKind(column);
   }
   std::vector<RowCell> cells;
   std::size_t used = 0;
@@ -56,8 +56,9 @@ void ForEachRow(const platform::ListView& list, RowDone row_done) {
     if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
     if (used == cells.size()) cells.emplace_back();
     RowCell& cell = cells[used++];
-    cell.number = may_be_number && column < numbers.size() && numbers[column] != 0 &&
-                  ExactNumber(text).has_value();
+    cell.number = may_be_number && column < kinds.size() &&
+                  kinds[column] != platform::ColumnKind::kText &&
+                  CellNumber(kinds[column], text).has_value();
     cell.column = column;
     cell.text = std::move(text);
   };

@@ -149,8 +149,18 @@ std::optional<double> ExactNumber(std::string_view text) {
   return value;
 }
 
-void WriteXlsxFile(const platform::ListView& list, const std::string& path,
-                   const std::string& destination) {
+std::optional<double> CellNumber(platform::ColumnKind kind, std::string_view text) {
+  if (kind == platform::ColumnKind::kText) return std::nullopt;
+  if (kind == platform::ColumnKind::kTwoDecimals && text.find('.') != std::string_view::npos) {
+    while (text.back() == '0') text.remove_suffix(1);
+    if (text.back() == '.') text.remove_suffix(1);
+  }
+  return ExactNumber(text);
+}
+
+namespace {
+
+void CheckSheetSize(const platform::ListView& list) {
   if (list.ItemCount() >= kSheetRows) {
     throw platform::RunTimeError(platform::error::kOverflow,
                                  std::to_string(list.ItemCount()) +
@@ -165,61 +175,125 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path,
     throw platform::RunTimeError(platform::error::kOverflow,
                                  std::to_string(columns) + " columns do not fit one worksheet.");
   }
+}
 
-  const std::string& shown = destination.empty() ? path : destination;
-  auto check = [&](lxw_error status) {
-    if (status != LXW_NO_ERROR) throw WriteError(shown, lxw_strerror(status));
-  };
-  // The library prints its failures itself; they are told once, by the error thrown here.
-  const platform::StandardErrorSilenced silenced;
-  // Rows go to disk as they are written, so a large list needs little memory.
-  lxw_workbook_options options = {};
-  options.constant_memory = LXW_TRUE;
-  auto close = [](lxw_workbook* workbook) { workbook_close(workbook); };
-  std::unique_ptr<lxw_workbook, decltype(close)> workbook(workbook_new_opt(path.c_str(), &options),
-                                                          close);
-  if (!workbook) throw WriteError(shown, "the workbook could not be created");
-  lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
-  if (sheet == nullptr) throw WriteError(shown, "the worksheet could not be added");
-
-  std::vector<char> number_columns(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < number_columns.size(); ++column) {
-    number_columns[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
+// A workbook being written to its file, its rows going to disk as they are written, so a large
+// list needs little memory. Its failures name `shown`, where the file is bound for. The library
+// prints its failures itself; they are told once, by the error thrown here.
+class Workbook {
+ public:
+  Workbook(const std::string& path, const std::string& shown) : path_(shown) {
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    workbook_.reset(workbook_new_opt(path.c_str(), &options));
+    if (!workbook_) throw WriteError(path_, "the workbook could not be created");
   }
-  auto write = [&](std::size_t row, std::size_t column, const std::string& text) {
+
+  void Check(lxw_error status) const {
+    if (status != LXW_NO_ERROR) throw WriteError(path_, lxw_strerror(status));
+  }
+
+  lxw_worksheet* AddSheet(const char* name) {
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook_.get(), name);
+    if (sheet == nullptr) throw WriteError(path_, "the worksheet could not be added");
+    return sheet;
+  }
+
+  // `bold` in bold, `two_decimals` with the number format "0.00"; null when neither is asked.
+  lxw_format* Format(bool bold, bool two_decimals) {
+    if (!bold && !two_decimals) return nullptr;
+    lxw_format*& format = formats_[(bold ? 1 : 0) + (two_decimals ? 2 : 0)];
+    if (format == nullptr) {
+      format = workbook_add_format(workbook_.get());
+      if (format == nullptr) throw WriteError(path_, "a cell format could not be added");
+      if (bold) format_set_bold(format);
+      if (two_decimals) format_set_num_format(format, "0.00");
+    }
+    return format;
+  }
+
+  // The file is written here: a failure of the system's (a full disk) is said in its words.
+  void Close() {
+    errno = 0;
+    const lxw_error closed = workbook_close(workbook_.release());
+    if (closed == LXW_ERROR_ZIP_FILE_OPERATION && errno != 0) {
+      throw WriteError(path_, std::generic_category().message(errno));
+    }
+    Check(closed);
+  }
+
+ private:
+  struct Closer {
+    void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
+  };
+  const platform::StandardErrorSilenced silenced_;
+  std::string path_;
+  std::unique_ptr<lxw_workbook, Closer> workbook_;
+  lxw_format* formats_[4] = {};
+};
+
+// Writes the list into a new sheet `name` (null: the library's "Sheet1"). With `totals`, the
+// header row and the last row, a total row, are bold.
+void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& list, bool totals) {
+  lxw_worksheet* sheet = workbook.AddSheet(name);
+  std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < kinds.size(); ++column) {
+    kinds[column] = list.ColumnHeaderKind(column);
+  }
+  auto write = [&](std::size_t row, std::size_t column, const std::string& text, bool bold) {
     const auto cell_row = static_cast<lxw_row_t>(row);
     const auto cell_column = static_cast<lxw_col_t>(column);
     if (text.empty()) return;
-    if (column < number_columns.size() && number_columns[column] != 0) {
-      if (const std::optional<double> number = ExactNumber(text)) {
-        check(worksheet_write_number(sheet, cell_row, cell_column, *number, nullptr));
-        return;
-      }
+    const platform::ColumnKind kind =
+        column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
+    if (const std::optional<double> number = CellNumber(kind, text)) {
+      lxw_format* format = workbook.Format(bold, kind == platform::ColumnKind::kTwoDecimals);
+      workbook.Check(worksheet_write_number(sheet, cell_row, cell_column, *number, format));
+      return;
     }
+    lxw_format* format = workbook.Format(bold, false);
     if (!NeedsEscapes(text)) {
-      check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), nullptr));
+      workbook.Check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), format));
     } else {
-      check(worksheet_write_string(sheet, cell_row, cell_column, CellText(text).c_str(), nullptr));
+      workbook.Check(
+          worksheet_write_string(sheet, cell_row, cell_column, CellText(text).c_str(), format));
     }
   };
 
+  lxw_format* header_format = workbook.Format(totals, false);
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                 CellText(list.ColumnHeaderText(column)).c_str(), nullptr));
+    workbook.Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
+                                          CellText(list.ColumnHeaderText(column)).c_str(),
+                                          header_format));
   }
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
-    write(item + 1, 0, list.ItemText(item));
+    const bool bold = totals && item + 1 == list.ItemCount();
+    write(item + 1, 0, list.ItemText(item), bold);
     for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
-      write(item + 1, sub + 1, list.SubItemText(item, sub));
+      write(item + 1, sub + 1, list.SubItemText(item, sub), bold);
     }
   }
-  // The file is written here: a failure of the system's (a full disk) is said in its words.
-  errno = 0;
-  const lxw_error closed = workbook_close(workbook.release());
-  if (closed == LXW_ERROR_ZIP_FILE_OPERATION && errno != 0) {
-    throw WriteError(shown, std::generic_category().message(errno));
-  }
-  check(closed);
+}
+
+}  // namespace
+
+void WriteXlsxFile(const platform::ListView& list, const std::string& path,
+                   const std::string& destination) {
+  CheckSheetSize(list);
+  Workbook workbook(path, destination.empty() ? path : destination);
+  WriteSheet(workbook, nullptr, list, false);
+  workbook.Close();
+}
+
+void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& summary_name,
+                          const platform::ListView& records, const std::string& path,
+                          const std::string& destination) {
+  CheckSheetSize(summary);
+  CheckSheetSize(records);
+  Workbook workbook(path, destination.empty() ? path : destination);
+  WriteSheet(workbook, summary_name.c_str(), summary, true);
+  WriteSheet(workbook, kRecordsSheet, records, false);
+  workbook.Close();
 }
 
 }  // namespace exporter

@@ -28,6 +28,11 @@ std::string BuildCsvText(const platform::ListView& list);
 // gives nullopt.
 std::optional<double> ExactNumber(std::string_view text);
 
+// The number a cell of a column of `kind` holds for `text`: ExactNumber's for a number column;
+// for a two-decimal column the same after its trailing zeros ("12.50" is 12.5, "0.00" is 0);
+// nullopt for a text column.
+std::optional<double> CellNumber(platform::ColumnKind kind, std::string_view text);
+
 // Writes the list to `path` as a workbook with one sheet: a header row of the column headers,
 // then one row per item. A cell of a number column is stored as a number when ExactNumber
 // accepts its text; every other cell is stored as text, so "00123" and "2081/01/05" stay as they
@@ -36,5 +41,15 @@ std::optional<double> ExactNumber(std::string_view text);
 // file is bound for, when `path` is a file made for it) or else `path`.
 void WriteXlsxFile(const platform::ListView& list, const std::string& path,
                    const std::string& destination = {});
+
+// The name of the records' sheet beside a summary.
+inline constexpr char kRecordsSheet[] = "Records";
+
+// Writes a workbook of two sheets: `summary` as the sheet `summary_name`, its header row and its
+// last row, the total row, in bold and its two-decimal columns with two decimals shown; then the
+// records as WriteXlsxFile writes them, in the sheet "Records". Throws as WriteXlsxFile does.
+void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& summary_name,
+                          const platform::ListView& records, const std::string& path,
+                          const std::string& destination = {});
 
 }  // namespace exporter

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,19 @@ void OfferTable(std::shared_ptr<const platform::ListView> table, platform::Clipb
   clipboard.Offer(
       [table](const platform::ClipboardWriter& write) { WriteExportText(*table, write); },
       std::move(forms));
+}
+
+void TableToExcel(const std::function<platform::MemoryListView()>& make,
+                  platform::Clipboard& clipboard, platform::ObjectFactory& objects,
+                  platform::MessageBox& message_box) {
+  std::optional<platform::MemoryListView> table;
+  try {
+    table = make();
+  } catch (...) {
+    ReportCurrentError(message_box);
+    return;
+  }
+  MnuExcel_Click(*table, clipboard, objects, message_box);
 }
 
 void PasteData(platform::ObjectFactory& objects, platform::MessageBox& message_box) {

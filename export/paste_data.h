@@ -3,6 +3,7 @@
 // paste into.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/automation.h"
@@ -23,6 +24,13 @@ void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboa
 // must not change while it is on the clipboard. Throws RunTimeError 6 for a table too large for
 // them, before the clipboard is touched, and what the clipboard throws.
 void OfferTable(std::shared_ptr<const platform::ListView> table, platform::Clipboard& clipboard);
+
+// Builds a table with `make` (a summary of the list, say) and hands it over as MnuExcel_Click
+// hands the list. A failure of `make` is reported as MnuExcel_Click reports one, and leaves the
+// clipboard untouched. Never throws.
+void TableToExcel(const std::function<platform::MemoryListView()>& make,
+                  platform::Clipboard& clipboard, platform::ObjectFactory& objects,
+                  platform::MessageBox& message_box);
 
 // Creates "excel.application", adds a workbook, shows "Press [CTRL+V] key to paste the data."
 // and then makes the application visible. Catches nothing.

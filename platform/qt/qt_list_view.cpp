@@ -14,7 +14,7 @@ RunTimeError IndexOutOfBounds() { return RunTimeError(error::kIndexOutOfBounds);
 int ToInt(std::size_t count) { return static_cast<int>(count); }
 
 QVariant Alignment(ColumnKind kind) {
-  const Qt::Alignment horizontal = kind == ColumnKind::kNumber ? Qt::AlignRight : Qt::AlignLeft;
+  const Qt::Alignment horizontal = kind != ColumnKind::kText ? Qt::AlignRight : Qt::AlignLeft;
   // As an int, the form every Qt version's views read.
   return QVariant(static_cast<int>(horizontal | Qt::AlignVCenter));
 }

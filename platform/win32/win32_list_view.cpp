@@ -44,7 +44,7 @@ void Win32ListView::AddColumnHeader(const std::string& text, int width_twips, Co
   std::wstring wide = WideOfUtf8(text);
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-  column.fmt = kind == ColumnKind::kNumber ? LVCFMT_RIGHT : LVCFMT_LEFT;
+  column.fmt = kind != ColumnKind::kText ? LVCFMT_RIGHT : LVCFMT_LEFT;
   column.pszText = wide.data();
   column.cx = TwipsToPixels(width_twips, DpiOf(list_));
   const auto position = static_cast<int>(rows_.ColumnHeaderCount());

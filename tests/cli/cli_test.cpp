@@ -167,6 +167,134 @@ TEST(ExportCommand, AgreesWithAnIndependentReaderOverTheWholeSample) {
   EXPECT_TRUE(run.out == ReadFile(expected)) << "the export differs from python3-dbfread's";
 }
 
+std::vector<std::vector<std::string>> TsvRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::vector<std::string> row;
+    std::size_t field = start;
+    for (std::size_t tab; (tab = text.find('\t', field)) < end; field = tab + 1) {
+      row.push_back(text.substr(field, tab - field));
+    }
+    row.push_back(text.substr(field, end - field));
+    rows.push_back(row);
+    start = end + 2;
+  }
+  return rows;
+}
+
+// The summaries of a month of the sample against Python's decimal module over python3-dbfread's
+// reading of the table: the text byte for byte; the workbook's summary sheet with its texts as
+// texts and every other cell that number, then the records; the csv's texts.
+TEST(ExportCommand, SummariesAgreeWithPythonDecimalArithmetic) {
+  Folder folder;
+  const platform::MemoryListView records = Loaded("2081/01/01", "2081/01/31");
+  for (const std::string summary : {"members", "days"}) {
+    SCOPED_TRACE(summary);
+    const std::string expected_path = folder / (summary + ".tsv");
+    const std::string command =
+        "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/period_summary.py " + Quoted(kSample) +
+        " 2081/01/01 2081/01/31 " + summary + " >" + Quoted(expected_path);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string expected = ReadFile(expected_path);
+    const RunResult tsv = RunExport({kSample, "--period", "2081/01", "--summary", summary});
+    EXPECT_EQ(tsv.status, 0) << tsv.err;
+    EXPECT_TRUE(tsv.out == expected) << "the summary differs from Python's";
+
+    const auto expected_rows = TsvRows(expected);
+    const std::size_t text_columns = summary == "members" ? 1 : 2;
+    const RunResult xlsx = RunExport({kSample, "2081/01/31", "2081/01/01", "--summary", summary,
+                                      "--output", folder / "summary.xlsx"});
+    EXPECT_EQ(xlsx.status, 0) << xlsx.err;
+    const read_back::Grid grid = read_back::ReadSheet(folder / "summary.xlsx");
+    ASSERT_EQ(grid.size(), expected_rows.size());
+    for (std::size_t row = 0; row < grid.size(); ++row) {
+      for (std::size_t column = 0; column < expected_rows[row].size(); ++column) {
+        SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column));
+        const std::string& text = expected_rows[row][column];
+        const read_back::Cell cell =
+            column < grid[row].size() ? grid[row][column] : read_back::Cell{};
+        if (text.empty()) {
+          EXPECT_EQ(cell.type, "");
+        } else if (row == 0 || column < text_columns) {
+          EXPECT_EQ(cell, (read_back::Cell{"s", text}));
+        } else {
+          EXPECT_EQ(cell.type, "n");
+          EXPECT_EQ(std::stod(cell.text), std::stod(text));
+        }
+      }
+    }
+    EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(folder / "summary.xlsx", 2)),
+              read_back::Normalized(read_back::ListRows(records)));
+    // The header and total rows bold, the two-decimal columns with the number format "0.00":
+    // each row as "bold" or "plain" and its cells' formats.
+    const std::string styles =
+        "import sys, zipfile, xml.etree.ElementTree as ET\n"
+        "M = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'\n"
+        "book = zipfile.ZipFile(sys.argv[1])\n"
+        "st = ET.fromstring(book.read('xl/styles.xml'))\n"
+        "bold = [f.find(M + 'b') is not None for f in st.find(M + 'fonts')]\n"
+        "codes = {'0': 'General', '2': '0.00'}\n"
+        "codes.update((n.get('numFmtId'), n.get('formatCode')) for n in st.iter(M + 'numFmt'))\n"
+        "xfs = [(bold[int(x.get('fontId', 0))], codes[x.get('numFmtId', '0')])\n"
+        "       for x in st.find(M + 'cellXfs')]\n"
+        "rows = []\n"
+        "for r in ET.fromstring(book.read('xl/worksheets/sheet1.xml')).iter(M + 'row'):\n"
+        "    cells = [xfs[int(c.get('s', 0))] for c in r.iter(M + 'c')]\n"
+        "    kind = 'bold' if all(b for b, _ in cells) else 'plain' if not any(b for b, _ in cells)"
+        " else 'mixed'\n"
+        "    rows.append(kind + ' ' + ','.join(sorted({f for _, f in cells})))\n"
+        "print(rows[0], rows[1], rows[-2], rows[-1])\n";
+    std::ofstream(folder / "styles.py") << styles;
+    const std::string read_styles = "/usr/bin/python3 " + Quoted(folder / "styles.py") + " " +
+                                    Quoted(folder / "summary.xlsx") + " >" +
+                                    Quoted(folder / "styles.out");
+    ASSERT_EQ(std::system(read_styles.c_str()), 0);
+    EXPECT_EQ(ReadFile(folder / "styles.out"),
+              "bold General plain 0.00,General plain 0.00,General bold 0.00,General\n");
+
+    const RunResult csv = RunExport(
+        {kSample, "--period=2081/01", "--summary=" + summary, "--output", folder / "s.csv"});
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(folder / "s.csv")),
+              read_back::Normalized(expected_rows));
+  }
+}
+
+// A table with records on every day of BS 2081, whose months have 31, 32, 31, 32, 31, 30, 30,
+// 30, 29, 30, 29 and 31 days: a period lists exactly the records of the days worked out here.
+TEST(ExportCommand, APeriodIsItsMonthOrItsHalf) {
+  Folder folder;
+  const std::string table = folder / "TRAN.dbf";
+  const std::string generate = ProgramCommand("MAKE_TRAN_TABLE", MAKE_TRAN_TABLE) + " " +
+                               Quoted(table) +
+                               " --from 2081/01/01 --months 12 --members 2 --attendance 100 >" +
+                               Quoted(folder / "generated");
+  ASSERT_EQ(std::system(generate.c_str()), 0);
+  struct Case {
+    std::string period;
+    std::string from;
+    std::string to;
+  };
+  const Case cases[] = {
+      {"2081/09", "2081/09/01", "2081/09/29"},   {"2081/06", "2081/06/01", "2081/06/30"},
+      {"2081/01", "2081/01/01", "2081/01/31"},   {"2081/02", "2081/02/01", "2081/02/32"},
+      {"2081/02/1", "2081/02/01", "2081/02/15"}, {"2081/02/2", "2081/02/16", "2081/02/32"},
+      {"2081/09/2", "2081/09/16", "2081/09/29"}, {"2081/12/2", "2081/12/16", "2081/12/31"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.period);
+    const RunResult period = RunExport({table, "--period", c.period});
+    const RunResult dates = RunExport({table, c.from, c.to});
+    EXPECT_EQ(period.status, 0) << period.err;
+    EXPECT_TRUE(period.out == dates.out);
+    EXPECT_NE(period.out.find("\t" + c.from + "\t"), std::string::npos);
+    EXPECT_NE(period.out.find("\t" + c.to + "\t"), std::string::npos);
+  }
+}
+
 TEST(ExportCommand, TheFormatComesFromTheOptionOrElseTheExtension) {
   struct Case {
     std::vector<std::string> options;
@@ -282,6 +410,21 @@ TEST(ExportCommand, WrongArgumentsAreUsageErrors) {
       // The command never writes a table file.
       {kSample, "2081/01/01", "2081/01/02", "--output", folder / "copy.DBF"},
       {kSample, "2081/01/01", "2081/01/02", "--output", folder / "TRAN.fpt"},
+      // A period stands in place of the dates, never beside them.
+      {kSample, "2081/01/01", "2081/01/02", "--period", "2081/01"},
+      {kSample, "2081/01/01", "--period", "2081/01"},
+      {kSample, "--period", "2081/01", "--period", "2081/02"},
+      {kSample, "--period", "1499/12"},
+      {kSample, "--period", "5001/01"},
+      {kSample, "--period", "2081/13"},
+      {kSample, "--period", "2081/00"},
+      {kSample, "--period", "2081/01/3"},
+      {kSample, "--period", "2081/01/0"},
+      {kSample, "--period", "2081/1"},
+      {kSample, "--period", "2081/01/15"},
+      {kSample, "--period"},
+      {kSample, "2081/01/01", "2081/01/02", "--summary", "weeks"},
+      {kSample, "2081/01/01", "2081/01/02", "--summary", "members", "--summary", "days"},
   };
   for (const auto& args : cases) {
     std::string shown;

@@ -61,11 +61,11 @@ inline std::string LinuxPath(const std::string& path) {
 // told neither when it ends nor what it prints, so the reader writes the cells to a file that
 // appears once complete (or a ".failed" one), which is waited for; the deadline only ends a
 // failing test.
-inline std::string ReaderOutput(const std::string& path) {
+inline std::string ReaderOutput(const std::string& path, int sheet) {
   const std::string cells = path + ".cells";
   std::string command = "Z:\\usr\\bin\\python3 \"" + LinuxPath(KOLVEX_SOURCE_DIR) +
-                        "/tests/cli/read_sheet.py\" \"" + LinuxPath(path) + "\" --output \"" +
-                        LinuxPath(cells) + "\"";
+                        "/tests/cli/read_sheet.py\" \"" + LinuxPath(path) + "\" --sheet " +
+                        std::to_string(sheet) + " --output \"" + LinuxPath(cells) + "\"";
   std::wstring wide_command = platform::PathFromUtf8(command).wstring();
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -94,9 +94,9 @@ inline std::string ReaderOutput(const std::string& path) {
 }
 #else
 // What the reader prints for `path`.
-inline std::string ReaderOutput(const std::string& path) {
-  const std::string command =
-      "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" + path + "'";
+inline std::string ReaderOutput(const std::string& path, int sheet) {
+  const std::string command = "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" +
+                              path + "' --sheet " + std::to_string(sheet);
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
   std::string output;
@@ -108,9 +108,10 @@ inline std::string ReaderOutput(const std::string& path) {
 }
 #endif
 
-// The cells of the file; throws std::runtime_error when the reader fails.
-inline Grid ReadSheet(const std::string& path) {
-  const std::string output = ReaderOutput(path);
+// The cells of the file, of its sheet `sheet` (from 1) for a workbook; throws std::runtime_error
+// when the reader fails.
+inline Grid ReadSheet(const std::string& path, int sheet = 1) {
+  const std::string output = ReaderOutput(path, sheet);
   Grid grid;
   std::istringstream lines(output);
   std::string line;

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """Reads back a .csv or .xlsx file the way a spreadsheet would, with nothing of Kolvex's own.
 
-Usage: read_sheet.py FILE [--output CELLS]. Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
+Usage: read_sheet.py FILE [--sheet N] [--output CELLS]. Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
 "s" for text and "n" for a number in an .xlsx sheet, "s" for every csv field. A number is shown
 with at most 15 significant digits, as a spreadsheet shows it. Backslash, tab, CR
 and LF in a text are written as \\\\, \\t, \\r and \\n. An .xlsx sheet is read with zipfile and
-the XML parser: the first sheet of the workbook, shared or inline strings.
+the XML parser: the first sheet of the workbook, or its Nth with --sheet N, shared or inline
+strings.
 """
 import csv
 import os
@@ -50,10 +51,10 @@ def shown_number(stored):
     return shown if float(shown) == float(stored) and "e" not in shown else stored
 
 
-def read_xlsx(path):
+def read_xlsx(path, sheet_number=1):
     with zipfile.ZipFile(path) as book:
         workbook = ET.fromstring(book.read("xl/workbook.xml"))
-        first = workbook.find(f"{MAIN}sheets/{MAIN}sheet")
+        first = workbook.findall(f"{MAIN}sheets/{MAIN}sheet")[sheet_number - 1]
         rel_id = first.get(REL + "id")
         rels = ET.fromstring(book.read("xl/_rels/workbook.xml.rels"))
         target = next(r.get("Target") for r in rels.iter(PACKAGE_REL + "Relationship")
@@ -86,23 +87,28 @@ def read_csv(path):
                 yield row_index, column, "s", text
 
 
-def write_cells(path, out):
-    cells = read_xlsx(path) if path.lower().endswith(".xlsx") else read_csv(path)
+def write_cells(path, out, sheet_number=1):
+    cells = read_xlsx(path, sheet_number) if path.lower().endswith(".xlsx") else read_csv(path)
     for row, column, kind, text in cells:
         out.write(f"{row}\t{column}\t{kind}\t{escape(text)}\n")
 
 
 def main():
-    path = sys.argv[1]
-    if len(sys.argv) < 4 or sys.argv[2] != "--output":
-        write_cells(path, sys.stdout)
+    args = sys.argv[1:]
+    sheet_number = 1
+    if len(args) >= 3 and args[1] == "--sheet":
+        sheet_number = int(args[2])
+        del args[1:3]
+    path = args[0]
+    if len(args) < 3 or args[1] != "--output":
+        write_cells(path, sys.stdout, sheet_number)
         return
     # For a caller that cannot wait for this process (a Windows test under Wine): the cells go to
     # the output file, which appears only once complete; a failure leaves OUTPUT.failed instead.
-    output = sys.argv[3]
+    output = args[2]
     try:
         with open(output + ".part", "w", encoding="utf-8", newline="") as out:
-            write_cells(path, out)
+            write_cells(path, out, sheet_number)
         os.replace(output + ".part", output)
     except Exception as error:
         with open(output + ".failed.part", "w", encoding="utf-8") as out:

@@ -16,6 +16,9 @@
 //     void Type(std::string_view keys);
 //     void ClickBrowse();               // a click of the mouse on the button
 //     void ChooseExport();              // Data > Export to Excel
+//     std::vector<std::string> DataMenu();  // the Data menu's items: text, tab, key ("Ctrl+E")
+//     void ChooseDataItem(const std::string& shown);  // the item DataMenu shows so, by the keys
+//     void PressCtrl(char letter);      // a capital letter with Ctrl, on the focused control
 //     std::pair<int, int> Inner();      // the inner area's size in pixels
 //     void SetInner(int width, int height);  // asks the window system for that inner size
 //     void Minimise();
@@ -28,8 +31,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -375,11 +380,12 @@ TYPED_TEST_P(WindowContract, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheLi
   this->dialog_.Answer(this->kTable);
   this->window_->ClickBrowse();
   const std::vector<std::string> before = this->ItemTexts();
-  this->provider_.FailConnect(platform::RunTimeError(platform::error::kDatabaseError, "not a table."));
+  this->provider_.FailConnect(
+      platform::RunTimeError(platform::error::kDatabaseError, "not a table."));
   this->dialog_.Answer(this->kOtherTable);
   this->window_->ClickBrowse();
-  EXPECT_EQ(this->message_box_.shown(), std::vector<std::string>{
-                "16 -2147467259: The table cannot be read: not a table."});
+  EXPECT_EQ(this->message_box_.shown(),
+            std::vector<std::string>{"16 -2147467259: The table cannot be read: not a table."});
   EXPECT_EQ(this->ItemTexts(), before);
   EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
   EXPECT_EQ(this->TextOf("TxtFile"), this->kOtherTable);
@@ -445,13 +451,79 @@ TYPED_TEST_P(WindowContract, ExportPutsTheListOnTheClipboardAndOpensTheSpreadshe
 }
 
 TYPED_TEST_P(WindowContract, ExportFailureIsReportedOnce) {
-  this->objects_.FailAt("CreateObject",
-                        platform::RunTimeError(platform::error::kCannotCreateObject, "none was found."));
+  this->objects_.FailAt("CreateObject", platform::RunTimeError(platform::error::kCannotCreateObject,
+                                                               "none was found."));
   this->window_->ChooseExport();
   EXPECT_EQ(this->message_box_.shown(),
             std::vector<std::string>{
                 "16 429: The spreadsheet program cannot be started: none was found."});
   EXPECT_EQ(this->clipboard_.text(), "\r\n");
+}
+
+TYPED_TEST_P(WindowContract, SummariesGoToTheClipboardFromTheMenuAndFromTheirKeysAnywhere) {
+  const std::vector<std::string> menu = this->window_->DataMenu();
+  const auto excel = std::find(menu.begin(), menu.end(), "Export to Excel\tCtrl+E");
+  ASSERT_NE(excel, menu.end());
+  for (std::size_t i = 0; i < std::size(window_cases::kSummaryCommands); ++i) {
+    ASSERT_LT(excel + 1 + i, menu.end());
+    EXPECT_EQ(excel[1 + static_cast<std::ptrdiff_t>(i)], window_cases::kSummaryCommands[i].shown)
+        << "the summaries come right below Export to Excel";
+  }
+
+  this->StockTwoDays();
+  this->window_->Enter("TxtTo");
+  this->window_->Type("20790513");
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  ASSERT_EQ(this->List().ItemCount(), 3u);
+  for (const window_cases::SummaryCommand& command : window_cases::kSummaryCommands) {
+    SCOPED_TRACE(command.shown);
+    const std::size_t shown = this->message_box_.shown().size();
+    this->window_->ChooseDataItem(command.shown);
+    EXPECT_EQ(this->clipboard_.text(), command.clipboard);
+    ASSERT_EQ(this->message_box_.shown().size(), shown + 1);
+    EXPECT_EQ(this->message_box_.shown().back(), "64 Press [CTRL+V] key to paste the data.");
+    EXPECT_TRUE(this->objects_.spreadsheet().visible());
+    for (const char* name : window_cases::kTabOrder) {
+      SCOPED_TRACE(name);
+      this->window_->Enter(name);
+      this->clipboard_.SetText("not exported", {});
+      this->window_->PressCtrl(command.key);
+      EXPECT_EQ(this->clipboard_.text(), command.clipboard);
+    }
+  }
+  EXPECT_EQ(this->List().ItemCount(), 3u) << "the list is only read";
+  EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/13") << "no key reached the date box";
+}
+
+TYPED_TEST_P(WindowContract, SummaryFailuresAreReportedOnce) {
+  // A number the list cannot hold as a number, and the spreadsheet program missing.
+  this->List().AddColumnHeader("Mem_Code", 1400, platform::ColumnKind::kText);
+  for (const char* header :
+       {"ne_date", "Coll_Time", "Volume_lt", "fat", "snf", "ts_comm", "rate"}) {
+    this->List().AddColumnHeader(header, 1400, platform::ColumnKind::kText);
+  }
+  const std::size_t item = this->List().AddItem();
+  this->List().SetItemText(item, "0001");
+  for (const char* text : {"2079/05/12", "M", "4,5", "6.1", "8.5", "0", "60"}) {
+    this->List().AddSubItem(item, text);
+  }
+  this->clipboard_.SetText("kept", {});
+  this->window_->ChooseDataItem(window_cases::kSummaryCommands[0].shown);
+  ASSERT_EQ(this->message_box_.shown().size(), 1u);
+  EXPECT_EQ(this->message_box_.shown()[0].rfind("16 13: Type mismatch: the Volume_lt of row 1", 0),
+            0u)
+      << this->message_box_.shown()[0];
+  EXPECT_EQ(this->clipboard_.text(), "kept");
+
+  this->List().ClearItems();
+  this->objects_.FailAt("CreateObject", platform::RunTimeError(platform::error::kCannotCreateObject,
+                                                               "none was found."));
+  this->window_->ChooseDataItem(window_cases::kSummaryCommands[1].shown);
+  ASSERT_EQ(this->message_box_.shown().size(), 2u);
+  EXPECT_EQ(this->message_box_.shown()[1],
+            "16 429: The spreadsheet program cannot be started: none was found.");
+  EXPECT_EQ(this->clipboard_.text().substr(0, 8), "ne_date\t");
 }
 
 REGISTER_TYPED_TEST_SUITE_P(
@@ -473,6 +545,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar,
     ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst,
     ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop,
-    ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet, ExportFailureIsReportedOnce);
+    ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet, ExportFailureIsReportedOnce,
+    SummariesGoToTheClipboardFromTheMenuAndFromTheirKeysAnywhere, SummaryFailuresAreReportedOnce);
 
 }  // namespace contract

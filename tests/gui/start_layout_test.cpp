@@ -42,7 +42,7 @@ TEST_F(StartUp, ControlsCarryTheirNamesAndCaptions) {
   ASSERT_NE(excel, nullptr);
   EXPECT_EQ(excel->text(), QStringLiteral("Export to Excel"));
   EXPECT_EQ(excel->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
-  EXPECT_EQ(data->actions(), QList<QAction*>{excel});
+  EXPECT_EQ(data->actions().value(0), excel) << "Export to Excel comes first";
 }
 
 TEST_F(StartUp, AltDOpensTheDataMenuAndCtrlEExportsFromAnyControl) {

@@ -5,12 +5,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 #include "platform/qt/twips.h"
@@ -27,8 +31,8 @@ class QtWindowDriver {
     if (!window_) return;
     window_->activateWindow();
     // On an X server the window gets the keyboard a moment after it is shown.
-    opened_ = QTest::qWaitForWindowExposed(window_.get()) &&
-              QTest::qWaitForWindowActive(window_.get());
+    opened_ =
+        QTest::qWaitForWindowExposed(window_.get()) && QTest::qWaitForWindowActive(window_.get());
   }
 
   bool Opened() const { return opened_; }
@@ -51,6 +55,25 @@ class QtWindowDriver {
   }
   void ClickBrowse() { QTest::mouseClick(Find<QPushButton>("CmdBrowse"), Qt::LeftButton); }
   void ChooseExport() { Find<QAction>("MnuExcel")->trigger(); }
+  std::vector<std::string> DataMenu() {
+    std::vector<std::string> items;
+    for (const QAction* item : Find<QMenu>("MnuData")->actions()) {
+      items.push_back(
+          (item->text() + QLatin1Char('\t') + item->shortcut().toString(QKeySequence::PortableText))
+              .toStdString());
+    }
+    return items;
+  }
+  void ChooseDataItem(const std::string& shown) {
+    const std::vector<std::string> items = DataMenu();
+    const auto found = std::find(items.begin(), items.end(), shown);
+    ASSERT_NE(found, items.end()) << shown;
+    Find<QMenu>("MnuData")->actions().at(found - items.begin())->trigger();
+  }
+  void PressCtrl(char letter) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(Qt::Key_A + (letter - 'A')),
+                    Qt::ControlModifier);
+  }
   std::pair<int, int> Inner() {
     const QWidget* inner = Find<QWidget>("ListView1")->parentWidget();
     return {inner->width(), inner->height()};

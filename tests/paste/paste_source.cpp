@@ -2,9 +2,11 @@
 // table into a list, as the window does, adds one row of texts that spreadsheets misread, and
 // runs the "Export to Excel" command on it with the Qt clipboard, the spreadsheet program left
 // out. Then writes the cells a paste must give to a JSON file, prints "ready", and serves the
-// clipboard until it is ended (on X11 the clipboard lives in the program that filled it).
+// clipboard until it is ended (on X11 the clipboard lives in the program that filled it). With
+// "members", it hands over the member summary of the loaded records instead, as the window's
+// Member Summary to Excel does.
 //
-//   paste_source TABLE FROM TO EXPECTED.json
+//   paste_source TABLE FROM TO EXPECTED.json [members]
 #include <QApplication>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +17,7 @@
 #include "data/load_data.h"
 #include "export/file_formats.h"
 #include "export/paste_data.h"
+#include "export/period_summary.h"
 #include "platform/list_view.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_clipboard.h"
@@ -61,8 +64,7 @@ void WriteExpected(const platform::ListView& list, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
   auto cell = [&](std::size_t column, const std::string& text, bool header) {
     const bool number = !header && column < list.ColumnHeaderCount() &&
-                        list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber &&
-                        exporter::ExactNumber(text).has_value();
+                        exporter::CellNumber(list.ColumnHeaderKind(column), text).has_value();
     out << (column > 0 ? "," : "") << "[" << Json(text) << "," << (number ? "true" : "false")
         << "]";
   };
@@ -86,8 +88,9 @@ void WriteExpected(const platform::ListView& list, const std::string& path) {
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: paste_source TABLE FROM TO EXPECTED.json\n");
+  const bool members = argc == 6 && std::string_view(argv[5]) == "members";
+  if (argc != 5 && !members) {
+    std::fprintf(stderr, "usage: paste_source TABLE FROM TO EXPECTED.json [members]\n");
     return 2;
   }
   platform::MemoryListView list;
@@ -97,19 +100,25 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "%s\n", error.Prompt().c_str());
     return 1;
   }
-  for (const std::vector<std::string>& row : kTrickyRows) {
-    const std::size_t item = list.AddItem();
-    list.SetItemText(item, row[0]);
-    for (std::size_t i = 1; i < row.size(); ++i) list.AddSubItem(item, row[i]);
-  }
-
   platform::QtClipboard clipboard;
   fakes::FakeObjectFactory objects;
   SilentMessageBox message_box;
-  exporter::MnuExcel_Click(list, clipboard, objects, message_box);
+  if (members) {
+    const platform::MemoryListView summary =
+        exporter::BuildSummary(exporter::Summary::kMembers, list);
+    exporter::TableToExcel([&] { return summary; }, clipboard, objects, message_box);
+    WriteExpected(summary, argv[4]);
+  } else {
+    for (const std::vector<std::string>& row : kTrickyRows) {
+      const std::size_t item = list.AddItem();
+      list.SetItemText(item, row[0]);
+      for (std::size_t i = 1; i < row.size(); ++i) list.AddSubItem(item, row[i]);
+    }
+    exporter::MnuExcel_Click(list, clipboard, objects, message_box);
+    WriteExpected(list, argv[4]);
+  }
   if (!objects.spreadsheet().visible()) return 1;  // the command failed and said why
 
-  WriteExpected(list, argv[4]);
   std::printf("ready\n");
   std::fflush(stdout);
   return QApplication::exec();

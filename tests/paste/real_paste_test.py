@@ -6,7 +6,9 @@ through the export command of the window and serves it. Each spreadsheet program
 empty workbook of the test's own, in each language below, with a private home and profile; the
 test presses Ctrl+V with the cursor in A1 (accepting any import dialog), then Ctrl+S, waits for
 the file to be saved, and reads the cells back from it: every text must arrive as that text and
-every number as a number equal to the list's.
+every number as a number equal to the list's. Then the member summary of the same records is
+handed over as the window's Member Summary to Excel does, and pasted into each program in
+SUMMARY_LANGUAGE in the same way.
 
 Exit status 0 when every paste is exact, 1 when one is not or a program failed, 77 (a skip, with
 a loud message) when the programs are not installed. Nothing outside a temporary folder is
@@ -26,6 +28,7 @@ import xml.etree.ElementTree as ET
 import zipfile
 
 LANGUAGES = ["en_US", "ne_NP", "de_DE"]
+SUMMARY_LANGUAGE = "de_DE"  # its decimal comma is the hardest for "12.50"
 FROM, TO = "2081/01/01", "2081/01/02"
 WINDOW_TIMEOUT = 60  # seconds for a program to show its window
 SAVE_TIMEOUT = 60  # seconds for a paste to be saved
@@ -294,8 +297,8 @@ class Gnumeric(Program):
         return ["gnumeric", "--no-splash", path]
 
 
-def paste_into(session, program, language, expected, folder, locales):
-    tag = f"{program.name.split()[-1].lower()}-{language}"
+def paste_into(session, program, language, expected, folder, locales, what=""):
+    tag = f"{program.name.split()[-1].lower()}-{language}{what}"
     home = os.path.join(folder, tag)
     os.makedirs(home)
     path = os.path.join(home, f"paste-{language}{program.extension}")
@@ -420,6 +423,20 @@ def main():
         for program in programs:
             for language in LANGUAGES:
                 ok = paste_into(session, program, language, expected, folder, locales) and ok
+
+        summary_path = os.path.join(folder, "summary.json")
+        summary_source = session.start(
+            [args.source, args.table, FROM, TO, summary_path, "members"],
+            session.env(QT_QPA_PLATFORM="xcb"), stdout=subprocess.PIPE, text=True)
+        if summary_source.stdout.readline().strip() != "ready":
+            raise Failure("paste_source did not fill the clipboard with the member summary "
+                          f"(status {summary_source.wait()})")
+        with open(summary_path, encoding="utf-8") as file:
+            summary = json.load(file)
+        print(f"clipboard filled with the member summary: {len(summary) - 1} rows", flush=True)
+        for program in programs:
+            ok = paste_into(session, program, SUMMARY_LANGUAGE, summary, folder, locales,
+                            "-summary") and ok
     except Failure as failure:
         loud(f"REAL PASTE TEST FAILED: {failure}")
         ok = False

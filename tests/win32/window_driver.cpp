@@ -1,5 +1,9 @@
 #include "tests/win32/window_driver.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/path_text.h"
@@ -59,7 +63,30 @@ void WindowDriver::Enter(const char* name) {
   Pump();
 }
 
-void WindowDriver::Press(std::initializer_list<Key> keys) {
+std::vector<std::string> WindowDriver::DataMenu() {
+  HMENU data = GetSubMenu(GetMenu(window_->window()), 0);
+  std::vector<std::string> items;
+  for (int i = 0; i < GetMenuItemCount(data); ++i) {
+    wchar_t text[128] = {};
+    GetMenuStringW(data, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    items.push_back(platform::Utf8OfWide(text));
+  }
+  return items;
+}
+
+void WindowDriver::ChooseDataItem(const std::string& shown) {
+  const std::vector<std::string> items = DataMenu();
+  const auto found = std::find(items.begin(), items.end(), shown);
+  ASSERT_NE(found, items.end()) << shown;
+  std::vector<Key> keys = {{'D', false, false, true}};
+  keys.insert(keys.end(), static_cast<std::size_t>(found - items.begin()), Key{VK_DOWN});
+  keys.push_back({VK_RETURN});
+  PressKeys(keys);
+}
+
+void WindowDriver::Press(std::initializer_list<Key> keys) { PressKeys(keys); }
+
+void WindowDriver::PressKeys(const std::vector<Key>& keys) {
   std::vector<INPUT> inputs;
   for (const Key& key : keys) {
     const std::pair<bool, WORD> modifiers[] = {

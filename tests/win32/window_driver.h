@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/win32_main_window.h"
 
@@ -44,6 +45,7 @@ class WindowDriver {
   // Presses the keys one after the other, all sent before the window handles any: a key that
   // opens a menu is followed by the keys that work in it.
   void Press(std::initializer_list<Key> keys);
+  void PressKeys(const std::vector<Key>& keys);
   void PressTab() { Press({{VK_TAB}}); }
   void PressDelete() { Press({{VK_DELETE}}); }
   void Type(std::string_view text);
@@ -52,6 +54,11 @@ class WindowDriver {
   void Click(HWND control, int x, int to_x = -1);
   void ClickBrowse();
   void ChooseExport() { Press({{'D', false, false, true}, {VK_RETURN}}); }
+  // The Data menu's items as it shows them, "Export to Excel\tCtrl+E".
+  std::vector<std::string> DataMenu();
+  // Opens the Data menu with Alt+D and goes down to the item shown so, then presses Enter.
+  void ChooseDataItem(const std::string& shown);
+  void PressCtrl(char letter) { Press({{static_cast<WORD>(letter), true}}); }
   // The x at which a click puts the caret before character `position` of an edit box.
   static int Before(HWND edit, int position);
 

@@ -125,7 +125,12 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(
     services_.screen = own_screen_.get();
   }
   if (services_.clipboard == nullptr) {
-    own_clipboard_ = std::make_unique<platform::win32::Win32Clipboard>();
+    // The clipboard's forms follow the program the export starts: Calc gets SYLK, not HTML.
+    own_clipboard_ = std::make_unique<platform::win32::Win32Clipboard>([this] {
+      const auto* spreadsheet =
+          dynamic_cast<const platform::win32::SpreadsheetObjectFactory*>(services_.objects);
+      return spreadsheet != nullptr && spreadsheet->StartsCalc();
+    });
     services_.clipboard = own_clipboard_.get();
   }
   if (services_.objects == nullptr) {

@@ -10,6 +10,9 @@
 namespace platform::win32 {
 namespace {
 
+// How Calc's SYLK flavour names its Windows format (CF_SYLK) in its MIME type.
+constexpr char kCalcSylkFormatName[] = "windows_formatname=\"Sylk\"";
+
 constexpr int kOpenAttempts = 20;
 constexpr DWORD kOpenPause = 25;  // ms
 
@@ -69,9 +72,10 @@ class GlobalMemory {
 
 }  // namespace
 
-Win32Clipboard::Win32Clipboard()
+Win32Clipboard::Win32Clipboard(std::function<bool()> for_calc)
     : owner_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr)) {}
+                             GetModuleHandleW(nullptr), nullptr)),
+      for_calc_(std::move(for_calc)) {}
 
 Win32Clipboard::~Win32Clipboard() {
   if (owner_ != nullptr) DestroyWindow(owner_);
@@ -93,10 +97,16 @@ void Win32Clipboard::SetText(const std::string& text,
   std::vector<std::pair<UINT, GlobalMemory>> formats;
   formats.emplace_back(CF_UNICODETEXT,
                        GlobalMemory(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
+  const bool for_calc = for_calc_ && for_calc_();
   for (const ClipboardFlavour& flavour : flavours) {
-    if (flavour.windows_format.empty()) continue;
-    const UINT format = RegisterClipboardFormatW(WideOfUtf8(flavour.windows_format).c_str());
-    if (format == 0) throw RunTimeError(error::kCannotOpenClipboard);
+    UINT format = CF_SYLK;
+    if (for_calc) {
+      if (flavour.mime_type.find(kCalcSylkFormatName) == std::string::npos) continue;
+    } else {
+      if (flavour.windows_format.empty()) continue;
+      format = RegisterClipboardFormatW(WideOfUtf8(flavour.windows_format).c_str());
+      if (format == 0) throw RunTimeError(error::kCannotOpenClipboard);
+    }
     std::string bytes = flavour.data;
     bytes += '\0';
     formats.emplace_back(format, GlobalMemory(bytes.data(), bytes.size()));

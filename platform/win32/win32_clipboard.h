@@ -1,6 +1,7 @@
 // The system clipboard through the Windows API.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +13,9 @@ namespace platform::win32 {
 
 class Win32Clipboard : public Clipboard {
  public:
-  // Owns what it puts on the clipboard through a hidden window of its own.
-  Win32Clipboard();
+  // Owns what it puts on the clipboard through a hidden window of its own. `for_calc`, when
+  // given, is asked at each SetText whether the list goes to LibreOffice Calc.
+  explicit Win32Clipboard(std::function<bool()> for_calc = {});
   ~Win32Clipboard() override;
   Win32Clipboard(const Win32Clipboard&) = delete;
   Win32Clipboard& operator=(const Win32Clipboard&) = delete;
@@ -26,10 +28,16 @@ class Win32Clipboard : public Clipboard {
   // or none. Bytes of `text` that are not UTF-8 become U+FFFD, and so does a NUL, which would end
   // the text for every program that reads it. Throws RunTimeError 521 when the clipboard cannot
   // be opened or filled, 7 when its memory cannot be had.
+  //
+  // For Calc the flavours offered are others: Calc reads an offered "HTML Format" ahead of
+  // everything else and asks how to import it at each paste, while it pastes SYLK as it stands.
+  // So then only the flavour whose MIME type names Calc's Windows format "Sylk" goes on, under
+  // Windows' own SYLK format (CF_SYLK), and no registered format.
   void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) override;
 
  private:
   HWND owner_;
+  std::function<bool()> for_calc_;
 };
 
 // The clipboard's Unicode text, up to its first NUL; nothing when it holds no text or cannot be

@@ -1,7 +1,11 @@
 // The adapters on the Windows API against the contracts every window system's adapters keep: the
 // masked and plain boxes, the list, the clipboard, the dialogs and the pointer.
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "export/clipboard_flavours.h"
 #include "platform/path_text.h"
 #include "platform/win32/twips.h"
 #include "platform/win32/win32_clipboard.h"
@@ -233,6 +237,37 @@ struct Win32DialogsDriver {
 
   HostWindow host;
 };
+
+// The bytes of the clipboard's standard format `format` up to their first NUL, or nothing.
+std::optional<std::string> StandardFormat(UINT format) {
+  if (!OpenClipboard(nullptr)) return std::nullopt;
+  std::optional<std::string> bytes;
+  HANDLE memory = GetClipboardData(format);
+  if (const auto* locked = memory != nullptr ? static_cast<const char*>(GlobalLock(memory))
+                                             : nullptr) {
+    bytes = std::string(locked, strnlen(locked, GlobalSize(memory)));
+    GlobalUnlock(memory);
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+TEST(Win32Clipboard, CalcGetsSylkUnderWindowsOwnFormatAndNoHtml) {
+  const std::vector<platform::ClipboardFlavour> flavours = {
+      {exporter::kSylkMimeType, "", "ID;PCALCOOO32\r\nC;X1;Y1;K\"00123\"\r\nE\r\n"},
+      {exporter::kGnumericMimeType, "", "<gnm/>"},
+      {"", exporter::kHtmlWindowsFormat, "Version:0.9\r\n"}};
+  for (const bool calc : {false, true}) {
+    SCOPED_TRACE(calc ? "Calc" : "Excel");
+    platform::win32::Win32Clipboard clipboard([calc] { return calc; });
+    clipboard.SetText("00123", flavours);
+    EXPECT_EQ(platform::win32::ReadClipboardText(nullptr), L"00123");
+    EXPECT_EQ(StandardFormat(CF_SYLK),
+              calc ? std::optional<std::string>(flavours[0].data) : std::nullopt);
+    EXPECT_EQ(platform::win32::ReadClipboardFormat(nullptr, exporter::kHtmlWindowsFormat),
+              calc ? std::nullopt : std::optional<std::string>(flavours[2].data));
+  }
+}
 
 TEST(Win32DialogFilter, FileTypesInTheDialogsNotation) {
   using platform::ParseFilter;

@@ -150,12 +150,31 @@ class DispatchObject : public AutomationObject {
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS arguments{&argument, &named, 1, 1};
     // Windows lets a program come to the front only when the one in front allows it: Excel,
-    // started by COM rather than by us, would open behind this window.
-    if (value && SameName(member, "Visible")) AllowSetForegroundWindow(ASFW_ANY);
+    // started by COM rather than by us, would open behind this window, and the user would
+    // paste into ours.
+    const bool shown = value && SameName(member, "Visible");
+    if (shown) AllowSetForegroundWindow(ASFW_ANY);
     Invoke(member, DISPATCH_PROPERTYPUT, arguments, nullptr);
+    if (shown) BringToFront();
   }
 
  private:
+  // Puts the program's window in front of ours, when it names its window as Excel does.
+  void BringToFront() {
+    VARIANT handle;
+    VariantInit(&handle);
+    DISPPARAMS no_arguments{};
+    try {
+      Invoke("Hwnd", DISPATCH_PROPERTYGET, no_arguments, &handle);
+    } catch (const RunTimeError&) {
+      return;  // a program that does not say: it comes to the front itself, or stays
+    }
+    if (SUCCEEDED(VariantChangeType(&handle, &handle, 0, VT_I4))) {
+      SetForegroundWindow(static_cast<HWND>(LongToHandle(handle.lVal)));
+    }
+    VariantClear(&handle);
+  }
+
   void Invoke(const std::string& member, WORD kind, DISPPARAMS& arguments, VARIANT* result) {
     std::wstring name = WideOfUtf8(member);
     LPOLESTR names[] = {name.data()};

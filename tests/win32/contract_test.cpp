@@ -269,6 +269,32 @@ TEST(Win32Clipboard, CalcGetsSylkUnderWindowsOwnFormatAndNoHtml) {
   }
 }
 
+TEST(Win32ListView, TextHandedOutStaysWhileTwoMoreAreAskedFor) {
+  Win32ListDriver driver;
+  driver.list.AddColumnHeader("code", 1000, platform::ColumnKind::kText);
+  driver.list.AddColumnHeader("litres", 1000, platform::ColumnKind::kNumber);
+  for (const char* code : {"00001", "00002"}) {
+    driver.list.SetItemText(driver.list.AddItem(), code);
+    driver.list.AddSubItem(driver.list.ItemCount() - 1, std::string(code) + ".5");
+  }
+  const std::pair<int, int> cells[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
+  std::vector<const wchar_t*> handed;
+  for (const auto& [row, column] : cells) {
+    NMLVDISPINFOW asked{};
+    asked.hdr.hwndFrom = driver.view;
+    asked.hdr.code = LVN_GETDISPINFOW;
+    asked.item.mask = LVIF_TEXT;
+    asked.item.iItem = row;
+    asked.item.iSubItem = column;
+    LRESULT result = 0;
+    ASSERT_TRUE(driver.list.Notify(asked.hdr, result));
+    handed.push_back(asked.item.pszText);
+    if (handed.size() < 3) continue;
+    EXPECT_EQ(Utf8OfWide(handed[handed.size() - 3]), handed.size() == 3 ? "00001" : "00002.5")
+        << "read after two more notifications";
+  }
+}
+
 TEST(Win32DialogFilter, FileTypesInTheDialogsNotation) {
   using platform::ParseFilter;
   EXPECT_EQ(platform::win32::Win32Filter(ParseFilter("DBF File|*.dbf")),

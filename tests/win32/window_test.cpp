@@ -115,8 +115,15 @@ TEST(Twips, PixelsAtEachResolution) {
 using DateEntry = WindowTest;
 
 TEST_F(DateEntry, ClickOrTabIntoABoxChecksTheBoxLeftThenTypedKeysGiveTheTypedDate) {
-  for (const double where : {0.0, 0.02, 0.2, 0.45, 0.6, 0.8, 0.98}) {
-    SCOPED_TRACE(where == 0 ? std::string("tab") : "click " + std::to_string(where));
+  struct Case {
+    double where;  // of the box's width; 0 for the Tab key
+    bool trembling;  // the pointer moves on the spot while the button is down
+  };
+  const Case cases[] = {{0.0, false}, {0.02, false}, {0.2, false},  {0.45, false}, {0.6, false},
+                        {0.8, false}, {0.98, false}, {0.02, true},  {0.45, true},  {0.98, true}};
+  for (const auto& [where, trembling] : cases) {
+    SCOPED_TRACE(where == 0 ? std::string("tab")
+                            : "click " + std::to_string(where) + (trembling ? " trembling" : ""));
     Control("TxtTo").Text().SetText("2079/05/12");
     Enter("TxtFrom");
     window_->Type("20795/3");
@@ -126,7 +133,8 @@ TEST_F(DateEntry, ClickOrTabIntoABoxChecksTheBoxLeftThenTypedKeysGiveTheTypedDat
     } else {
       RECT area{};
       GetClientRect(box, &area);
-      window_->Click(box, static_cast<int>(area.right * where));
+      const int x = static_cast<int>(area.right * where);
+      window_->Click(box, x, trembling ? x : -1);
     }
     ASSERT_EQ(Focused(), "TxtTo");
     EXPECT_EQ(TextOf("TxtFrom"), "2079/05/03") << "the box left is checked first";

@@ -169,6 +169,8 @@ int Win32TextBox::TextLength() const { return GetWindowTextLengthW(edit_); }
 Win32MaskedBox::Win32MaskedBox(FocusEdit& edit, InputMask mask)
     : EditSelection(edit.window()), focus_edit_(edit), mask_(std::move(mask)) {
   SendMessageW(edit_, EM_SETLIMITTEXT, mask_.mask().size(), 0);
+  // An input method's result string would go into the control past the mask.
+  ImmAssociateContextEx(edit_, nullptr, 0);
   Show({mask_.Empty(), 0, 0}, false);
   focus_edit_.filter = [this](UINT message, WPARAM wparam, LPARAM lparam) {
     return Filter(message, wparam, lparam);

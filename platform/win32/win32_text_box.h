@@ -96,7 +96,8 @@ class Win32TextBox : public EditSelection {
 // taken by the mask's editing model (platform/input_mask.h), as the Linux box takes them: typing
 // and pasting overwrite from the caret and step over the separators, Backspace, Delete and Cut
 // put prompts back, the caret skips the separators, and Undo takes back the last change. Texts
-// other programs send that do not fit the mask are refused.
+// other programs send that do not fit the mask are refused. The control takes no input method
+// (IME): the mask's characters are typed as they are.
 class Win32MaskedBox : public EditSelection {
  public:
   // Takes the control's keys through `edit`'s filter; `edit` must outlive the box.

@@ -269,6 +269,17 @@ TEST(Win32Clipboard, CalcGetsSylkUnderWindowsOwnFormatAndNoHtml) {
   }
 }
 
+TEST(Win32MaskedBox, TakesNoInputMethod) {
+  Win32BoxDriver driver;
+  HIMC context = ImmGetContext(driver.masked_edit.window());
+  EXPECT_EQ(context, nullptr) << "an input method's text would go past the mask";
+  if (context != nullptr) ImmReleaseContext(driver.masked_edit.window(), context);
+  HWND other = driver.host.AddChild(WC_EDITW, ES_AUTOHSCROLL);
+  HIMC plain = ImmGetContext(other);
+  EXPECT_NE(plain, nullptr) << "another box, a path's, takes one";
+  if (plain != nullptr) ImmReleaseContext(other, plain);
+}
+
 TEST(Win32ListView, TextHandedOutStaysWhileTwoMoreAreAskedFor) {
   Win32ListDriver driver;
   driver.list.AddColumnHeader("code", 1000, platform::ColumnKind::kText);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "kolvex_version.h"
 #include "platform/path_text.h"
 #include "platform/win32/twips.h"
 #include "tests/contract/window_contract.h"
@@ -93,6 +94,16 @@ TEST_F(StartUp, AltDThenEnterAndCtrlEExportFromAnyControl) {
     window_->Press({{'E', true}});
     EXPECT_EQ(clipboard_.text(), "\r\n");
   }
+}
+
+TEST(Resources, ManifestCarriesTheProjectsVersionAndTheUsersRights) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr) << "no manifest";
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(bytes, SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find("name=\"Kolvex\" version=\"" KOLVEX_VERSION ".0\""), std::string::npos)
+      << manifest;
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
 }
 
 TEST(Twips, PixelsAtEachResolution) {

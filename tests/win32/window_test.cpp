@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "kolvex_version.h"
 #include "platform/path_text.h"
@@ -104,6 +105,24 @@ TEST(Resources, ManifestCarriesTheProjectsVersionAndTheUsersRights) {
   EXPECT_NE(manifest.find("name=\"Kolvex\" version=\"" KOLVEX_VERSION ".0\""), std::string::npos)
       << manifest;
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
+TEST(Resources, IconHoldsAnImageForEachSizeWindowsAsksFor) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
+  ASSERT_NE(found, nullptr) << "no icon";
+  const auto* bytes =
+      static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+  // The group's header (three 16-bit numbers, the last the count), then 14 bytes an image.
+  const int count = bytes[4] | bytes[5] << 8;
+  ASSERT_EQ(SizeofResource(nullptr, found), 6u + 14u * static_cast<unsigned>(count));
+  std::set<int> sizes;
+  for (int i = 0; i < count; ++i) sizes.insert(bytes[6 + 14 * i] == 0 ? 256 : bytes[6 + 14 * i]);
+  EXPECT_EQ(sizes, (std::set<int>{16, 20, 24, 32, 48, 256}));
+  for (const int size : {16, 32, 48, 256}) {
+    EXPECT_NE(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0),
+              nullptr)
+        << size;
+  }
 }
 
 TEST(Twips, PixelsAtEachResolution) {

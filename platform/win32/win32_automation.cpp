@@ -125,8 +125,7 @@ RunTimeError InvokeFailure(HRESULT result, EXCEPINFO& exception) {
 
 class DispatchObject : public AutomationObject {
  public:
-  DispatchObject(IDispatch* object, std::shared_ptr<BusyFilter> filter,
-                 CallPatience patience)
+  DispatchObject(IDispatch* object, std::shared_ptr<BusyFilter> filter, CallPatience patience)
       : object_(object), filter_(std::move(filter)), patience_(patience) {}
 
   std::shared_ptr<AutomationObject> Call(const std::string& member) override {
@@ -181,8 +180,7 @@ class DispatchObject : public AutomationObject {
     DISPID id = DISPID_UNKNOWN;
     const ULONGLONG start = GetTickCount64();
     HRESULT found = S_OK;
-    while (Busy(found = object_->GetIDsOfNames(IID_NULL, names, 1, kEnglish, &id)) &&
-           Wait(start)) {
+    while (Busy(found = object_->GetIDsOfNames(IID_NULL, names, 1, kEnglish, &id)) && Wait(start)) {
     }
     if (FAILED(found)) {
       EXCEPINFO none{};
@@ -214,7 +212,8 @@ class DispatchObject : public AutomationObject {
                         "the spreadsheet program stayed busy and refused the call for " +
                             std::to_string(patience_.most_ms / 1000) +
                             " seconds; close any dialog it shows, finish editing its cell and "
-                            "export again (" + HresultCode(result) + ").");
+                            "export again (" +
+                            HresultCode(result) + ").");
   }
 
   Dispatch object_;

@@ -123,9 +123,8 @@ class FakeSheet : public IDispatch {
     }
     return DISP_E_UNKNOWNNAME;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD kind,
-                                   DISPPARAMS* arguments, VARIANT* result, EXCEPINFO* exception,
-                                   UINT*) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD kind, DISPPARAMS* arguments,
+                                   VARIANT* result, EXCEPINFO* exception, UINT*) override {
     log_.locales.push_back(locale);
     if (log_.outer_filter != nullptr && FilterIs(log_.outer_filter)) {
       log_.outer_filter_during_call = true;
@@ -244,12 +243,12 @@ class Automation : public testing::Test {
   }
   // Registers kBrokenProgId, whose class nothing provides.
   static void RegisterBroken() {
-    for (const auto& [root, key] : {std::pair{HKEY_CURRENT_USER,
-                                              L"Software\\Classes\\Kolvex.BrokenSheet\\CLSID"},
-                                    std::pair{HKEY_CLASSES_ROOT, L"Kolvex.BrokenSheet\\CLSID"}}) {
-      ASSERT_EQ(RegSetKeyValueW(root, key, nullptr, REG_SZ, kBrokenClassText,
-                                sizeof kBrokenClassText),
-                ERROR_SUCCESS);
+    for (const auto& [root, key] :
+         {std::pair{HKEY_CURRENT_USER, L"Software\\Classes\\Kolvex.BrokenSheet\\CLSID"},
+          std::pair{HKEY_CLASSES_ROOT, L"Kolvex.BrokenSheet\\CLSID"}}) {
+      ASSERT_EQ(
+          RegSetKeyValueW(root, key, nullptr, REG_SZ, kBrokenClassText, sizeof kBrokenClassText),
+          ERROR_SUCCESS);
     }
   }
   static std::wstring ThisProgram() {
@@ -303,8 +302,8 @@ TEST_F(Automation, CallsAreInEnglishAndABusyProgramIsWaitedForWithinItsTime) {
     excel->Call("Workbooks")->Call("Add");
     excel->Call("Workbooks")->Call("Application")->Set("Visible", true);
     EXPECT_EQ(log_.busy, 0);
-    EXPECT_EQ(log_.calls, (std::vector<std::string>{"Workbooks", "Add", "Workbooks",
-                                                    "Application", "Visible True"}));
+    EXPECT_EQ(log_.calls, (std::vector<std::string>{"Workbooks", "Add", "Workbooks", "Application",
+                                                    "Visible True"}));
     EXPECT_FALSE(FilterIs(&outer)) << "the export's own filter while it talks to the program";
   }
   EXPECT_FALSE(log_.outer_filter_during_call);
@@ -430,7 +429,9 @@ TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
 
   const RunTimeError missing = ErrorOf([] { platform::win32::StartProgram({"C:\\nowhere.exe"}); });
   EXPECT_EQ(missing.number(), 429);
-  EXPECT_EQ(missing.description().rfind("The spreadsheet program cannot be started: 'C:\\nowhere.exe' did not start: ", 0), 0u)
+  EXPECT_EQ(missing.description().rfind(
+                "The spreadsheet program cannot be started: 'C:\\nowhere.exe' did not start: ", 0),
+            0u)
       << missing.description();
 }
 

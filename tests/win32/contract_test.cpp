@@ -243,8 +243,8 @@ std::optional<std::string> StandardFormat(UINT format) {
   if (!OpenClipboard(nullptr)) return std::nullopt;
   std::optional<std::string> bytes;
   HANDLE memory = GetClipboardData(format);
-  if (const auto* locked = memory != nullptr ? static_cast<const char*>(GlobalLock(memory))
-                                             : nullptr) {
+  if (const auto* locked =
+          memory != nullptr ? static_cast<const char*>(GlobalLock(memory)) : nullptr) {
     bytes = std::string(locked, strnlen(locked, GlobalSize(memory)));
     GlobalUnlock(memory);
   }

@@ -110,8 +110,7 @@ TEST(Resources, ManifestCarriesTheProjectsVersionAndTheUsersRights) {
 TEST(Resources, IconHoldsAnImageForEachSizeWindowsAsksFor) {
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
   ASSERT_NE(found, nullptr) << "no icon";
-  const auto* bytes =
-      static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+  const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
   // The group's header (three 16-bit numbers, the last the count), then 14 bytes an image.
   const int count = bytes[4] | bytes[5] << 8;
   ASSERT_EQ(SizeofResource(nullptr, found), 6u + 14u * static_cast<unsigned>(count));
@@ -146,11 +145,11 @@ using DateEntry = WindowTest;
 
 TEST_F(DateEntry, ClickOrTabIntoABoxChecksTheBoxLeftThenTypedKeysGiveTheTypedDate) {
   struct Case {
-    double where;  // of the box's width; 0 for the Tab key
+    double where;    // of the box's width; 0 for the Tab key
     bool trembling;  // the pointer moves on the spot while the button is down
   };
-  const Case cases[] = {{0.0, false}, {0.02, false}, {0.2, false},  {0.45, false}, {0.6, false},
-                        {0.8, false}, {0.98, false}, {0.02, true},  {0.45, true},  {0.98, true}};
+  const Case cases[] = {{0.0, false}, {0.02, false}, {0.2, false}, {0.45, false}, {0.6, false},
+                        {0.8, false}, {0.98, false}, {0.02, true}, {0.45, true},  {0.98, true}};
   for (const auto& [where, trembling] : cases) {
     SCOPED_TRACE(where == 0 ? std::string("tab")
                             : "click " + std::to_string(where) + (trembling ? " trembling" : ""));

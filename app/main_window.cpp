@@ -257,10 +257,16 @@ void KolvexWindow::Guarded(const std::function<void()>& handler) {
 QIcon KolvexWindow::Icon() { return QIcon(QPixmap::fromImage(IconImage())); }
 
 QImage KolvexWindow::IconImage() {
-  QImage image(32, 32, QImage::Format_ARGB32);
+  return DrawnIcon(32).convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+}
+
+QImage KolvexWindow::DrawnIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  // Few flat colours, so the 256-colour image keeps them exactly.
+  // Drawn on a grid of 32, with few flat colours, so the 256-colour image keeps them exactly.
+  painter.setRenderHint(QPainter::Antialiasing, size != 32);
+  painter.scale(size / 32.0, size / 32.0);
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(46, 125, 50));
   painter.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
@@ -287,7 +293,7 @@ QImage KolvexWindow::IconImage() {
   painter.setBrush(QColor(25, 118, 210));
   painter.drawPath(drop);
   painter.end();
-  return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+  return image;
 }
 
 }  // namespace app

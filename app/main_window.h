@@ -58,6 +58,8 @@ class KolvexWindow : public QMainWindow, public platform::Form {
   static QIcon Icon();
   // The same as an image; app/kolvex.ico, the Windows program's icon, holds it too.
   static QImage IconImage();
+  // The icon drawn at `size` x `size` pixels in full colour, for the Windows icon's other sizes.
+  static QImage DrawnIcon(int size);
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -7,7 +7,9 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   platform::win32::BecomeDpiAware();
   OleInitialize(nullptr);  // the clipboard, the dialogs and automation, on this thread
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  // The list, the edit boxes and buttons, and the tooltips (a bar class).
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   int status = 1;
   try {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -55,8 +56,9 @@ HFONT NamedFont(const wchar_t* family, unsigned dpi) {
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family);
 }
 
-// The font Windows gives its message boxes and dialogs: the window system's default.
-HFONT WindowSystemFont(unsigned dpi) {
+// The font Windows gives its message boxes and dialogs at `dpi`, the window system's default; or
+// nothing when Windows does not say.
+std::optional<LOGFONTW> MessageFont(unsigned dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
@@ -71,8 +73,23 @@ HFONT WindowSystemFont(unsigned dpi) {
         MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(screen));
     found = true;
   }
-  return found ? CreateFontIndirectW(&metrics.lfMessageFont)
-               : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (!found) return std::nullopt;
+  return metrics.lfMessageFont;
+}
+
+HFONT WindowSystemFont(unsigned dpi) {
+  const std::optional<LOGFONTW> font = MessageFont(dpi);
+  return font ? CreateFontIndirectW(&*font) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// The controls that name "MS Sans Serif": a bitmap font on Windows, which has few sizes and
+// scales badly above 100 %. Windows' message font at the named size stands for it.
+HFONT SansSerifFont(unsigned dpi) {
+  std::optional<LOGFONTW> font = MessageFont(dpi);
+  if (!font) return NamedFont(L"MS Sans Serif", dpi);
+  font->lfHeight = platform::win32::FontHeight(look::kNamedFontPoints, dpi);
+  font->lfWidth = 0;
+  return CreateFontIndirectW(&*font);
 }
 
 void DeleteFont(HFONT& font) {
@@ -128,7 +145,12 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(
     services_.screen = own_screen_.get();
   }
   if (services_.clipboard == nullptr) {
-    own_clipboard_ = std::make_unique<platform::win32::Win32Clipboard>();
+    // The clipboard's forms follow the program the export starts: Calc gets SYLK, not HTML.
+    own_clipboard_ = std::make_unique<platform::win32::Win32Clipboard>([this] {
+      const auto* spreadsheet =
+          dynamic_cast<const platform::win32::SpreadsheetObjectFactory*>(services_.objects);
+      return spreadsheet != nullptr && spreadsheet->StartsCalc();
+    });
     services_.clipboard = own_clipboard_.get();
   }
   if (services_.objects == nullptr) {
@@ -319,7 +341,7 @@ void Win32MainWindow::ApplyResolution() {
   HFONT old_fonts[] = {window_font_, arial_, ms_sans_serif_};
   window_font_ = WindowSystemFont(dpi);
   arial_ = NamedFont(L"Arial", dpi);
-  ms_sans_serif_ = NamedFont(L"MS Sans Serif", dpi);
+  ms_sans_serif_ = SansSerifFont(dpi);
   const std::pair<const char*, HFONT> fonts[] = {
       {"ListView1", arial_},       {"TxtFile", ms_sans_serif_}, {"Label1", ms_sans_serif_},
       {"CmdBrowse", window_font_}, {"TxtFrom", window_font_},   {"TxtTo", window_font_}};

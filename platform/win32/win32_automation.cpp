@@ -1,6 +1,8 @@
 #include "platform/win32/win32_automation.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "platform/path_text.h"
@@ -26,6 +28,66 @@ std::string HresultCode(HRESULT result) {
   std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
   return code;
 }
+
+// Automation members are English whatever the user's language, as in VBA: an English Excel asked
+// in the user's locale may not know them.
+constexpr LCID kEnglish = 1033;
+
+bool Busy(HRESULT result) {
+  return result == RPC_E_CALL_REJECTED || result == RPC_E_SERVERCALL_RETRYLATER;
+}
+
+// The thread's message filter for as long as the export talks to the program: calls the program
+// rejects because it is busy (starting up, showing a dialog, a cell being edited) are tried
+// again every `every` until `most` has passed since the first. The filter the thread had before
+// is put back when the last object goes.
+// COM interfaces have no virtual destructor by design: the filter is never deleted through one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class BusyFilter : public IMessageFilter {
+ public:
+  explicit BusyFilter(CallPatience patience) : patience_(patience) {
+    registered_ = SUCCEEDED(CoRegisterMessageFilter(this, &previous_));
+  }
+  ~BusyFilter() {
+    if (!registered_) return;
+    IMessageFilter* ours = nullptr;
+    CoRegisterMessageFilter(previous_, &ours);
+    if (previous_ != nullptr) previous_->Release();
+    if (ours != nullptr) ours->Release();
+  }
+  BusyFilter(const BusyFilter&) = delete;
+  BusyFilter& operator=(const BusyFilter&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    if (id == IID_IUnknown || id == IID_IMessageFilter) {
+      *object = static_cast<IMessageFilter*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  // Owned by the objects that share it; COM's references do not keep it.
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+    return SERVERCALL_ISHANDLED;
+  }
+  DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsed, DWORD rejection) override {
+    if (rejection != SERVERCALL_RETRYLATER && rejection != SERVERCALL_REJECTED) return MAXDWORD;
+    return elapsed < patience_.most_ms ? patience_.every_ms : MAXDWORD;
+  }
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+    return PENDINGMSG_WAITDEFPROCESS;
+  }
+
+ private:
+  CallPatience patience_;
+  IMessageFilter* previous_ = nullptr;
+  bool registered_ = false;
+};
+#pragma GCC diagnostic pop
 
 // A reference to a COM object, released when it goes.
 class Dispatch {
@@ -63,7 +125,8 @@ RunTimeError InvokeFailure(HRESULT result, EXCEPINFO& exception) {
 
 class DispatchObject : public AutomationObject {
  public:
-  explicit DispatchObject(IDispatch* object) : object_(object) {}
+  DispatchObject(IDispatch* object, std::shared_ptr<BusyFilter> filter, CallPatience patience)
+      : object_(object), filter_(std::move(filter)), patience_(patience) {}
 
   std::shared_ptr<AutomationObject> Call(const std::string& member) override {
     VARIANT result;
@@ -72,7 +135,7 @@ class DispatchObject : public AutomationObject {
     Invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, no_arguments, &result);
     if (result.vt == VT_DISPATCH && result.pdispVal != nullptr) {
       // The reference the result holds becomes the new object's.
-      return std::make_shared<DispatchObject>(result.pdispVal);
+      return std::make_shared<DispatchObject>(result.pdispVal, filter_, patience_);
     }
     VariantClear(&result);
     return nullptr;
@@ -85,27 +148,77 @@ class DispatchObject : public AutomationObject {
     argument.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS arguments{&argument, &named, 1, 1};
+    // Windows lets a program come to the front only when the one in front allows it: Excel,
+    // started by COM rather than by us, would open behind this window, and the user would
+    // paste into ours.
+    const bool shown = value && SameName(member, "Visible");
+    if (shown) AllowSetForegroundWindow(ASFW_ANY);
     Invoke(member, DISPATCH_PROPERTYPUT, arguments, nullptr);
+    if (shown) BringToFront();
   }
 
  private:
+  // Puts the program's window in front of ours, when it names its window as Excel does.
+  void BringToFront() {
+    VARIANT handle;
+    VariantInit(&handle);
+    DISPPARAMS no_arguments{};
+    try {
+      Invoke("Hwnd", DISPATCH_PROPERTYGET, no_arguments, &handle);
+    } catch (const RunTimeError&) {
+      return;  // a program that does not say: it comes to the front itself, or stays
+    }
+    if (SUCCEEDED(VariantChangeType(&handle, &handle, 0, VT_I4))) {
+      SetForegroundWindow(static_cast<HWND>(LongToHandle(handle.lVal)));
+    }
+    VariantClear(&handle);
+  }
+
   void Invoke(const std::string& member, WORD kind, DISPPARAMS& arguments, VARIANT* result) {
     std::wstring name = WideOfUtf8(member);
     LPOLESTR names[] = {name.data()};
     DISPID id = DISPID_UNKNOWN;
-    HRESULT found = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    const ULONGLONG start = GetTickCount64();
+    HRESULT found = S_OK;
+    while (Busy(found = object_->GetIDsOfNames(IID_NULL, names, 1, kEnglish, &id)) && Wait(start)) {
+    }
     if (FAILED(found)) {
       EXCEPINFO none{};
-      throw InvokeFailure(found, none);
+      throw Failure(found, none);
     }
-    EXCEPINFO exception{};
-    UINT argument_error = 0;
-    const HRESULT done = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &arguments,
-                                         result, &exception, &argument_error);
-    if (FAILED(done)) throw InvokeFailure(done, exception);
+    for (;;) {
+      EXCEPINFO exception{};
+      UINT argument_error = 0;
+      const HRESULT done = object_->Invoke(id, IID_NULL, kEnglish, kind, &arguments, result,
+                                           &exception, &argument_error);
+      if (Busy(done) && Wait(start)) continue;
+      if (FAILED(done)) throw Failure(done, exception);
+      return;
+    }
+  }
+
+  // A busy program's rejection is answered by COM's filter on a call to another process; an
+  // object that rejects a call itself is waited for here, within the same time from the first
+  // attempt. False when that time is over.
+  bool Wait(ULONGLONG start) const {
+    if (GetTickCount64() - start >= patience_.most_ms) return false;
+    Sleep(patience_.every_ms);
+    return true;
+  }
+
+  RunTimeError Failure(HRESULT result, EXCEPINFO& exception) const {
+    if (!Busy(result)) return InvokeFailure(result, exception);
+    return RunTimeError(error::kAutomationError,
+                        "the spreadsheet program stayed busy and refused the call for " +
+                            std::to_string(patience_.most_ms / 1000) +
+                            " seconds; close any dialog it shows, finish editing its cell and "
+                            "export again (" +
+                            HresultCode(result) + ").");
   }
 
   Dispatch object_;
+  std::shared_ptr<BusyFilter> filter_;
+  CallPatience patience_;
 };
 
 std::wstring Quoted(const std::wstring& argument) {
@@ -159,8 +272,9 @@ const CalcProgram kCalcPrograms[] = {{L"soffice.exe", {"--calc"}}, {L"scalc.exe"
 
 }  // namespace
 
-ComObjectFactory::ComObjectFactory()
-    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+ComObjectFactory::ComObjectFactory(CallPatience patience)
+    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))),
+      patience_(patience) {}
 
 ComObjectFactory::~ComObjectFactory() {
   if (initialised_) CoUninitialize();
@@ -176,13 +290,15 @@ std::shared_ptr<AutomationObject> ComObjectFactory::CreateObject(const std::stri
   if (FAILED(CLSIDFromProgID(WideOfUtf8(prog_id).c_str(), &id))) {
     throw CannotCreate("no program is registered as \"" + prog_id + "\".");
   }
+  auto filter = std::make_shared<BusyFilter>(patience_);
   IDispatch* object = nullptr;
   const HRESULT created = CoCreateInstance(id, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
                                            IID_IDispatch, reinterpret_cast<void**>(&object));
   if (FAILED(created) || object == nullptr) {
-    throw CannotCreate("\"" + prog_id + "\" did not start: " + HresultText(created) + ".");
+    throw CannotCreate("\"" + prog_id + "\" did not start: " + HresultText(created) + " (" +
+                       HresultCode(created) + ").");
   }
-  return std::make_shared<DispatchObject>(object);
+  return std::make_shared<DispatchObject>(object, std::move(filter), patience_);
 }
 
 std::wstring AppPath(const std::wstring& app_paths, const std::wstring& program) {
@@ -227,7 +343,22 @@ void StartProgram(const std::vector<std::string>& argv) {
 }
 
 SpreadsheetObjectFactory::SpreadsheetObjectFactory(Settings settings)
-    : settings_(std::move(settings)) {}
+    : settings_(std::move(settings)), com_(settings_.patience) {}
+
+std::vector<std::string> SpreadsheetObjectFactory::CalcCommand() const {
+  for (const CalcProgram& calc : kCalcPrograms) {
+    const std::wstring path = AppPath(settings_.app_paths, calc.name);
+    if (path.empty()) continue;
+    std::vector<std::string> command{Utf8OfWide(path)};
+    command.insert(command.end(), calc.new_workbook_args.begin(), calc.new_workbook_args.end());
+    return command;
+  }
+  return {};
+}
+
+bool SpreadsheetObjectFactory::StartsCalc() const {
+  return (excel_failed_ || !com_.Registered(settings_.excel_prog_id)) && !CalcCommand().empty();
+}
 
 std::shared_ptr<AutomationObject> SpreadsheetObjectFactory::CreateObject(
     const std::string& prog_id) {
@@ -235,14 +366,20 @@ std::shared_ptr<AutomationObject> SpreadsheetObjectFactory::CreateObject(
     throw RunTimeError(error::kCannotCreateObject,
                        "no program is known by the name \"" + prog_id + "\".");
   }
-  if (com_.Registered(settings_.excel_prog_id)) return com_.CreateObject(settings_.excel_prog_id);
-  for (const CalcProgram& calc : kCalcPrograms) {
-    const std::wstring path = AppPath(settings_.app_paths, calc.name);
-    if (path.empty()) continue;
-    std::vector<std::string> command{Utf8OfWide(path)};
-    command.insert(command.end(), calc.new_workbook_args.begin(), calc.new_workbook_args.end());
+  std::optional<RunTimeError> excel_failure;
+  if (com_.Registered(settings_.excel_prog_id) && !excel_failed_) {
+    // Excel registered but not there or broken (uninstalled, damaged) makes way for Calc.
+    try {
+      return com_.CreateObject(settings_.excel_prog_id);
+    } catch (const RunTimeError& failure) {
+      excel_failure = failure;
+    }
+  }
+  if (std::vector<std::string> command = CalcCommand(); !command.empty()) {
+    if (excel_failure) excel_failed_ = true;
     return LaunchedApplication(std::move(command), settings_.start);
   }
+  if (excel_failure) throw *excel_failure;
   throw RunTimeError(error::kCannotCreateObject,
                      "neither Microsoft Excel (excel.application) nor LibreOffice Calc "
                      "(soffice.exe or scalc.exe in the registry's App Paths) is installed. "

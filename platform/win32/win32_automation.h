@@ -15,24 +15,35 @@
 
 namespace platform::win32 {
 
+// How often a call the program rejects as busy is tried again, and for how long.
+struct CallPatience {
+  DWORD every_ms = 250;
+  DWORD most_ms = 30000;
+};
+
 // Objects created from program identifiers through COM, on this thread's apartment.
 class ComObjectFactory : public ObjectFactory {
  public:
-  ComObjectFactory();
+  explicit ComObjectFactory(CallPatience patience = {});
   ~ComObjectFactory() override;
   ComObjectFactory(const ComObjectFactory&) = delete;
   ComObjectFactory& operator=(const ComObjectFactory&) = delete;
 
   // Whether a class is registered under `prog_id`.
   bool Registered(const std::string& prog_id) const;
-  // The object's members are called through IDispatch: an unknown member throws RunTimeError
-  // 438; a member that fails throws the number and description the object reports, or the
-  // failure's own code and the system's text for it. Throws RunTimeError 429 when no class is
-  // registered under `prog_id` or its object cannot be created.
+  // The object's members are called through IDispatch by their English names (locale 1033): an
+  // unknown member throws RunTimeError 438; a member that fails throws the number and
+  // description the object reports, or the failure's own code and the system's text for it. A
+  // call the program rejects as busy is tried again for the patience's time, then throws 440
+  // saying so. While any of the object's objects lives, the thread's COM message filter is one
+  // that does the same for calls to other processes; the one before is put back after. Setting
+  // "Visible" to True lets the program come to the front. Throws RunTimeError 429 when no class
+  // is registered under `prog_id` or its object cannot be created.
   std::shared_ptr<AutomationObject> CreateObject(const std::string& prog_id) override;
 
  private:
   bool initialised_;
+  CallPatience patience_;
 };
 
 // The registry key, under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, where installed programs
@@ -54,21 +65,29 @@ class SpreadsheetObjectFactory : public ObjectFactory {
     std::string excel_prog_id = kSpreadsheetProgId;
     std::wstring app_paths = kAppPathsKey;
     ProgramStarter start = StartProgram;
+    CallPatience patience = {};
   };
 
   SpreadsheetObjectFactory() : SpreadsheetObjectFactory(Settings()) {}
   // Tests look for other identifiers and keys, and start stand-ins.
   explicit SpreadsheetObjectFactory(Settings settings);
 
-  // For "excel.application" in any letter case: Excel when it is registered, else LibreOffice
-  // Calc (soffice.exe --calc, or scalc.exe) when App Paths has it. Throws RunTimeError 429
-  // naming both when neither is there, or Excel's own error when it is there but cannot start,
-  // and 429 for any other identifier.
+  // For "excel.application" in any letter case: Excel when it is registered and starts, else
+  // LibreOffice Calc (soffice.exe --calc, or scalc.exe) when App Paths has it; once Excel has
+  // failed to start (not registered as it says, its server missing or broken), Calc from then
+  // on. Throws RunTimeError 429 naming both when neither is there, or Excel's own error when it
+  // is there but cannot start and Calc is not, and 429 for any other identifier.
   std::shared_ptr<AutomationObject> CreateObject(const std::string& prog_id) override;
+  // Whether the next CreateObject would start Calc rather than Excel.
+  bool StartsCalc() const;
 
  private:
+  // Calc's program and its arguments for a new spreadsheet, or nothing when it is not installed.
+  std::vector<std::string> CalcCommand() const;
+
   Settings settings_;
   ComObjectFactory com_;
+  bool excel_failed_ = false;
 };
 
 }  // namespace platform::win32

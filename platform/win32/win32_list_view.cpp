@@ -118,15 +118,18 @@ bool Win32ListView::Notify(const NMHDR& header, LRESULT& result) {
   if ((cell.mask & LVIF_TEXT) == 0 || cell.iItem < 0 || cell.iSubItem < 0) return true;
   const auto item = static_cast<std::size_t>(cell.iItem);
   const auto column = static_cast<std::size_t>(cell.iSubItem);
-  shown_.clear();
+  // Windows may read a text handed out until two more have been asked for.
+  next_shown_ = (next_shown_ + 1) % shown_.size();
+  std::wstring& shown = shown_[next_shown_];
+  shown.clear();
   if (item < rows_.ItemCount()) {
     if (column == 0) {
-      shown_ = WideOfUtf8(rows_.ItemText(item));
+      shown = WideOfUtf8(rows_.ItemText(item));
     } else if (column - 1 < rows_.SubItemCount(item)) {
-      shown_ = WideOfUtf8(rows_.SubItemText(item, column - 1));
+      shown = WideOfUtf8(rows_.SubItemText(item, column - 1));
     }
   }
-  cell.pszText = shown_.data();
+  cell.pszText = shown.data();
   return true;
 }
 

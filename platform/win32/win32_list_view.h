@@ -5,6 +5,7 @@
 // (a paint, a question) reaches it, so a load sends it no message per row.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -61,7 +62,9 @@ class Win32ListView : public ListView {
   HWND list_;
   MemoryListView rows_;
   std::size_t shown_count_ = 0;  // the item count the control has
-  std::wstring shown_;           // the text handed to the control last, kept until it asks again
+  // The texts handed to the control last, each kept while it asks for two more.
+  std::array<std::wstring, 3> shown_;
+  std::size_t next_shown_ = 0;
 };
 
 }  // namespace platform::win32

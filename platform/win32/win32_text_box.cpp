@@ -60,7 +60,17 @@ LRESULT FocusEdit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   if (message == WM_LBUTTONDOWN) {
     focus_selection_.reset();
+    dragged_ = false;
     pressing_ = true;
+    press_character_ = CharacterAt(lparam);
+  }
+  if (message == WM_MOUSEMOVE && focus_selection_ && !dragged_ && (wparam & MK_LBUTTON) != 0) {
+    // A move that stays on the pressed character (the hand's tremor, or the move Windows sends
+    // when a window under the pointer appears or goes) selects nothing and keeps the focus
+    // selection. One off it starts a drag, which selects from where the press landed.
+    if (CharacterAt(lparam) == press_character_) return 0;
+    dragged_ = true;
+    SendMessageW(edit_, EM_SETSEL, press_character_, static_cast<LPARAM>(press_character_));
   }
   const LRESULT result = DefSubclassProc(edit_, message, wparam, lparam);
   const auto other = reinterpret_cast<HWND>(wparam);
@@ -95,6 +105,12 @@ std::optional<std::pair<DWORD, DWORD>> FocusEdit::Selection() const {
   SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   if (start == end) return std::nullopt;
   return std::make_pair(start, end);
+}
+
+DWORD FocusEdit::CharacterAt(LPARAM point) const {
+  const LRESULT found = SendMessageW(edit_, EM_CHARFROMPOS, 0, point);
+  // Outside the control: no character.
+  return found == -1 ? MAXDWORD : LOWORD(found);
 }
 
 bool FocusEdit::WithinWindow(HWND other) const {
@@ -153,6 +169,8 @@ int Win32TextBox::TextLength() const { return GetWindowTextLengthW(edit_); }
 Win32MaskedBox::Win32MaskedBox(FocusEdit& edit, InputMask mask)
     : EditSelection(edit.window()), focus_edit_(edit), mask_(std::move(mask)) {
   SendMessageW(edit_, EM_SETLIMITTEXT, mask_.mask().size(), 0);
+  // An input method's result string would go into the control past the mask.
+  ImmAssociateContextEx(edit_, nullptr, 0);
   Show({mask_.Empty(), 0, 0}, false);
   focus_edit_.filter = [this](UINT message, WPARAM wparam, LPARAM lparam) {
     return Filter(message, wparam, lparam);

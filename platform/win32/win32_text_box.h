@@ -23,9 +23,11 @@ namespace platform::win32 {
 // gains the focus and `on_got_focus` runs as it does for the Tab key; the press itself would then
 // put the caret where it landed and drop the selection `on_got_focus` made. So when the left
 // button of the press that brought the focus comes up with nothing selected, the selection made
-// on gaining the focus is put back (for a date box, the whole date, as after Tab). A press that
-// dragged over characters keeps what it selected, and presses while the box already has the
-// focus place the caret as usual.
+// on gaining the focus is put back (for a date box, the whole date, as after Tab). Moves of the
+// pointer while that button is down leave the selection alone as long as they stay over the
+// pressed character, however late or often they come; a press that dragged off it selects from
+// where it landed to the pointer and keeps what it selected. Presses while the box already has
+// the focus place the caret as usual.
 class FocusEdit {
  public:
   explicit FocusEdit(HWND edit);
@@ -49,9 +51,14 @@ class FocusEdit {
   bool WithinWindow(HWND other) const;
   // The control's selection, if it has one.
   std::optional<std::pair<DWORD, DWORD>> Selection() const;
+  // The character at the client point `point` packs, or MAXDWORD outside the control.
+  DWORD CharacterAt(LPARAM point) const;
 
   HWND edit_;
   bool pressing_ = false;
+  // Of the last press: the character it landed on, and whether it was dragged off it since.
+  DWORD press_character_ = 0;
+  bool dragged_ = false;
   // The selection made on gaining the focus during a press, and kept until its button comes up.
   std::optional<std::pair<DWORD, DWORD>> focus_selection_;
 };
@@ -89,7 +96,8 @@ class Win32TextBox : public EditSelection {
 // taken by the mask's editing model (platform/input_mask.h), as the Linux box takes them: typing
 // and pasting overwrite from the caret and step over the separators, Backspace, Delete and Cut
 // put prompts back, the caret skips the separators, and Undo takes back the last change. Texts
-// other programs send that do not fit the mask are refused.
+// other programs send that do not fit the mask are refused. The control takes no input method
+// (IME): the mask's characters are typed as they are.
 class Win32MaskedBox : public EditSelection {
  public:
   // Takes the control's keys through `edit`'s filter; `edit` must outlive the box.

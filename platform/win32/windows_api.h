@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <imm.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <shellapi.h>

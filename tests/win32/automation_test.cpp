@@ -36,10 +36,48 @@ constexpr CLSID kTestClass = {
     0x6b1c2e8a, 0x4f0d, 0x4c4b, {0x9e, 0x55, 0x2a, 0x7d, 0x4f, 0x3b, 0x9c, 0x01}};
 constexpr wchar_t kTestClassText[] = L"{6B1C2E8A-4F0D-4C4B-9E55-2A7D4F3B9C01}";
 
-// The calls the spreadsheet object received, and how many of its objects are alive.
+// Registered as a program identifier whose class nothing provides, as an uninstalled Office
+// leaves Excel's: {6B1C2E8A-4F0D-4C4B-9E55-2A7D4F3B9C02}.
+constexpr char kBrokenProgId[] = "Kolvex.BrokenSheet";
+constexpr wchar_t kBrokenClassText[] = L"{6B1C2E8A-4F0D-4C4B-9E55-2A7D4F3B9C02}";
+
+// The calls the spreadsheet object received, and how many of its objects are alive. While
+// `busy` is above zero, each call is refused as a busy program refuses it and counts it down.
 struct SheetLog {
   std::vector<std::string> calls;
   int alive = 0;
+  int busy = 0;
+  std::vector<LCID> locales;  // of every call
+  IMessageFilter* outer_filter = nullptr;
+  bool outer_filter_during_call = false;
+};
+
+// Whether the thread's COM message filter is `filter`; leaves it in place.
+bool FilterIs(IMessageFilter* filter) {
+  IMessageFilter* current = nullptr;
+  CoRegisterMessageFilter(nullptr, &current);
+  IMessageFilter* none = nullptr;
+  CoRegisterMessageFilter(current, &none);
+  if (current != nullptr) current->Release();
+  return current == filter;
+}
+
+// A message filter that does nothing, standing for one the program had before the export.
+class OuterFilter : public IMessageFilter {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    *object = id == IID_IUnknown || id == IID_IMessageFilter ? this : nullptr;
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+    return SERVERCALL_ISHANDLED;
+  }
+  DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return MAXDWORD; }
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+    return PENDINGMSG_WAITDEFPROCESS;
+  }
 };
 
 // A spreadsheet application as Excel's automation shows it, for the members the export uses:
@@ -70,8 +108,10 @@ class FakeSheet : public IDispatch {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
                                           DISPID* ids) override {
+    log_.locales.push_back(locale);
+    if (const HRESULT busy = Busy(); busy != S_OK) return busy;
     const wchar_t* known[] = {L"Workbooks", L"Add",    L"Application",
                               L"Visible",   L"Refuse", L"Count"};
     for (UINT n = 0; n < count; ++n) ids[n] = DISPID_UNKNOWN;
@@ -83,8 +123,13 @@ class FakeSheet : public IDispatch {
     }
     return DISP_E_UNKNOWNNAME;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* arguments,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD kind, DISPPARAMS* arguments,
                                    VARIANT* result, EXCEPINFO* exception, UINT*) override {
+    log_.locales.push_back(locale);
+    if (log_.outer_filter != nullptr && FilterIs(log_.outer_filter)) {
+      log_.outer_filter_during_call = true;
+    }
+    if (const HRESULT busy = Busy(); busy != S_OK) return busy;
     if (id >= 1 && id <= 3) {
       log_.calls.push_back(id == 1 ? "Workbooks" : id == 2 ? "Add" : "Application");
       if (result == nullptr || arguments->cArgs != 0) return DISP_E_BADPARAMCOUNT;
@@ -115,6 +160,12 @@ class FakeSheet : public IDispatch {
   }
 
  private:
+  HRESULT Busy() {
+    if (log_.busy <= 0) return S_OK;
+    --log_.busy;
+    return log_.busy % 2 == 0 ? RPC_E_CALL_REJECTED : RPC_E_SERVERCALL_RETRYLATER;
+  }
+
   SheetLog& log_;
   ULONG references_ = 0;
 };
@@ -175,6 +226,8 @@ class Automation : public testing::Test {
   }
   void TearDown() override {
     CoRevokeClassObject(registration_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Kolvex.BrokenSheet");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Kolvex.BrokenSheet");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Kolvex.TestSheet");
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Kolvex.TestSheet");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KolvexTest");
@@ -187,6 +240,16 @@ class Automation : public testing::Test {
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, path.c_str(),
                               static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
+  }
+  // Registers kBrokenProgId, whose class nothing provides.
+  static void RegisterBroken() {
+    for (const auto& [root, key] :
+         {std::pair{HKEY_CURRENT_USER, L"Software\\Classes\\Kolvex.BrokenSheet\\CLSID"},
+          std::pair{HKEY_CLASSES_ROOT, L"Kolvex.BrokenSheet\\CLSID"}}) {
+      ASSERT_EQ(
+          RegSetKeyValueW(root, key, nullptr, REG_SZ, kBrokenClassText, sizeof kBrokenClassText),
+          ERROR_SUCCESS);
+    }
   }
   static std::wstring ThisProgram() {
     wchar_t path[MAX_PATH * 4] = {};
@@ -227,6 +290,37 @@ TEST_F(Automation, FailuresComeBackAsTheObjectReportsThem) {
   EXPECT_EQ(excel->Call("Count"), nullptr) << "a number is no object";
 }
 
+TEST_F(Automation, CallsAreInEnglishAndABusyProgramIsWaitedForWithinItsTime) {
+  OuterFilter outer;
+  IMessageFilter* before = nullptr;
+  ASSERT_EQ(CoRegisterMessageFilter(&outer, &before), S_OK);
+  log_.outer_filter = &outer;
+  {
+    platform::win32::ComObjectFactory com({5, 60000});
+    auto excel = com.CreateObject(kTestProgId);
+    log_.busy = 7;  // starting up: a few calls refused, then served
+    excel->Call("Workbooks")->Call("Add");
+    excel->Call("Workbooks")->Call("Application")->Set("Visible", true);
+    EXPECT_EQ(log_.busy, 0);
+    EXPECT_EQ(log_.calls, (std::vector<std::string>{"Workbooks", "Add", "Workbooks", "Application",
+                                                    "Visible True"}));
+    EXPECT_FALSE(FilterIs(&outer)) << "the export's own filter while it talks to the program";
+  }
+  EXPECT_FALSE(log_.outer_filter_during_call);
+  EXPECT_TRUE(FilterIs(&outer)) << "the filter before is back";
+  for (const LCID locale : log_.locales) EXPECT_EQ(locale, 1033u);
+
+  platform::win32::ComObjectFactory impatient({5, 200});
+  auto excel = impatient.CreateObject(kTestProgId);
+  log_.busy = 1 << 30;  // a dialog that stays open
+  const RunTimeError refused = ErrorOf([&] { excel->Call("Workbooks"); });
+  EXPECT_EQ(refused.number(), 440);
+  EXPECT_NE(refused.description().find("busy"), std::string::npos) << refused.description();
+  log_.busy = 0;
+  excel.reset();
+  CoRegisterMessageFilter(before, nullptr);
+}
+
 TEST_F(Automation, UnregisteredIdentifierCannotBeCreated) {
   platform::win32::ComObjectFactory com;
   EXPECT_FALSE(com.Registered("Kolvex.NoSuchSheet"));
@@ -247,11 +341,13 @@ struct SpreadsheetCase {
 };
 
 TEST_F(Automation, ExcelFirstThenLibreOfficeFromAppPathsThenError429NamingBoth) {
+  RegisterBroken();
   const std::string self = platform::Utf8OfWide(ThisProgram());
   const SpreadsheetCase cases[] = {
       {kTestProgId, {L"soffice.exe"}, {}, true},
       {"Kolvex.NoSuchSheet", {L"soffice.exe", L"scalc.exe"}, {"--calc"}, false},
       {"Kolvex.NoSuchSheet", {L"scalc.exe"}, {}, false},
+      {kBrokenProgId, {L"soffice.exe"}, {"--calc"}, false},
   };
   for (const SpreadsheetCase& c : cases) {
     SCOPED_TRACE(c.excel);
@@ -261,6 +357,8 @@ TEST_F(Automation, ExcelFirstThenLibreOfficeFromAppPathsThenError429NamingBoth) 
     platform::win32::SpreadsheetObjectFactory factory(
         {c.excel, kTestAppPaths,
          [&](const std::vector<std::string>& argv) { started.push_back(argv); }});
+    EXPECT_EQ(factory.StartsCalc(), !c.by_automation && c.excel != std::string(kBrokenProgId))
+        << "a broken Excel shows only when it is started";
     {
       auto excel = factory.CreateObject("Excel.Application");
       excel->Call("Workbooks")->Call("Add");
@@ -274,7 +372,17 @@ TEST_F(Automation, ExcelFirstThenLibreOfficeFromAppPathsThenError429NamingBoth) 
       expected.insert(expected.end(), c.started.begin(), c.started.end());
       EXPECT_EQ(started, Started{expected});
     }
+    EXPECT_EQ(factory.StartsCalc(), !c.by_automation);
   }
+}
+
+TEST_F(Automation, BrokenExcelWithoutLibreOfficeGivesExcelsOwnFailure) {
+  RegisterBroken();
+  platform::win32::SpreadsheetObjectFactory factory({kBrokenProgId, kTestAppPaths, {}});
+  const RunTimeError error = ErrorOf([&] { factory.CreateObject("excel.application"); });
+  EXPECT_EQ(error.number(), 429);
+  EXPECT_NE(error.description().find("\"Kolvex.BrokenSheet\" did not start"), std::string::npos)
+      << error.description();
 }
 
 TEST_F(Automation, NeitherFoundIsError429NamingBothAndOtherIdentifiersAreUnknown) {
@@ -321,7 +429,9 @@ TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
 
   const RunTimeError missing = ErrorOf([] { platform::win32::StartProgram({"C:\\nowhere.exe"}); });
   EXPECT_EQ(missing.number(), 429);
-  EXPECT_EQ(missing.description().rfind("The spreadsheet program cannot be started: 'C:\\nowhere.exe' did not start: ", 0), 0u)
+  EXPECT_EQ(missing.description().rfind(
+                "The spreadsheet program cannot be started: 'C:\\nowhere.exe' did not start: ", 0),
+            0u)
       << missing.description();
 }
 

@@ -1,7 +1,11 @@
 // The adapters on the Windows API against the contracts every window system's adapters keep: the
 // masked and plain boxes, the list, the clipboard, the dialogs and the pointer.
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "export/clipboard_flavours.h"
 #include "platform/path_text.h"
 #include "platform/win32/twips.h"
 #include "platform/win32/win32_clipboard.h"
@@ -233,6 +237,74 @@ struct Win32DialogsDriver {
 
   HostWindow host;
 };
+
+// The bytes of the clipboard's standard format `format` up to their first NUL, or nothing.
+std::optional<std::string> StandardFormat(UINT format) {
+  if (!OpenClipboard(nullptr)) return std::nullopt;
+  std::optional<std::string> bytes;
+  HANDLE memory = GetClipboardData(format);
+  if (const auto* locked =
+          memory != nullptr ? static_cast<const char*>(GlobalLock(memory)) : nullptr) {
+    bytes = std::string(locked, strnlen(locked, GlobalSize(memory)));
+    GlobalUnlock(memory);
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+TEST(Win32Clipboard, CalcGetsSylkUnderWindowsOwnFormatAndNoHtml) {
+  const std::vector<platform::ClipboardFlavour> flavours = {
+      {exporter::kSylkMimeType, "", "ID;PCALCOOO32\r\nC;X1;Y1;K\"00123\"\r\nE\r\n"},
+      {exporter::kGnumericMimeType, "", "<gnm/>"},
+      {"", exporter::kHtmlWindowsFormat, "Version:0.9\r\n"}};
+  for (const bool calc : {false, true}) {
+    SCOPED_TRACE(calc ? "Calc" : "Excel");
+    platform::win32::Win32Clipboard clipboard([calc] { return calc; });
+    clipboard.SetText("00123", flavours);
+    EXPECT_EQ(platform::win32::ReadClipboardText(nullptr), L"00123");
+    EXPECT_EQ(StandardFormat(CF_SYLK),
+              calc ? std::optional<std::string>(flavours[0].data) : std::nullopt);
+    EXPECT_EQ(platform::win32::ReadClipboardFormat(nullptr, exporter::kHtmlWindowsFormat),
+              calc ? std::nullopt : std::optional<std::string>(flavours[2].data));
+  }
+}
+
+TEST(Win32MaskedBox, TakesNoInputMethod) {
+  Win32BoxDriver driver;
+  HIMC context = ImmGetContext(driver.masked_edit.window());
+  EXPECT_EQ(context, nullptr) << "an input method's text would go past the mask";
+  if (context != nullptr) ImmReleaseContext(driver.masked_edit.window(), context);
+  HWND other = driver.host.AddChild(WC_EDITW, ES_AUTOHSCROLL);
+  HIMC plain = ImmGetContext(other);
+  EXPECT_NE(plain, nullptr) << "another box, a path's, takes one";
+  if (plain != nullptr) ImmReleaseContext(other, plain);
+}
+
+TEST(Win32ListView, TextHandedOutStaysWhileTwoMoreAreAskedFor) {
+  Win32ListDriver driver;
+  driver.list.AddColumnHeader("code", 1000, platform::ColumnKind::kText);
+  driver.list.AddColumnHeader("litres", 1000, platform::ColumnKind::kNumber);
+  for (const char* code : {"00001", "00002"}) {
+    driver.list.SetItemText(driver.list.AddItem(), code);
+    driver.list.AddSubItem(driver.list.ItemCount() - 1, std::string(code) + ".5");
+  }
+  const std::pair<int, int> cells[] = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};
+  std::vector<const wchar_t*> handed;
+  for (const auto& [row, column] : cells) {
+    NMLVDISPINFOW asked{};
+    asked.hdr.hwndFrom = driver.view;
+    asked.hdr.code = LVN_GETDISPINFOW;
+    asked.item.mask = LVIF_TEXT;
+    asked.item.iItem = row;
+    asked.item.iSubItem = column;
+    LRESULT result = 0;
+    ASSERT_TRUE(driver.list.Notify(asked.hdr, result));
+    handed.push_back(asked.item.pszText);
+    if (handed.size() < 3) continue;
+    EXPECT_EQ(Utf8OfWide(handed[handed.size() - 3]), handed.size() == 3 ? "00001" : "00002.5")
+        << "read after two more notifications";
+  }
+}
 
 TEST(Win32DialogFilter, FileTypesInTheDialogsNotation) {
   using platform::ParseFilter;

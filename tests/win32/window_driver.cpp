@@ -44,6 +44,7 @@ WindowDriver::WindowDriver(app::WindowServices services)
 void WindowDriver::Pump() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (StaleMove(message)) continue;
     if (window_ && window_->PreTranslate(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -119,6 +120,11 @@ void WindowDriver::Type(std::string_view text) {
   Pump();
 }
 
+bool WindowDriver::StaleMove(const MSG& message) const {
+  return (message.message == WM_MOUSEMOVE || message.message == WM_NCMOUSEMOVE) && pointer_ &&
+         (message.pt.x != pointer_->x || message.pt.y != pointer_->y);
+}
+
 void WindowDriver::Click(HWND control, int x, int to_x) {
   RECT area{};
   GetClientRect(control, &area);
@@ -127,9 +133,18 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
   const auto move_to = [control, y, this](int at_x) {
     POINT at{at_x, y};
     ClientToScreen(control, &at);
+    pointer_ = at;
     SetCursorPos(at.x, at.y);
     std::vector<INPUT> moved{MouseInput(MOUSEEVENTF_MOVE)};
     Send(moved);
+    Pump();
+  };
+  // A button goes down or up where the driver put the pointer, even when a late report of an
+  // earlier place has moved Windows' pointer since.
+  const auto button = [this](DWORD flags) {
+    SetCursorPos(pointer_->x, pointer_->y);
+    std::vector<INPUT> inputs{MouseInput(flags)};
+    Send(inputs);
     Pump();
   };
   // A tip the pointer's rest brought up over a box would take the click, as it does in Wine.
@@ -143,15 +158,11 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
       },
       0);
   move_to(x);
-  std::vector<INPUT> inputs{MouseInput(MOUSEEVENTF_LEFTDOWN)};
-  Send(inputs);
-  Pump();
+  button(MOUSEEVENTF_LEFTDOWN);
   if (to_x >= 0) {
     for (int step = 1; step <= 4; ++step) move_to(x + (to_x - x) * step / 4);
   }
-  inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
-  Send(inputs);
-  Pump();
+  button(MOUSEEVENTF_LEFTUP);
 }
 
 void WindowDriver::ClickBrowse() {

@@ -6,6 +6,7 @@
 #include <array>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -70,7 +71,14 @@ class WindowDriver {
   std::array<int, 4> Pixels(const char* name);
 
  private:
+  // Under Wine each move of the pointer also moves the X server's, which reports the move back
+  // some time later: on a busy machine after the driver has moved it on, or pressed a button.
+  // Windows then hears the pointer jump back to where it was, which no user did. Such a move,
+  // to anywhere but where the driver last put the pointer, is dropped.
+  bool StaleMove(const MSG& message) const;
+
   std::unique_ptr<app::Win32MainWindow> window_;
+  std::optional<POINT> pointer_;  // where the driver last put the pointer, in screen pixels
 };
 
 }  // namespace win32_test

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "kolvex_version.h"
 #include "platform/path_text.h"
 #include "platform/win32/twips.h"
 #include "tests/contract/window_contract.h"
@@ -95,6 +97,33 @@ TEST_F(StartUp, AltDThenEnterAndCtrlEExportFromAnyControl) {
   }
 }
 
+TEST(Resources, ManifestCarriesTheProjectsVersionAndTheUsersRights) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr) << "no manifest";
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(bytes, SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find("name=\"Kolvex\" version=\"" KOLVEX_VERSION ".0\""), std::string::npos)
+      << manifest;
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+}
+
+TEST(Resources, IconHoldsAnImageForEachSizeWindowsAsksFor) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
+  ASSERT_NE(found, nullptr) << "no icon";
+  const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+  // The group's header (three 16-bit numbers, the last the count), then 14 bytes an image.
+  const int count = bytes[4] | bytes[5] << 8;
+  ASSERT_EQ(SizeofResource(nullptr, found), 6u + 14u * static_cast<unsigned>(count));
+  std::set<int> sizes;
+  for (int i = 0; i < count; ++i) sizes.insert(bytes[6 + 14 * i] == 0 ? 256 : bytes[6 + 14 * i]);
+  EXPECT_EQ(sizes, (std::set<int>{16, 20, 24, 32, 48, 256}));
+  for (const int size : {16, 32, 48, 256}) {
+    EXPECT_NE(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0),
+              nullptr)
+        << size;
+  }
+}
+
 TEST(Twips, PixelsAtEachResolution) {
   struct Case {
     double twips;
@@ -115,8 +144,15 @@ TEST(Twips, PixelsAtEachResolution) {
 using DateEntry = WindowTest;
 
 TEST_F(DateEntry, ClickOrTabIntoABoxChecksTheBoxLeftThenTypedKeysGiveTheTypedDate) {
-  for (const double where : {0.0, 0.02, 0.2, 0.45, 0.6, 0.8, 0.98}) {
-    SCOPED_TRACE(where == 0 ? std::string("tab") : "click " + std::to_string(where));
+  struct Case {
+    double where;    // of the box's width; 0 for the Tab key
+    bool trembling;  // the pointer moves on the spot while the button is down
+  };
+  const Case cases[] = {{0.0, false}, {0.02, false}, {0.2, false}, {0.45, false}, {0.6, false},
+                        {0.8, false}, {0.98, false}, {0.02, true}, {0.45, true},  {0.98, true}};
+  for (const auto& [where, trembling] : cases) {
+    SCOPED_TRACE(where == 0 ? std::string("tab")
+                            : "click " + std::to_string(where) + (trembling ? " trembling" : ""));
     Control("TxtTo").Text().SetText("2079/05/12");
     Enter("TxtFrom");
     window_->Type("20795/3");
@@ -126,7 +162,8 @@ TEST_F(DateEntry, ClickOrTabIntoABoxChecksTheBoxLeftThenTypedKeysGiveTheTypedDat
     } else {
       RECT area{};
       GetClientRect(box, &area);
-      window_->Click(box, static_cast<int>(area.right * where));
+      const int x = static_cast<int>(area.right * where);
+      window_->Click(box, x, trembling ? x : -1);
     }
     ASSERT_EQ(Focused(), "TxtTo");
     EXPECT_EQ(TextOf("TxtFrom"), "2079/05/03") << "the box left is checked first";

@@ -67,6 +67,9 @@ constexpr std::string_view kBlankBytes{" \0", 2};
 // Currency units below 10^15 in magnitude: values of at most fifteen significant digits.
 constexpr std::int64_t kExactUnits = 1000000000000000;
 constexpr std::string_view kBlankDateBytes{" 0\0", 3};
+// The most fields a FoxPro or dBase IV table has (dBase III has at most 128), the hidden system
+// fields left out: a header that counts more is damaged.
+constexpr std::size_t kMostFields = 255;
 
 FieldKind KindOf(char type, std::uint32_t length, std::uint8_t flags) {
   const bool binary = (flags & 0x04) != 0;
@@ -382,6 +385,10 @@ void DbfTable::ReadHeader() {
     }
     needs_memo_ = needs_memo_ || IsMemo(field.kind);
     fields_.push_back(std::move(field));
+  }
+  if (fields_.size() > kMostFields) {
+    throw damaged("it has " + std::to_string(fields_.size()) + " fields, and a table has at most " +
+                  std::to_string(kMostFields));
   }
   if (null_flags_ == nullptr) {
     for (DbfField& field : fields_) field.null_bit = field.length_bit = -1;

@@ -3,8 +3,9 @@
 // then stays: every read of the table sees the records counted at that moment, whatever another
 // program appends meanwhile. Records and memos are read by copies (Scan, ReadRun, ReadIn), in
 // blocks, so a table of any size costs little memory, and a file another program cuts short
-// meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its
-// reads, so several threads may read one table at once, each with a scratch text of its own.
+// meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its reads
+// but where the runs ReadRun read lie and a digest of their bytes (behind a lock), so several
+// threads may read one table at once, each with a scratch text of its own.
 #pragma once
 
 #include <cstdint>

@@ -121,21 +121,46 @@ void AppendNumber(std::size_t number, std::string& out) {
   out.append(start, digits + sizeof digits);
 }
 
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+std::size_t Utf8Sequence(std::string_view text, std::size_t i, std::uint32_t& code);
+
+// Whether the typed forms write U+FFFD for the sequence Utf8Sequence found: no UTF-8 (length 0),
+// a control character other than the tab, U+FFFE or U+FFFF.
+bool Unholdable(std::size_t length, std::uint32_t code) {
+  return length == 0 || (code < 0x20 && code != '\t') || code == 0xFFFE || code == 0xFFFF;
+}
+
 // --- SYLK
 
 constexpr std::string_view kSylkLineBreak = "\x1b :";
 
+// What SYLK cannot hold is written as the markup forms write it, U+FFFD, so every typed form
+// gives the same cells: a NUL would end the cell, and an ESC starts SYLK's own sequences. A tab,
+// which Calc leaves out of a SYLK text, is U+FFFD too, so that nothing goes without a mark.
 void AppendSylkText(std::string_view text, std::string& out) {
   out += '"';
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     if (c == ';') {
       out += ";;";
-    } else if (c == '\r' || c == '\n') {
+      ++i;
+      continue;
+    }
+    if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       out += kSylkLineBreak;
+      ++i;
+      continue;
+    }
+    std::uint32_t code = 0;
+    const std::size_t length = Utf8Sequence(text, i, code);
+    if (Unholdable(length, code) || c == '\t') {
+      out += kReplacement;
+      i += std::max<std::size_t>(length, 1);
     } else {
-      out += c;
+      out.append(text.substr(i, length));
+      i += length;
     }
   }
   out += '"';
@@ -168,8 +193,6 @@ void Sylk(const platform::ListView& list, const platform::ClipboardWriter& write
 }
 
 // --- XML and HTML text
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 // The length of the UTF-8 sequence that starts `text` at `i`, or 0 when the bytes there are not
 // one; `code` gets its code point.
@@ -250,7 +273,7 @@ void AppendMarkupText(std::string_view text, std::string_view line_break, std::s
     std::uint32_t code = 0;
     const std::size_t length = Utf8Sequence(text, i, code);
     // XML holds no other control characters, nor U+FFFE and U+FFFF, not even as references.
-    if (length == 0 || (code < 0x20 && code != '\t') || code == 0xFFFE || code == 0xFFFF) {
+    if (Unholdable(length, code)) {
       out += kReplacement;
       i += std::max<std::size_t>(length, 1);
     } else {

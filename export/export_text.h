@@ -10,8 +10,9 @@
 namespace exporter {
 
 // Headers joined by tabs, "\r\n", then each item's text and its sub-items joined by tabs, the
-// lines joined by "\r\n" with none after the last. Texts are copied as they are: no quoting, no
-// trimming. Throws RunTimeError 6 past 2,147,483,647 items or 32,767 columns.
+// lines joined by "\r\n" with none after the last. A tab, CR or LF inside a text is written as a
+// blank, so the text always has the list's rows and columns; texts are otherwise copied as they
+// are: no quoting, no trimming. Throws RunTimeError 6 past 2,147,483,647 items or 32,767 columns.
 std::string BuildExportText(const platform::ListView& list);
 
 // The same text handed to `write` in pieces of about 64 KiB, in order, so a long list is never

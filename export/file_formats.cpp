@@ -75,6 +75,30 @@ bool NeedsEscapes(std::string_view text) {
   return text.find('\0') != std::string_view::npos || text.find("_x") != std::string_view::npos;
 }
 
+// The most characters a worksheet cell holds, counted in UTF-16 units as spreadsheets count them.
+constexpr std::size_t kCellCharacters = 32767;
+
+// Throws 6, naming the record and the column, when the text a cell is given is longer than a cell
+// holds.
+void CheckCellLength(std::string_view cell_text, const platform::ListView& list, std::size_t item,
+                     std::size_t column) {
+  if (cell_text.size() <= kCellCharacters) return;  // never more units than UTF-8 bytes
+  std::size_t units = 0;
+  for (const char c : cell_text) {
+    const auto byte = static_cast<unsigned char>(c);
+    units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+  }
+  if (units <= kCellCharacters) return;
+  const std::string name = column < list.ColumnHeaderCount() ? list.ColumnHeaderText(column)
+                                                             : std::to_string(column + 1);
+  throw platform::RunTimeError(platform::error::kOverflow,
+                               "the text of record " + std::to_string(item + 1) + " in column " +
+                                   name + " is " + std::to_string(units) +
+                                   " characters long in a workbook, and a worksheet cell holds at "
+                                   "most " +
+                                   std::to_string(kCellCharacters) + ". Export it as tsv or csv.");
+}
+
 platform::RunTimeError WriteError(const std::string& path, std::string reason) {
   while (!reason.empty() && reason.back() == '.') reason.pop_back();  // the library's texts end in one
   return platform::RunTimeError(platform::error::kPathFileAccess,
@@ -253,10 +277,12 @@ void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& 
     }
     lxw_format* format = workbook.Format(bold, false);
     if (!NeedsEscapes(text)) {
+      CheckCellLength(text, list, row - 1, column);
       workbook.Check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), format));
     } else {
-      workbook.Check(
-          worksheet_write_string(sheet, cell_row, cell_column, CellText(text).c_str(), format));
+      const std::string cell = CellText(text);
+      CheckCellLength(cell, list, row - 1, column);
+      workbook.Check(worksheet_write_string(sheet, cell_row, cell_column, cell.c_str(), format));
     }
   };
 

@@ -114,6 +114,9 @@ class EnginePool : public std::enable_shared_from_this<EnginePool> {
   explicit EnginePool(std::filesystem::path folder)
       : folder_(std::move(folder)), idle_{SqlEngine::Create(folder_, shared_)} {}
 
+  // Throws what SharedTables::CheckUnchanged throws: a record set's rows are all read.
+  void CheckUnchanged() { shared_->CheckUnchanged(); }
+
   // An idle engine, or a new one. Throws as the constructor does.
   Lease Take() {
     {
@@ -238,11 +241,14 @@ class DbfRecordset : public Recordset {
     } else {
       statement.reset();
     }
+    // Rows read from a table another program rewrote meanwhile are never handed out.
+    if (!statement) dbf->engines()->CheckUnchanged();
     if (!statement) lease.Release();
     names_ = std::move(names);
     types_ = std::move(types);
     rows_ = std::move(rows);
     pool_ = dbf->pool();
+    engines_ = dbf->engines();
     lease_ = std::move(lease);
     statement_ = std::move(statement);
     open_ = true;
@@ -291,6 +297,7 @@ class DbfRecordset : public Recordset {
         rows_.Append(*statement_);
       } else {
         FinishStatement();
+        engines_->CheckUnchanged();
       }
     }
   }
@@ -306,6 +313,7 @@ class DbfRecordset : public Recordset {
     if (pool_) pool_->Give(std::move(rows_));
     rows_ = RowBuffer();
     pool_.reset();
+    engines_.reset();
   }
 
   // Drops the statement, then gives its engine back.
@@ -337,9 +345,10 @@ class DbfRecordset : public Recordset {
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
   std::vector<std::string> names_;
   std::vector<DataType> types_;
-  std::shared_ptr<RowPool> pool_;  // of the connection the record set was opened on
-  RowBuffer rows_;                 // all rows (client-side) or the current one (server-side)
-  std::size_t position_ = 0;       // row of rows_ that is current
+  std::shared_ptr<RowPool> pool_;        // of the connection the record set was opened on
+  std::shared_ptr<EnginePool> engines_;  // of that connection, for the check after the last row
+  RowBuffer rows_;                       // all rows (client-side) or the current one (server-side)
+  std::size_t position_ = 0;             // row of rows_ that is current
 };
 
 class DbfProviderImpl : public Provider {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <set>
+#include <thread>
 
 #include "platform/db/number_format.h"
 #include "platform/path_text.h"
@@ -59,6 +61,22 @@ bool KnownVersion(std::uint8_t version) {
   }
 }
 
+// A digest of bytes read, to tell whether the file still holds them: eight bytes at a time, as
+// every record a load reads passes through here.
+std::uint64_t Digest(const std::uint8_t* bytes, std::size_t length) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15;
+  std::uint64_t digest = length;
+  std::size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes + i, 8);
+    digest = (digest ^ word) * kMultiplier;
+    digest ^= digest >> 29;
+  }
+  for (; i < length; ++i) digest = (digest ^ bytes[i]) * kMultiplier;
+  return digest;
+}
+
 bool AllOf(std::string_view bytes, std::string_view set) {
   return bytes.find_first_not_of(set) == std::string_view::npos;
 }
@@ -67,6 +85,9 @@ constexpr std::string_view kBlankBytes{" \0", 2};
 // Currency units below 10^15 in magnitude: values of at most fifteen significant digits.
 constexpr std::int64_t kExactUnits = 1000000000000000;
 constexpr std::string_view kBlankDateBytes{" 0\0", 3};
+// The most fields a FoxPro or dBase IV table has (dBase III has at most 128), the hidden system
+// fields left out: a header that counts more is damaged.
+constexpr std::size_t kMostFields = 255;
 
 FieldKind KindOf(char type, std::uint32_t length, std::uint8_t flags) {
   const bool binary = (flags & 0x04) != 0;
@@ -242,14 +263,36 @@ class MemoFile {
 };
 
 DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
-    : path_(path), map_(path), code_page_(CodePageOf(map_, fallback_code_page)) {
-  ReadHeader();
+    : path_(path),
+      map_(path),
+      code_page_(CodePageOf(map_, fallback_code_page)),
+      checked_(map_.opened_stamp()) {
+  // A table that another program is writing at this moment may look damaged for that moment: a
+  // count raised before its record is written, a file cut short to be written again. Its header
+  // is read again while the file's stamp shows such writes, for a quarter of a second at most;
+  // a table left alone meanwhile is damaged.
+  for (int wait_ms = 1;; wait_ms *= 2) {
+    try {
+      ReadHeader();
+      break;
+    } catch (const RunTimeError& error) {
+      if (error.number() != error::kDatabaseError) throw;
+      const FileStamp stamp = map_.StampNow();
+      if (stamp == checked_ && FileMap::Settled(stamp)) throw;
+      if (wait_ms > 128) throw BeingWritten();
+      checked_ = stamp;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
+  }
   OpenMemo();
 }
 
 DbfTable::~DbfTable() = default;
 
 void DbfTable::ReadHeader() {
+  fields_.clear();
+  null_flags_ = nullptr;
+  needs_memo_ = false;
   const std::string name = "'" + Utf8Of(path_) + "'";
   auto not_a_table = [&](const std::string& why) {
     return RunTimeError(error::kDatabaseError,
@@ -340,20 +383,16 @@ void DbfTable::ReadHeader() {
   }
 
   // A program that appends to the table writes the record first and then raises the count, so
-  // the size taken after the count always holds the counted records. A count beyond them is read
-  // again at once, for a program that raises the count first; beyond them twice, it is damage.
+  // the size taken after the count always holds the counted records. A program that raises the
+  // count first is met by reading the header again (see the constructor).
   auto present = [&] {
     const std::uint64_t size = map_.SizeNow();
     return size < header_length_ ? 0 : (size - header_length_) / record_length_;
   };
   if (record_count_ > present()) {
-    std::uint8_t count[4] = {};
-    if (map_.ReadAt(4, count, sizeof count)) record_count_ = Le32(count);
     const std::uint64_t held = present();
-    if (record_count_ > held) {
-      throw damaged("the header counts " + std::to_string(record_count_) +
-                    " records but the file holds " + std::to_string(held));
-    }
+    throw damaged("the header counts " + std::to_string(record_count_) +
+                  " records but the file holds " + std::to_string(held));
   }
 
   std::uint32_t offset = 1;
@@ -382,6 +421,11 @@ void DbfTable::ReadHeader() {
     }
     needs_memo_ = needs_memo_ || IsMemo(field.kind);
     fields_.push_back(std::move(field));
+  }
+  header_ = std::move(header);
+  if (fields_.size() > kMostFields) {
+    throw damaged("it has " + std::to_string(fields_.size()) + " fields, and a table has at most " +
+                  std::to_string(kMostFields));
   }
   if (null_flags_ == nullptr) {
     for (DbfField& field : fields_) field.null_bit = field.length_bit = -1;
@@ -432,6 +476,9 @@ void DbfTable::ReadRun(std::uint32_t first, std::uint32_t end,
   out.resize(start + length);
   const std::uint64_t offset = header_length_ + static_cast<std::uint64_t>(first) * record_length_;
   if (!map_.ReadAt(offset, out.data() + start, length)) throw CutShort(first);
+  const std::uint64_t digest = Digest(out.data() + start, length);
+  const std::lock_guard<std::mutex> lock(runs_mutex_);
+  runs_read_.push_back({first, end, digest});
 }
 
 RunTimeError DbfTable::CutShort(std::uint32_t record) const {
@@ -439,6 +486,70 @@ RunTimeError DbfTable::CutShort(std::uint32_t record) const {
                       "'" + Utf8Of(path_) +
                           "' was cut short by another program while it was read (at record " +
                           std::to_string(record + 1) + "). Load it again.");
+}
+
+RunTimeError DbfTable::Rewritten() const {
+  return RunTimeError(error::kDatabaseError,
+                      "'" + Utf8Of(path_) +
+                          "' was cut short or rewritten by another program while it was read. "
+                          "Load it again.");
+}
+
+RunTimeError DbfTable::BeingWritten() const {
+  return RunTimeError(error::kDatabaseError,
+                      "'" + Utf8Of(path_) +
+                          "' is being written by another program and cannot be read whole at "
+                          "this moment. Load it again.");
+}
+
+bool DbfTable::SameHeader() const {
+  std::vector<std::uint8_t> now(header_.size());
+  if (!map_.ReadAt(0, now.data(), now.size())) return false;
+  // Bytes 1 to 3 hold the date of the last change, 4 to 7 the count, which may only grow.
+  return now[0] == header_[0] && Le32(now.data() + 4) >= record_count_ &&
+         std::equal(now.begin() + 8, now.end(), header_.begin() + 8);
+}
+
+bool DbfTable::SameRuns() const {
+  std::vector<RunRead> runs;
+  {
+    const std::lock_guard<std::mutex> lock(runs_mutex_);
+    runs = runs_read_;
+  }
+  std::vector<std::uint8_t> bytes;
+  for (const RunRead& run : runs) {
+    bytes.resize(static_cast<std::size_t>(run.end - run.first) * record_length_);
+    const std::uint64_t offset =
+        header_length_ + static_cast<std::uint64_t>(run.first) * record_length_;
+    if (!map_.ReadAt(offset, bytes.data(), bytes.size()) ||
+        Digest(bytes.data(), bytes.size()) != run.digest) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void DbfTable::CheckUnchanged(const std::function<bool()>& same_indexes) const {
+  const std::lock_guard<std::mutex> lock(check_mutex_);
+  if (FileMap::Settled(checked_) && map_.StampNow() == checked_) return;
+  const std::uint64_t counted_end =
+      header_length_ + static_cast<std::uint64_t>(record_count_) * record_length_;
+  for (int passes = 1;; ++passes) {
+    const FileStamp stamp = map_.StampNow();
+    if (!map_.StillAtPath() || stamp.size < counted_end || !SameHeader() || !SameRuns() ||
+        !same_indexes()) {
+      throw Rewritten();
+    }
+    // Nothing was written while it was compared, and a write would have shown: the table is as
+    // it was read. Written meanwhile, it is compared once more a moment later: a program that
+    // only appends leaves what was read as it was.
+    const FileStamp after = map_.StampNow();
+    if ((after == stamp && FileMap::Settled(stamp)) || passes == 2) {
+      checked_ = after;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 void DbfTable::Scan::Fill(std::uint32_t first) {
@@ -611,6 +722,8 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
 }
 
 RunTimeError DbfTable::DamagedRecord(std::uint32_t record) const {
+  // A table another program has written since it was opened is not damaged but rewritten.
+  if (map_.StampNow() != map_.opened_stamp()) return Rewritten();
   return RunTimeError(error::kDatabaseError,
                       "'" + Utf8Of(path_) + "' is damaged (record " + std::to_string(record + 1) +
                           " of " + std::to_string(record_count_) +

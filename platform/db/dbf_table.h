@@ -3,13 +3,16 @@
 // then stays: every read of the table sees the records counted at that moment, whatever another
 // program appends meanwhile. Records and memos are read by copies (Scan, ReadRun, ReadIn), in
 // blocks, so a table of any size costs little memory, and a file another program cuts short
-// meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its
-// reads, so several threads may read one table at once, each with a scratch text of its own.
+// meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its reads
+// but where the runs ReadRun read lie and a digest of their bytes (behind a lock), so several
+// threads may read one table at once, each with a scratch text of its own.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,8 +75,11 @@ class DbfTable {
   // data. Throws RunTimeError 53 when the file is not there, 70 when this user may not read it,
   // and kDatabaseError, naming the file and the fault, when it is not a table or is damaged: too
   // short, an unknown version byte, header or record length out of the file, field descriptors
-  // running past the header, a record length shorter than the fields, a field of a type this
-  // reader does not know, or a record count beyond the records the file holds (read twice).
+  // running past the header, more fields than a table has, a record length shorter than the
+  // fields, a field of a type this reader does not know, or a record count beyond the records the
+  // file holds. A header found so while another program writes the file is read again for a
+  // quarter of a second; if it is still so, the error says the table is being written and to
+  // load it again.
   explicit DbfTable(const std::filesystem::path& path, int fallback_code_page = 1252);
   ~DbfTable();
   DbfTable(const DbfTable&) = delete;
@@ -143,8 +149,18 @@ class DbfTable {
   // out of its file) are null. Text may point into the record's bytes or into `scratch`.
   Cell ReadIn(const std::uint8_t* record_bytes, const DbfField& field, std::string& scratch) const;
 
-  // Appends the stored bytes of records [first, end) to `out`. Throws as Scan::Next does.
+  // Appends the stored bytes of records [first, end) to `out`. Throws as Scan::Next does. The
+  // run is remembered, for CheckUnchanged.
   void ReadRun(std::uint32_t first, std::uint32_t end, std::vector<std::uint8_t>& out) const;
+
+  // Throws kDatabaseError, saying the table was cut short or rewritten while it was read and to
+  // load it again, unless the table is still the one it was when it opened, grown at most: the
+  // same file at its path, holding its counted records, its header the same but for the date and
+  // a count no lower, and every run ReadRun has read the same bytes; `same_indexes` tells whether
+  // the indexes built from the table still hold. While nothing has been written since the last
+  // check this costs a look at the file's stamp; otherwise the table is compared, and compared
+  // again a moment later when it was written while it was compared.
+  void CheckUnchanged(const std::function<bool()>& same_indexes) const;
 
   // The error for a record found damaged while reading.
   RunTimeError DamagedRecord(std::uint32_t record) const;
@@ -152,6 +168,10 @@ class DbfTable {
  private:
   bool BitSet(const std::uint8_t* record_bytes, int bit) const;
   RunTimeError CutShort(std::uint32_t record) const;
+  RunTimeError Rewritten() const;
+  RunTimeError BeingWritten() const;
+  bool SameHeader() const;
+  bool SameRuns() const;
   RunTimeError UnknownType(const DbfField& field) const;
   void ReadHeader();
   void OpenMemo();
@@ -170,6 +190,19 @@ class DbfTable {
   DbfField null_flags_field_;
   bool needs_memo_ = false;
   std::unique_ptr<MemoFile> memo_;
+  std::vector<std::uint8_t> header_;  // as read when the table opened
+
+  // What CheckUnchanged compares: the runs read so far, each with a digest of its bytes, and the
+  // stamp of the file when the table was last found unchanged.
+  struct RunRead {
+    std::uint32_t first;
+    std::uint32_t end;
+    std::uint64_t digest;
+  };
+  mutable std::mutex runs_mutex_;
+  mutable std::vector<RunRead> runs_read_;
+  mutable std::mutex check_mutex_;
+  mutable FileStamp checked_;
 };
 
 }  // namespace platform::db

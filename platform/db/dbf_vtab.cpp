@@ -577,7 +577,7 @@ const FieldIndex& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
   if (found != vtab->indexes.end()) return *found->second;
   const DbfTable& table = *vtab->table;
-  const FieldIndex& index = vtab->engine->shared_tables().IndexOf(table, column, [&] {
+  const FieldIndex& index = vtab->engine->shared_tables().IndexOf(table, column, [&table, column] {
     const DbfField& field = table.fields()[column];
     const std::size_t width = field.length;
     return width >= 8 && width <= 16 ? IndexTable(table, field, WordsValue<std::uint64_t>(width))

@@ -14,10 +14,12 @@ namespace platform::db {
 struct RecordRun {
   std::uint32_t begin;
   std::uint32_t end;
+  bool operator==(const RecordRun&) const = default;
 };
 
 struct FieldIndex {
   std::unordered_map<std::string, std::vector<RecordRun>> runs;
+  bool operator==(const FieldIndex&) const = default;
 };
 
 }  // namespace platform::db

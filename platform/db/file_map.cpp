@@ -1,6 +1,7 @@
 #include "platform/db/file_map.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -58,6 +59,19 @@ void RememberFileOpened(const std::filesystem::path& path) {
 std::vector<std::filesystem::path> FilesOpened() {
   const std::lock_guard<std::mutex> lock(files_opened_mutex);
   return files_opened;
+}
+
+bool FileMap::Settled(const FileStamp& stamp) {
+  // A tick of the clock that stamps files is at most 10 ms on the systems this runs on. A stamp
+  // far ahead of this machine's clock (a file server's clock that runs ahead) is taken as settled,
+  // so such a server never makes every load wait.
+  constexpr std::int64_t kTick = 50'000'000;
+  constexpr std::int64_t kAhead = 1'000'000'000;
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+  const std::int64_t age = now - std::max(stamp.written_ns, stamp.changed_ns);
+  return age >= kTick || age <= -kAhead;
 }
 
 RunTimeError PermissionDenied(const std::filesystem::path& path) {

@@ -15,6 +15,20 @@
 
 namespace platform::db {
 
+// What the system says of a file that every write to it changes: which file it is, its size, and
+// the times of its last write and last change. Equal stamps taken a while apart mean nothing was
+// written between them, provided the system's clock had moved past the file's last write when the
+// first was taken (see FileMap::Settled): writes within one tick of that clock may leave the
+// times as they were.
+struct FileStamp {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  std::uint64_t size = 0;
+  std::int64_t written_ns = 0;  // since 1970, as the system's clock counts
+  std::int64_t changed_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 class FileMap {
  public:
   // Opens `path`. Throws RunTimeError 53 when the file is not there, 70 when this user may not
@@ -30,6 +44,17 @@ class FileMap {
   // kDatabaseError when the system cannot tell.
   std::uint64_t SizeNow() const;
 
+  // The stamp of the file when it was opened, and now. StampNow throws kDatabaseError when the
+  // system cannot tell.
+  const FileStamp& opened_stamp() const { return opened_stamp_; }
+  FileStamp StampNow() const;
+  // Whether the system's clock has moved well past the last write and change `stamp` records, so
+  // that a later write is bound to change them.
+  static bool Settled(const FileStamp& stamp);
+  // Whether the path the file was opened by still names this file (another program may have put
+  // a new file in its place).
+  bool StillAtPath() const;
+
   // Copies `length` bytes from `offset` into `out`. False when the file no longer holds them
   // (another program has cut it short) or cannot be read. Safe to call from several threads.
   bool ReadAt(std::uint64_t offset, void* out, std::size_t length) const;
@@ -37,6 +62,7 @@ class FileMap {
  private:
   std::filesystem::path path_;
   std::uint64_t size_ = 0;
+  FileStamp opened_stamp_;
   std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
 };
 

@@ -35,6 +35,20 @@ struct FileDescriptor {
                                                 ".");
 }
 
+std::int64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& status) {
+  FileStamp stamp;
+  stamp.volume = static_cast<std::uint64_t>(status.st_dev);
+  stamp.file = static_cast<std::uint64_t>(status.st_ino);
+  stamp.size = static_cast<std::uint64_t>(status.st_size);
+  stamp.written_ns = Nanoseconds(status.st_mtim);
+  stamp.changed_ns = Nanoseconds(status.st_ctim);
+  return stamp;
+}
+
 }  // namespace
 
 FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
@@ -49,6 +63,7 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
                            ", not a FoxPro table.");
   }
   size_ = static_cast<std::uint64_t>(status.st_size);
+  opened_stamp_ = StampOf(status);
   file_ = file.fd;
   file.fd = -1;
   RememberFileOpened(path);
@@ -77,6 +92,19 @@ std::uint64_t FileMap::SizeNow() const {
   struct stat status {};
   if (fstat(static_cast<int>(file_), &status) != 0) Fail(path_, "read", errno);
   return static_cast<std::uint64_t>(status.st_size);
+}
+
+FileStamp FileMap::StampNow() const {
+  struct stat status {};
+  if (fstat(static_cast<int>(file_), &status) != 0) Fail(path_, "read", errno);
+  return StampOf(status);
+}
+
+bool FileMap::StillAtPath() const {
+  struct stat status {};
+  return stat(path_.c_str(), &status) == 0 &&
+         static_cast<std::uint64_t>(status.st_dev) == opened_stamp_.volume &&
+         static_cast<std::uint64_t>(status.st_ino) == opened_stamp_.file;
 }
 
 bool FileMap::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {

@@ -39,6 +39,30 @@ struct FileHandle {
   }
 };
 
+// 100-nanosecond units since 1601 to nanoseconds since 1970.
+std::int64_t Nanoseconds(std::int64_t file_time) {
+  constexpr std::int64_t k1601To1970 = 116444736000000000;
+  return (file_time - k1601To1970) * 100;
+}
+
+// The stamp of an open file; false when the system cannot tell.
+bool StampOf(HANDLE handle, FileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  FILE_BASIC_INFO times{};
+  if (!GetFileInformationByHandle(handle, &information) ||
+      !GetFileInformationByHandleEx(handle, FileBasicInfo, &times, sizeof times)) {
+    return false;
+  }
+  stamp.volume = information.dwVolumeSerialNumber;
+  stamp.file =
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  stamp.size =
+      (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  stamp.written_ns = Nanoseconds(times.LastWriteTime.QuadPart);
+  stamp.changed_ns = Nanoseconds(times.ChangeTime.QuadPart);
+  return true;
+}
+
 }  // namespace
 
 // Every sharing mode is granted, so the program that keeps the table open for writing goes on
@@ -58,6 +82,7 @@ FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.handle, &size)) Fail(path, "read", GetLastError());
   size_ = static_cast<std::uint64_t>(size.QuadPart);
+  if (!StampOf(file.handle, opened_stamp_)) Fail(path, "read", GetLastError());
   file_ = reinterpret_cast<std::intptr_t>(file.handle);
   file.handle = INVALID_HANDLE_VALUE;
   RememberFileOpened(path);
@@ -89,6 +114,21 @@ std::uint64_t FileMap::SizeNow() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(HandleOf(file_), &size)) Fail(path_, "read", GetLastError());
   return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+FileStamp FileMap::StampNow() const {
+  FileStamp stamp;
+  if (!StampOf(HandleOf(file_), stamp)) Fail(path_, "read", GetLastError());
+  return stamp;
+}
+
+bool FileMap::StillAtPath() const {
+  FileHandle file{CreateFileW(path_.c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  FileStamp stamp;
+  return file.handle != INVALID_HANDLE_VALUE && StampOf(file.handle, stamp) &&
+         stamp.volume == opened_stamp_.volume && stamp.file == opened_stamp_.file;
 }
 
 // Each read names its offset and waits on an event of its own, so reads from several threads

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string_view>
 #include <utility>
@@ -151,12 +152,34 @@ const FieldIndex& SharedTables::IndexOf(const DbfTable& table, std::size_t field
   if (!index) {
     try {
       index = std::make_unique<FieldIndex>(build());
+      builds_[{&table, field}] = build;
     } catch (...) {
       indexes_.erase({&table, field});
       throw;
     }
   }
   return *index;
+}
+
+void SharedTables::CheckUnchanged() {
+  std::vector<std::shared_ptr<DbfTable>> tables;
+  {
+    const std::lock_guard<std::mutex> lock(tables_mutex_);
+    for (const auto& [file, table] : tables_) tables.push_back(table);
+  }
+  for (const std::shared_ptr<DbfTable>& table : tables) {
+    table->CheckUnchanged([&] {
+      std::vector<std::pair<const FieldIndex*, std::function<FieldIndex()>>> built;
+      {
+        const std::lock_guard<std::mutex> lock(indexes_mutex_);
+        for (const auto& [key, index] : indexes_) {
+          if (key.first == table.get() && index) built.emplace_back(index.get(), builds_[key]);
+        }
+      }
+      return std::all_of(built.begin(), built.end(),
+                         [](const auto& pair) { return pair.second() == *pair.first; });
+    });
+  }
 }
 
 std::shared_ptr<SqlEngine> SqlEngine::Create(const std::filesystem::path& folder,

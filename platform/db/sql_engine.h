@@ -43,12 +43,16 @@ class SharedTables {
   // nothing behind.
   const FieldIndex& IndexOf(const DbfTable& table, std::size_t field,
                             const std::function<FieldIndex()>& build);
+  // Throws what DbfTable::CheckUnchanged throws for a table that is no longer the one it was when
+  // it opened; the indexes of a table written meanwhile are built again and compared.
+  void CheckUnchanged();
 
  private:
   std::mutex tables_mutex_;
   std::map<std::filesystem::path, std::shared_ptr<DbfTable>> tables_;
   std::mutex indexes_mutex_;  // held while an index is built
   std::map<std::pair<const DbfTable*, std::size_t>, std::unique_ptr<FieldIndex>> indexes_;
+  std::map<std::pair<const DbfTable*, std::size_t>, std::function<FieldIndex()>> builds_;
 };
 
 // One engine is used by one thread at a time.

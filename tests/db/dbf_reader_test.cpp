@@ -327,6 +327,35 @@ TEST_F(BuiltTable, DamagedTablesAreRefusedNamingFileAndFault) {
   }
 }
 
+TEST_F(BuiltTable, MoreFieldsThanATableHasIsDamage) {
+  struct FieldCountCase {
+    std::uint8_t version;
+    std::size_t fields;
+    bool readable;
+  };
+  const FieldCountCase cases[] = {
+      {0x30, 255, true}, {0x03, 255, true}, {0x30, 256, false}, {0xF5, 300, false},
+      {0x03, 2001, false},  // past what the SQL engine takes in one table
+  };
+  for (const FieldCountCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.fields) + " fields");
+    std::vector<FieldSpec> fields;
+    for (std::size_t i = 0; i < c.fields; ++i) fields.push_back({"F" + std::to_string(i), 'C', 1});
+    const auto path = Write(BuildTable(c.version, fields, {" " + std::string(c.fields, 'x')}));
+    if (c.readable) {
+      const DbfTable table(path);
+      EXPECT_EQ(table.fields().size(), c.fields);
+      continue;
+    }
+    const platform::RunTimeError error = db_test::ErrorOf([&] { DbfTable table(path); });
+    EXPECT_EQ(error.number(), platform::error::kDatabaseError);
+    EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find("it has " + std::to_string(c.fields) + " fields"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 TEST_F(BuiltTable, EndMarkWhereARecordShouldStartIsDamage) {
   std::string bytes = BuildTable(0x03, {{"A", 'C', 2}}, {" ab", " cd", " ef"});
   bytes[bytes.size() - 4] = 0x1A;

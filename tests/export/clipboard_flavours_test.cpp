@@ -72,21 +72,24 @@ TEST(ClipboardFlavours, GnumericRangeTypesEachCellAndEscapesItsText) {
   EXPECT_TRUE(range.ends_with("</gnm:Cells>\n</gnm:ClipboardRange>\n"));
 }
 
-TEST(ClipboardFlavours, XmlGetsAReplacementForWhatItCannotHold) {
+TEST(ClipboardFlavours, TypedFormsGetTheSameReplacementForWhatTheyCannotHold) {
   MemoryListView list;
   list.AddColumnHeader("a", 1400, ColumnKind::kText);
   // A control character, a byte that starts no UTF-8 sequence, a cut-short sequence, an encoded
-  // surrogate; then a tab, which XML holds.
-  list.SetItemText(list.AddItem(),
-                   "a\x01"
-                   "b\xff"
-                   "c\xe0\xa4"
-                   "d\xed\xa0\x80"
-                   "e\t");
+  // surrogate, a NUL and an ESC that SYLK would read as a line break; then a tab, which the
+  // markup forms hold and SYLK, as Calc reads it, does not.
+  list.SetItemText(list.AddItem(), std::string("a\x01"
+                                               "b\xff"
+                                               "c\xe0\xa4"
+                                               "d\xed\xa0\x80"
+                                               "e\0f\x1b :g\t",
+                                               19));
+  const std::string cell = "a\uFFFDb\uFFFDc\uFFFD\uFFFDd\uFFFD\uFFFD\uFFFDe\uFFFDf\uFFFD :g";
   const std::string range = exporter::BuildGnumericRange(list);
-  EXPECT_NE(range.find(">a\uFFFDb\uFFFDc\uFFFD\uFFFDd\uFFFD\uFFFD\uFFFDe\t</gnm:Cell>"),
-            std::string::npos)
-      << range;
+  EXPECT_NE(range.find(">" + cell + "\t</gnm:Cell>"), std::string::npos) << range;
+  const std::string sylk = exporter::BuildSylk(list);
+  EXPECT_NE(sylk.find("C;X1;Y2;K\"" + cell + "\uFFFD\"\r\n"), std::string::npos) << sylk;
+  EXPECT_EQ(sylk.find('\0'), std::string::npos);
 }
 
 TEST(ClipboardFlavours, HtmlTableHintsBothSpreadsheetsAndKeepsEmptyCellsInPlace) {

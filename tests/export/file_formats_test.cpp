@@ -197,6 +197,52 @@ class HugeList : public MemoryListView {
   std::string ItemText(std::size_t) const override { return "x"; }
 };
 
+TEST(XlsxFile, ATextLongerThanACellHoldsIsAnOverflowNamingRecordAndColumn) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"longest", std::string(32767, 'a'), true},
+      {"one more", std::string(32768, 'a'), false},
+      {"Devanagari, 3 bytes a character",
+       std::string(10000, 'x') +
+           [] {
+             std::string text;
+             for (int i = 0; i < 10000; ++i) text += "न";
+             return text;
+           }(),
+       true},
+      {"outside the BMP, two units a character",
+       [] {
+         std::string text;
+         for (int i = 0; i < 16384; ++i) text += "\U0001F600";
+         return text;
+       }(),
+       false},
+      {"NULs, escaped in the workbook", std::string(5000, '\0'), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempPath file(".xlsx");
+    const MemoryListView list = ListOf({"Mem_Code", "Note"}, {{"1", "a"}, {"2", c.text}});
+    if (c.fits) {
+      exporter::WriteXlsxFile(list, file.path());
+      EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(file.path()))[2][1], c.text);
+      continue;
+    }
+    try {
+      exporter::WriteXlsxFile(list, file.path());
+      ADD_FAILURE() << "no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), platform::error::kOverflow);
+      EXPECT_NE(error.description().find("record 2 in column Note"), std::string::npos)
+          << error.description();
+    }
+  }
+}
+
 TEST(XlsxFile, ListsBeyondOneSheetAndUnwritablePathsAreErrors) {
   TempPath file(".xlsx");
   try {

@@ -32,7 +32,26 @@ namespace {
 const std::vector<std::vector<std::string>> kTrickyRows = {
     {"=1+1", "@x", "-5", "", "a;b\"c", "नेपाल दूध", "  two  blanks ", "x\ny", "12.50"},
     {"+1", "2081/01/05", "M", "12345678901234567", "-0.5", "0", "7", "1e3", ".5"},
+    // A member code that would be a whole row in plain text, a NUL that would end a cell, and
+    // ESC sequences that SYLK would read as its own.
+    {"00002\t2081/01/01\tM\t999\n00003", std::string("a\0b", 3), "c\x1b :d\x1b", "", "", "", "",
+     "", ""},
 };
+
+// The cell a typed form gives for `text`: a control character other than the tab and the line
+// break, which no typed form holds, is U+FFFD.
+std::string TypedCell(std::string_view text) {
+  std::string cell;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 && c != '\t' && c != '\n') {
+      cell += "\uFFFD";
+    } else {
+      cell += c;
+    }
+  }
+  return cell;
+}
 
 class SilentMessageBox : public platform::MessageBox {
  public:
@@ -65,7 +84,8 @@ void WriteExpected(const platform::ListView& list, const std::string& path) {
   auto cell = [&](std::size_t column, const std::string& text, bool header) {
     const bool number = !header && column < list.ColumnHeaderCount() &&
                         exporter::CellNumber(list.ColumnHeaderKind(column), text).has_value();
-    out << (column > 0 ? "," : "") << "[" << Json(text) << "," << (number ? "true" : "false")
+    out << (column > 0 ? "," : "") << "[" << Json(TypedCell(text)) << ","
+        << (number ? "true" : "false")
         << "]";
   };
   out << "[\n[";

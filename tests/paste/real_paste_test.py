@@ -267,10 +267,18 @@ class Program:
     def command(self, path, profile):
         raise NotImplementedError
 
+    def cell_text(self, text):
+        """The text a paste gives for a text cell the list holds (the typed forms' own)."""
+        return text
+
 
 class Calc(Program):
     def __init__(self):
         super().__init__("LibreOffice Calc", ".ods", write_empty_ods, read_ods)
+
+    def cell_text(self, text):
+        # Calc leaves a tab out of a SYLK text, so the export marks it as unholdable.
+        return text.replace("\t", "\ufffd")
 
     def command(self, path, profile):
         # A profile of the test's own, made before the start so that no first-start tip shows.
@@ -361,7 +369,8 @@ def paste_into(session, program, language, expected, folder, locales, what=""):
         if state["answered"] or state["tries"] > 1:
             print(f"     {program.name}, {language}: keys sent {state['tries']} time(s), "
                   f"{len(state['answered'])} dialog(s) accepted")
-        problems = compare(expected, cells)
+        problems = compare([[(text if number else program.cell_text(text), number)
+                             for text, number in row] for row in expected], cells)
         seconds = time.monotonic() - started
         if problems:
             print(f"FAIL {program.name}, {language}: {len(problems)} cells differ ({seconds:.1f} s)")

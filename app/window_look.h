@@ -15,6 +15,7 @@ inline constexpr char kDatePrompt = '_';
 inline constexpr double kNamedFontPoints = 9.75;
 inline constexpr char kFromTip[] = "First BS date of the range, yyyy/mm/dd";
 inline constexpr char kToTip[] = "Last BS date of the range, yyyy/mm/dd";
-inline constexpr char kFileTip[] = "The table the list was loaded from; Browse Database chooses it";
+inline constexpr char kFileTip[] =
+    "The file last chosen with Browse Database; the status line says which table the list holds";
 
 }  // namespace app::look

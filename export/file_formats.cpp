@@ -2,8 +2,10 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <functional>
 #include <memory>
 #include <system_error>
 
@@ -125,6 +127,46 @@ bool IsShortExactDecimal(std::string_view text) {
   return digits <= 15;
 }
 
+// Characters, not bytes, of a UTF-8 text.
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+// The worksheet as a spreadsheet user finds it ready: each column as wide as its longest text,
+// header included, so no date shows cut short; the header row frozen above the rows as they
+// scroll. Returns the header row's format, bold.
+lxw_format* SetUpSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const platform::ListView& list,
+                       std::size_t columns, const std::function<void(lxw_error)>& check) {
+  std::vector<std::size_t> longest(columns);
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    longest[column] = CharacterCount(list.ColumnHeaderText(column));
+  }
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    longest[0] = std::max(longest[0], CharacterCount(list.ItemText(item)));
+    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+      longest[sub + 1] = std::max(longest[sub + 1], CharacterCount(list.SubItemText(item, sub)));
+    }
+  }
+  // A width counts characters of the default font; two more leave room for the bold header and
+  // the cell's margins. A worksheet's columns are at most 255 wide.
+  constexpr double kMargin = 2;
+  constexpr double kWidest = 255;
+  for (std::size_t column = 0; column < columns; ++column) {
+    if (longest[column] == 0) continue;
+    const double width = std::min(static_cast<double>(longest[column]) + kMargin, kWidest);
+    const auto at = static_cast<lxw_col_t>(column);
+    check(worksheet_set_column(sheet, at, at, width, nullptr));
+  }
+  worksheet_freeze_panes(sheet, 1, 0);
+  lxw_format* bold = workbook_add_format(workbook);
+  if (bold != nullptr) format_set_bold(bold);
+  return bold;
+}
+
 }  // namespace
 
 std::optional<double> ExactNumber(std::string_view text) {
@@ -175,6 +217,8 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
   lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
   if (sheet == nullptr) throw WriteError(path, "the worksheet could not be added");
 
+  lxw_format* header_format = SetUpSheet(workbook.get(), sheet, list, columns, check);
+
   std::vector<char> number_columns(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < number_columns.size(); ++column) {
     number_columns[column] = list.ColumnHeaderKind(column) == platform::ColumnKind::kNumber;
@@ -198,7 +242,7 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path) {
 
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                 CellText(list.ColumnHeaderText(column)).c_str(), nullptr));
+                                 CellText(list.ColumnHeaderText(column)).c_str(), header_format));
   }
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
     write(item + 1, 0, list.ItemText(item));

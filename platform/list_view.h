@@ -11,8 +11,8 @@
 
 namespace platform {
 
-// What a column holds, as the load finds it from the type of its field: numbers are shown
-// right-aligned and handed to spreadsheets as numbers, everything else as text.
+// What a column holds, as the load finds it from the type of its field: numbers are handed to
+// spreadsheets as numbers, everything else as text. The list shows every column left-aligned.
 enum class ColumnKind { kText, kNumber };
 
 class ListView {

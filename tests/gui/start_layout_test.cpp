@@ -42,7 +42,11 @@ TEST_F(StartUp, ControlsCarryTheirNamesAndCaptions) {
   ASSERT_NE(excel, nullptr);
   EXPECT_EQ(excel->text(), QStringLiteral("Export to Excel"));
   EXPECT_EQ(excel->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
-  EXPECT_EQ(data->actions(), QList<QAction*>{excel});
+  QAction* reload = Find<QAction>("MnuReload");
+  ASSERT_NE(reload, nullptr);
+  EXPECT_EQ(reload->text(), QStringLiteral("Reload"));
+  EXPECT_EQ(reload->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(data->actions(), (QList<QAction*>{excel, reload}));
 }
 
 TEST_F(StartUp, AltDOpensTheDataMenuAndCtrlEExportsFromAnyControl) {

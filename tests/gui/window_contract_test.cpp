@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -27,8 +28,8 @@ class QtWindowDriver {
     if (!window_) return;
     window_->activateWindow();
     // On an X server the window gets the keyboard a moment after it is shown.
-    opened_ = QTest::qWaitForWindowExposed(window_.get()) &&
-              QTest::qWaitForWindowActive(window_.get());
+    opened_ =
+        QTest::qWaitForWindowExposed(window_.get()) && QTest::qWaitForWindowActive(window_.get());
   }
 
   bool Opened() const { return opened_; }
@@ -51,6 +52,10 @@ class QtWindowDriver {
   }
   void ClickBrowse() { QTest::mouseClick(Find<QPushButton>("CmdBrowse"), Qt::LeftButton); }
   void ChooseExport() { Find<QAction>("MnuExcel")->trigger(); }
+  void ChooseReload() { Find<QAction>("MnuReload")->trigger(); }
+  void PressF5() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5); }
+  void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+  std::string StatusLine() { return Find<QLabel>("StatusLine")->text().toStdString(); }
   std::pair<int, int> Inner() {
     const QWidget* inner = Find<QWidget>("ListView1")->parentWidget();
     return {inner->width(), inner->height()};

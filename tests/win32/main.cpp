@@ -32,7 +32,8 @@ int RecordArguments() {
 int main(int argc, char* argv[]) {
   if (argc >= 2 && std::string(argv[1]) == "--record-arguments") return RecordArguments();
   testing::InitGoogleTest(&argc, argv);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   OleInitialize(nullptr);
   const int result = RUN_ALL_TESTS();

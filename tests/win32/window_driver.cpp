@@ -165,6 +165,12 @@ void WindowDriver::Restore() {
   Pump();
 }
 
+std::string WindowDriver::StatusLine() {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window_->StatusWindow(), text, 1024);
+  return platform::Utf8OfWide(text);
+}
+
 double WindowDriver::TwipsPerPixel() {
   return platform::win32::TwipsPerPixel(platform::win32::DpiOf(window_->window()));
 }

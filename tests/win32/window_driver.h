@@ -52,6 +52,11 @@ class WindowDriver {
   void Click(HWND control, int x, int to_x = -1);
   void ClickBrowse();
   void ChooseExport() { Press({{'D', false, false, true}, {VK_RETURN}}); }
+  void ChooseReload() { Press({{'D', false, false, true}, {VK_DOWN}, {VK_RETURN}}); }
+  void PressF5() { Press({{VK_F5}}); }
+  void PressEnter() { Press({{VK_RETURN}}); }
+  // The text of the status bar.
+  std::string StatusLine();
   // The x at which a click puts the caret before character `position` of an edit box.
   static int Before(HWND edit, int position);
 

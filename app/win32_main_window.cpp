@@ -242,7 +242,7 @@ platform::Control& Win32MainWindow::Controls(const std::string& name) {
 bool Win32MainWindow::PreTranslate(MSG& message) {
   if (window_ == nullptr) return false;
   if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
-  if (message.message == WM_KEYDOWN && message.wparam == VK_RETURN && form_) {
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && form_) {
     if (message.hwnd == ControlWindow("TxtFrom")) {
       Guarded([this] { form_->TxtFrom_KeyReturn(); });
       return true;

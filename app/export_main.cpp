@@ -340,8 +340,11 @@ int Run(const std::vector<std::string>& raw_args) {
     }
     return 0;
   } catch (...) {
-    // The same words as the window's message box.
-    platform::WriteStandardError(platform::CurrentError().Prompt() + '\n');
+    // The same words as the window's message box, then what the window's status line adds.
+    const platform::RunTimeError error = platform::CurrentError();
+    std::string said = error.Prompt() + '\n';
+    if (!error.advice().empty()) said += error.advice() + '\n';
+    platform::WriteStandardError(said);
   }
   return kExitFailure;
 }

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::uint8_t kBsCalendar = 2;
 constexpr char kDatabaseFilter[] = "DBF File|*.dbf";
+constexpr char kTableName[] = "TRAN";
 
 // Gaps the layout keeps to the window's edges, in twips.
 constexpr float kButtonRightGap = 130;
@@ -60,21 +62,72 @@ void MainForm::Form_Resize() {
 }
 
 void MainForm::CmdBrowse_Click() {
+  progress_ = {};
   try {
     services_.CD.SetFilter(kDatabaseFilter);
     services_.CD.ShowOpen();
-    TxtFile.Text().SetText(services_.CD.FileName());
-    if (TxtFile.Text().Text().empty()) return;
-    platform::BusyPointer busy(services_.screen);
-    // Read one after the other: the order of a call's arguments is not fixed.
-    std::string path = TxtFile.Text().Text();
-    std::string from = TxtFrom.Text().Text();
-    std::string to = TxtTo.Text().Text();
-    LoadData(std::move(path), std::move(from), std::move(to));
+    LoadChosenTable();
   } catch (...) {
-    // The pointer is the default again here: the busy guard has gone with the scope.
-    services_.message_box.Show(platform::CurrentError().Prompt(), platform::MessageIcon::kCritical);
+    ReportLoadFailure();
   }
+}
+
+void MainForm::MnuReload_Click() {
+  // A cancelled dialog leaves its file name as it was, so the load that follows it is this one.
+  if (services_.CD.FileName().empty()) return CmdBrowse_Click();
+  progress_ = {};
+  try {
+    LoadChosenTable();
+  } catch (...) {
+    ReportLoadFailure();
+  }
+}
+
+void MainForm::TxtFrom_KeyReturn() {
+  TxtFrom_LostFocus();
+  MnuReload_Click();
+}
+
+void MainForm::TxtTo_KeyReturn() {
+  TxtTo_LostFocus();
+  MnuReload_Click();
+}
+
+void MainForm::LoadChosenTable() {
+  TxtFile.Text().SetText(services_.CD.FileName());
+  if (TxtFile.Text().Text().empty()) return;
+  platform::BusyPointer busy(services_.screen);
+  // Read one after the other: the order of a call's arguments is not fixed.
+  std::string path = TxtFile.Text().Text();
+  std::string from = TxtFrom.Text().Text();
+  std::string to = TxtTo.Text().Text();
+  // The load walks from the earlier date to the later, dates compared as whole texts.
+  loading_ = {services_.provider.TableFile(path, kTableName), 0, std::min(from, to),
+              std::max(from, to), false};
+  LoadData(path, std::move(from), std::move(to));
+  loading_.records = list_.ItemCount();
+  loading_.complete = true;
+  content_ = loading_;
+  ShowStatus(data::StatusAfterLoad(*content_, path));
+}
+
+void MainForm::ReportLoadFailure() {
+  // The pointer is the default again here: the busy guard has gone with the scope.
+  const platform::RunTimeError error = platform::CurrentError();
+  try {
+    if (progress_.list_replaced) {
+      loading_.records = list_.ItemCount();
+      content_ = loading_;
+    }
+    ShowStatus(data::StatusAfterFailure(error.advice(), content_, !progress_.list_replaced));
+  } catch (...) {
+    // The message below still tells what went wrong.
+  }
+  services_.message_box.Show(error.Prompt(), platform::MessageIcon::kCritical);
+}
+
+void MainForm::ShowStatus(const std::string& text) {
+  if (services_.status_line != nullptr) services_.status_line->SetText(text);
 }
 
 void MainForm::TxtFrom_GotFocus() { SelectAll(window_, TxtFrom); }
@@ -112,12 +165,6 @@ void MainForm::MnuDaySummary_Click() {
                          services_.clipboard, services_.objects, services_.message_box);
 }
 
-MainForm::Size MainForm::MinimumInnerSize() const {
-  const float box_gap = TxtTo.Left() - (TxtFrom.Left() + TxtFrom.Width());
-  return {TxtTo.Left() + TxtTo.Width() + box_gap + CmdBrowse.Width() + kButtonRightGap,
-          ListView1.Top() + TxtTo.Height() + kListBottomGap};
-}
-
 void MainForm::SelectAll(platform::Form& Frm, platform::Control& Ctl) {
   Frm.Controls(Ctl.Name()).Text().SetSelStart(0);
   const int length = CharacterCount(Frm.Controls(Ctl.Name()).Text().Text());
@@ -125,7 +172,8 @@ void MainForm::SelectAll(platform::Form& Frm, platform::Control& Ctl) {
 }
 
 void MainForm::LoadData(std::string StrFile, std::string DFrom, std::string dTo) {
-  data::LoadData(list_, std::move(StrFile), std::move(DFrom), std::move(dTo), services_.provider);
+  data::LoadData(list_, std::move(StrFile), std::move(DFrom), std::move(dTo), services_.provider,
+                 &progress_);
 }
 
 void MainForm::PasteData() { exporter::PasteData(services_.objects, services_.message_box); }

@@ -4,8 +4,11 @@
 // the calendar completes dates, data::LoadData fills the list, the exporter hands it on.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "data/list_status.h"
+#include "data/load_data.h"
 #include "platform/automation.h"
 #include "platform/clipboard.h"
 #include "platform/db/ado.h"
@@ -14,6 +17,7 @@
 #include "platform/list_view.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
+#include "platform/status_line.h"
 
 namespace app {
 
@@ -26,16 +30,12 @@ struct FormServices {
   platform::Clipboard& clipboard;
   platform::ObjectFactory& objects;
   platform::db::Provider& provider;
+  // The window's status line, which says what the list holds; none: said nowhere.
+  platform::StatusLine* status_line = nullptr;
 };
 
 class MainForm {
  public:
-  // A width and a height in twips.
-  struct Size {
-    float width;
-    float height;
-  };
-
   // `window` holds the controls ListView1, TxtFile, Label1, CmdBrowse, TxtFrom and TxtTo;
   // `list` is ListView1's columns and items. Throws RunTimeError 730 when a control is missing.
   MainForm(platform::Form& window, platform::ListView& list, FormServices services);
@@ -46,8 +46,16 @@ class MainForm {
   // Keeps the button at the right edge and the list filling the window. Never throws.
   void Form_Resize();
   // Lets the user pick a table and loads the dates in the boxes from it. Never throws: a failure
-  // is shown as "<number>: <description>" with the critical icon.
+  // is shown as "<number>: <description>" with the critical icon, and the status line says what
+  // the list holds then (after the error's advice, when it has some).
   void CmdBrowse_Click();
+  // Does what cancelling the Open dialog does: loads the table last chosen for the dates in the
+  // boxes; with none chosen yet, what Browse Database does. Never throws.
+  void MnuReload_Click();
+  // Enter in a date box: the box is checked as leaving it checks it, then the list is reloaded.
+  // Never throw.
+  void TxtFrom_KeyReturn();
+  void TxtTo_KeyReturn();
   void TxtFrom_GotFocus();
   void TxtTo_GotFocus();
   // Complete or correct the date in the box. Never throw.
@@ -60,12 +68,6 @@ class MainForm {
   void MnuMemberSummary_Click();
   void MnuDaySummary_Click();
 
-  // The smallest inner area, in twips, at which the layout still holds: the button stays clear
-  // of the second date box by the gap between the two boxes, and the list keeps at least a date
-  // box's height. The window keeps its inner area at least this large; Form_Resize itself sets
-  // no limit.
-  Size MinimumInnerSize() const;
-
   // Selects the whole text of the control of `Frm` named as `Ctl`, looked up for every access.
   // Catches nothing.
   void SelectAll(platform::Form& Frm, platform::Control& Ctl);
@@ -76,6 +78,14 @@ class MainForm {
   void PasteData();
 
  private:
+  // The Open dialog's file into the path box and, when there is one, a load from it under the
+  // busy pointer. Catches nothing.
+  void LoadChosenTable();
+  // The failure path of a load: the status line, then the message. Call inside a catch block;
+  // throws only what the message box throws.
+  void ReportLoadFailure();
+  void ShowStatus(const std::string& text);
+
   platform::Form& window_;
   platform::ListView& list_;
   FormServices services_;
@@ -85,6 +95,12 @@ class MainForm {
   platform::Control& CmdBrowse;
   platform::Control& TxtFrom;
   platform::Control& TxtTo;
+
+  // What the list holds, from the last load that replaced it; none before the first.
+  std::optional<data::ListContent> content_;
+  // The load under way: its table and range, and how far it got.
+  data::ListContent loading_;
+  data::LoadProgress progress_;
 };
 
 }  // namespace app

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
 
@@ -52,6 +53,20 @@ Widget* Named(Widget* widget, const char* name) {
   return widget;
 }
 
+// The status bar's label. It may show less than its text when the window is narrow; the whole text
+// is its tooltip.
+class LabelStatusLine : public platform::StatusLine {
+ public:
+  explicit LabelStatusLine(QLabel& label) : label_(label) {}
+  void SetText(const std::string& text) override {
+    label_.setText(QString::fromStdString(text));
+    label_.setToolTip(label_.text());
+  }
+
+ private:
+  QLabel& label_;
+};
+
 }  // namespace
 
 KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
@@ -86,15 +101,13 @@ KolvexWindow::KolvexWindow(WindowServices services) : services_(services) {
   form_ = std::make_unique<MainForm>(
       *this, *list_,
       FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
-                   *services_.objects, *services_.provider});
+                   *services_.objects, *services_.provider, status_line_.get()});
   ConnectEvents();
-  // Below this size the button would slide over the date boxes. The window system keeps the
-  // window from getting smaller; only a minimised window is laid out below it (see changeEvent).
-  const MainForm::Size minimum = form_->MinimumInnerSize();
-  inner_->setMinimumSize(platform::qt::TwipsToWholePixels(minimum.width, *this),
-                         platform::qt::TwipsToWholePixels(minimum.height, *this));
+  // The window may be made as small as the window system allows: the layout does what it can.
+  // The menu bar and the status bar lie outside the inner area.
   resize(platform::qt::TwipsToPixels(look::kStartWidth, *this),
-         platform::qt::TwipsToPixels(look::kStartHeight, *this) + menuBar()->sizeHint().height());
+         platform::qt::TwipsToPixels(look::kStartHeight, *this) + menuBar()->sizeHint().height() +
+             statusBar()->sizeHint().height());
 }
 
 KolvexWindow::~KolvexWindow() {
@@ -109,6 +122,7 @@ KolvexWindow::~KolvexWindow() {
   MnuExcel->disconnect();
   MnuMemberSummary->disconnect();
   MnuDaySummary->disconnect();
+  MnuReload->disconnect();
 }
 
 std::unique_ptr<KolvexWindow> KolvexWindow::Open(WindowServices services) {
@@ -161,6 +175,12 @@ void KolvexWindow::BuildControls() {
   TxtTo->setToolTip(Text(look::kToTip));
   TxtFile->setToolTip(Text(look::kFileTip));
 
+  StatusLine = Named(new QLabel(statusBar()), "StatusLine");
+  // Its text never widens the window: a long path is cut at the window's edge.
+  StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(StatusLine, 1);
+  status_line_ = std::make_unique<LabelStatusLine>(*StatusLine);
+
   list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
   file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
   const platform::InputMask date_mask(look::kDateMask, look::kDatePrompt);
@@ -194,6 +214,8 @@ void KolvexWindow::BuildMenu() {
   MnuMemberSummary->setShortcut(CtrlKey(look::kMemberSummaryKey));
   MnuDaySummary = Named(MnuData->addAction(Text(look::kDaySummaryText)), "MnuDaySummary");
   MnuDaySummary->setShortcut(CtrlKey(look::kDaySummaryKey));
+  MnuReload = Named(MnuData->addAction(Text("Reload")), "MnuReload");
+  MnuReload->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
 void KolvexWindow::ConnectEvents() {
@@ -207,6 +229,8 @@ void KolvexWindow::ConnectEvents() {
           [this] { Guarded([this] { form_->MnuMemberSummary_Click(); }); });
   connect(MnuDaySummary, &QAction::triggered, this,
           [this] { Guarded([this] { form_->MnuDaySummary_Click(); }); });
+  connect(MnuReload, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuReload_Click(); }); });
   TxtFrom->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
   TxtFrom->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
   TxtTo->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
@@ -227,6 +251,17 @@ void KolvexWindow::changeEvent(QEvent* event) {
 bool KolvexWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == inner_ && event->type() == QEvent::Resize) {
     Guarded([this] { form_->Form_Resize(); });
+  }
+  if ((watched == TxtFrom || watched == TxtTo) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (watched == TxtFrom) {
+        Guarded([this] { form_->TxtFrom_KeyReturn(); });
+      } else {
+        Guarded([this] { form_->TxtTo_KeyReturn(); });
+      }
+      return true;
+    }
   }
   // On X11 desktops a text box claims Ctrl+E for the end of its line (and Ctrl+D to delete);
   // the menu commands' keys go to the commands whichever control has the focus, as on other

@@ -4,11 +4,12 @@
 // them in the platform adapters (masked date boxes, list, dialog, message box, pointer) and
 // hands those to MainForm, which holds every handler. Its own code only forwards Qt's events to
 // the handlers: resizes of the inner area, minimising and restoring, the button's click, the
-// menu command and the date boxes' focus moves. It also keeps the inner area at least the
-// form's minimum size and gives the menu command's key (Ctrl+E) to the command whichever control
-// has the focus. Each forwarded call runs inside a last-chance guard, so no exception reaches
-// Qt's event loop: an error no handler took is reported and the program ends. Loads and exports
-// run inside the event that started them, on this thread.
+// menu commands, Enter in a date box and the date boxes' focus moves. It also gives the export's
+// key (Ctrl+E) to the command whichever control has the focus, and shows the form's status line
+// in a status bar below the inner area, which the layout does not measure. Each forwarded call runs
+// inside a last-chance guard, so no exception reaches Qt's event loop: an error no handler took is
+// reported and the program ends. Loads and exports run inside the event that started them, on this
+// thread.
 #pragma once
 
 #include <QMainWindow>
@@ -91,9 +92,12 @@ class KolvexWindow : public QMainWindow, public platform::Form {
   QAction* MnuExcel = nullptr;
   QAction* MnuMemberSummary = nullptr;
   QAction* MnuDaySummary = nullptr;
+  QAction* MnuReload = nullptr;
+  QLabel* StatusLine = nullptr;
 
   std::unique_ptr<platform::qt::QtListView> list_;
   std::unique_ptr<platform::qt::QtTextBox> file_box_;
+  std::unique_ptr<platform::StatusLine> status_line_;
   std::unique_ptr<platform::qt::QtMaskedBox> from_box_;
   std::unique_ptr<platform::qt::QtMaskedBox> to_box_;
   std::map<std::string, std::unique_ptr<platform::qt::QtControl>, std::less<>> controls_;

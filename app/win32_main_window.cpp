@@ -1,5 +1,6 @@
 #include "app/win32_main_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <optional>
@@ -121,6 +122,18 @@ void RegisterWindowClass(WNDPROC procedure) {
   (void)registered;
 }
 
+// The status bar's one part. It may show less than its text when the window is narrow.
+class StatusBarLine : public platform::StatusLine {
+ public:
+  explicit StatusBarLine(HWND status) : status_(status) {}
+  void SetText(const std::string& text) override {
+    SetWindowTextW(status_, platform::WideOfUtf8(text).c_str());
+  }
+
+ private:
+  HWND status_;
+};
+
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(services)) {
@@ -165,7 +178,7 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(
   form_ = std::make_unique<MainForm>(
       *this, *list_,
       FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
-                   *services_.objects, *services_.provider});
+                   *services_.objects, *services_.provider, status_line_.get()});
   ConnectEvents();
   ApplyResolution();
   SizeToStart();
@@ -231,7 +244,16 @@ float Win32MainWindow::ScaleWidth() const {
 float Win32MainWindow::ScaleHeight() const {
   RECT inner{};
   if (IsIconic(window_) || !GetClientRect(window_, &inner)) return 0;
-  return platform::win32::PixelsToTwips(inner.bottom, platform::win32::DpiOf(window_));
+  // The status bar is drawn in the window's client area; the inner area ends above it.
+  const LONG height = std::max<LONG>(inner.bottom - StatusHeight(), 0);
+  return platform::win32::PixelsToTwips(height, platform::win32::DpiOf(window_));
+}
+
+int Win32MainWindow::StatusHeight() const {
+  RECT bar{};
+  if (status_ == nullptr || (GetWindowLongW(status_, GWL_STYLE) & WS_VISIBLE) == 0) return 0;
+  if (!GetWindowRect(status_, &bar)) return 0;
+  return bar.bottom - bar.top;
 }
 
 platform::Control& Win32MainWindow::Controls(const std::string& name) {
@@ -245,6 +267,16 @@ platform::Control& Win32MainWindow::Controls(const std::string& name) {
 bool Win32MainWindow::PreTranslate(MSG& message) {
   if (window_ == nullptr) return false;
   if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && form_) {
+    if (message.hwnd == ControlWindow("TxtFrom")) {
+      Guarded([this] { form_->TxtFrom_KeyReturn(); });
+      return true;
+    }
+    if (message.hwnd == ControlWindow("TxtTo")) {
+      Guarded([this] { form_->TxtTo_KeyReturn(); });
+      return true;
+    }
+  }
   if (TranslateAcceleratorW(window_, keys_, &message)) return true;
   return IsDialogMessageW(window_, &message) != FALSE;
 }
@@ -266,9 +298,14 @@ void Win32MainWindow::BuildControls() {
   HWND browse = make(WC_BUTTONW, "Browse Database", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdBrowse);
   HWND from = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtFrom);
   HWND to = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtTo);
-  for (HWND control : {list, file, label, browse, from, to}) {
+  // Last, and outside the tab order.
+  status_ = CreateWindowExW(
+      0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusLine)), instance, nullptr);
+  for (HWND control : {list, file, label, browse, from, to, status_}) {
     if (control == nullptr) throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
+  status_line_ = std::make_unique<StatusBarLine>(status_);
 
   list_ = std::make_unique<platform::win32::Win32ListView>(list);
   file_edit_ = std::make_unique<platform::win32::FocusEdit>(file);
@@ -318,12 +355,14 @@ void Win32MainWindow::BuildMenu() {
     const std::string item = std::string(text) + "\tCtrl+" + key;
     AppendMenuW(data, MF_STRING, id, platform::WideOfUtf8(item).c_str());
   }
+  AppendMenuW(data, MF_STRING, kMnuReload, L"Reload\tF5");
   AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"&Data");
   SetMenu(window_, menu_);
   ACCEL command_keys[] = {
       {FVIRTKEY | FCONTROL, 'E', kMnuExcel},
       {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kMemberSummaryKey), kMnuMemberSummary},
-      {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kDaySummaryKey), kMnuDaySummary}};
+      {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kDaySummaryKey), kMnuDaySummary},
+      {FVIRTKEY, VK_F5, kMnuReload}};
   keys_ = CreateAcceleratorTableW(command_keys, static_cast<int>(std::size(command_keys)));
 }
 
@@ -349,6 +388,8 @@ void Win32MainWindow::ApplyResolution() {
     SendMessageW(ControlWindow(name), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
+  SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
+  SendMessageW(status_, WM_SIZE, 0, 0);  // its height follows its font
   for (HFONT& font : old_fonts) DeleteFont(font);
   for (auto& [name, control] : controls_) control->Place();
   list_->Rescale();
@@ -364,9 +405,11 @@ void Win32MainWindow::ApplyResolution() {
 
 void Win32MainWindow::SizeToStart() {
   const unsigned dpi = platform::win32::DpiOf(window_);
-  const SIZE outer = OuterSize({platform::win32::TwipsToPixels(look::kStartWidth, dpi),
-                                platform::win32::TwipsToPixels(look::kStartHeight, dpi)},
-                               dpi);
+  SendMessageW(status_, WM_SIZE, 0, 0);
+  const SIZE outer =
+      OuterSize({platform::win32::TwipsToPixels(look::kStartWidth, dpi),
+                 platform::win32::TwipsToPixels(look::kStartHeight, dpi) + StatusHeight()},
+                dpi);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -392,23 +435,12 @@ LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wp
 LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE:
+      // The status bar takes its place along the bottom first, so the inner area is known.
+      if (status_ != nullptr) SendMessageW(status_, WM_SIZE, 0, 0);
       // Minimising sends a size too: the layout hears of it, with 0 x 0, and lays out the
-      // restored size when the window comes back.
+      // restored size when the window comes back. The window may be made as small as Windows
+      // allows: the layout does what it can.
       if (form_) Guarded([this] { form_->Form_Resize(); });
-      return 0;
-    case WM_GETMINMAXINFO:
-      if (form_) {
-        // Below this size the button would slide over the date boxes. Windows keeps the window
-        // from getting smaller; only a minimised window is laid out below it.
-        const unsigned dpi = platform::win32::DpiOf(window_);
-        const MainForm::Size minimum = form_->MinimumInnerSize();
-        const SIZE outer = OuterSize(
-            {static_cast<LONG>(std::ceil(minimum.width / platform::win32::TwipsPerPixel(dpi))),
-             static_cast<LONG>(std::ceil(minimum.height / platform::win32::TwipsPerPixel(dpi)))},
-            dpi);
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-        limits->ptMinTrackSize = {outer.cx, outer.cy};
-      }
       return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
@@ -421,6 +453,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         Guarded([this] { form_->MnuMemberSummary_Click(); });
       } else if (id == kMnuDaySummary && lparam == 0 && form_) {
         Guarded([this] { form_->MnuDaySummary_Click(); });
+      } else if (id == kMnuReload && lparam == 0 && form_) {
+        Guarded([this] { form_->MnuReload_Click(); });
       }
       return 0;
     }

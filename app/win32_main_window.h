@@ -5,10 +5,11 @@
 // the monitor it is on, wraps them in the platform adapters (masked date boxes, the virtual list,
 // dialog, message box, pointer) and hands those to MainForm, which holds every handler, the same
 // form as on Linux. Its own code only forwards Windows' messages to the handlers: size changes
-// of the inner area (minimising and restoring among them), the button's click, the menu command
-// and its key, and the date boxes' focus moves within the window. It also keeps the inner area at
-// least the form's minimum size, moves the focus between controls with Tab as a dialog does,
-// gives the focus back to the control that had it when the window is activated again, and
+// of the inner area (minimising and restoring among them), the button's click, the menu commands
+// and their keys, Enter in a date box, and the date boxes' focus moves within the window. It shows
+// the form's status line in a status bar below the inner area (which the layout does not
+// measure: the inner area ends above it), moves the focus between controls with Tab as a dialog
+// does, gives the focus back to the control that had it when the window is activated again, and
 // lays itself out anew when it is moved to a monitor of another resolution. Each forwarded call
 // runs inside a last-chance guard, and so does the whole window procedure, so no exception
 // reaches Windows: an error no handler took is reported and the program ends. Loads and exports
@@ -45,7 +46,9 @@ class Win32MainWindow : public platform::Form {
     kCmdBrowse,
     kTxtFrom,
     kTxtTo,
+    kStatusLine = 150,
     kMnuExcel = 200,
+    kMnuReload = 201,
     kMnuMemberSummary = 210,
     kMnuDaySummary,
   };
@@ -67,14 +70,16 @@ class Win32MainWindow : public platform::Form {
   HWND window() const { return window_; }
   // The window of the control named `name`, or null.
   HWND ControlWindow(const std::string& name) const;
+  // The status bar along the bottom.
+  HWND StatusWindow() const { return status_; }
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
   platform::Control& Controls(const std::string& name) override;
 
-  // What the message loop does with a message before it is dispatched: the menu command's key
-  // (Ctrl+E) whichever control has the focus, and Tab and the other keys that move between the
-  // controls. True when the message was taken and must not be dispatched.
+  // What the message loop does with a message before it is dispatched: the menu commands' keys
+  // (Ctrl+E, F5) whichever control has the focus, Enter in a date box, and Tab and the other keys
+  // that move between the controls. True when the message was taken and must not be dispatched.
   bool PreTranslate(MSG& message);
 
  private:
@@ -86,6 +91,8 @@ class Win32MainWindow : public platform::Form {
   // Fonts and places for the window's present resolution.
   void ApplyResolution();
   void SizeToStart();
+  // The status bar's height in pixels, 0 while it is hidden.
+  int StatusHeight() const;
   // Runs `handler`; an error that escapes it is reported and ends the program.
   void Guarded(const std::function<void()>& handler);
   // Reports the error being handled and ends the program; call inside a catch block.
@@ -101,6 +108,7 @@ class Win32MainWindow : public platform::Form {
 
   HWND window_ = nullptr;
   HWND tooltips_ = nullptr;
+  HWND status_ = nullptr;
   HMENU menu_ = nullptr;
   HACCEL keys_ = nullptr;
   HFONT window_font_ = nullptr;
@@ -115,6 +123,7 @@ class Win32MainWindow : public platform::Form {
   std::unique_ptr<platform::win32::FocusEdit> to_edit_;
   std::unique_ptr<platform::win32::Win32ListView> list_;
   std::unique_ptr<platform::win32::Win32TextBox> file_box_;
+  std::unique_ptr<platform::StatusLine> status_line_;
   std::unique_ptr<platform::win32::Win32MaskedBox> from_box_;
   std::unique_ptr<platform::win32::Win32MaskedBox> to_box_;
   std::map<std::string, std::unique_ptr<platform::win32::Win32Control>, std::less<>> controls_;

@@ -21,6 +21,7 @@ inline constexpr char kMemberSummaryText[] = "Member Summary to Excel";
 inline constexpr char kMemberSummaryKey = 'M';
 inline constexpr char kDaySummaryText[] = "Day Summary to Excel";
 inline constexpr char kDaySummaryKey = 'D';
-inline constexpr char kFileTip[] = "The table the list was loaded from; Browse Database chooses it";
+inline constexpr char kFileTip[] =
+    "The file last chosen with Browse Database; the status line says which table the list holds";
 
 }  // namespace app::look

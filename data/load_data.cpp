@@ -116,20 +116,21 @@ bool IsBsDate(std::string_view text) {
          day >= 1 && day <= cdnDate::MonthLength(year, month);
 }
 
-// The calendar's error for the range as the user can mend it: which of the dates as typed is not
-// a date, or, when both are, that the range runs into the calendar's end. The number stays.
+// The calendar's error for the range, its number and description as the calendar gave them, with
+// advice the user can act on: which of the dates as typed is not a date, or, when both are, that
+// the range runs into the calendar's end.
 platform::RunTimeError DateError(const platform::RunTimeError& error, std::string_view first,
                                  std::string_view last) {
   const auto number = static_cast<platform::error::Number>(error.number());
   const char* which = !IsBsDate(first) ? "first" : !IsBsDate(last) ? "last" : nullptr;
   if (which == nullptr) {
-    return platform::RunTimeError(number,
-                                  "the calendar ends on 5000/12/31. End the range a day "
-                                  "earlier.");
+    return platform::RunTimeError::WithAdvice(
+        number, "The calendar ends on 5000/12/31: end the range a day earlier.");
   }
-  return platform::RunTimeError(number, std::string("the ") + which +
-                                            " date is not a BS date from 1500/01/01 to "
-                                            "5000/12/31. Type a date as yyyy/mm/dd.");
+  return platform::RunTimeError::WithAdvice(
+      number, std::string("The ") + which +
+                  " date is not a BS date from 1500/01/01 to 5000/12/31: type a date as "
+                  "yyyy/mm/dd.");
 }
 
 // A record set with a client-side cursor, not yet opened.
@@ -259,8 +260,8 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
   // fails after its empty item has been appended.
   const db::Value& first = records.FieldValue(0);
   if (first.IsNull()) {
-    throw platform::RunTimeError(platform::error::kInvalidUseOfNull,
-                                 "a record has no member code (its Mem_Code is null).");
+    throw platform::RunTimeError::WithAdvice(platform::error::kInvalidUseOfNull,
+                                             "A record has no member code (its Mem_Code is null).");
   }
   list.SetItemText(item, db::ValueToText(first));
 
@@ -278,7 +279,7 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
 }  // namespace
 
 void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, std::string dTo,
-              platform::db::Provider& provider) {
+              platform::db::Provider& provider, LoadProgress* progress) {
   std::shared_ptr<db::Connection> connection = provider.NewConnection();
   connection->Open(
       "Provider=vfpoledb;Data Source=" + DataSourceValue(StrFile) + ";Collating Sequence=machine",
@@ -288,6 +289,7 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   Run(*records, std::string(kStructureQuery) + DFrom + "'", connection);
 
   // The list is replaced only once the table is known to be readable.
+  if (progress != nullptr) progress->list_replaced = true;
   list.ClearColumnHeaders();
   list.ClearItems();
   for (std::size_t field = 0; field < records->FieldCount(); ++field) {

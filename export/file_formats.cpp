@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -152,6 +153,15 @@ bool IsShortExactDecimal(std::string_view text) {
   return digits <= 15;
 }
 
+// Characters, not bytes, of a UTF-8 text.
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
 }  // namespace
 
 std::optional<double> ExactNumber(std::string_view text) {
@@ -256,10 +266,39 @@ class Workbook {
   lxw_format* formats_[4] = {};
 };
 
-// Writes the list into a new sheet `name` (null: the library's "Sheet1"). With `totals`, the
-// header row and the last row, a total row, are bold.
+// The worksheet as a spreadsheet user finds it ready: each column as wide as its longest text,
+// header included, so no date shows cut short; the header row frozen above the rows as they
+// scroll.
+void SetUpSheet(Workbook& workbook, lxw_worksheet* sheet, const platform::ListView& list) {
+  std::vector<std::size_t> longest(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    longest[column] = CharacterCount(list.ColumnHeaderText(column));
+  }
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    if (longest.size() < list.SubItemCount(item) + 1) longest.resize(list.SubItemCount(item) + 1);
+    longest[0] = std::max(longest[0], CharacterCount(list.ItemText(item)));
+    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
+      longest[sub + 1] = std::max(longest[sub + 1], CharacterCount(list.SubItemText(item, sub)));
+    }
+  }
+  // A width counts characters of the default font; two more leave room for the bold header and
+  // the cell's margins. A worksheet's columns are at most 255 wide.
+  constexpr double kMargin = 2;
+  constexpr double kWidest = 255;
+  for (std::size_t column = 0; column < longest.size(); ++column) {
+    if (longest[column] == 0) continue;
+    const double width = std::min(static_cast<double>(longest[column]) + kMargin, kWidest);
+    const auto at = static_cast<lxw_col_t>(column);
+    workbook.Check(worksheet_set_column(sheet, at, at, width, nullptr));
+  }
+  worksheet_freeze_panes(sheet, 1, 0);
+}
+
+// Writes the list into a new sheet `name` (null: the library's "Sheet1"), its header row bold.
+// With `totals`, the last row, a total row, is bold too.
 void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& list, bool totals) {
   lxw_worksheet* sheet = workbook.AddSheet(name);
+  SetUpSheet(workbook, sheet, list);
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < kinds.size(); ++column) {
     kinds[column] = list.ColumnHeaderKind(column);
@@ -286,7 +325,7 @@ void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& 
     }
   };
 
-  lxw_format* header_format = workbook.Format(totals, false);
+  lxw_format* header_format = workbook.Format(true, false);
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     workbook.Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
                                           CellText(list.ColumnHeaderText(column)).c_str(),

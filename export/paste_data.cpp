@@ -22,8 +22,8 @@ constexpr char kPasteInstruction[] = "Press [CTRL+V] key to paste the data.";
 std::shared_ptr<platform::AutomationObject> Checked(
     std::shared_ptr<platform::AutomationObject> object) {
   if (!object) {
-    throw platform::RunTimeError(platform::error::kObjectNotSet,
-                                 "the spreadsheet program handed back nothing.");
+    throw platform::RunTimeError::WithAdvice(platform::error::kObjectNotSet,
+                                             "The spreadsheet program handed back nothing.");
   }
   return object;
 }

@@ -11,10 +11,10 @@
 
 namespace platform {
 
-// What a column holds, as the load finds it from the type of its field: numbers are shown
-// right-aligned and handed to spreadsheets as numbers, everything else as text. A two-decimal
-// column holds numbers written with exactly two decimals ("12.50"), which a spreadsheet is also
-// told to show so.
+// What a column holds, as the load finds it from the type of its field: numbers are handed to
+// spreadsheets as numbers, everything else as text. A two-decimal column holds numbers written
+// with exactly two decimals ("12.50"), which a spreadsheet is also told to show so. The list shows
+// every column left-aligned.
 enum class ColumnKind { kText, kNumber, kTwoDecimals };
 
 class ListView {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Every number the program can raise, with the words its messages start with:
 // KOLVEX_ERROR(constant, number, title). One line each, so a number comes or goes with one line.
@@ -22,7 +23,7 @@
   KOLVEX_ERROR(kFileNotFound, 53, "File not found")                                          \
   KOLVEX_ERROR(kPermissionDenied, 70, "Permission denied")                                   \
   KOLVEX_ERROR(kPathFileAccess, 75, "Path/File access error")                                \
-  KOLVEX_ERROR(kObjectNotSet, 91, "Object variable not set")                                 \
+  KOLVEX_ERROR(kObjectNotSet, 91, "Object variable or With block variable not set")          \
   KOLVEX_ERROR(kInvalidUseOfNull, 94, "Invalid use of Null")                                 \
   KOLVEX_ERROR(kInvalidPropertyValue, 380, "Invalid property value")                         \
   KOLVEX_ERROR(kCannotCreateObject, 429, "The spreadsheet program cannot be started")        \
@@ -38,7 +39,7 @@
   KOLVEX_ERROR(kIndexOutOfBounds, 35600, "Index out of bounds")                              \
   KOLVEX_ERROR(kDatabaseError, -2147467259, "The table cannot be read")                      \
   KOLVEX_ERROR(kTableNotFound, -2147217865, "Table not found")                               \
-  KOLVEX_ERROR(kCommandError, -2147217900, "The query cannot be run")                       \
+  KOLVEX_ERROR(kCommandError, -2147217900, "The query cannot be run")                        \
   KOLVEX_ERROR(kDialogFailure, -32768, "The dialog box could not be created")
 
 namespace platform {
@@ -84,8 +85,19 @@ class RunTimeError : public std::runtime_error {
       : std::runtime_error(Describe(number, detail)), number_(number) {}
   explicit RunTimeError(error::Number number) : RunTimeError(number, {}) {}
 
+  // An error whose description is the catalogue's title alone, as the message box shows it, with
+  // `advice` beside it: which value is at fault and what to type or do, for the status line or a
+  // line of its own.
+  static RunTimeError WithAdvice(error::Number number, std::string advice) {
+    RunTimeError error(number);
+    error.advice_ = std::move(advice);
+    return error;
+  }
+
   std::int32_t number() const noexcept { return number_; }
   std::string description() const { return what(); }
+  // Empty unless made WithAdvice.
+  const std::string& advice() const noexcept { return advice_; }
 
   // "<number>: <description>", the prompt every reporting handler shows.
   std::string Prompt() const { return std::to_string(number_) + ": " + what(); }
@@ -103,6 +115,7 @@ class RunTimeError : public std::runtime_error {
   }
 
   std::int32_t number_;
+  std::string advice_;
 };
 
 }  // namespace platform

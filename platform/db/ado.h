@@ -71,6 +71,14 @@ class Provider {
   virtual ~Provider() = default;
   virtual std::shared_ptr<Connection> NewConnection() = 0;
   virtual std::shared_ptr<Recordset> NewRecordset() = 0;
+  // The path of the file that a connection on `data_source` reads `table` from: the table's .dbf
+  // file in the named folder, or in the folder of the named file. This one writes the name from
+  // the text alone; a provider that finds its files may give their letter case. Never throws.
+  virtual std::string TableFile(const std::string& data_source, const std::string& table) {
+    const std::size_t slash = data_source.find_last_of("/\\");
+    return (slash == std::string::npos ? std::string() : data_source.substr(0, slash + 1)) + table +
+           ".dbf";
+  }
 };
 
 // The program's own provider over .dbf tables.

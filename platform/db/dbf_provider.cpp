@@ -355,6 +355,18 @@ class DbfProviderImpl : public Provider {
  public:
   std::shared_ptr<Connection> NewConnection() override { return std::make_shared<DbfConnection>(); }
   std::shared_ptr<Recordset> NewRecordset() override { return std::make_shared<DbfRecordset>(); }
+  std::string TableFile(const std::string& data_source, const std::string& table) override {
+    try {
+      std::filesystem::path folder;
+      if (FolderOf(data_source, folder)) {
+        const std::filesystem::path file = FindFileIgnoringCase(folder, table + ".dbf");
+        if (!file.empty()) return Utf8Of(std::filesystem::absolute(file).lexically_normal());
+      }
+    } catch (...) {
+      // A folder that cannot be searched: the name from the text says the same to the user.
+    }
+    return Provider::TableFile(data_source, table);
+  }
 };
 
 }  // namespace

@@ -13,10 +13,11 @@ RunTimeError IndexOutOfBounds() { return RunTimeError(error::kIndexOutOfBounds);
 
 int ToInt(std::size_t count) { return static_cast<int>(count); }
 
-QVariant Alignment(ColumnKind kind) {
-  const Qt::Alignment horizontal = kind != ColumnKind::kText ? Qt::AlignRight : Qt::AlignLeft;
+// Every column, numbers too, is left-aligned, as a report list aligns its columns by default;
+// a header view of its own would centre the headers.
+QVariant LeftAligned() {
   // As an int, the form every Qt version's views read.
-  return QVariant(static_cast<int>(horizontal | Qt::AlignVCenter));
+  return QVariant(static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter));
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
   const auto column = static_cast<std::size_t>(index.column());
   if (role == Qt::TextAlignmentRole) {
     if (column >= rows_.ColumnHeaderCount()) return {};
-    return Alignment(rows_.ColumnHeaderKind(column));
+    return LeftAligned();
   }
   if (role != Qt::DisplayRole) return {};
   if (column == 0) return QString::fromStdString(rows_.ItemText(item));
@@ -51,8 +52,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
   }
   const auto column = static_cast<std::size_t>(section);
-  // A number column's header is aligned with its numbers, as a report list aligns a column.
-  if (role == Qt::TextAlignmentRole) return Alignment(rows_.ColumnHeaderKind(column));
+  if (role == Qt::TextAlignmentRole) return LeftAligned();
   if (role != Qt::DisplayRole) return {};
   return QString::fromStdString(rows_.ColumnHeaderText(column));
 }

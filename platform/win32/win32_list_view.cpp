@@ -43,8 +43,9 @@ void Win32ListView::ClearColumnHeaders() {
 void Win32ListView::AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) {
   std::wstring wide = WideOfUtf8(text);
   LVCOLUMNW column{};
+  // Every column keeps the list's default alignment, left; the kind only tells the export.
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-  column.fmt = kind != ColumnKind::kText ? LVCFMT_RIGHT : LVCFMT_LEFT;
+  column.fmt = LVCFMT_LEFT;
   column.pszText = wide.data();
   column.cx = TwipsToPixels(width_twips, DpiOf(list_));
   const auto position = static_cast<int>(rows_.ColumnHeaderCount());

@@ -61,11 +61,13 @@ inline std::string LinuxPath(const std::string& path) {
 // told neither when it ends nor what it prints, so the reader writes the cells to a file that
 // appears once complete (or a ".failed" one), which is waited for; the deadline only ends a
 // failing test.
-inline std::string ReaderOutput(const std::string& path, int sheet) {
-  const std::string cells = path + ".cells";
+inline std::string ReaderOutput(const std::string& path, int sheet = 1,
+                                const std::string& option = "") {
+  const std::string cells = path + (option.empty() ? ".cells" : ".layout");
   std::string command = "Z:\\usr\\bin\\python3 \"" + LinuxPath(KOLVEX_SOURCE_DIR) +
                         "/tests/cli/read_sheet.py\" \"" + LinuxPath(path) + "\" --sheet " +
-                        std::to_string(sheet) + " --output \"" + LinuxPath(cells) + "\"";
+                        std::to_string(sheet) + " " + option + " --output \"" +
+                        LinuxPath(cells) + "\"";
   std::wstring wide_command = platform::PathFromUtf8(command).wstring();
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -93,10 +95,11 @@ inline std::string ReaderOutput(const std::string& path, int sheet) {
   return output.str();
 }
 #else
-// What the reader prints for `path`.
-inline std::string ReaderOutput(const std::string& path, int sheet) {
+// What the reader prints for sheet `sheet` of `path`, with `option` ("--layout") when given.
+inline std::string ReaderOutput(const std::string& path, int sheet = 1,
+                                const std::string& option = "") {
   const std::string command = "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" +
-                              path + "' --sheet " + std::to_string(sheet);
+                              path + "' --sheet " + std::to_string(sheet) + " " + option;
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
   std::string output;

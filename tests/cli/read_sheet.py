@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 """Reads back a .csv or .xlsx file the way a spreadsheet would, with nothing of Kolvex's own.
 
-Usage: read_sheet.py FILE [--sheet N] [--output CELLS]. Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
+Usage: read_sheet.py FILE [--sheet N] [--layout] [--output CELLS]. Prints one line per cell: row, column (both from 0), type and text, separated by tabs. Type is
 "s" for text and "n" for a number in an .xlsx sheet, "s" for every csv field. A number is shown
 with at most 15 significant digits, as a spreadsheet shows it. Backslash, tab, CR
 and LF in a text are written as \\\\, \\t, \\r and \\n. An .xlsx sheet is read with zipfile and
 the XML parser: the first sheet of the workbook, or its Nth with --sheet N, shared or inline
 strings.
+
+With --layout, the first .xlsx sheet's look instead: "width", column and width for each column
+given a width; "frozen" and the number of rows frozen at the top; "bold", row and column for each
+bold cell.
 """
 import csv
 import os
@@ -80,6 +84,26 @@ def read_xlsx(path, sheet_number=1):
                 yield row_index, column_index(cell.get("r")), kind, shown_number(value.text)
 
 
+def read_layout(path):
+    with zipfile.ZipFile(path) as book:
+        sheet = ET.fromstring(book.read("xl/worksheets/sheet1.xml"))
+        styles = ET.fromstring(book.read("xl/styles.xml"))
+    fonts = list(styles.iter(MAIN + "fonts"))[0].findall(MAIN + "font")
+    cell_formats = list(styles.iter(MAIN + "cellXfs"))[0].findall(MAIN + "xf")
+    for col in sheet.iter(MAIN + "col"):
+        for column in range(int(col.get("min")) - 1, int(col.get("max"))):
+            # Whole characters: the file adds a fraction of a character for the cell's margins.
+            yield f"width\t{column}\t{int(float(col.get('width')))}"
+    for pane in sheet.iter(MAIN + "pane"):
+        if pane.get("state") == "frozen":
+            yield f"frozen\t{int(float(pane.get('ySplit', '0')))}"
+    for row in sheet.iter(MAIN + "row"):
+        for cell in row.iter(MAIN + "c"):
+            font = fonts[int(cell_formats[int(cell.get("s", "0"))].get("fontId", "0"))]
+            if font.find(MAIN + "b") is not None:
+                yield f"bold\t{int(row.get('r')) - 1}\t{column_index(cell.get('r'))}"
+
+
 def read_csv(path):
     with open(path, newline="", encoding="utf-8") as file:
         for row_index, row in enumerate(csv.reader(file, strict=True)):
@@ -87,7 +111,11 @@ def read_csv(path):
                 yield row_index, column, "s", text
 
 
-def write_cells(path, out, sheet_number=1):
+def write_cells(path, out, sheet_number=1, layout=False):
+    if layout:
+        for line in read_layout(path):
+            out.write(line + "\n")
+        return
     cells = read_xlsx(path, sheet_number) if path.lower().endswith(".xlsx") else read_csv(path)
     for row, column, kind, text in cells:
         out.write(f"{row}\t{column}\t{kind}\t{escape(text)}\n")
@@ -95,20 +123,23 @@ def write_cells(path, out, sheet_number=1):
 
 def main():
     args = sys.argv[1:]
+    layout = "--layout" in args
+    if layout:
+        args.remove("--layout")
     sheet_number = 1
     if len(args) >= 3 and args[1] == "--sheet":
         sheet_number = int(args[2])
         del args[1:3]
     path = args[0]
     if len(args) < 3 or args[1] != "--output":
-        write_cells(path, sys.stdout, sheet_number)
+        write_cells(path, sys.stdout, sheet_number, layout)
         return
     # For a caller that cannot wait for this process (a Windows test under Wine): the cells go to
     # the output file, which appears only once complete; a failure leaves OUTPUT.failed instead.
     output = args[2]
     try:
         with open(output + ".part", "w", encoding="utf-8", newline="") as out:
-            write_cells(path, out, sheet_number)
+            write_cells(path, out, sheet_number, layout)
         os.replace(output + ".part", output)
     except Exception as error:
         with open(output + ".failed.part", "w", encoding="utf-8") as out:

@@ -58,7 +58,7 @@ TYPED_TEST_P(ListViewContract, ReadsBackHeadersItemsAndSubItemsInOrder) {
   EXPECT_EQ(this->driver_.ShownRows(), 3);
   EXPECT_EQ(this->driver_.ShownColumns(), 3);
   EXPECT_FALSE(this->driver_.ShownRightAligned(1));
-  EXPECT_TRUE(this->driver_.ShownRightAligned(2)) << "numbers are right-aligned";
+  EXPECT_FALSE(this->driver_.ShownRightAligned(2)) << "numbers keep the default, left";
   EXPECT_EQ(this->driver_.ShownText(1, 0), "नेपाल");
   EXPECT_EQ(this->driver_.ShownText(1, 1), "2081/01/01");
   EXPECT_EQ(this->driver_.ShownHeader(0), "Mem_Code");

@@ -22,6 +22,21 @@ inline constexpr ControlPlace kFirstLayout[] = {
     {"TxtFrom", 7200, 240, 1935, 375},    {"TxtTo", 9240, 240, 1935, 375},
 };
 
+// An inner area, in pixels at 96 dpi, smaller than the layout needs, and what the layout makes of
+// it after the start size: an inner height below 850 twips gives the list no height, so the list
+// keeps its old height, and no message is shown.
+struct SmallInner {
+  int width, height;
+  float button_left, list_width, list_height;
+};
+
+inline constexpr SmallInner kSmallInners[] = {
+    {400, 40, 4175, 5740, 3710},  // 600 twips high
+    {400, 56, 4175, 5740, 3710},  // 840
+    {400, 57, 4175, 5740, 5},     // 855: five twips of list
+    {600, 100, 7175, 8740, 650},  // 1500
+};
+
 // Where Tab takes the focus, from the list where it starts, and round again.
 inline constexpr const char* kTabOrder[] = {"TxtFile", "CmdBrowse", "TxtFrom", "TxtTo",
                                             "ListView1"};

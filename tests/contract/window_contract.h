@@ -19,6 +19,10 @@
 //     std::vector<std::string> DataMenu();  // the Data menu's items: text, tab, key ("Ctrl+E")
 //     void ChooseDataItem(const std::string& shown);  // the item DataMenu shows so, by the keys
 //     void PressCtrl(char letter);      // a capital letter with Ctrl, on the focused control
+//     void ChooseReload();              // Data > Reload
+//     void PressF5();
+//     void PressEnter();
+//     std::string StatusLine();         // the text the status line shows
 //     std::pair<int, int> Inner();      // the inner area's size in pixels
 //     void SetInner(int width, int height);  // asks the window system for that inner size
 //     void Minimise();
@@ -174,24 +178,24 @@ TYPED_TEST_P(WindowContract, WideningMovesButtonAndWidensListOnly) {
   EXPECT_FLOAT_EQ(this->Control("TxtFile").Width(), 5655);
 }
 
-TYPED_TEST_P(WindowContract, WindowKeepsTheSizeBelowWhichTheButtonWouldCoverTheDateBoxes) {
-  this->window_->SetInner(1, 1);
-  EXPECT_FLOAT_EQ(this->window_->Window().ScaleWidth(), 13110);  // 13105 twips, in whole pixels
-  EXPECT_FLOAT_EQ(this->window_->Window().ScaleHeight(), 1230);  // 1225
-  EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), 13110 - 1825);
-  EXPECT_FLOAT_EQ(this->Control("ListView1").Width(), 13110 - 260);
-  EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), 1230 - 850);
-  const std::array<int, 4> button = this->window_->Pixels("CmdBrowse");
-  for (const char* name : {"TxtFile", "TxtFrom", "TxtTo", "ListView1"}) {
-    const std::array<int, 4> other = this->window_->Pixels(name);
-    const bool apart = button[0] >= other[0] + other[2] || other[0] >= button[0] + button[2] ||
-                       button[1] >= other[1] + other[3] || other[1] >= button[1] + button[3];
-    EXPECT_TRUE(apart) << name;
+TYPED_TEST_P(WindowContract, WindowShrinksBelowTheLayoutAndKeepsTheListHeightItCannotGive) {
+  const auto [start_width, start_height] = this->window_->Inner();
+  for (const window_cases::SmallInner& c : window_cases::kSmallInners) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    this->window_->SetInner(start_width, start_height);
+    this->window_->SetInner(c.width, c.height);
+    EXPECT_FLOAT_EQ(this->window_->Window().ScaleWidth(), static_cast<float>(c.width) * 15);
+    EXPECT_FLOAT_EQ(this->window_->Window().ScaleHeight(), static_cast<float>(c.height) * 15);
+    EXPECT_FLOAT_EQ(this->Control("CmdBrowse").Left(), c.button_left);
+    EXPECT_FLOAT_EQ(this->Control("ListView1").Width(), c.list_width);
+    EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), c.list_height);
   }
+  EXPECT_TRUE(this->message_box_.shown().empty());
+  this->window_->SetInner(start_width, start_height);
+  EXPECT_FLOAT_EQ(this->Control("ListView1").Height(), 3710);
 }
 
-// The window no longer gets this small; the form's layout still meets such sizes, through an
-// inner area given to it.
+// Sizes no window system gives a shown window, through an inner area given to the form.
 struct InnerCase {
   float width, height;
   float button_left, list_width, list_height;
@@ -350,6 +354,8 @@ TYPED_TEST_P(WindowContract, ChosenTableIsLoadedUnderTheHourglass) {
   EXPECT_TRUE(this->message_box_.shown().empty());
   EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/12");
   EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/13");
+  EXPECT_EQ(this->window_->StatusLine(),
+            "/data/TRAN.dbf \u2014 3 records, 2079/05/12 to 2079/05/13");
 }
 
 TYPED_TEST_P(WindowContract, DatesInTheWrongOrderArePassedAsTypedAndKeptInTheBoxes) {
@@ -389,6 +395,8 @@ TYPED_TEST_P(WindowContract, TableThatCannotBeOpenedGivesOneMessageAndKeepsTheLi
   EXPECT_EQ(this->ItemTexts(), before);
   EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
   EXPECT_EQ(this->TextOf("TxtFile"), this->kOtherTable);
+  EXPECT_EQ(this->window_->StatusLine(),
+            "The list still holds 2 records of /data/TRAN.dbf, 2079/05/12.");
   EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
 }
 
@@ -413,6 +421,122 @@ TYPED_TEST_P(WindowContract, FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar) {
   EXPECT_EQ(this->List().ItemCount(), 3u);
   EXPECT_EQ(this->List().ColumnHeaderCount(), 9u);
   EXPECT_EQ(this->screen_.Pointer(), platform::kPointerDefault);
+  EXPECT_EQ(this->window_->StatusLine(),
+            "The list holds the 3 records of /data/TRAN.dbf read before the failure, 2079/05/12 "
+            "to 2079/05/14 asked.");
+}
+
+// One press after another, each with what the dialog answers (none: cancelled), the load's
+// failure if any, and what the status line and the message box say afterwards.
+struct PressCase {
+  std::optional<std::string> answer;
+  std::optional<platform::RunTimeError> failure;
+  const char* from;  // TxtFrom's text
+  std::string status;
+  std::string message;  // "" for none
+};
+
+TYPED_TEST_P(WindowContract, StatusLineSaysWhichTableWasReadAndWhatTheListHolds) {
+  this->StockTwoDays();
+  std::vector<platform::db::Value> no_member = window_cases::Record("", "14/05/2079");
+  no_member[0] = platform::db::Value::Null();
+  this->provider_.SetRows(window_cases::DayQuery("14/05/2079"), {no_member});
+  using platform::RunTimeError;
+  const std::string kRead = "/data/TRAN.dbf \u2014 ";
+  const PressCase cases[] = {
+      {std::nullopt, {}, "2079/05/12", "", ""},  // cancelled before any choice: nothing said
+      {"/data/TRAN.dbf", {}, "2079/05/12", kRead + "2 records, 2079/05/12", ""},
+      {"/data/OLD.dbf",
+       {},
+       "2079/05/13",
+       kRead + "3 records, 2079/05/12 to 2079/05/13. OLD.dbf was picked; the folder's TRAN.dbf "
+               "was read.",
+       ""},
+      {std::nullopt,
+       {},
+       "2079/05/12",
+       kRead + "2 records, 2079/05/12. OLD.dbf was picked; the folder's TRAN.dbf was read.",
+       ""},
+      {"/data/Bad.dbf", RunTimeError(platform::error::kDatabaseError, "not a table."), "2079/05/12",
+       "The list still holds 2 records of /data/TRAN.dbf, 2079/05/12.",
+       "16 -2147467259: The table cannot be read: not a table."},
+      // The calendar's and the null's own words in the message; what to mend on the status line.
+      {"/data/TRAN.dbf",
+       {},
+       "0000/00/00",
+       "The first date is not a BS date from 1500/01/01 to 5000/12/31: type a date as yyyy/mm/dd. "
+       "The list holds the 0 records of /data/TRAN.dbf read before the failure, 0000/00/00 to "
+       "2079/05/12 asked.",
+       "16 9: Subscript out of range"},
+      {"/data/TRAN.dbf",
+       {},
+       "2079/05/14",
+       "A record has no member code (its Mem_Code is null). The list holds the 4 records of "
+       "/data/TRAN.dbf read before the failure, 2079/05/12 to 2079/05/14 asked.",
+       "16 94: Invalid use of Null"},
+      {std::nullopt, RunTimeError(platform::error::kFileNotFound), "2079/05/12",
+       "The list still holds the 4 records of /data/TRAN.dbf read before an earlier failure, "
+       "2079/05/12 to 2079/05/14 asked.",
+       "16 53: File not found"},
+  };
+  for (const PressCase& c : cases) {
+    SCOPED_TRACE(c.status);
+    const std::size_t shown_before = this->message_box_.shown().size();
+    this->Control("TxtFrom").Text().SetText(c.from);
+    if (c.failure) this->provider_.FailConnect(*c.failure);
+    this->dialog_.Answer(c.answer);
+    this->window_->ClickBrowse();
+    this->provider_.FailConnect(std::nullopt);
+    EXPECT_EQ(this->window_->StatusLine(), c.status);
+    const std::vector<std::string> shown(this->message_box_.shown().begin() + shown_before,
+                                         this->message_box_.shown().end());
+    EXPECT_EQ(shown,
+              c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+  }
+}
+
+// The ways to reload; each loads again what a cancelled dialog loads.
+enum class Reload { kMenu, kF5, kEnterInFrom, kEnterInTo };
+
+TYPED_TEST_P(WindowContract, ReloadOpensTheDialogFirstThenLoadsTheLastTableForTheBoxesDates) {
+  this->StockTwoDays();
+  for (const Reload way : {Reload::kMenu, Reload::kF5, Reload::kEnterInFrom, Reload::kEnterInTo}) {
+    SCOPED_TRACE(static_cast<int>(way));
+    this->window_.emplace(this->Services());
+    this->dialog_ = fakes::FakeFileDialog(&this->log_);
+    this->Control("TxtTo").Text().SetText("2079/05/13");
+    // `typed` goes into the box Enter is pressed in, which is checked before the load.
+    const auto reload = [&](const char* typed) {
+      const char* box = way == Reload::kEnterInFrom ? "TxtFrom" : "TxtTo";
+      switch (way) {
+        case Reload::kMenu:
+          return this->window_->ChooseReload();
+        case Reload::kF5:
+          return this->window_->PressF5();
+        case Reload::kEnterInFrom:
+        case Reload::kEnterInTo:
+          this->window_->Enter("ListView1");
+          this->window_->Enter(box);  // selects the whole date
+          if (*typed != '\0') this->window_->Type(typed);
+          return this->window_->PressEnter();
+      }
+    };
+    // No table chosen yet: the dialog opens, as Browse Database opens it.
+    this->dialog_.Answer(this->kTable);
+    reload("");
+    EXPECT_EQ(this->dialog_.showings(), 1);
+    EXPECT_EQ(this->List().ItemCount(), 3u);
+    // Then the same table again, without the dialog, for the dates the boxes hold now.
+    this->Control("TxtFrom").Text().SetText("2079/05/13");
+    reload("20795/13");  // 2079/05/13 once checked
+    EXPECT_EQ(this->dialog_.showings(), 1);
+    EXPECT_EQ(this->TextOf("TxtFile"), this->kTable);
+    EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/13");
+    EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/13");
+    EXPECT_EQ(this->ItemTexts(), std::vector<std::string>{"0001 2079/05/13"});
+    EXPECT_EQ(this->window_->StatusLine(), "/data/TRAN.dbf \u2014 1 record, 2079/05/13");
+    EXPECT_TRUE(this->message_box_.shown().empty());
+  }
 }
 
 TYPED_TEST_P(WindowContract, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst) {
@@ -531,7 +655,7 @@ REGISTER_TYPED_TEST_SUITE_P(
     DayPastTheCalendarIsReportedAndNoWindowIsShown,
     TabKeyWalksFromListToTheSecondDateBoxAndRoundAgain, FirstLayoutPutsButtonAndListAgainstTheEdges,
     WideningMovesButtonAndWidensListOnly,
-    WindowKeepsTheSizeBelowWhichTheButtonWouldCoverTheDateBoxes,
+    WindowShrinksBelowTheLayoutAndKeepsTheListHeightItCannotGive,
     LayoutOfSmallInnerAreasDoesWhatItCanAndSaysNothing,
     MinimisingSaysNothingAndRestoringLaysOutAgain,
     NegativeSizeIsRefusedAndHugeSizeIsKeptInTwipsAndBoundedOnScreen,
@@ -543,6 +667,8 @@ REGISTER_TYPED_TEST_SUITE_P(
     CancelAfterAChoiceLoadsTheEarlierTableAgain,
     TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList, PointerIsTheDefaultAgainBeforeTheMessage,
     FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar,
+    StatusLineSaysWhichTableWasReadAndWhatTheListHolds,
+    ReloadOpensTheDialogFirstThenLoadsTheLastTableForTheBoxesDates,
     ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst,
     ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop,
     ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet, ExportFailureIsReportedOnce,

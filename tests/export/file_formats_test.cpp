@@ -189,6 +189,29 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
   }
 }
 
+TEST(XlsxFile, ColumnsFitTheirLongestTextUnderAFrozenBoldHeader) {
+  const MemoryListView list = ListOf({"Mem_Code", "ne_date", "rate", "x"},
+                                     {{"00123", "2081/01/05", "4", ""},
+                                      {"नेपाल", "2081/01/06", "12345678901234567", ""},
+                                      {"7", "2081/01/06", "0.5", "", std::string(300, 'w')}},
+                                     {false, false, true, false});
+  TempPath file(".xlsx");
+  exporter::WriteXlsxFile(list, file.path());
+  // Widths count characters (नेपाल is five, in fifteen bytes) and leave two more; an empty
+  // column keeps the sheet's width; none is wider than a sheet allows.
+  const std::string layout = read_back::ReaderOutput(file.path(), 1, "--layout");
+  EXPECT_EQ(layout,
+            "width\t0\t10\n"   // Mem_Code
+            "width\t1\t12\n"   // 2081/01/05
+            "width\t2\t19\n"   // 12345678901234567
+            "width\t3\t3\n"    // x
+            "width\t4\t255\n"  // 300 characters
+            "frozen\t1\n"
+            "bold\t0\t0\nbold\t0\t1\nbold\t0\t2\nbold\t0\t3\n");
+  EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(file.path())),
+            read_back::Normalized(read_back::ListRows(list)));
+}
+
 // A list that claims more rows than a worksheet holds without storing them.
 class HugeList : public MemoryListView {
  public:

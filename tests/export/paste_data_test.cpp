@@ -220,8 +220,7 @@ TEST(ExportFailure, ApplicationThatReturnsNoObjectIsReported) {
   run.objects.spreadsheet().ReturnNothingFrom("Workbooks");
   run.Run(MakeList(kThreeRecords));
   EXPECT_EQ(run.log.calls().back(),
-            "MessageBox 16 91: Object variable not set: the spreadsheet program handed back "
-            "nothing.");
+            "MessageBox 16 91: Object variable or With block variable not set");
   EXPECT_EQ(run.clipboard.text(), kThreeRecordsText);
 }
 

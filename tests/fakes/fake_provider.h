@@ -55,7 +55,10 @@ class FakeProvider : public platform::db::Provider {
   void SetRows(const std::string& source, std::vector<std::vector<platform::db::Value>> rows) {
     results_[source] = {default_field_names, std::move(rows), default_field_types};
   }
-  void FailConnect(platform::RunTimeError error) { connect_error_ = std::move(error); }
+  // Every connection's Open throws `error` from now on; std::nullopt: none does.
+  void FailConnect(std::optional<platform::RunTimeError> error) {
+    connect_error_ = std::move(error);
+  }
   // Fails the opening of the `index`-th record set made (0-based, counted over the provider's
   // life). A loader makes its record sets in the order of its queries, though it may open them
   // on other threads and in another order.

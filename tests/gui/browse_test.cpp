@@ -1,5 +1,6 @@
 // Choosing a table with "Browse Database" and loading the dates in the boxes from it.
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -57,7 +58,7 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
 
 // Typed and checked in the box, loaded with the button, read by the real provider from the
 // sample table: the message says which box holds no date and what to type.
-TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToType) {
+TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToTypeOnTheStatusLine) {
   app::WindowServices services = Services();
   services.provider = nullptr;
   auto window = app::KolvexWindow::Open(services);
@@ -73,10 +74,14 @@ TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToType) {
 
   dialog_.Answer(std::string(KOLVEX_SOURCE_DIR) + "/samples/TRAN.dbf");
   QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
-  EXPECT_EQ(message_box_.shown(),
-            std::vector<std::string>{
-                "16 9: Subscript out of range: the first date is not a BS date from 1500/01/01 to "
-                "5000/12/31. Type a date as yyyy/mm/dd."});
+  EXPECT_EQ(message_box_.shown(), std::vector<std::string>{"16 9: Subscript out of range"});
+  const std::string status =
+      window->findChild<QLabel*>(QStringLiteral("StatusLine"))->text().toStdString();
+  EXPECT_EQ(status.rfind("The first date is not a BS date from 1500/01/01 to 5000/12/31: type a "
+                         "date as yyyy/mm/dd. The list holds the 0 records of ",
+                         0),
+            0u)
+      << status;
   // The table was read: its nine columns replaced the list's, and no day could be listed.
   EXPECT_EQ(window->list().ColumnHeaderCount(), 9u);
   EXPECT_EQ(window->list().ItemCount(), 0u);

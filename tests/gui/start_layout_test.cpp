@@ -43,6 +43,11 @@ TEST_F(StartUp, ControlsCarryTheirNamesAndCaptions) {
   EXPECT_EQ(excel->text(), QStringLiteral("Export to Excel"));
   EXPECT_EQ(excel->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
   EXPECT_EQ(data->actions().value(0), excel) << "Export to Excel comes first";
+  QAction* reload = Find<QAction>("MnuReload");
+  ASSERT_NE(reload, nullptr);
+  EXPECT_EQ(reload->text(), QStringLiteral("Reload"));
+  EXPECT_EQ(reload->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(data->actions().value(data->actions().size() - 1), reload) << "Reload comes last";
 }
 
 TEST_F(StartUp, AltDOpensTheDataMenuAndCtrlEExportsFromAnyControl) {

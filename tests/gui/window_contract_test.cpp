@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -74,6 +75,10 @@ class QtWindowDriver {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(Qt::Key_A + (letter - 'A')),
                     Qt::ControlModifier);
   }
+  void ChooseReload() { ChooseDataItem("Reload\tF5"); }
+  void PressF5() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5); }
+  void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+  std::string StatusLine() { return Find<QLabel>("StatusLine")->text().toStdString(); }
   std::pair<int, int> Inner() {
     const QWidget* inner = Find<QWidget>("ListView1")->parentWidget();
     return {inner->width(), inner->height()};

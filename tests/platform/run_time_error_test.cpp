@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "platform/current_error.h"
+
 namespace {
 
 namespace error = platform::error;
@@ -49,6 +51,17 @@ TEST(ErrorCatalogue, DescriptionsStartWithTheirNumbersWords) {
   // A detail that only repeats the words is not written twice.
   EXPECT_EQ(platform::RunTimeError(error::kInvalidPropertyValue, "Invalid property value").Prompt(),
             "380: Invalid property value");
+}
+
+TEST(ErrorCatalogue, AdviceStaysOutOfThePromptAndTravelsWithTheError) {
+  try {
+    throw platform::RunTimeError::WithAdvice(error::kInvalidUseOfNull, "Mend the record.");
+  } catch (...) {
+    const platform::RunTimeError caught = platform::CurrentError();
+    EXPECT_EQ(caught.Prompt(), "94: Invalid use of Null");
+    EXPECT_EQ(caught.advice(), "Mend the record.");
+  }
+  EXPECT_EQ(platform::RunTimeError(error::kOverflow, "too big.").advice(), "");
 }
 
 }  // namespace

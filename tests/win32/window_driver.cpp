@@ -178,17 +178,19 @@ int WindowDriver::Before(HWND edit, int position) {
 }
 
 std::pair<int, int> WindowDriver::Inner() {
-  RECT inner{};
+  // The status bar along the bottom of the client area lies outside the inner area.
+  RECT inner{}, status{};
   GetClientRect(window_->window(), &inner);
-  return {inner.right, inner.bottom};
+  GetWindowRect(window_->StatusWindow(), &status);
+  return {inner.right, inner.bottom - (status.bottom - status.top)};
 }
 
 void WindowDriver::SetInner(int width, int height) {
-  RECT outer{}, inner{};
+  RECT outer{};
   GetWindowRect(window_->window(), &outer);
-  GetClientRect(window_->window(), &inner);
-  SetWindowPos(window_->window(), nullptr, 0, 0, outer.right - outer.left + width - inner.right,
-               outer.bottom - outer.top + height - inner.bottom,
+  const auto [inner_width, inner_height] = Inner();
+  SetWindowPos(window_->window(), nullptr, 0, 0, outer.right - outer.left + width - inner_width,
+               outer.bottom - outer.top + height - inner_height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   Pump();
 }
@@ -201,6 +203,12 @@ void WindowDriver::Minimise() {
 void WindowDriver::Restore() {
   ShowWindow(window_->window(), SW_RESTORE);
   Pump();
+}
+
+std::string WindowDriver::StatusLine() {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window_->StatusWindow(), text, 1024);
+  return platform::Utf8OfWide(text);
 }
 
 double WindowDriver::TwipsPerPixel() {

@@ -83,6 +83,14 @@ probe rows "$rows"
 echo "   the list holds $rows rows"
 for box in 104 105; do probe text "$box"; done | tr -d '\r' | paste -sd ' ' | grep -qx '2081/01/01 2081/01/07' \
   || { echo "end_to_end.sh: the date boxes do not hold the dates typed" >&2; exit 1; }
+# The status line (150) names the table read, the records listed and the days.
+status=$(probe text 150 | tr -d '\r')
+expected_status="$(windows_path "$sample") — $(python3 -c "print(f'{$rows:,}')") records, 2081/01/01 to 2081/01/07"
+if [ "$status" != "$expected_status" ]; then
+  echo "end_to_end.sh: the status line says '$status', not '$expected_status'" >&2
+  exit 1
+fi
+echo "   $status"
 
 echo "== a picture of the loaded window"
 probe screenshot "$(windows_path "$work/window.bmp")"

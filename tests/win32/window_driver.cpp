@@ -12,9 +12,33 @@
 namespace win32_test {
 namespace {
 
-void Send(std::vector<INPUT>& inputs) {
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  inputs.clear();
+// Key and button messages taken from this thread's queue, by the driver's loop or by any other,
+// such as a menu's: each input the driver sends comes back as one of them.
+int input_taken = 0;
+
+bool IsKeyOrButton(UINT message) {
+  switch (message) {
+    case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN: case WM_NCLBUTTONUP: case WM_NCLBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK CountInputTaken(int code, WPARAM removed, LPARAM message) {
+  if (code == HC_ACTION && removed == PM_REMOVE &&
+      IsKeyOrButton(reinterpret_cast<const MSG*>(message)->message)) {
+    ++input_taken;
+  }
+  return CallNextHookEx(nullptr, code, removed, message);
+}
+
+bool IsKeyOrButtonInput(const INPUT& input) {
+  return input.type == INPUT_KEYBOARD ||
+         (input.type == INPUT_MOUSE &&
+          (input.mi.dwFlags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP)) != 0);
 }
 
 INPUT KeyInput(WORD key, bool up) {
@@ -36,9 +60,28 @@ INPUT MouseInput(DWORD flags) {
 
 WindowDriver::WindowDriver(app::WindowServices services)
     : window_(app::Win32MainWindow::Open(std::move(services), SW_SHOWNORMAL)) {
+  static const HHOOK counting =
+      SetWindowsHookExW(WH_GETMESSAGE, CountInputTaken, nullptr, GetCurrentThreadId());
+  (void)counting;
   if (!window_) return;
   SetForegroundWindow(window_->window());
   Pump();
+}
+
+void WindowDriver::Send(std::vector<INPUT>& inputs) {
+  const int sent = static_cast<int>(std::count_if(inputs.begin(), inputs.end(), IsKeyOrButtonInput));
+  const int awaited = input_taken + sent;
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  inputs.clear();
+  // Under Wine input goes round through the X server and comes back when it will: on a busy
+  // machine long after SendInput returns. The loop runs until every key and button is back, so
+  // what the test looks at next is what the input did; the deadline only ends a failing test.
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  Pump();
+  while (input_taken < awaited && GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    Pump();
+  }
 }
 
 void WindowDriver::Pump() {

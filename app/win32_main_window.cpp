@@ -477,7 +477,9 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         if (focus != nullptr && IsChild(window_, focus)) focus_before_deactivation_ = focus;
         return 0;
       }
-      if (!HIWORD(wparam)) {  // not minimised
+      // A control that already has the focus keeps it: under Wine the activation may come after
+      // the click that caused it, which has put the focus where the click went.
+      if (!HIWORD(wparam) && !IsChild(window_, GetFocus())) {  // not minimised
         HWND focus = focus_before_deactivation_ != nullptr && IsWindow(focus_before_deactivation_)
                          ? focus_before_deactivation_
                          : ControlWindow("ListView1");

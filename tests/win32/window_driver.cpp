@@ -49,10 +49,18 @@ INPUT KeyInput(WORD key, bool up) {
   return input;
 }
 
-INPUT MouseInput(DWORD flags) {
+// A mouse input at `at` on the screen: the input carries its own place, so a late report of an
+// earlier place of the pointer cannot move where it lands.
+INPUT MouseInput(DWORD flags, POINT at) {
   INPUT input{};
   input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
+  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1, 1);
+  const int height = std::max(GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1, 1);
+  input.mi.dx = MulDiv(at.x - left, 65535, width);
+  input.mi.dy = MulDiv(at.y - top, 65535, height);
   return input;
 }
 
@@ -66,6 +74,17 @@ WindowDriver::WindowDriver(app::WindowServices services)
   if (!window_) return;
   SetForegroundWindow(window_->window());
   Pump();
+  AwaitActive();
+}
+
+void WindowDriver::AwaitActive() {
+  // Under Wine the window becomes the active one when the X server says so, some time after it
+  // is asked to: a click before that is taken from it by the activation that follows.
+  const ULONGLONG deadline = GetTickCount64() + 10000;
+  while (GetForegroundWindow() != window_->window() && GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    Pump();
+  }
 }
 
 void WindowDriver::Send(std::vector<INPUT>& inputs) {
@@ -178,7 +197,7 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
     ClientToScreen(control, &at);
     pointer_ = at;
     SetCursorPos(at.x, at.y);
-    std::vector<INPUT> moved{MouseInput(MOUSEEVENTF_MOVE)};
+    std::vector<INPUT> moved{MouseInput(MOUSEEVENTF_MOVE, at)};
     Send(moved);
     Pump();
   };
@@ -186,26 +205,43 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
   // earlier place has moved Windows' pointer since.
   const auto button = [this](DWORD flags) {
     SetCursorPos(pointer_->x, pointer_->y);
-    std::vector<INPUT> inputs{MouseInput(flags)};
+    std::vector<INPUT> inputs{MouseInput(flags, *pointer_)};
     Send(inputs);
     Pump();
   };
-  // A tip the pointer's rest brought up over a box would take the click, as it does in Wine.
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND tips, LPARAM) -> BOOL {
-        wchar_t name[32] = {};
-        GetClassNameW(tips, name, 32);
-        if (std::wstring(name) == TOOLTIPS_CLASSW) SendMessageW(tips, TTM_POP, 0, 0);
-        return TRUE;
-      },
-      0);
+  // A tip the pointer's rest brings up over a box would take the click, as it does in Wine: on a
+  // busy machine the rest between the move and the button can be long enough for one. The tips
+  // are put away and kept from coming up until the click is done.
+  const auto tips = [](BOOL active) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND tip, LPARAM on) -> BOOL {
+          wchar_t name[32] = {};
+          GetClassNameW(tip, name, 32);
+          if (std::wstring(name) == TOOLTIPS_CLASSW) {
+            SendMessageW(tip, TTM_POP, 0, 0);
+            SendMessageW(tip, TTM_ACTIVATE, static_cast<WPARAM>(on), 0);
+          }
+          return TRUE;
+        },
+        active);
+  };
+  tips(FALSE);
+  AwaitActive();
   move_to(x);
   button(MOUSEEVENTF_LEFTDOWN);
   if (to_x >= 0) {
     for (int step = 1; step <= 4; ++step) move_to(x + (to_x - x) * step / 4);
   }
   button(MOUSEEVENTF_LEFTUP);
+  tips(TRUE);
+  // The control clicked takes the focus; under Wine the click may reach the window some time
+  // after its button messages were taken, so the loop runs until it has.
+  const ULONGLONG deadline = GetTickCount64() + 10000;
+  while (GetFocus() != control && GetTickCount64() < deadline) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    Pump();
+  }
 }
 
 void WindowDriver::ClickBrowse() {

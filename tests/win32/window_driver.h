@@ -81,6 +81,8 @@ class WindowDriver {
   // Windows then hears the pointer jump back to where it was, which no user did. Such a move,
   // to anywhere but where the driver last put the pointer, is dropped.
   bool StaleMove(const MSG& message) const;
+  // Runs the loop until the window is the active one.
+  void AwaitActive();
   // Sends the inputs and runs the loop until the window has taken each key and button.
   void Send(std::vector<INPUT>& inputs);
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/run_time_error.h"
 
 namespace {

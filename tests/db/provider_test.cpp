@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/db/number_format.h"
 #include "tests/db/db_test_support.h"
 

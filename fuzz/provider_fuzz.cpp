@@ -19,7 +19,7 @@ void Run(const std::shared_ptr<platform::db::Connection>& connection, const std:
   for (; !records->AtEof(); records->MoveNext()) {
     for (std::size_t i = 0; i < records->FieldCount(); ++i) {
       (void)records->FieldName(i);
-      (void)platform::db::ValueToText(records->FieldValue(i));
+      (void)records->FieldValue(i).text.size();
     }
   }
 }

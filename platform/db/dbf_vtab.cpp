@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/current_error.h"
+#include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
 #include "platform/db/field_index.h"
 #include "platform/db/sql_engine.h"
@@ -419,6 +420,15 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   }
   try {
     const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
+    if (field.kind == FieldKind::kCharacter && field.null_bit < 0) {
+      // A character value in ASCII is its stored bytes, whatever the code page: handed over as
+      // they stand, as DbfTable::ReadIn would give them.
+      const auto* stored = reinterpret_cast<const char*>(cursor->bytes + field.offset);
+      if (IsAscii({stored, field.length})) {
+        sqlite3_result_text(context, stored, static_cast<int>(field.length), SQLITE_TRANSIENT);
+        return SQLITE_OK;
+      }
+    }
     if (field.kind != FieldKind::kNumeric) {
       SetResult(context, table.ReadIn(cursor->bytes, field, cursor->scratch));
       return SQLITE_OK;

@@ -1,4 +1,4 @@
-// Each record's terms are first copied into one key whose bytes compare in the order asked: a
+// Each record's terms are made into one key whose bytes compare in the order asked: a
 // marker before a field that may be null, every byte of a descending term inverted. A key of up
 // to 16 bytes is sorted as two integers, a longer one by its bytes.
 #include "platform/db/stored_order.h"
@@ -34,26 +34,19 @@ std::vector<Term> ParseTerms(const DbfTable& table, const char* order_terms,
   return terms;
 }
 
-// The key of each record of `order`, in that order, `key_length` bytes each.
-void MakeKeys(const DbfTable& table, const std::vector<Term>& terms, std::size_t key_length,
-              const std::uint8_t* records, const std::vector<std::uint32_t>& order,
-              std::vector<std::uint8_t>& keys) {
-  const std::size_t length = table.record_length();
-  keys.assign(order.size() * key_length, 0);
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const std::uint8_t* bytes = records + order[i] * length;
-    std::uint8_t* key = keys.data() + i * key_length;
-    for (const Term& term : terms) {
-      std::uint8_t* start = key;
-      const bool null = term.field->null_bit >= 0 && table.IsNullIn(bytes, *term.field);
-      if (term.field->null_bit >= 0) *key++ = null ? 0 : 1;
-      if (!null && term.field->length > 0) {
-        std::memcpy(key, bytes + term.field->offset, term.field->length);
-      }
-      key += term.field->length;
-      if (term.descending) {
-        for (; start < key; ++start) *start = static_cast<std::uint8_t>(~*start);
-      }
+// Writes the key of the record whose stored bytes start at `bytes` to `key`.
+void MakeKey(const DbfTable& table, const std::vector<Term>& terms, const std::uint8_t* bytes,
+             std::uint8_t* key) {
+  for (const Term& term : terms) {
+    std::uint8_t* start = key;
+    const bool null = term.field->null_bit >= 0 && table.IsNullIn(bytes, *term.field);
+    if (term.field->null_bit >= 0) *key++ = null ? 0 : 1;
+    if (!null && term.field->length > 0) {
+      std::memcpy(key, bytes + term.field->offset, term.field->length);
+    }
+    key += term.field->length;
+    if (term.descending) {
+      for (; start < key; ++start) *start = static_cast<std::uint8_t>(~*start);
     }
   }
 }
@@ -67,8 +60,8 @@ std::uint64_t BigEndian64(const std::uint8_t* bytes) {
 }
 
 // Keys of up to 16 bytes, as two integers beside the record's place.
-void SortShortKeys(const std::vector<std::uint8_t>& keys, std::size_t key_length,
-                   std::vector<std::uint32_t>& order) {
+void SortShortKeys(const DbfTable& table, const std::vector<Term>& terms,
+                   const std::uint8_t* records, std::vector<std::uint32_t>& order) {
   struct Packed {
     std::uint64_t high = 0;
     std::uint64_t low = 0;
@@ -80,10 +73,11 @@ void SortShortKeys(const std::vector<std::uint8_t>& keys, std::size_t key_length
     }
   };
   const std::size_t count = order.size();
+  const std::size_t length = table.record_length();
   std::vector<Packed> packed(count);
   for (std::size_t i = 0; i < count; ++i) {
     std::uint8_t key[16] = {};
-    if (key_length > 0) std::memcpy(key, keys.data() + i * key_length, key_length);
+    MakeKey(table, terms, records + order[i] * length, key);
     packed[i] = {BigEndian64(key), BigEndian64(key + 8), order[i]};
   }
   if (std::is_sorted(packed.begin(), packed.end())) return;
@@ -106,9 +100,15 @@ void SortShortKeys(const std::vector<std::uint8_t>& keys, std::size_t key_length
 }
 
 // Longer keys, compared byte by byte; a key is found by its place in `order` when sorting began.
-void SortLongKeys(const std::vector<std::uint8_t>& keys, std::size_t key_length,
-                  std::vector<std::uint32_t>& order) {
+void SortLongKeys(const DbfTable& table, const std::vector<Term>& terms, std::size_t key_length,
+                  const std::uint8_t* records, std::vector<std::uint32_t>& order,
+                  std::vector<std::uint8_t>& keys) {
   const std::size_t count = order.size();
+  const std::size_t length = table.record_length();
+  keys.assign(count * key_length, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    MakeKey(table, terms, records + order[i] * length, keys.data() + i * key_length);
+  }
   std::vector<std::uint32_t> places(count);
   for (std::size_t i = 0; i < count; ++i) places[i] = static_cast<std::uint32_t>(i);
   auto before = [&](std::uint32_t a, std::uint32_t b) {
@@ -126,11 +126,10 @@ void SortByStoredBytes(const DbfTable& table, const char* order_terms, const std
                        std::vector<std::uint32_t>& order, std::vector<std::uint8_t>& keys) {
   std::size_t key_length = 0;
   const std::vector<Term> terms = ParseTerms(table, order_terms, key_length);
-  MakeKeys(table, terms, key_length, records, order, keys);
   if (key_length <= 16) {
-    SortShortKeys(keys, key_length, order);
+    SortShortKeys(table, terms, records, order);
   } else {
-    SortLongKeys(keys, key_length, order);
+    SortLongKeys(table, terms, key_length, records, order, keys);
   }
 }
 

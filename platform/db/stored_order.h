@@ -13,8 +13,8 @@ class DbfTable;
 // Puts `order`, positions of records in `records` (their stored bytes, one after another), in
 // the order of the stored bytes of the fields that `order_terms` names: "<field>+" or "<field>-"
 // terms, the field by its position. Nulls come first in an ascending term and last in a
-// descending one; records that compare equal keep their order. `keys` is working space, kept
-// between calls so that its memory is reused.
+// descending one; records that compare equal keep their order. `keys` is working space for keys
+// longer than 16 bytes, kept between calls so that its memory is reused.
 void SortByStoredBytes(const DbfTable& table, const char* order_terms, const std::uint8_t* records,
                        std::vector<std::uint32_t>& order, std::vector<std::uint8_t>& keys);
 

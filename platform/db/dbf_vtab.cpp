@@ -20,6 +20,7 @@
 #include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
 #include "platform/db/field_index.h"
+#include "platform/db/machine_collation.h"
 #include "platform/db/sql_engine.h"
 #include "platform/db/stored_number_cache.h"
 #include "platform/db/stored_order.h"
@@ -27,41 +28,6 @@
 namespace platform::db {
 
 namespace {
-
-constexpr const char* kCollation = "machine";
-
-// Stored character values compare as FoxPro's machine collation does: byte by byte, the shorter
-// value padded with blanks, so trailing blanks never matter to "=".
-int ComparePadded(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  if (const int order = std::memcmp(a.data(), b.data(), common); order != 0) return order;
-  const std::string_view tail = a.size() > common ? a.substr(common) : b.substr(common);
-  const int sign = a.size() > common ? 1 : -1;
-  for (const char c : tail) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte != ' ') return byte > ' ' ? sign : -sign;
-  }
-  return 0;
-}
-
-// The collation sees UTF-8; values with other than ASCII letters are compared by their stored
-// bytes in the table's code page, so the order is the order of the stored bytes.
-int MachineCollation(void* arg, int size_a, const void* a, int size_b, const void* b) {
-  const std::string_view text_a(static_cast<const char*>(a), static_cast<std::size_t>(size_a));
-  const std::string_view text_b(static_cast<const char*>(b), static_cast<std::size_t>(size_b));
-  if (IsAscii(text_a) && IsAscii(text_b)) return ComparePadded(text_a, text_b);
-  const CodePage* page = &static_cast<const SqlEngine*>(arg)->collation_page();
-  // A collation cannot fail: without memory for the stored bytes, the texts are compared.
-  try {
-    std::string stored_a;
-    std::string stored_b;
-    if (page->Encode(text_a, stored_a) && page->Encode(text_b, stored_b)) {
-      return ComparePadded(stored_a, stored_b);
-    }
-  } catch (...) {
-  }
-  return ComparePadded(text_a, text_b);
-}
 
 struct DbfVtab : sqlite3_vtab {
   SqlEngine* engine = nullptr;
@@ -238,7 +204,7 @@ int PlanIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     // The index finds the values equal under the machine collation. With a binary "=" SQLite
     // checks each row again; a collation that folds letters cannot use it.
     const char* collation = sqlite3_vtab_collation(info, i);
-    const bool machine = collation == nullptr || sqlite3_stricmp(collation, kCollation) == 0;
+    const bool machine = collation == nullptr || sqlite3_stricmp(collation, kMachineCollation) == 0;
     if (!machine && sqlite3_stricmp(collation, "BINARY") != 0) continue;
     info->aConstraintUsage[i].argvIndex = 1;
     info->aConstraintUsage[i].omit = machine && dbf->table->code_page().single_byte() ? 1 : 0;
@@ -479,7 +445,7 @@ int RegisterDbfModule(sqlite3* db, SqlEngine* engine) {
   if (const int rc = sqlite3_create_module(db, "dbf", &kModule, engine); rc != SQLITE_OK) {
     return rc;
   }
-  return sqlite3_create_collation(db, kCollation, SQLITE_UTF8, engine, MachineCollation);
+  return sqlite3_create_collation(db, kMachineCollation, SQLITE_UTF8, engine, MachineCollation);
 }
 
 }  // namespace platform::db

@@ -18,7 +18,7 @@
 #include "export/file_formats.h"
 #include "export/period_summary.h"
 #include "platform/current_error.h"
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/db/file_map.h"
 #include "platform/list_view.h"
 #include "platform/output_file.h"

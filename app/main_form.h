@@ -11,7 +11,7 @@
 #include "data/load_data.h"
 #include "platform/automation.h"
 #include "platform/clipboard.h"
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/file_dialog.h"
 #include "platform/form.h"
 #include "platform/list_view.h"

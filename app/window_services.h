@@ -6,7 +6,7 @@
 
 #include "platform/automation.h"
 #include "platform/clipboard.h"
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"

@@ -263,10 +263,10 @@ void AppendRecord(platform::ListView& list, const db::Recordset& records,
     throw platform::RunTimeError::WithAdvice(platform::error::kInvalidUseOfNull,
                                              "A record has no member code (its Mem_Code is null).");
   }
-  list.SetItemText(item, db::ValueToText(first));
+  list.SetItemText(item, first.text);
 
   for (std::size_t field = 1; field < date_fields.size(); ++field) {
-    const std::string& text = db::ValueToText(records.FieldValue(field));
+    const std::string& text = records.FieldValue(field).text;
     if (date_fields[field] != 0) {
       ShowDate(text, shown);
       list.AddSubItem(item, shown);

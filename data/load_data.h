@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/list_view.h"
 
 namespace data {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/run_time_error.h"
 
 namespace {
@@ -19,7 +19,7 @@ void Run(const std::shared_ptr<platform::db::Connection>& connection, const std:
   for (; !records->AtEof(); records->MoveNext()) {
     for (std::size_t i = 0; i < records->FieldCount(); ++i) {
       (void)records->FieldName(i);
-      (void)platform::db::ValueToText(records->FieldValue(i));
+      (void)records->FieldValue(i).text.size();
     }
   }
 }

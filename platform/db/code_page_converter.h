@@ -7,16 +7,11 @@
 // character on either system.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/db/code_page.h"
-
-#ifndef _WIN32
-#include <iconv.h>
-
-#include <mutex>
-#endif
 
 namespace platform::db {
 
@@ -41,23 +36,10 @@ class CodePage::Converter {
   bool Encode(std::string_view text, std::string& out) const;
 
  private:
-#ifdef _WIN32
-  unsigned number_;
-#else
-  // Converts all of `in` through `cd`; false, with errno set, at the first byte it cannot
-  // convert.
-  static bool Run(iconv_t cd, std::string_view in, std::string& out);
-  // Decodes `bytes` one character at a time, a character HoldsUnsharedCharacter finds read as a
-  // byte that starts none.
-  void DecodeByCharacter(std::string_view bytes, std::string& out) const;
-
-  // An iconv descriptor keeps the state of the conversion it is in: each is used by one thread
-  // at a time, under its mutex.
-  iconv_t decode_;
-  iconv_t encode_;
-  mutable std::mutex decode_mutex_;
-  mutable std::mutex encode_mutex_;
-#endif
+  // What the system's converter keeps: code_page_converter_posix.cpp and _win32.cpp each define
+  // it, and the build takes the one of its system.
+  struct System;
+  std::unique_ptr<System> system_;
 };
 
 }  // namespace platform::db

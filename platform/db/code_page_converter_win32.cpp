@@ -43,16 +43,22 @@ bool AppendIn(UINT page, const std::wstring& wide, std::string& out) {
 
 }  // namespace
 
-CodePage::Converter::Converter(int number) : number_(static_cast<unsigned>(number)) {}
+// The code page functions keep no state: the page's number is all there is.
+struct CodePage::Converter::System {
+  UINT number;
+};
+
+CodePage::Converter::Converter(int number) : system_(new System{static_cast<UINT>(number)}) {}
 
 CodePage::Converter::~Converter() = default;
 
-bool CodePage::Converter::usable() const { return IsValidCodePage(number_) != 0; }
+bool CodePage::Converter::usable() const { return IsValidCodePage(system_->number) != 0; }
 
 void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const {
+  const UINT page = system_->number;
   std::wstring wide;
   const std::size_t at = out.size();
-  if (ToWide(number_, bytes, wide)) {
+  if (ToWide(page, bytes, wide)) {
     AppendIn(CP_UTF8, wide, out);
     if (!HoldsUnsharedCharacter(std::string_view(out).substr(at))) return;
     out.resize(at);
@@ -61,9 +67,9 @@ void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const
   std::string character;
   for (std::size_t pos = 0; pos < bytes.size();) {
     const auto lead = static_cast<BYTE>(bytes[pos]);
-    const std::size_t length = IsDBCSLeadByteEx(number_, lead) && pos + 1 < bytes.size() ? 2 : 1;
+    const std::size_t length = IsDBCSLeadByteEx(page, lead) && pos + 1 < bytes.size() ? 2 : 1;
     character.clear();
-    if (ToWide(number_, bytes.substr(pos, length), wide) && AppendIn(CP_UTF8, wide, character) &&
+    if (ToWide(page, bytes.substr(pos, length), wide) && AppendIn(CP_UTF8, wide, character) &&
         !HoldsUnsharedCharacter(character)) {
       out += character;
       pos += length;
@@ -76,7 +82,7 @@ void CodePage::Converter::Decode(std::string_view bytes, std::string& out) const
 
 bool CodePage::Converter::Encode(std::string_view text, std::string& out) const {
   std::wstring wide;
-  return ToWide(CP_UTF8, text, wide) && AppendIn(number_, wide, out);
+  return ToWide(CP_UTF8, text, wide) && AppendIn(system_->number, wide, out);
 }
 
 }  // namespace platform::db

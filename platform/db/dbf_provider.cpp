@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/db/connection_string.h"
 #include "platform/db/file_map.h"
 #include "platform/db/sql_engine.h"

@@ -1,133 +1,33 @@
-// The "dbf" virtual table: SQLite reads a DbfTable in place, record by record. An equality on a
-// character field is answered from an index of that field's stored bytes, built in one pass over
-// the table the first time a query needs it and kept for the connection, so a day's query reads
-// only the records of that day. Deleted records are never seen.
+// The "dbf" virtual table: SQLite reads a DbfTable record by record, through copies of the
+// records read from the file. An equality on a character field is answered from the field's
+// index (field_index.h), built the first time a query needs it and kept for the connection, so a
+// day's query reads only the records of that day, run by run; an order by character fields of a
+// single-byte table is then made from the stored bytes (stored_order.h). Deleted records are
+// never seen.
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cstring>
-#include <future>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/current_error.h"
+#include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
+#include "platform/db/field_index.h"
+#include "platform/db/machine_collation.h"
 #include "platform/db/sql_engine.h"
+#include "platform/db/stored_number_cache.h"
+#include "platform/db/stored_order.h"
 
 namespace platform::db {
 
 namespace {
-
-constexpr const char* kCollation = "machine";
-
-// Stored character values compare as FoxPro's machine collation does: byte by byte, the shorter
-// value padded with blanks, so trailing blanks never matter to "=".
-int ComparePadded(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  if (const int order = std::memcmp(a.data(), b.data(), common); order != 0) return order;
-  const std::string_view tail = a.size() > common ? a.substr(common) : b.substr(common);
-  const int sign = a.size() > common ? 1 : -1;
-  for (const char c : tail) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte != ' ') return byte > ' ' ? sign : -sign;
-  }
-  return 0;
-}
-
-std::string_view TrimRightBlanks(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-// The collation sees UTF-8; values with other than ASCII letters are compared by their stored
-// bytes in the table's code page, so the order is the order of the stored bytes.
-int MachineCollation(void* arg, int size_a, const void* a, int size_b, const void* b) {
-  const std::string_view text_a(static_cast<const char*>(a), static_cast<std::size_t>(size_a));
-  const std::string_view text_b(static_cast<const char*>(b), static_cast<std::size_t>(size_b));
-  if (IsAscii(text_a) && IsAscii(text_b)) return ComparePadded(text_a, text_b);
-  const CodePage* page = &static_cast<const SqlEngine*>(arg)->collation_page();
-  // A collation cannot fail: without memory for the stored bytes, the texts are compared.
-  try {
-    std::string stored_a;
-    std::string stored_b;
-    if (page->Encode(text_a, stored_a) && page->Encode(text_b, stored_b)) {
-      return ComparePadded(stored_a, stored_b);
-    }
-  } catch (...) {
-  }
-  return ComparePadded(text_a, text_b);
-}
-
-// The numbers read lately from one numeric field that is never null, found by their stored
-// bytes: a field's values repeat (a fat percentage, a rate, a quantity), and finding a value
-// again costs a fraction of reading its text. Fields of 4 to 16 bytes, whose bytes make two
-// words that may overlap, so a look-up compares them without a call.
-class NumberCache {
- public:
-  explicit NumberCache(std::size_t width) : width_(width) {}
-  static bool Serves(const DbfField& field) {
-    return field.kind == FieldKind::kNumeric && field.null_bit < 0 && field.length >= 4 &&
-           field.length <= 16;
-  }
-
-  // The value of the field whose bytes start at `bytes`, from `read` when it is not kept.
-  template <typename Read>
-  Cell Get(const std::uint8_t* bytes, const Read& read) {
-    std::uint64_t head = 0;
-    std::uint64_t tail = 0;
-    if (width_ >= 8) {
-      std::memcpy(&head, bytes, 8);
-      std::memcpy(&tail, bytes + width_ - 8, 8);
-    } else {
-      std::uint32_t head_word = 0;
-      std::uint32_t tail_word = 0;
-      std::memcpy(&head_word, bytes, 4);
-      std::memcpy(&tail_word, bytes + width_ - 4, 4);
-      head = head_word;
-      tail = tail_word;
-    }
-    const std::uint64_t mix = head * 0x9E3779B97F4A7C15u ^ tail * 0xC2B2AE3D27D4EB4Fu;
-    Entry& entry = entries_[mix >> (64 - kIndexBits)];
-    if (entry.head == head && entry.tail == tail && entry.type != kEmpty) {
-      Cell cell;
-      cell.type = static_cast<Cell::Type>(entry.type);
-      cell.integer = entry.integer;
-      cell.real = entry.real;
-      return cell;
-    }
-    const Cell cell = read();
-    // Numbers only: a text cell would point at bytes that do not stay.
-    if (cell.type == Cell::Type::kInteger || cell.type == Cell::Type::kReal ||
-        cell.type == Cell::Type::kNull) {
-      entry.head = head;
-      entry.tail = tail;
-      entry.type = static_cast<std::uint8_t>(cell.type);
-      entry.integer = cell.integer;
-      entry.real = cell.real;
-    }
-    return cell;
-  }
-
- private:
-  static constexpr std::uint8_t kEmpty = 0xFF;
-  // An integer cell's value is in `integer`, a real cell's in `real`.
-  struct Entry {
-    std::uint64_t head = 0;
-    std::uint64_t tail = 0;
-    std::int64_t integer = 0;
-    double real = 0;
-    std::uint8_t type = kEmpty;
-  };
-  static constexpr int kIndexBits = 10;
-  std::size_t width_;
-  std::array<Entry, std::size_t{1} << kIndexBits> entries_{};
-};
 
 struct DbfVtab : sqlite3_vtab {
   SqlEngine* engine = nullptr;
@@ -137,9 +37,8 @@ struct DbfVtab : sqlite3_vtab {
   std::vector<std::unique_ptr<NumberCache>> numbers;  // by field position; null where none
 };
 
-// A cursor reads records through copies, never through the table's mapping: the matching
-// records of an index look-up are read run by run into `data`, a full scan goes through a
-// DbfTable::Scan. Touching the mapping would cost a page fault for every few pages.
+// A cursor reads copies of the records: the matching records of an index look-up are read run by
+// run into `data`, a full scan goes block by block through a DbfTable::Scan.
 struct DbfCursor : sqlite3_vtab_cursor {
   std::unique_ptr<DbfTable::Scan> scan;  // a full scan, or null: the records in `rows`
   std::vector<std::uint8_t> data;        // the stored bytes of the records in `rows`
@@ -305,7 +204,7 @@ int PlanIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     // The index finds the values equal under the machine collation. With a binary "=" SQLite
     // checks each row again; a collation that folds letters cannot use it.
     const char* collation = sqlite3_vtab_collation(info, i);
-    const bool machine = collation == nullptr || sqlite3_stricmp(collation, kCollation) == 0;
+    const bool machine = collation == nullptr || sqlite3_stricmp(collation, kMachineCollation) == 0;
     if (!machine && sqlite3_stricmp(collation, "BINARY") != 0) continue;
     info->aConstraintUsage[i].argvIndex = 1;
     info->aConstraintUsage[i].omit = machine && dbf->table->code_page().single_byte() ? 1 : 0;
@@ -325,102 +224,6 @@ int PlanIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   info->estimatedCost = 100.0 + count;
   info->estimatedRows = static_cast<sqlite3_int64>(count);
   return SQLITE_OK;
-}
-
-// Written out byte by byte, a form compilers turn into one load and a byte swap.
-std::uint64_t BigEndian64(const std::uint8_t* bytes) {
-  return std::uint64_t{bytes[0]} << 56 | std::uint64_t{bytes[1]} << 48 |
-         std::uint64_t{bytes[2]} << 40 | std::uint64_t{bytes[3]} << 32 |
-         std::uint64_t{bytes[4]} << 24 | std::uint64_t{bytes[5]} << 16 |
-         std::uint64_t{bytes[6]} << 8 | std::uint64_t{bytes[7]};
-}
-
-// Puts the cursor's `order` in the order of the stored bytes of the fields that `order_terms`
-// names; nulls come first in an ascending term and last in a descending one, records that compare
-// equal keep their order. Each record's terms are first copied into one key whose bytes compare
-// in that order: a marker before a field that may be null, every byte of a descending term
-// inverted. A key of up to 16 bytes is sorted as two integers.
-void SortByStoredBytes(const DbfTable& table, const char* order_terms, DbfCursor& cursor) {
-  struct Term {
-    const DbfField* field;
-    bool descending;
-  };
-  std::vector<Term> terms;
-  std::size_t key_length = 0;
-  for (const char* p = order_terms; *p != '\0';) {
-    char* end = nullptr;
-    const long column = std::strtol(p, &end, 10);
-    const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
-    terms.push_back({&field, *end == '-'});
-    key_length += field.length + (field.null_bit >= 0 ? 1 : 0);
-    p = end + 1;
-  }
-  const std::size_t count = cursor.order.size();
-  const std::size_t length = table.record_length();
-  std::vector<std::uint8_t>& keys = cursor.keys;
-  keys.assign(count * key_length, 0);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* bytes = cursor.data.data() + cursor.order[i] * length;
-    std::uint8_t* key = keys.data() + i * key_length;
-    for (const Term& term : terms) {
-      std::uint8_t* start = key;
-      const bool null = term.field->null_bit >= 0 && table.IsNullIn(bytes, *term.field);
-      if (term.field->null_bit >= 0) *key++ = null ? 0 : 1;
-      if (!null && term.field->length > 0) {
-        std::memcpy(key, bytes + term.field->offset, term.field->length);
-      }
-      key += term.field->length;
-      if (term.descending) {
-        for (; start < key; ++start) *start = static_cast<std::uint8_t>(~*start);
-      }
-    }
-  }
-  if (key_length <= 16) {
-    struct Packed {
-      std::uint64_t high = 0;
-      std::uint64_t low = 0;
-      std::uint32_t position = 0;
-      bool operator<(const Packed& other) const {
-        return high != other.high ? high < other.high
-               : low != other.low ? low < other.low
-                                  : position < other.position;
-      }
-    };
-    std::vector<Packed> packed(count);
-    for (std::size_t i = 0; i < count; ++i) {
-      std::uint8_t key[16] = {};
-      if (key_length > 0) std::memcpy(key, keys.data() + i * key_length, key_length);
-      packed[i] = {BigEndian64(key), BigEndian64(key + 8), cursor.order[i]};
-    }
-    if (std::is_sorted(packed.begin(), packed.end())) return;
-    // A day's records are often a few runs already in order (one per shift, say): those are
-    // merged in turn; many runs are sorted outright.
-    std::vector<std::size_t> run_ends;
-    for (std::size_t i = 1; i <= count && run_ends.size() <= 8; ++i) {
-      if (i == count || packed[i] < packed[i - 1]) run_ends.push_back(i);
-    }
-    if (run_ends.size() > 8) {
-      std::sort(packed.begin(), packed.end());
-    } else {
-      for (std::size_t run = 1; run < run_ends.size(); ++run) {
-        const auto begin = packed.begin();
-        std::inplace_merge(begin, begin + static_cast<std::ptrdiff_t>(run_ends[run - 1]),
-                           begin + static_cast<std::ptrdiff_t>(run_ends[run]));
-      }
-    }
-    for (std::size_t i = 0; i < count; ++i) cursor.order[i] = packed[i].position;
-    return;
-  }
-  // Keys are found by their place in `order` when sorting began.
-  std::vector<std::uint32_t> places(count);
-  for (std::size_t i = 0; i < count; ++i) places[i] = static_cast<std::uint32_t>(i);
-  auto before = [&](std::uint32_t a, std::uint32_t b) {
-    return std::memcmp(keys.data() + a * key_length, keys.data() + b * key_length, key_length) < 0;
-  };
-  if (std::is_sorted(places.begin(), places.end(), before)) return;
-  std::stable_sort(places.begin(), places.end(), before);
-  const std::vector<std::uint32_t> order = cursor.order;
-  for (std::size_t i = 0; i < count; ++i) cursor.order[i] = order[places[i]];
 }
 
 int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
@@ -443,147 +246,14 @@ int Close(sqlite3_vtab_cursor* cursor) {
   return SQLITE_OK;
 }
 
-// The stored value of the previous record in the index pass, kept aside because the scan's
-// buffer moves on under it. Fields of 4 to 16 bytes keep it as two words that may overlap, so a
-// record's value compares without a call.
-template <typename Word>
-class WordsValue {
- public:
-  explicit WordsValue(std::size_t width) : tail_(width - sizeof(Word)) {}
-  bool Same(const std::uint8_t* bytes) const {
-    return Load(bytes) == head_ && Load(bytes + tail_) == tail_word_;
-  }
-  void Set(const std::uint8_t* bytes) {
-    head_ = Load(bytes);
-    tail_word_ = Load(bytes + tail_);
-  }
-
- private:
-  static Word Load(const std::uint8_t* bytes) {
-    Word word;
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-  }
-  std::size_t tail_;
-  Word head_ = 0;
-  Word tail_word_ = 0;
-};
-
-// Other widths, an empty field's included.
-class BytesValue {
- public:
-  explicit BytesValue(std::size_t width) : bytes_(width) {}
-  bool Same(const std::uint8_t* bytes) const {
-    return bytes_.empty() || std::memcmp(bytes, bytes_.data(), bytes_.size()) == 0;
-  }
-  void Set(const std::uint8_t* bytes) {
-    if (!bytes_.empty()) std::memcpy(bytes_.data(), bytes, bytes_.size());
-  }
-
- private:
-  std::vector<std::uint8_t> bytes_;
-};
-
-// The runs of live records of each stored value of the field, trailing blanks dropped, in record
-// order. The run being extended is kept aside, and the map searched, only when a record's stored
-// bytes differ from the previous live record's; the common record, live, not null and next to the
-// run of its value, costs a few comparisons.
-template <typename Value>
-[[gnu::noinline]] FieldIndex IndexRecords(const DbfTable& table, const DbfField& field, Value last,
-                                          std::uint32_t first, std::uint32_t end) {
-  const bool nullable = field.null_bit >= 0;
-  const std::size_t length = table.record_length();
-  const std::size_t offset = field.offset;
-  FieldIndex index;
-  std::vector<RecordRun>* runs = nullptr;  // of `last`, once a record has been seen
-  // No record is numbered UINT32_MAX, so no record extends the run before there is one.
-  RecordRun run{UINT32_MAX, UINT32_MAX};
-  for (DbfTable::Scan scan(table, first, end); scan.NextBlock();) {
-    const std::uint8_t* bytes = scan.block_bytes();
-    const std::uint32_t block_end = scan.block_first() + scan.block_count();
-    for (std::uint32_t record = scan.block_first(); record < block_end; ++record, bytes += length) {
-      // The records that extend the run being built, most of them, in a loop of their own.
-      if (record == run.end && !nullable) {
-        while (bytes[0] == ' ' && last.Same(bytes + offset) && ++record < block_end) {
-          bytes += length;
-        }
-        run.end = record;
-        if (record == block_end) break;
-      }
-      const std::uint8_t* value = bytes + offset;
-      if (bytes[0] == '*') continue;
-      if (bytes[0] == 0x1A) throw table.DamagedRecord(record);
-      if (nullable && table.IsNullIn(bytes, field)) continue;
-      if (runs != nullptr && last.Same(value)) {
-        if (record == run.end) {
-          ++run.end;
-          continue;
-        }
-        runs->push_back({run.begin, run.end});
-      } else {
-        if (runs != nullptr) runs->push_back({run.begin, run.end});
-        const std::string_view text(reinterpret_cast<const char*>(value), field.length);
-        runs = &index.runs[std::string(TrimRightBlanks(text))];
-        last.Set(value);
-      }
-      run = {record, record + 1};
-    }
-  }
-  if (runs != nullptr) runs->push_back({run.begin, run.end});
-  return index;
-}
-
-// Appends to `index` the runs of `later`, an index of the records that follow those of `index`;
-// a run that the division cut in two becomes one again.
-void AppendLater(FieldIndex& index, FieldIndex&& later) {
-  for (auto& [value, runs] : later.runs) {
-    std::vector<RecordRun>& into = index.runs[value];
-    auto from = runs.begin();
-    if (!into.empty() && from != runs.end() && into.back().end == from->begin) {
-      into.back().end = from->end;
-      ++from;
-    }
-    into.insert(into.end(), from, runs.end());
-  }
-}
-
-// Tables of at least this many records are indexed in two halves at once: reading the table is
-// most of the work, and the second half is read on a second thread.
-constexpr std::uint32_t kTwoHalvesRecords = std::uint32_t{1} << 18;
-
-template <typename Value>
-FieldIndex IndexTable(const DbfTable& table, const DbfField& field, const Value& last) {
-  const std::uint32_t count = table.record_count();
-  if (count >= kTwoHalvesRecords) {
-    const std::uint32_t middle = count / 2;
-    std::future<FieldIndex> later;
-    try {
-      later = std::async(std::launch::async,
-                         [&] { return IndexRecords(table, field, last, middle, count); });
-    } catch (const std::system_error&) {
-      return IndexRecords(table, field, last, 0, count);  // no second thread: one pass
-    }
-    // A fault in the first half is the one a single pass would meet first.
-    FieldIndex index = IndexRecords(table, field, last, 0, middle);
-    AppendLater(index, later.get());
-    return index;
-  }
-  return IndexRecords(table, field, last, 0, count);
-}
-
 // The index of a field, built in one pass over the table the first time one of the engines that
 // share the table asks for it.
 const FieldIndex& BuildIndex(DbfVtab* vtab, std::size_t column) {
   const auto found = vtab->indexes.find(column);
   if (found != vtab->indexes.end()) return *found->second;
   const DbfTable& table = *vtab->table;
-  const FieldIndex& index = vtab->engine->shared_tables().IndexOf(table, column, [&table, column] {
-    const DbfField& field = table.fields()[column];
-    const std::size_t width = field.length;
-    return width >= 8 && width <= 16 ? IndexTable(table, field, WordsValue<std::uint64_t>(width))
-           : width >= 4 && width < 8 ? IndexTable(table, field, WordsValue<std::uint32_t>(width))
-                                     : IndexTable(table, field, BytesValue(width));
-  });
+  const FieldIndex& index = vtab->engine->shared_tables().IndexOf(
+      table, column, [&table, column] { return BuildFieldIndex(table, column); });
   vtab->indexes.emplace(column, &index);
   return index;
 }
@@ -661,7 +331,8 @@ int Filter(sqlite3_vtab_cursor* base, int index_number, const char* order, int a
         }
       }
     }
-    if (order != nullptr && *order != '\0') SortByStoredBytes(table, order, *cursor);
+    if (order != nullptr && *order != '\0')
+      SortByStoredBytes(table, order, cursor->data.data(), cursor->order, cursor->keys);
     return Settle(cursor);
   } catch (...) {
     return Caught(base->pVtab);
@@ -715,6 +386,15 @@ int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   }
   try {
     const DbfField& field = table.fields()[static_cast<std::size_t>(column)];
+    if (field.kind == FieldKind::kCharacter && field.null_bit < 0) {
+      // A character value in ASCII is its stored bytes, whatever the code page: handed over as
+      // they stand, as DbfTable::ReadIn would give them.
+      const auto* stored = reinterpret_cast<const char*>(cursor->bytes + field.offset);
+      if (IsAscii({stored, field.length})) {
+        sqlite3_result_text(context, stored, static_cast<int>(field.length), SQLITE_TRANSIENT);
+        return SQLITE_OK;
+      }
+    }
     if (field.kind != FieldKind::kNumeric) {
       SetResult(context, table.ReadIn(cursor->bytes, field, cursor->scratch));
       return SQLITE_OK;
@@ -765,7 +445,7 @@ int RegisterDbfModule(sqlite3* db, SqlEngine* engine) {
   if (const int rc = sqlite3_create_module(db, "dbf", &kModule, engine); rc != SQLITE_OK) {
     return rc;
   }
-  return sqlite3_create_collation(db, kCollation, SQLITE_UTF8, engine, MachineCollation);
+  return sqlite3_create_collation(db, kMachineCollation, SQLITE_UTF8, engine, MachineCollation);
 }
 
 }  // namespace platform::db

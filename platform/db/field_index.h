@@ -6,10 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace platform::db {
+
+class DbfTable;
 
 struct RecordRun {
   std::uint32_t begin;
@@ -21,5 +24,13 @@ struct FieldIndex {
   std::unordered_map<std::string, std::vector<RecordRun>> runs;
   bool operator==(const FieldIndex&) const = default;
 };
+
+// The index of field `column` of `table`, built in one pass over the table's records (two at
+// once on a large table). Throws what reading the table throws, and DbfTable::DamagedRecord at
+// an end-of-file mark among the records.
+FieldIndex BuildFieldIndex(const DbfTable& table, std::size_t column);
+
+// `stored` without its trailing blanks: the form in which the index holds a value.
+std::string_view TrimRightBlanks(std::string_view stored);
 
 }  // namespace platform::db

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/db/field_index.h"
 #include "platform/db/number_format.h"
 #include "platform/db/value.h"

@@ -23,7 +23,4 @@ struct Value {
   static Value Of(Kind kind, std::string text) { return {kind, std::move(text)}; }
 };
 
-// The text the list shows for a value: a null is the empty text.
-inline const std::string& ValueToText(const Value& value) { return value.text; }
-
 }  // namespace platform::db

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/db/ado.h"
+#include "platform/db/provider.h"
 #include "platform/db/value.h"
 #include "platform/run_time_error.h"
 

@@ -33,7 +33,7 @@ const std::uint8_t* Bytes(std::string_view view) {
 }
 
 // The code page named by the mark byte of the table's header.
-int CodePageOf(const FileMap& map, int fallback) {
+int CodePageOf(const TableFileReader& map, int fallback) {
   std::uint8_t mark = 0;
   if (map.size() < 32 || !map.ReadAt(29, &mark, 1)) return fallback;
   return CodePageOfMark(mark, fallback);
@@ -256,7 +256,7 @@ class MemoFile {
     return map_.ReadAt(offset, out.data(), out.size());
   }
 
-  FileMap map_;
+  TableFileReader map_;
   bool fpt_;
   std::uint32_t block_size_ = 0;
   std::uint32_t next_free_block_ = 0;  // as the header gives it
@@ -278,7 +278,7 @@ DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
     } catch (const RunTimeError& error) {
       if (error.number() != error::kDatabaseError) throw;
       const FileStamp stamp = map_.StampNow();
-      if (stamp == checked_ && FileMap::Settled(stamp)) throw;
+      if (stamp == checked_ && TableFileReader::Settled(stamp)) throw;
       if (wait_ms > 128) throw BeingWritten();
       checked_ = stamp;
     }
@@ -531,7 +531,7 @@ bool DbfTable::SameRuns() const {
 
 void DbfTable::CheckUnchanged(const std::function<bool()>& same_indexes) const {
   const std::lock_guard<std::mutex> lock(check_mutex_);
-  if (FileMap::Settled(checked_) && map_.StampNow() == checked_) return;
+  if (TableFileReader::Settled(checked_) && map_.StampNow() == checked_) return;
   const std::uint64_t counted_end =
       header_length_ + static_cast<std::uint64_t>(record_count_) * record_length_;
   for (int passes = 1;; ++passes) {
@@ -544,7 +544,7 @@ void DbfTable::CheckUnchanged(const std::function<bool()>& same_indexes) const {
     // it was read. Written meanwhile, it is compared once more a moment later: a program that
     // only appends leaves what was read as it was.
     const FileStamp after = map_.StampNow();
-    if ((after == stamp && FileMap::Settled(stamp)) || passes == 2) {
+    if ((after == stamp && TableFileReader::Settled(stamp)) || passes == 2) {
       checked_ = after;
       return;
     }

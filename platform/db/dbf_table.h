@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/db/code_page.h"
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/run_time_error.h"
 
 namespace platform::db {
@@ -179,7 +179,7 @@ class DbfTable {
   std::string_view Text(std::string_view bytes, std::string& scratch) const;
 
   std::filesystem::path path_;
-  FileMap map_;
+  TableFileReader map_;
   CodePage code_page_;
   std::uint8_t version_ = 0;
   std::uint32_t record_count_ = 0;

@@ -1,4 +1,4 @@
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 
 #include <algorithm>
 #include <chrono>
@@ -61,7 +61,7 @@ std::vector<std::filesystem::path> FilesOpened() {
   return files_opened;
 }
 
-bool FileMap::Settled(const FileStamp& stamp) {
+bool TableFileReader::Settled(const FileStamp& stamp) {
   // A tick of the clock that stamps files is at most 10 ms on the systems this runs on. A stamp
   // far ahead of this machine's clock (a file server's clock that runs ahead) is taken as settled,
   // so such a server never makes every load wait.

@@ -9,6 +9,8 @@
 #include <set>
 #include <thread>
 
+#include "platform/db/byte_order.h"
+#include "platform/db/memo_file.h"
 #include "platform/db/number_format.h"
 #include "platform/path_text.h"
 
@@ -16,26 +18,14 @@ namespace platform::db {
 
 namespace {
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint64_t Le64(const std::uint8_t* p) {
-  return static_cast<std::uint64_t>(Le32(p)) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32);
-}
-std::uint32_t Be32(const std::uint8_t* p) {
-  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
-}
 const std::uint8_t* Bytes(std::string_view view) {
   return reinterpret_cast<const std::uint8_t*>(view.data());
 }
 
 // The code page named by the mark byte of the table's header.
-int CodePageOf(const TableFileReader& map, int fallback) {
+int CodePageOf(const TableFileReader& file, int fallback) {
   std::uint8_t mark = 0;
-  if (map.size() < 32 || !map.ReadAt(29, &mark, 1)) return fallback;
+  if (file.size() < 32 || !file.ReadAt(29, &mark, 1)) return fallback;
   return CodePageOfMark(mark, fallback);
 }
 
@@ -187,86 +177,11 @@ std::optional<std::string> DateTimeText(std::string_view stored) {
 
 }  // namespace
 
-// The memo file of a table: .fpt (FoxPro) or .dbt (dBase III and IV).
-class MemoFile {
- public:
-  MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t version)
-      : map_(path), fpt_(fpt) {
-    std::uint8_t header[32] = {};
-    // Without a whole first block no memo can be read: every memo is unknown.
-    if (map_.size() < 512 || !map_.ReadAt(0, header, sizeof header)) return;
-    next_free_block_ = fpt_ ? Be32(header) : Le32(header);
-    if (fpt_) {
-      block_size_ = static_cast<std::uint32_t>((header[6] << 8) | header[7]);
-      if (block_size_ == 0) block_size_ = 64;
-    } else if (version == 0x83) {
-      block_size_ = 512;
-    } else {
-      block_size_ = Le16(header + 20);
-      if (block_size_ == 0) {
-        const std::uint32_t alternative = Le32(header + 4);
-        block_size_ = alternative >= 32 && alternative <= 65536 ? alternative : 512;
-      }
-    }
-  }
-
-  // Puts the bytes of the memo at `block` into `out`; false when they lie outside the file as it
-  // is now, so a memo file that another program cuts short while it is read gives unknown values.
-  bool Read(std::uint32_t block, std::string& out) const {
-    out.clear();
-    if (block_size_ == 0) return false;
-    const std::uint64_t start = static_cast<std::uint64_t>(block) * block_size_;
-    const std::uint64_t size = map_.size();
-    if (start < 512 || start >= size) return false;
-    std::uint8_t head[8] = {};
-    const bool has_head = size - start >= 8 && map_.ReadAt(start, head, sizeof head);
-    if (fpt_) {
-      if (!has_head) return false;
-      const std::uint64_t length = Be32(head + 4);
-      return length <= size - start - 8 && ReadInto(start + 8, length, out);
-    }
-    if (has_head && head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
-      const std::uint64_t length = Le32(head + 4);
-      return length >= 8 && length <= size - start && ReadInto(start + 8, length - 8, out);
-    }
-    // dBase III: the text runs up to the first end-of-file mark, read a block at a time. Memos
-    // are only ever appended, before the next free block the header names, so the mark is looked
-    // for no further than that block (or the file's end, when the header names none).
-    const std::uint64_t used = static_cast<std::uint64_t>(next_free_block_) * block_size_;
-    const std::uint64_t end = used > 512 ? std::min(size, used) : size;
-    for (std::uint64_t at = start; at < end;) {
-      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(512, end - at));
-      const std::size_t kept = out.size();
-      out.resize(kept + chunk);
-      if (!map_.ReadAt(at, out.data() + kept, chunk)) return false;
-      const std::size_t mark = out.find('\x1A', kept);
-      if (mark != std::string::npos) {
-        out.resize(mark);
-        return true;
-      }
-      at += chunk;
-    }
-    return false;
-  }
-
- private:
-  bool ReadInto(std::uint64_t offset, std::uint64_t length, std::string& out) const {
-    if (length > out.max_size()) return false;
-    out.resize(static_cast<std::size_t>(length));
-    return map_.ReadAt(offset, out.data(), out.size());
-  }
-
-  TableFileReader map_;
-  bool fpt_;
-  std::uint32_t block_size_ = 0;
-  std::uint32_t next_free_block_ = 0;  // as the header gives it
-};
-
 DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
     : path_(path),
-      map_(path),
-      code_page_(CodePageOf(map_, fallback_code_page)),
-      checked_(map_.opened_stamp()) {
+      file_(path),
+      code_page_(CodePageOf(file_, fallback_code_page)),
+      checked_(file_.opened_stamp()) {
   // A table that another program is writing at this moment may look damaged for that moment: a
   // count raised before its record is written, a file cut short to be written again. Its header
   // is read again while the file's stamp shows such writes, for a quarter of a second at most;
@@ -277,7 +192,7 @@ DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
       break;
     } catch (const RunTimeError& error) {
       if (error.number() != error::kDatabaseError) throw;
-      const FileStamp stamp = map_.StampNow();
+      const FileStamp stamp = file_.StampNow();
       if (stamp == checked_ && TableFileReader::Settled(stamp)) throw;
       if (wait_ms > 128) throw BeingWritten();
       checked_ = stamp;
@@ -307,7 +222,7 @@ void DbfTable::ReadHeader() {
   // The header is read by a copy, checked as it is read, like the records; the size only after
   // it (below).
   std::vector<std::uint8_t> header(32);
-  if (!map_.ReadAt(0, header.data(), header.size())) {
+  if (!file_.ReadAt(0, header.data(), header.size())) {
     throw not_a_table("it is shorter than a table header");
   }
   version_ = header[0];
@@ -319,7 +234,7 @@ void DbfTable::ReadHeader() {
   header_length_ = Le16(header.data() + 8);
   record_length_ = Le16(header.data() + 10);
   header.resize(header_length_);
-  if (header_length_ < 33 || !map_.ReadAt(0, header.data(), header.size())) {
+  if (header_length_ < 33 || !file_.ReadAt(0, header.data(), header.size())) {
     throw not_a_table("header length " + std::to_string(header_length_) + " is out of the file");
   }
   record_count_ = Le32(header.data() + 4);
@@ -386,7 +301,7 @@ void DbfTable::ReadHeader() {
   // the size taken after the count always holds the counted records. A program that raises the
   // count first is met by reading the header again (see the constructor).
   auto present = [&] {
-    const std::uint64_t size = map_.SizeNow();
+    const std::uint64_t size = file_.SizeNow();
     return size < header_length_ ? 0 : (size - header_length_) / record_length_;
   };
   if (record_count_ > present()) {
@@ -475,7 +390,7 @@ void DbfTable::ReadRun(std::uint32_t first, std::uint32_t end,
   const std::size_t length = static_cast<std::size_t>(end - first) * record_length_;
   out.resize(start + length);
   const std::uint64_t offset = header_length_ + static_cast<std::uint64_t>(first) * record_length_;
-  if (!map_.ReadAt(offset, out.data() + start, length)) throw CutShort(first);
+  if (!file_.ReadAt(offset, out.data() + start, length)) throw CutShort(first);
   const std::uint64_t digest = Digest(out.data() + start, length);
   const std::lock_guard<std::mutex> lock(runs_mutex_);
   runs_read_.push_back({first, end, digest});
@@ -504,7 +419,7 @@ RunTimeError DbfTable::BeingWritten() const {
 
 bool DbfTable::SameHeader() const {
   std::vector<std::uint8_t> now(header_.size());
-  if (!map_.ReadAt(0, now.data(), now.size())) return false;
+  if (!file_.ReadAt(0, now.data(), now.size())) return false;
   // Bytes 1 to 3 hold the date of the last change, 4 to 7 the count, which may only grow.
   return now[0] == header_[0] && Le32(now.data() + 4) >= record_count_ &&
          std::equal(now.begin() + 8, now.end(), header_.begin() + 8);
@@ -521,7 +436,7 @@ bool DbfTable::SameRuns() const {
     bytes.resize(static_cast<std::size_t>(run.end - run.first) * record_length_);
     const std::uint64_t offset =
         header_length_ + static_cast<std::uint64_t>(run.first) * record_length_;
-    if (!map_.ReadAt(offset, bytes.data(), bytes.size()) ||
+    if (!file_.ReadAt(offset, bytes.data(), bytes.size()) ||
         Digest(bytes.data(), bytes.size()) != run.digest) {
       return false;
     }
@@ -531,19 +446,19 @@ bool DbfTable::SameRuns() const {
 
 void DbfTable::CheckUnchanged(const std::function<bool()>& same_indexes) const {
   const std::lock_guard<std::mutex> lock(check_mutex_);
-  if (TableFileReader::Settled(checked_) && map_.StampNow() == checked_) return;
+  if (TableFileReader::Settled(checked_) && file_.StampNow() == checked_) return;
   const std::uint64_t counted_end =
       header_length_ + static_cast<std::uint64_t>(record_count_) * record_length_;
   for (int passes = 1;; ++passes) {
-    const FileStamp stamp = map_.StampNow();
-    if (!map_.StillAtPath() || stamp.size < counted_end || !SameHeader() || !SameRuns() ||
+    const FileStamp stamp = file_.StampNow();
+    if (!file_.StillAtPath() || stamp.size < counted_end || !SameHeader() || !SameRuns() ||
         !same_indexes()) {
       throw Rewritten();
     }
     // Nothing was written while it was compared, and a write would have shown: the table is as
     // it was read. Written meanwhile, it is compared once more a moment later: a program that
     // only appends leaves what was read as it was.
-    const FileStamp after = map_.StampNow();
+    const FileStamp after = file_.StampNow();
     if ((after == stamp && TableFileReader::Settled(stamp)) || passes == 2) {
       checked_ = after;
       return;
@@ -559,7 +474,7 @@ void DbfTable::Scan::Fill(std::uint32_t first) {
   buffered_count_ = std::min(per_buffer, end_ - first);
   buffer_.resize(static_cast<std::size_t>(buffered_count_) * length);
   const std::uint64_t offset = table_.header_length_ + static_cast<std::uint64_t>(first) * length;
-  if (!table_.map_.ReadAt(offset, buffer_.data(), buffer_.size())) throw table_.CutShort(first);
+  if (!table_.file_.ReadAt(offset, buffer_.data(), buffer_.size())) throw table_.CutShort(first);
 }
 
 bool DbfTable::Scan::Next() {
@@ -723,7 +638,7 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
 
 RunTimeError DbfTable::DamagedRecord(std::uint32_t record) const {
   // A table another program has written since it was opened is not damaged but rewritten.
-  if (map_.StampNow() != map_.opened_stamp()) return Rewritten();
+  if (file_.StampNow() != file_.opened_stamp()) return Rewritten();
   return RunTimeError(error::kDatabaseError,
                       "'" + Utf8Of(path_) + "' is damaged (record " + std::to_string(record + 1) +
                           " of " + std::to_string(record_count_) +

@@ -179,7 +179,7 @@ class DbfTable {
   std::string_view Text(std::string_view bytes, std::string& scratch) const;
 
   std::filesystem::path path_;
-  TableFileReader map_;
+  TableFileReader file_;
   CodePage code_page_;
   std::uint8_t version_ = 0;
   std::uint32_t record_count_ = 0;

@@ -173,7 +173,18 @@ class DbfTable {
   bool SameHeader() const;
   bool SameRuns() const;
   RunTimeError UnknownType(const DbfField& field) const;
+  // Reading and checking the header, in its steps: each throws kDatabaseError naming the fault.
   void ReadHeader();
+  RunTimeError NotATable(const std::string& why) const;
+  RunTimeError Damaged(const std::string& why) const;
+  std::vector<std::uint8_t> ReadHeaderBytes();
+  // The field descriptors; `filled` tells whether they fill the header, with no terminator.
+  std::vector<DbfField> ReadDescriptors(const std::vector<std::uint8_t>& header,
+                                        bool& filled) const;
+  // Takes the wide reading of character fields when only it adds up to the record length.
+  void CheckRecordLength(std::vector<DbfField>& all, bool filled) const;
+  void CheckRecordsHeld() const;
+  void PlaceFields(std::vector<DbfField> all);
   void OpenMemo();
   Cell ReadMemo(std::string_view pointer, bool text, std::string& scratch) const;
   std::string_view Text(std::string_view bytes, std::string& scratch) const;

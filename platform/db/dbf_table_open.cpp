@@ -116,41 +116,53 @@ DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
 DbfTable::~DbfTable() = default;
 
 void DbfTable::ReadHeader() {
-  fields_.clear();
-  null_flags_ = nullptr;
-  needs_memo_ = false;
-  const std::string name = "'" + Utf8Of(path_) + "'";
-  auto not_a_table = [&](const std::string& why) {
-    return RunTimeError(error::kDatabaseError,
-                        name + " is not a FoxPro table, or it is damaged (" + why + ").");
-  };
-  auto damaged = [&](const std::string& why) {
-    return RunTimeError(error::kDatabaseError,
-                        name + " is damaged (" + why +
-                            "). Repair it with the program that writes it, or use a backup copy.");
-  };
+  std::vector<std::uint8_t> header = ReadHeaderBytes();
+  bool filled = false;
+  std::vector<DbfField> all = ReadDescriptors(header, filled);
+  CheckRecordLength(all, filled);
+  CheckRecordsHeld();
+  PlaceFields(std::move(all));
+  header_ = std::move(header);
+}
 
+RunTimeError DbfTable::NotATable(const std::string& why) const {
+  return RunTimeError(
+      error::kDatabaseError,
+      "'" + Utf8Of(path_) + "' is not a FoxPro table, or it is damaged (" + why + ").");
+}
+
+RunTimeError DbfTable::Damaged(const std::string& why) const {
+  return RunTimeError(error::kDatabaseError,
+                      "'" + Utf8Of(path_) + "' is damaged (" + why +
+                          "). Repair it with the program that writes it, or use a backup copy.");
+}
+
+std::vector<std::uint8_t> DbfTable::ReadHeaderBytes() {
   // The header is read by a copy, checked as it is read, like the records; the size only after
-  // it (below).
+  // it (see CheckRecordsHeld).
   std::vector<std::uint8_t> header(32);
   if (!file_.ReadAt(0, header.data(), header.size())) {
-    throw not_a_table("it is shorter than a table header");
+    throw NotATable("it is shorter than a table header");
   }
   version_ = header[0];
   if (!KnownVersion(version_)) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", version_);
-    throw not_a_table(std::string("unknown version byte ") + hex);
+    throw NotATable(std::string("unknown version byte ") + hex);
   }
   header_length_ = Le16(header.data() + 8);
   record_length_ = Le16(header.data() + 10);
   header.resize(header_length_);
   if (header_length_ < 33 || !file_.ReadAt(0, header.data(), header.size())) {
-    throw not_a_table("header length " + std::to_string(header_length_) + " is out of the file");
+    throw NotATable("header length " + std::to_string(header_length_) + " is out of the file");
   }
   record_count_ = Le32(header.data() + 4);
-  if (record_length_ == 0) throw not_a_table("record length is 0");
+  if (record_length_ == 0) throw NotATable("record length is 0");
+  return header;
+}
 
+std::vector<DbfField> DbfTable::ReadDescriptors(const std::vector<std::uint8_t>& header,
+                                                bool& filled) const {
   // Descriptors run to the 0x0D terminator; a missing terminator ends them at a 0x00 or at the
   // header length.
   std::vector<DbfField> all;
@@ -164,7 +176,7 @@ void DbfTable::ReadHeader() {
     }
     if (first == 0x00) break;
     if (pos + 32 > header_length_) {
-      throw damaged("the field descriptors run past the header length " +
+      throw Damaged("the field descriptors run past the header length " +
                     std::to_string(header_length_));
     }
     const std::uint8_t* d = header.data() + pos;
@@ -180,8 +192,12 @@ void DbfTable::ReadHeader() {
     all.push_back(std::move(field));
     pos += 32;
   }
-  if (all.empty()) throw not_a_table("it has no fields");
+  if (all.empty()) throw NotATable("it has no fields");
+  filled = !terminated && pos == header_length_;
+  return all;
+}
 
+void DbfTable::CheckRecordLength(std::vector<DbfField>& all, bool filled) const {
   // Character fields over 255 bytes keep the high length byte in the decimals byte; that
   // reading is taken only when it, and not the plain one, adds up to the record length.
   std::uint64_t plain = 1;
@@ -200,27 +216,31 @@ void DbfTable::ReadHeader() {
     plain = wide;
   }
   if (plain > record_length_) {
-    throw damaged("the record length " + std::to_string(record_length_) +
+    throw Damaged("the record length " + std::to_string(record_length_) +
                   " is shorter than its fields' " + std::to_string(plain) + " bytes");
   }
-  if (!terminated && pos == header_length_ && plain != record_length_) {
-    throw damaged("the field descriptors run past the header length " +
+  if (filled && plain != record_length_) {
+    throw Damaged("the field descriptors run past the header length " +
                   std::to_string(header_length_));
   }
+}
 
+void DbfTable::CheckRecordsHeld() const {
   // A program that appends to the table writes the record first and then raises the count, so
   // the size taken after the count always holds the counted records. A program that raises the
   // count first is met by reading the header again (see the constructor).
-  auto present = [&] {
-    const std::uint64_t size = file_.SizeNow();
-    return size < header_length_ ? 0 : (size - header_length_) / record_length_;
-  };
-  if (record_count_ > present()) {
-    const std::uint64_t held = present();
-    throw damaged("the header counts " + std::to_string(record_count_) +
+  const std::uint64_t size = file_.SizeNow();
+  const std::uint64_t held = size < header_length_ ? 0 : (size - header_length_) / record_length_;
+  if (record_count_ > held) {
+    throw Damaged("the header counts " + std::to_string(record_count_) +
                   " records but the file holds " + std::to_string(held));
   }
+}
 
+void DbfTable::PlaceFields(std::vector<DbfField> all) {
+  fields_.clear();
+  null_flags_ = nullptr;
+  needs_memo_ = false;
   std::uint32_t offset = 1;
   std::set<std::string> names;
   int next_bit = 0;
@@ -248,9 +268,8 @@ void DbfTable::ReadHeader() {
     needs_memo_ = needs_memo_ || IsMemo(field.kind);
     fields_.push_back(std::move(field));
   }
-  header_ = std::move(header);
   if (fields_.size() > kMostFields) {
-    throw damaged("it has " + std::to_string(fields_.size()) + " fields, and a table has at most " +
+    throw Damaged("it has " + std::to_string(fields_.size()) + " fields, and a table has at most " +
                   std::to_string(kMostFields));
   }
   if (null_flags_ == nullptr) {

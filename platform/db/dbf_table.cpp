@@ -115,7 +115,10 @@ bool DbfTable::Scan::Next() {
   if (started_) ++record_;
   started_ = true;
   if (record_ >= end_) return false;
-  if (record_ - buffered_first_ >= buffered_count_ || buffered_count_ == 0) Fill(record_);
+  if (record_ - buffered_first_ >= buffered_count_ || buffered_count_ == 0) {
+    Fill(record_);
+    table_.RememberRun(buffered_first_, buffered_first_ + buffered_count_, buffer_.data());
+  }
   bytes_ =
       buffer_.data() + static_cast<std::size_t>(record_ - buffered_first_) * table_.record_length_;
   return true;
@@ -137,7 +140,7 @@ bool DbfTable::Scan::NextBlock() {
 std::string_view DbfTable::Text(std::string_view bytes, std::string& scratch) const {
   if (IsAscii(bytes)) return bytes;
   scratch.clear();
-  code_page_.Decode(bytes, scratch);
+  code_page_->Decode(bytes, scratch);
   return scratch;
 }
 
@@ -159,7 +162,7 @@ Cell DbfTable::ReadMemo(std::string_view pointer, bool text, std::string& scratc
   if (!memo_->Read(block, scratch)) return Cell{};
   if (text && !IsAscii(scratch)) {
     std::string decoded;
-    code_page_.Decode(scratch, decoded);
+    code_page_->Decode(scratch, decoded);
     scratch.swap(decoded);
   }
   cell.bytes = scratch;

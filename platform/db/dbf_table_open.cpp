@@ -13,13 +13,6 @@ namespace platform::db {
 
 namespace {
 
-// The code page named by the mark byte of the table's header.
-int CodePageOf(const TableFileReader& file, int fallback) {
-  std::uint8_t mark = 0;
-  if (file.size() < 32 || !file.ReadAt(29, &mark, 1)) return fallback;
-  return CodePageOfMark(mark, fallback);
-}
-
 bool IsVisualFoxPro(std::uint8_t version) { return version >= 0x30 && version <= 0x32; }
 
 bool KnownVersion(std::uint8_t version) {
@@ -89,28 +82,39 @@ bool IsMemo(FieldKind kind) {
 }  // namespace
 
 DbfTable::DbfTable(const std::filesystem::path& path, int fallback_code_page)
-    : path_(path),
-      file_(path),
-      code_page_(CodePageOf(file_, fallback_code_page)),
-      checked_(file_.opened_stamp()) {
+    : path_(path), file_(path) {
   // A table that another program is writing at this moment may look damaged for that moment: a
-  // count raised before its record is written, a file cut short to be written again. Its header
-  // is read again while the file's stamp shows such writes, for a quarter of a second at most;
-  // a table left alone meanwhile is damaged.
-  for (int wait_ms = 1;; wait_ms *= 2) {
+  // count raised before its record is written, a file cut to nothing to be written again. Its
+  // header is read again until it reads whole, or until the file has been left alone for a
+  // second, when it is as damaged as it looks; a file still written after two seconds is being
+  // written. Each stamp is taken before the header is read, so a later equal one tells that
+  // nothing was written since.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (int wait_ms = 1;; wait_ms = std::min(wait_ms * 2, 64)) {
+    const FileStamp stamp = file_.StampNow();
+    const bool settled = TableFileReader::Settled(stamp);
     try {
       ReadHeader();
+      opened_ = checked_.table = stamp;
+      checked_.settled = settled;
       break;
     } catch (const RunTimeError& error) {
       if (error.number() != error::kDatabaseError) throw;
-      const FileStamp stamp = file_.StampNow();
-      if (stamp == checked_ && TableFileReader::Settled(stamp)) throw;
-      if (wait_ms > 128) throw BeingWritten();
-      checked_ = stamp;
+      const FileStamp after = file_.StampNow();
+      if (after == stamp && TableFileReader::LeftAlone(after)) throw;
+      if (std::chrono::steady_clock::now() > give_up) throw BeingWritten();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
   }
+  code_page_ = std::make_unique<CodePage>(CodePageOfMark(header_[29], fallback_code_page));
   OpenMemo();
+  if (memo_) {
+    checked_.memo = memo_->opened_stamp();
+    checked_.settled = checked_.settled && memo_->opened_settled();
+  }
+  largest_size_ = checked_.table.size;
+  largest_memo_size_ = checked_.memo.size;
+  largest_count_ = record_count_;
 }
 
 DbfTable::~DbfTable() = default;

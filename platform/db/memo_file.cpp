@@ -6,11 +6,22 @@
 
 namespace platform::db {
 
+namespace {
+
+// The digest of a memo read, or 0 for one that could not be read (a memo read empty has the
+// digest of no bytes, never 0).
+std::uint64_t DigestOf(bool read, const std::string& bytes) {
+  return read ? Digest(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) | 1 : 0;
+}
+
+}  // namespace
+
 MemoFile::MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t version)
-    : file_(path), fpt_(fpt) {
+    : file_(path), opened_settled_(TableFileReader::Settled(file_.opened_stamp())), fpt_(fpt) {
   std::uint8_t header[32] = {};
   // Without a whole first block no memo can be read: every memo is unknown.
   if (file_.size() < 512 || !file_.ReadAt(0, header, sizeof header)) return;
+  header_.assign(header, header + sizeof header);
   next_free_block_ = fpt_ ? Be32(header) : Le32(header);
   if (fpt_) {
     block_size_ = static_cast<std::uint32_t>((header[6] << 8) | header[7]);
@@ -27,6 +38,41 @@ MemoFile::MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t ver
 }
 
 bool MemoFile::Read(std::uint32_t block, std::string& out) const {
+  const bool read = ReadBlock(block, out);
+  const std::uint64_t digest = DigestOf(read, out);
+  const std::lock_guard<std::mutex> lock(reads_mutex_);
+  reads_.push_back({block, digest});
+  return read;
+}
+
+bool MemoFile::SameAsRead() const {
+  const std::uint64_t size = file_.StampNow().size;
+  if (!file_.StillAtPath() || size < file_.size()) return false;
+  if (header_.empty()) {
+    // Too short for a header when it opened, as a file cut short to be written again is.
+    if (size >= 512) return false;
+  } else {
+    std::uint8_t header[32] = {};
+    // Bytes 0 to 3 name the next free block, which moves as memos are added.
+    if (!file_.ReadAt(0, header, sizeof header) ||
+        !std::equal(header_.begin() + 4, header_.end(), header + 4)) {
+      return false;
+    }
+  }
+  std::vector<MemoRead> reads;
+  {
+    const std::lock_guard<std::mutex> lock(reads_mutex_);
+    reads = reads_;
+  }
+  std::string bytes;
+  for (const MemoRead& read : reads) {
+    const bool now = ReadBlock(read.block, bytes);
+    if (DigestOf(now, bytes) != read.digest) return false;
+  }
+  return true;
+}
+
+bool MemoFile::ReadBlock(std::uint32_t block, std::string& out) const {
   out.clear();
   if (block_size_ == 0) return false;
   const std::uint64_t start = static_cast<std::uint64_t>(block) * block_size_;

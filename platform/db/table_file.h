@@ -51,6 +51,10 @@ class TableFileReader {
   // Whether the system's clock has moved well past the last write and change `stamp` records, so
   // that a later write is bound to change them.
   static bool Settled(const FileStamp& stamp);
+  // Whether the file had been left alone for a second when `stamp` was taken: no program had
+  // written it since. A file that looks damaged is called so only then; before, it may be a file
+  // another program is writing at that moment (cut to nothing, say, to be written again).
+  static bool LeftAlone(const FileStamp& stamp);
   // Whether the path the file was opened by still names this file (another program may have put
   // a new file in its place).
   bool StillAtPath() const;
@@ -65,6 +69,10 @@ class TableFileReader {
   FileStamp opened_stamp_;
   std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
 };
+
+// A digest of `length` bytes, to tell whether a file still holds the bytes read from it: eight
+// bytes at a time, as every record a load reads passes through here.
+std::uint64_t Digest(const std::uint8_t* bytes, std::size_t length);
 
 // The file called `name` in `folder`, the letter case of both ignored (TRAN.DBF for tran.dbf);
 // empty when there is none. A file of exactly that name is opened without listing the folder, so

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -99,9 +100,13 @@ TEST(IndependentTables, CodePagesOfTheMarkByte) {
 
 class BuiltTable : public ::testing::Test {
  protected:
+  // Written an hour ago, so that a damaged table is called so at once: one written less than a
+  // second ago may be a table another program is writing, and is looked at again meanwhile.
   std::filesystem::path Write(const std::string& bytes, const std::string& name = "T.DBF") {
     const auto path = dir_.path() / name;
     db_test::WriteFile(path, bytes);
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     return path;
   }
   db_test::TempDir dir_;

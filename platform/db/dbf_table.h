@@ -204,6 +204,7 @@ class DbfTable {
   void CheckRecordLength(std::vector<DbfField>& all, bool filled) const;
   void CheckRecordsHeld() const;
   void PlaceFields(std::vector<DbfField> all);
+  void RememberLastRecord();
   void OpenMemo();
   Cell ReadMemo(std::string_view pointer, bool text, std::string& scratch) const;
   std::string_view Text(std::string_view bytes, std::string& scratch) const;

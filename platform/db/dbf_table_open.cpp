@@ -127,6 +127,26 @@ void DbfTable::ReadHeader() {
   CheckRecordsHeld();
   PlaceFields(std::move(all));
   header_ = std::move(header);
+  RememberLastRecord();
+}
+
+void DbfTable::RememberLastRecord() {
+  // The last counted record is read with the header and compared with what is read later (see
+  // CheckUnchanged): a program that rewrites the table with another count, packing it say,
+  // changes it, while one that appends leaves it. So records read after a rewrite are never
+  // taken for the records the count was read with. The header is read again after it, to know
+  // that both are of one moment.
+  runs_read_.clear();
+  if (record_count_ == 0) return;
+  const std::uint32_t last = record_count_ - 1;
+  std::vector<std::uint8_t> record(record_length_);
+  std::vector<std::uint8_t> again(header_.size());
+  if (!file_.ReadAt(header_length_ + static_cast<std::uint64_t>(last) * record_length_,
+                    record.data(), record.size()) ||
+      !file_.ReadAt(0, again.data(), again.size()) || again != header_) {
+    throw CutShort(last);
+  }
+  RememberRun(last, record_count_, record.data());
 }
 
 RunTimeError DbfTable::NotATable(const std::string& why) const {

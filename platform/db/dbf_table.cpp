@@ -82,6 +82,60 @@ std::optional<std::string> DateTimeText(std::string_view stored) {
   return std::string(text);
 }
 
+// An N or F value: a blank number counts as 0; bad text is unknown.
+Cell NumericCell(std::string_view raw, std::string& scratch) {
+  Cell cell;
+  const StoredNumber number = ParseStoredNumber(raw);
+  switch (number.kind) {
+    case StoredNumber::Kind::kBlank:
+      cell.type = Cell::Type::kInteger;
+      return cell;
+    case StoredNumber::Kind::kInteger:
+      cell.type = Cell::Type::kInteger;
+      cell.integer = number.integer;
+      return cell;
+    case StoredNumber::Kind::kReal:
+      cell.type = Cell::Type::kReal;
+      cell.real = number.real;
+      return cell;
+    case StoredNumber::Kind::kDecimal:
+      scratch = ExactDecimalText(raw);
+      cell.type = Cell::Type::kDecimal;
+      cell.bytes = scratch;
+      return cell;
+    case StoredNumber::Kind::kBad:
+      return cell;
+  }
+  return cell;
+}
+
+Cell CurrencyCell(std::string_view raw, std::string& scratch) {
+  Cell cell;
+  const auto units = static_cast<std::int64_t>(Le64(Bytes(raw)));
+  // Fifteen digits a double holds exactly; beyond them the value goes as its decimal text.
+  if (units > -kExactUnits && units < kExactUnits) {
+    cell.type = Cell::Type::kReal;
+    cell.real = static_cast<double>(units) / 10000.0;
+  } else {
+    scratch = ScaledIntegerText(units, 4);
+    cell.type = Cell::Type::kDecimal;
+    cell.bytes = scratch;
+  }
+  return cell;
+}
+
+// T, Y and their lower case are true, F, N, "?" and a blank false; anything else is unknown.
+Cell LogicalCell(char c) {
+  Cell cell;
+  if (std::strchr("TtYy", c) != nullptr && c != '\0') {
+    cell.integer = 1;
+  } else if (std::strchr("FfNn? ", c) == nullptr || c == '\0') {
+    return cell;
+  }
+  cell.type = Cell::Type::kInteger;
+  return cell;
+}
+
 }  // namespace
 
 bool DbfTable::BitSet(const std::uint8_t* record_bytes, int bit) const {
@@ -196,30 +250,8 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
       cell.bytes = text ? Text(value, scratch) : value;
       return cell;
     }
-    case FieldKind::kNumeric: {
-      const StoredNumber number = ParseStoredNumber(raw);
-      switch (number.kind) {
-        case StoredNumber::Kind::kBlank:
-          cell.type = Cell::Type::kInteger;  // a blank number counts as 0
-          return cell;
-        case StoredNumber::Kind::kInteger:
-          cell.type = Cell::Type::kInteger;
-          cell.integer = number.integer;
-          return cell;
-        case StoredNumber::Kind::kReal:
-          cell.type = Cell::Type::kReal;
-          cell.real = number.real;
-          return cell;
-        case StoredNumber::Kind::kDecimal:
-          scratch = ExactDecimalText(raw);
-          cell.type = Cell::Type::kDecimal;
-          cell.bytes = scratch;
-          return cell;
-        case StoredNumber::Kind::kBad:
-          return cell;
-      }
-      return cell;
-    }
+    case FieldKind::kNumeric:
+      return NumericCell(raw, scratch);
     case FieldKind::kInteger:
       cell.type = Cell::Type::kInteger;
       cell.integer = static_cast<std::int32_t>(Le32(Bytes(raw)));
@@ -232,19 +264,8 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
       cell.real = value;
       return cell;
     }
-    case FieldKind::kCurrency: {
-      const auto units = static_cast<std::int64_t>(Le64(Bytes(raw)));
-      // Fifteen digits a double holds exactly; beyond them the value goes as its decimal text.
-      if (units > -kExactUnits && units < kExactUnits) {
-        cell.type = Cell::Type::kReal;
-        cell.real = static_cast<double>(units) / 10000.0;
-      } else {
-        scratch = ScaledIntegerText(units, 4);
-        cell.type = Cell::Type::kDecimal;
-        cell.bytes = scratch;
-      }
-      return cell;
-    }
+    case FieldKind::kCurrency:
+      return CurrencyCell(raw, scratch);
     case FieldKind::kDate:
     case FieldKind::kDateTime: {
       const auto text = field.kind == FieldKind::kDate ? DateText(raw) : DateTimeText(raw);
@@ -254,16 +275,8 @@ Cell DbfTable::ReadIn(const std::uint8_t* record_bytes, const DbfField& field,
       cell.bytes = scratch;
       return cell;
     }
-    case FieldKind::kLogical: {
-      const char c = raw[0];
-      if (std::strchr("TtYy", c) != nullptr && c != '\0') {
-        cell.integer = 1;
-      } else if (std::strchr("FfNn? ", c) == nullptr || c == '\0') {
-        return cell;
-      }
-      cell.type = Cell::Type::kInteger;
-      return cell;
-    }
+    case FieldKind::kLogical:
+      return LogicalCell(raw[0]);
     case FieldKind::kMemoText:
     case FieldKind::kMemoBinary:
       return ReadMemo(raw, field.kind == FieldKind::kMemoText, scratch);

@@ -4,8 +4,9 @@
 // program appends meanwhile. Records and memos are read by copies (Scan, ReadRun, ReadIn), in
 // blocks, so a table of any size costs little memory, and a file another program cuts short
 // meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its reads
-// but where the runs ReadRun read lie and a digest of their bytes (behind a lock), so several
-// threads may read one table at once, each with a scratch text of its own.
+// but where the runs of records it read lie and a digest of their bytes, and the memo file a
+// digest of each memo read (behind locks), so several threads may read one table at once, each
+// with a scratch text of its own.
 #pragma once
 
 #include <cstdint>
@@ -77,9 +78,9 @@ class DbfTable {
   // short, an unknown version byte, header or record length out of the file, field descriptors
   // running past the header, more fields than a table has, a record length shorter than the
   // fields, a field of a type this reader does not know, or a record count beyond the records the
-  // file holds. A header found so while another program writes the file is read again for a
-  // quarter of a second; if it is still so, the error says the table is being written and to
-  // load it again.
+  // file holds. A header found so is read again until it reads whole, or until the file has been
+  // left alone for a second (then the error names the fault); a file still written after two
+  // seconds gives an error saying the table is being written and to load it again.
   explicit DbfTable(const std::filesystem::path& path, int fallback_code_page = 1252);
   ~DbfTable();
   DbfTable(const DbfTable&) = delete;

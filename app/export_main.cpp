@@ -19,7 +19,7 @@
 #include "export/period_summary.h"
 #include "platform/current_error.h"
 #include "platform/db/provider.h"
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/list_view.h"
 #include "platform/output_file.h"
 #include "platform/path_text.h"

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
 
@@ -32,9 +33,16 @@ const std::filesystem::path& Folder() {
   return folder.path;
 }
 
+// Written as an hour old: the reader waits a second before it calls a table just written damaged
+// (it may be one another program is writing), which no input of a fuzzer needs.
 void Write(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  std::error_code error;
+  std::filesystem::last_write_time(
+      path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1), error);
 }
 
 }  // namespace

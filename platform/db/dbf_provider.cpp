@@ -8,7 +8,7 @@
 
 #include "platform/db/provider.h"
 #include "platform/db/connection_string.h"
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/db/sql_engine.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"

@@ -4,8 +4,9 @@
 // program appends meanwhile. Records and memos are read by copies (Scan, ReadRun, ReadIn), in
 // blocks, so a table of any size costs little memory, and a file another program cuts short
 // meanwhile gives an error or an unknown memo, never a fault. A table keeps nothing of its reads
-// but where the runs ReadRun read lie and a digest of their bytes (behind a lock), so several
-// threads may read one table at once, each with a scratch text of its own.
+// but where the runs of records it read lie and a digest of their bytes, and the memo file a
+// digest of each memo read (behind locks), so several threads may read one table at once, each
+// with a scratch text of its own.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@
 #include <vector>
 
 #include "platform/db/code_page.h"
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/run_time_error.h"
 
 namespace platform::db {
@@ -77,9 +78,9 @@ class DbfTable {
   // short, an unknown version byte, header or record length out of the file, field descriptors
   // running past the header, more fields than a table has, a record length shorter than the
   // fields, a field of a type this reader does not know, or a record count beyond the records the
-  // file holds. A header found so while another program writes the file is read again for a
-  // quarter of a second; if it is still so, the error says the table is being written and to
-  // load it again.
+  // file holds. A header found so is read again until it reads whole, or until the file has been
+  // left alone for a second (then the error names the fault); a file still written after two
+  // seconds gives an error saying the table is being written and to load it again.
   explicit DbfTable(const std::filesystem::path& path, int fallback_code_page = 1252);
   ~DbfTable();
   DbfTable(const DbfTable&) = delete;
@@ -87,7 +88,7 @@ class DbfTable {
 
   const std::filesystem::path& path() const { return path_; }
   std::uint8_t version() const { return version_; }
-  const CodePage& code_page() const { return code_page_; }
+  const CodePage& code_page() const { return *code_page_; }
   // The fields a query sees: _NullFlags and other system fields are left out.
   const std::vector<DbfField>& fields() const { return fields_; }
   // Records counted in the header when the table was opened, deleted ones included.
@@ -150,19 +151,23 @@ class DbfTable {
   Cell ReadIn(const std::uint8_t* record_bytes, const DbfField& field, std::string& scratch) const;
 
   // Appends the stored bytes of records [first, end) to `out`. Throws as Scan::Next does. The
-  // run is remembered, for CheckUnchanged.
+  // run is remembered, for CheckUnchanged, as are the records Scan::Next reads.
   void ReadRun(std::uint32_t first, std::uint32_t end, std::vector<std::uint8_t>& out) const;
 
   // Throws kDatabaseError, saying the table was cut short or rewritten while it was read and to
   // load it again, unless the table is still the one it was when it opened, grown at most: the
-  // same file at its path, holding its counted records, its header the same but for the date and
-  // a count no lower, and every run ReadRun has read the same bytes; `same_indexes` tells whether
-  // the indexes built from the table still hold. While nothing has been written since the last
-  // check this costs a look at the file's stamp; otherwise the table is compared, and compared
-  // again a moment later when it was written while it was compared.
+  // same file at its path, holding its counted records, never seen shorter than it was once seen,
+  // its header the same but for the date and a count never lower than once seen, every run read
+  // the same bytes, and the memo file likewise (see MemoFile::SameAsRead); `same_indexes` tells
+  // whether the indexes built from the table still hold. While nothing has been written since the
+  // last check this costs a look at the files' stamps. Otherwise the table is compared, and
+  // passes when nothing was written while it was compared; a program that keeps writing, as one
+  // that appends does, is let go on when two comparisons a moment apart pass.
   void CheckUnchanged(const std::function<bool()>& same_indexes) const;
 
-  // The error for a record found damaged while reading.
+  // The error for a record found damaged while reading: that the table was rewritten when it was
+  // written since it opened, or that it is being written when it was written less than a second
+  // ago and is still written within a short wait; damage only for a table left alone.
   RunTimeError DamagedRecord(std::uint32_t record) const;
 
  private:
@@ -170,17 +175,44 @@ class DbfTable {
   RunTimeError CutShort(std::uint32_t record) const;
   RunTimeError Rewritten() const;
   RunTimeError BeingWritten() const;
-  bool SameHeader() const;
+  // The stamps of the table and its memo file, and whether the table's stamp was settled when
+  // taken (see TableFileReader::Settled).
+  struct Look {
+    FileStamp table;
+    FileStamp memo;
+    bool settled = false;
+    bool operator==(const Look& other) const { return table == other.table && memo == other.memo; }
+  };
+  Look LookNow() const;
+  // Whether the files are no shorter than they have been seen before; remembers their sizes.
+  bool NotShorter(const Look& look) const;
+  // Whether the header is the one read at opening but for the date, with a count no lower than
+  // `least`; `count` is the count it holds now.
+  bool SameHeader(std::uint32_t least, std::uint32_t& count) const;
   bool SameRuns() const;
+  bool SameAsRead(const std::function<bool()>& same_indexes) const;
+  void RememberRun(std::uint32_t first, std::uint32_t end, const std::uint8_t* bytes) const;
   RunTimeError UnknownType(const DbfField& field) const;
+  // Reading and checking the header, in its steps: each throws kDatabaseError naming the fault.
   void ReadHeader();
+  RunTimeError NotATable(const std::string& why) const;
+  RunTimeError Damaged(const std::string& why) const;
+  std::vector<std::uint8_t> ReadHeaderBytes();
+  // The field descriptors; `filled` tells whether they fill the header, with no terminator.
+  std::vector<DbfField> ReadDescriptors(const std::vector<std::uint8_t>& header,
+                                        bool& filled) const;
+  // Takes the wide reading of character fields when only it adds up to the record length.
+  void CheckRecordLength(std::vector<DbfField>& all, bool filled) const;
+  void CheckRecordsHeld() const;
+  void PlaceFields(std::vector<DbfField> all);
+  void RememberLastRecord();
   void OpenMemo();
   Cell ReadMemo(std::string_view pointer, bool text, std::string& scratch) const;
   std::string_view Text(std::string_view bytes, std::string& scratch) const;
 
   std::filesystem::path path_;
-  FileMap map_;
-  CodePage code_page_;
+  TableFileReader file_;
+  std::unique_ptr<CodePage> code_page_;
   std::uint8_t version_ = 0;
   std::uint32_t record_count_ = 0;
   std::uint32_t header_length_ = 0;
@@ -192,8 +224,8 @@ class DbfTable {
   std::unique_ptr<MemoFile> memo_;
   std::vector<std::uint8_t> header_;  // as read when the table opened
 
-  // What CheckUnchanged compares: the runs read so far, each with a digest of its bytes, and the
-  // stamp of the file when the table was last found unchanged.
+  // What CheckUnchanged compares: the runs read so far, each with a digest of its bytes, the
+  // files' stamps when the table was last found unchanged, and the largest sizes and count seen.
   struct RunRead {
     std::uint32_t first;
     std::uint32_t end;
@@ -202,7 +234,11 @@ class DbfTable {
   mutable std::mutex runs_mutex_;
   mutable std::vector<RunRead> runs_read_;
   mutable std::mutex check_mutex_;
-  mutable FileStamp checked_;
+  FileStamp opened_;  // the table's stamp before the header was read
+  mutable Look checked_;
+  mutable std::uint64_t largest_size_ = 0;
+  mutable std::uint64_t largest_memo_size_ = 0;
+  mutable std::uint32_t largest_count_ = 0;
 };
 
 }  // namespace platform::db

@@ -10,7 +10,7 @@
 
 #include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/db/number_format.h"
 #include "platform/path_text.h"
 

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/db/dbf_table.h"
@@ -99,9 +103,13 @@ TEST(IndependentTables, CodePagesOfTheMarkByte) {
 
 class BuiltTable : public ::testing::Test {
  protected:
+  // Written an hour ago, so that a damaged table is called so at once: one written less than a
+  // second ago may be a table another program is writing, and is looked at again meanwhile.
   std::filesystem::path Write(const std::string& bytes, const std::string& name = "T.DBF") {
     const auto path = dir_.path() / name;
     db_test::WriteFile(path, bytes);
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     return path;
   }
   db_test::TempDir dir_;
@@ -212,6 +220,95 @@ TEST_F(BuiltTable, MemoFileCutShortAfterOpeningGivesUnknownMemos) {
   EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:abc"}));
   std::filesystem::resize_file(memo_path, 512);
   EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:<null>"}));
+}
+
+// What another program may do to a table and its memo file after a load has read them: append
+// (the load goes on), or change what was read (the load is told to load again).
+TEST_F(BuiltTable, ChangesAfterReadingFailTheCheckUnlessTheyOnlyAppend) {
+  const std::vector<FieldSpec> fields = {{"N", 'C', 2}, {"M", 'M', 4}};
+  auto record = [](const char* name, std::uint32_t block) {
+    std::string bytes = std::string(" ") + name + std::string(4, '\0');
+    db_test::PutLe32(bytes, 3, block);
+    return bytes;
+  };
+  auto memo_block = [](const std::string& text) {
+    std::string block = std::string("\0\0\0\1\0\0\0", 7) + static_cast<char>(text.size()) + text;
+    block.resize(64, '\0');
+    return block;
+  };
+  const std::string table = BuildTable(0x30, fields, {record("ab", 8), record("cd", 9)});
+  std::string memo(512, '\0');
+  memo[3] = 10;  // the next free block
+  memo[7] = 64;  // block size 64, big-endian
+  memo += memo_block("first") + memo_block("second");
+  const std::uint64_t second_record = table.size() - 1 - 7;
+
+  struct ChangeCase {
+    const char* name;
+    std::function<void(const DbfTable&, std::fstream& dbf, std::fstream& fpt)> change;
+    bool load_again;
+  };
+  auto put = [](std::fstream& file, std::uint64_t at, const std::string& bytes) {
+    file.seekp(static_cast<std::streamoff>(at));
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush();
+  };
+  const ChangeCase cases[] = {
+      {"a record appended and counted",
+       [&](const DbfTable&, std::fstream& dbf, std::fstream&) {
+         put(dbf, table.size() - 1, record("ef", 0) + "\x1A");
+         std::string count(4, '\0');
+         db_test::PutLe32(count, 0, 3);
+         put(dbf, 4, count);
+       },
+       false},
+      {"a memo appended",
+       [&](const DbfTable&, std::fstream&, std::fstream& fpt) {
+         put(fpt, memo.size(), memo_block("third"));
+         put(fpt, 3, "\x0B");
+       },
+       false},
+      {"a record changed in place",
+       [&](const DbfTable&, std::fstream& dbf, std::fstream&) {
+         put(dbf, second_record + 1, "xy");
+       },
+       true},
+      {"a memo changed in place",
+       [&](const DbfTable&, std::fstream&, std::fstream& fpt) {
+         put(fpt, 9 * 64, memo_block("SECOND"));
+       },
+       true},
+      {"the memo file's block size changed",
+       [&](const DbfTable&, std::fstream&, std::fstream& fpt) { put(fpt, 7, "\x20"); }, true},
+      // Each look finds what was read, but the file was once seen longer than it is now.
+      {"a record appended, looked at, and cut off again",
+       [&](const DbfTable& opened, std::fstream& dbf, std::fstream&) {
+         put(dbf, table.size() - 1, record("ef", 0) + "\x1A");
+         opened.CheckUnchanged([] { return true; });
+         std::filesystem::resize_file(dir_.path() / "T.DBF", table.size());
+       },
+       true},
+  };
+  for (const ChangeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto path = Write(table);
+    db_test::WriteFile(dir_.path() / "T.FPT", memo);
+    const DbfTable opened(path);
+    ASSERT_EQ(Dump(opened), (std::vector<std::string>{"live:ab|first", "live:cd|second"}));
+    std::fstream dbf(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::fstream fpt(dir_.path() / "T.FPT", std::ios::in | std::ios::out | std::ios::binary);
+    c.change(opened, dbf, fpt);
+    if (!c.load_again) {
+      opened.CheckUnchanged([] { return true; });
+      continue;
+    }
+    const platform::RunTimeError error =
+        db_test::ErrorOf([&] { opened.CheckUnchanged([] { return true; }); });
+    EXPECT_NE(std::string(error.what())
+                  .find("rewritten by another program while it was read. "
+                        "Load it again."),
+              std::string::npos)
+        << error.what();
+  }
 }
 
 TEST_F(BuiltTable, BadStoredValuesAreUnknownNotGuessed) {
@@ -334,8 +431,8 @@ TEST_F(BuiltTable, MoreFieldsThanATableHasIsDamage) {
     bool readable;
   };
   const FieldCountCase cases[] = {
-      {0x30, 255, true}, {0x03, 255, true}, {0x30, 256, false}, {0xF5, 300, false},
-      {0x03, 2001, false},  // past what the SQL engine takes in one table
+      {0x30, 255, true},  {0x03, 255, true},   {0x30, 256, false},
+      {0xF5, 300, false}, {0x03, 2001, false},  // past what the SQL engine takes in one table
   };
   for (const FieldCountCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.fields) + " fields");
@@ -353,6 +450,38 @@ TEST_F(BuiltTable, MoreFieldsThanATableHasIsDamage) {
     EXPECT_NE(std::string(error.what()).find("it has " + std::to_string(c.fields) + " fields"),
               std::string::npos)
         << error.what();
+  }
+}
+
+// Another program writing the table as it opens: it first leaves it as it looks damaged, and
+// writes the rest a moment later (a busy machine may hold a writer up that long). The table
+// opens as written, never called damaged.
+TEST_F(BuiltTable, TableLookingDamagedWhileWrittenOpensOnceWritten) {
+  const std::string good = BuildTable(0x03, {{"A", 'C', 2}}, {" ab", " cd", " ef"});
+  struct WriterCase {
+    const char* name;
+    std::string first;  // what the file holds for a while
+  };
+  const WriterCase cases[] = {
+      {"cut to nothing", ""},
+      {"header written alone", good.substr(0, 32)},
+      {"count raised before the record is written", good.substr(0, good.size() - 4)},
+  };
+  for (const WriterCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto path = dir_.path() / "W.DBF";
+    db_test::WriteFile(path, c.first);
+    std::thread writer([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      db_test::WriteFile(path, good);
+    });
+    try {
+      const DbfTable table(path);
+      EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:ab", "live:cd", "live:ef"}));
+    } catch (const platform::RunTimeError& error) {
+      ADD_FAILURE() << error.what();
+    }
+    writer.join();
   }
 }
 

@@ -18,8 +18,8 @@ namespace platform::db {
 // What the system says of a file that every write to it changes: which file it is, its size, and
 // the times of its last write and last change. Equal stamps taken a while apart mean nothing was
 // written between them, provided the system's clock had moved past the file's last write when the
-// first was taken (see FileMap::Settled): writes within one tick of that clock may leave the
-// times as they were.
+// first was taken (see TableFileReader::Settled): writes within one tick of that clock may leave
+// the times as they were.
 struct FileStamp {
   std::uint64_t volume = 0;
   std::uint64_t file = 0;
@@ -29,14 +29,14 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
-class FileMap {
+class TableFileReader {
  public:
   // Opens `path`. Throws RunTimeError 53 when the file is not there, 70 when this user may not
   // read it, kDatabaseError when it is a folder or a device or cannot be opened.
-  explicit FileMap(const std::filesystem::path& path);
-  ~FileMap();
-  FileMap(const FileMap&) = delete;
-  FileMap& operator=(const FileMap&) = delete;
+  explicit TableFileReader(const std::filesystem::path& path);
+  ~TableFileReader();
+  TableFileReader(const TableFileReader&) = delete;
+  TableFileReader& operator=(const TableFileReader&) = delete;
 
   // The file's size when it was opened.
   std::uint64_t size() const { return size_; }
@@ -51,6 +51,10 @@ class FileMap {
   // Whether the system's clock has moved well past the last write and change `stamp` records, so
   // that a later write is bound to change them.
   static bool Settled(const FileStamp& stamp);
+  // Whether the file had been left alone for a second when `stamp` was taken: no program had
+  // written it since. A file that looks damaged is called so only then; before, it may be a file
+  // another program is writing at that moment (cut to nothing, say, to be written again).
+  static bool LeftAlone(const FileStamp& stamp);
   // Whether the path the file was opened by still names this file (another program may have put
   // a new file in its place).
   bool StillAtPath() const;
@@ -65,6 +69,10 @@ class FileMap {
   FileStamp opened_stamp_;
   std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
 };
+
+// A digest of `length` bytes, to tell whether a file still holds the bytes read from it: eight
+// bytes at a time, as every record a load reads passes through here.
+std::uint64_t Digest(const std::uint8_t* bytes, std::size_t length);
 
 // The file called `name` in `folder`, the letter case of both ignored (TRAN.DBF for tran.dbf);
 // empty when there is none. A file of exactly that name is opened without listing the folder, so
@@ -82,10 +90,10 @@ bool ListFolder(const std::filesystem::path& folder,
 // Whether there is an entry at `path`, a link that points nowhere included.
 bool EntryExists(const std::filesystem::path& path);
 
-// Every file opened as a FileMap in this process, first opened first: the tables and memo files
-// loads have read, for a writer that must never write over one of them.
+// Every file opened as a TableFileReader in this process, first opened first: the tables and memo
+// files loads have read, for a writer that must never write over one of them.
 std::vector<std::filesystem::path> FilesOpened();
-// Adds `path` to FilesOpened(); FileMap does so for each file it opens.
+// Adds `path` to FilesOpened(); TableFileReader does so for each file it opens.
 void RememberFileOpened(const std::filesystem::path& path);
 
 // Error 70 for a file or folder this user may not read, naming it and saying what to ask for.

@@ -1,6 +1,6 @@
 // The table file as the reader holds it: read while the collection program keeps it open and
 // goes on writing it, never in that program's way, and found by UTF-8 names.
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +19,11 @@ using db_test::TempDir;
 using db_test::WriteFile;
 using platform::PathFromUtf8;
 using platform::Utf8Of;
-using platform::db::FileMap;
+using platform::db::TableFileReader;
 using platform::db::FindFileIgnoringCase;
 
 // The bytes ReadAt copies, or "<failed>".
-std::string Read(const FileMap& file, std::uint64_t offset, std::size_t length) {
+std::string Read(const TableFileReader& file, std::uint64_t offset, std::size_t length) {
   std::string bytes(length, '\0');
   return file.ReadAt(offset, bytes.data(), length) ? bytes : "<failed>";
 }
@@ -35,7 +35,7 @@ TEST(SharedTableFile, CopiesSeeWhatTheWriterWritesWhileItHoldsTheFile) {
   std::fstream writer(path, std::ios::in | std::ios::out | std::ios::binary);
   ASSERT_TRUE(writer.is_open());
 
-  const FileMap file(path);
+  const TableFileReader file(path);
   writer.seekp(0, std::ios::end);
   writer << "abcdef";
   writer.seekp(0);
@@ -52,7 +52,7 @@ TEST(SharedTableFile, TheWriterMayCutRenameAndDeleteTheFileWhileItIsRead) {
   TempDir dir;
   const std::filesystem::path path = dir.path() / "TRAN.DBF";
   WriteFile(path, "0123456789");
-  const FileMap file(path);
+  const TableFileReader file(path);
   ASSERT_EQ(Read(file, 0, 10), "0123456789");
 
   // A table packed in place, then replaced by a fresh copy: none of it may fail because the
@@ -71,7 +71,7 @@ TEST(SharedTableFile, ReadsFromTwoThreadsAtOnceEachGetTheirOwnBytes) {
   std::string bytes(std::size_t{1} << 22, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
   WriteFile(dir.path() / "big.dbf", bytes);
-  const FileMap file(dir.path() / "big.dbf");
+  const TableFileReader file(dir.path() / "big.dbf");
   constexpr std::size_t kPiece = std::size_t{1} << 16;
   auto read_half = [&](std::size_t half, int& wrong) {
     for (std::size_t round = 0; round < 8; ++round) {
@@ -95,7 +95,7 @@ TEST(SharedTableFile, ReadsFromTwoThreadsAtOnceEachGetTheirOwnBytes) {
 TEST(SharedTableFile, AnEmptyFileHoldsNothingToRead) {
   TempDir dir;
   WriteFile(dir.path() / "empty.dbf", "");
-  const FileMap empty(dir.path() / "empty.dbf");
+  const TableFileReader empty(dir.path() / "empty.dbf");
   EXPECT_EQ(empty.size(), 0u);
   EXPECT_EQ(Read(empty, 0, 1), "<failed>");
 }
@@ -110,11 +110,11 @@ TEST(TableFileNames, AreFoundAndNamedInUtf8WithAsciiLettersInAnyCase) {
   EXPECT_EQ(Utf8Of(FindFileIgnoringCase(folder, "TRAN.dbf").filename()), "Tran.Dbf");
   const std::filesystem::path members = FindFileIgnoringCase(folder, "सदस्य.dbf");
   EXPECT_EQ(Utf8Of(members.filename()), "सदस्य.DBF");
-  EXPECT_EQ(Read(FileMap(members), 0, 7), "members");
+  EXPECT_EQ(Read(TableFileReader(members), 0, 7), "members");
   EXPECT_TRUE(FindFileIgnoringCase(folder, "none.dbf").empty());
 
   const platform::RunTimeError error =
-      db_test::ErrorOf([&] { FileMap(folder / PathFromUtf8("none.dbf")); });
+      db_test::ErrorOf([&] { TableFileReader(folder / PathFromUtf8("none.dbf")); });
   EXPECT_EQ(error.number(), platform::error::kFileNotFound);
   EXPECT_NE(std::string(error.what()).find("दूध संकलन"), std::string::npos) << error.what();
 }

@@ -1,7 +1,8 @@
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -47,6 +48,13 @@ namespace {
 std::mutex files_opened_mutex;
 std::vector<std::filesystem::path> files_opened;
 
+// The system's clock, as it stamps files.
+std::int64_t NanosecondsNow() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 }  // namespace
 
 void RememberFileOpened(const std::filesystem::path& path) {
@@ -61,17 +69,39 @@ std::vector<std::filesystem::path> FilesOpened() {
   return files_opened;
 }
 
-bool FileMap::Settled(const FileStamp& stamp) {
+bool TableFileReader::Settled(const FileStamp& stamp) {
   // A tick of the clock that stamps files is at most 10 ms on the systems this runs on. A stamp
   // far ahead of this machine's clock (a file server's clock that runs ahead) is taken as settled,
   // so such a server never makes every load wait.
   constexpr std::int64_t kTick = 50'000'000;
   constexpr std::int64_t kAhead = 1'000'000'000;
-  const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                               std::chrono::system_clock::now().time_since_epoch())
-                               .count();
-  const std::int64_t age = now - std::max(stamp.written_ns, stamp.changed_ns);
+  const std::int64_t age = NanosecondsNow() - std::max(stamp.written_ns, stamp.changed_ns);
   return age >= kTick || age <= -kAhead;
+}
+
+bool TableFileReader::LeftAlone(const FileStamp& stamp) {
+  // A writer held up by a busy machine between cutting the file and writing it again leaves it
+  // alone for a moment, never for a second. Only the time of the last write counts: the time of
+  // the last change also moves when a file is renamed or its times are set. A stamp far ahead of
+  // this machine's clock counts as left alone, as in Settled.
+  constexpr std::int64_t kQuiet = 1'000'000'000;
+  constexpr std::int64_t kAhead = 1'000'000'000;
+  const std::int64_t age = NanosecondsNow() - stamp.written_ns;
+  return age >= kQuiet || age <= -kAhead;
+}
+
+std::uint64_t Digest(const std::uint8_t* bytes, std::size_t length) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15;
+  std::uint64_t digest = length;
+  std::size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes + i, 8);
+    digest = (digest ^ word) * kMultiplier;
+    digest ^= digest >> 29;
+  }
+  for (; i < length; ++i) digest = (digest ^ bytes[i]) * kMultiplier;
+  return digest;
 }
 
 RunTimeError PermissionDenied(const std::filesystem::path& path) {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <system_error>
 
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
 #include "platform/system_message.h"
@@ -51,7 +51,7 @@ FileStamp StampOf(const struct stat& status) {
 
 }  // namespace
 
-FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
+TableFileReader::TableFileReader(const std::filesystem::path& path) : path_(path) {
   FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
   if (file.fd < 0) Fail(path, "opened", errno);
   struct stat status {};
@@ -84,30 +84,30 @@ bool EntryExists(const std::filesystem::path& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
-FileMap::~FileMap() {
+TableFileReader::~TableFileReader() {
   if (file_ >= 0) close(static_cast<int>(file_));
 }
 
-std::uint64_t FileMap::SizeNow() const {
+std::uint64_t TableFileReader::SizeNow() const {
   struct stat status {};
   if (fstat(static_cast<int>(file_), &status) != 0) Fail(path_, "read", errno);
   return static_cast<std::uint64_t>(status.st_size);
 }
 
-FileStamp FileMap::StampNow() const {
+FileStamp TableFileReader::StampNow() const {
   struct stat status {};
   if (fstat(static_cast<int>(file_), &status) != 0) Fail(path_, "read", errno);
   return StampOf(status);
 }
 
-bool FileMap::StillAtPath() const {
+bool TableFileReader::StillAtPath() const {
   struct stat status {};
   return stat(path_.c_str(), &status) == 0 &&
          static_cast<std::uint64_t>(status.st_dev) == opened_stamp_.volume &&
          static_cast<std::uint64_t>(status.st_ino) == opened_stamp_.file;
 }
 
-bool FileMap::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
+bool TableFileReader::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
   auto* bytes = static_cast<char*>(out);
   while (length > 0) {
     if (file_ < 0 || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;

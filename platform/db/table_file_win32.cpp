@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/db/file_map.h"
+#include "platform/db/table_file.h"
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
 #include "platform/system_message.h"
@@ -69,7 +69,7 @@ bool StampOf(HANDLE handle, FileStamp& stamp) {
 // writing it, and may even rename or delete it, while it is read here. The handle is opened for
 // overlapped reads: Windows puts the reads of a handle opened for plain reads one after another,
 // and the index pass reads the two halves of a large table on two threads at once.
-FileMap::FileMap(const std::filesystem::path& path) : path_(path) {
+TableFileReader::TableFileReader(const std::filesystem::path& path) : path_(path) {
   const std::wstring system_path = SystemPath(path);
   const DWORD attributes = GetFileAttributesW(system_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) Fail(path, "opened", GetLastError());
@@ -106,23 +106,23 @@ bool EntryExists(const std::filesystem::path& path) {
   return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-FileMap::~FileMap() {
+TableFileReader::~TableFileReader() {
   if (HandleOf(file_) != INVALID_HANDLE_VALUE) CloseHandle(HandleOf(file_));
 }
 
-std::uint64_t FileMap::SizeNow() const {
+std::uint64_t TableFileReader::SizeNow() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(HandleOf(file_), &size)) Fail(path_, "read", GetLastError());
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-FileStamp FileMap::StampNow() const {
+FileStamp TableFileReader::StampNow() const {
   FileStamp stamp;
   if (!StampOf(HandleOf(file_), stamp)) Fail(path_, "read", GetLastError());
   return stamp;
 }
 
-bool FileMap::StillAtPath() const {
+bool TableFileReader::StillAtPath() const {
   FileHandle file{CreateFileW(path_.c_str(), 0,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
@@ -133,7 +133,7 @@ bool FileMap::StillAtPath() const {
 
 // Each read names its offset and waits on an event of its own, so reads from several threads
 // never share a file position or a completion.
-bool FileMap::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
+bool TableFileReader::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
   if (HandleOf(file_) == INVALID_HANDLE_VALUE) return length == 0;
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (done == nullptr) return false;

@@ -202,10 +202,11 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
     Pump();
   };
   // A button goes down or up where the driver put the pointer, even when a late report of an
-  // earlier place has moved Windows' pointer since.
+  // earlier place has moved Windows' pointer since: the input moves the pointer there itself
+  // (Windows takes an input's place only with MOUSEEVENTF_MOVE). Without it, a press could land
+  // where the last click landed, and Windows would make a double click of the two.
   const auto button = [this](DWORD flags) {
-    SetCursorPos(pointer_->x, pointer_->y);
-    std::vector<INPUT> inputs{MouseInput(flags, *pointer_)};
+    std::vector<INPUT> inputs{MouseInput(flags | MOUSEEVENTF_MOVE, *pointer_)};
     Send(inputs);
     Pump();
   };

@@ -1,6 +1,6 @@
 // What the window of either window system must do, as tables of cases that both systems' window
 // tests run: the first layout, the tab order, the date boxes' typing, and the records the fake
-// provider answers the loader's queries with.
+// provider answers a day's query with.
 #pragma once
 
 #include <string>
@@ -80,14 +80,7 @@ inline constexpr SummaryCommand kSummaryCommands[] = {
      "Total\t\t2\t3\t13.5\t6.10\t8.50\t0.00\t810.00\t60.00\t0"},
 };
 
-// The day query the loader sends for a day key "dd/mm/yyyy".
-inline std::string DayQuery(const std::string& day_key) {
-  return "Select Mem_Code,ne_date,Coll_Time,Volume_lt,fat_Per as fat,snf,ts_comm,rate,"
-         "Volume_lt*rate as Amount from TRAN Where ne_date='" +
-         day_key + "' order by ne_date, Mem_Code";
-}
-
-// One record as the day query returns it.
+// One record as a query of its day returns it, its date as the table stores it ("dd/mm/yyyy").
 inline std::vector<platform::db::Value> Record(const std::string& member, const std::string& date) {
   using Kind = platform::db::Value::Kind;
   return {

@@ -1,5 +1,5 @@
-// A database provider that serves canned results per SQL text, records every call and fails when
-// told to: the loader's tests run against it instead of a table file.
+// A database provider that serves canned results, by day or per SQL text, records every call and
+// fails when told to: the loader's and the window's tests run against it instead of a table file.
 #pragma once
 
 #include <atomic>
@@ -55,6 +55,11 @@ class FakeProvider : public platform::db::Provider {
   void SetRows(const std::string& source, std::vector<std::vector<platform::db::Value>> rows) {
     results_[source] = {default_field_names, std::move(rows), default_field_types};
   }
+  // The records of the BS day "yyyy/mm/dd", with the default field names and types: what a query
+  // of that one day gets, whatever its text.
+  void SetDay(const std::string& day, std::vector<std::vector<platform::db::Value>> rows) {
+    days_[day] = {default_field_names, std::move(rows), default_field_types};
+  }
   // Every connection's Open throws `error` from now on; std::nullopt: none does.
   void FailConnect(std::optional<platform::RunTimeError> error) {
     connect_error_ = std::move(error);
@@ -78,6 +83,14 @@ class FakeProvider : public platform::db::Provider {
     std::vector<std::string> texts;
     for (const FakeOpen& open : opens()) texts.push_back(open.source);
     return texts;
+  }
+  // The BS days queried one by one, "yyyy/mm/dd", in the order their record sets were made.
+  std::vector<std::string> days() const {
+    std::vector<std::string> asked;
+    for (const FakeOpen& open : opens()) {
+      if (std::optional<std::string> day = DayOf(open.source)) asked.push_back(*day);
+    }
+    return asked;
   }
   // Objects handed out and not yet released.
   long live_connections() const { return *live_connections_; }
@@ -156,10 +169,14 @@ class FakeProvider : public platform::db::Provider {
           error != provider_.query_errors_.end()) {
         throw error->second;
       }
-      auto found = provider_.results_.find(source);
-      result_ = found != provider_.results_.end()
-                    ? found->second
-                    : FakeResult{provider_.default_field_names, {}, provider_.default_field_types};
+      result_ = {provider_.default_field_names, {}, provider_.default_field_types};
+      const std::optional<std::string> day = DayOf(source);
+      if (auto found = provider_.results_.find(source); found != provider_.results_.end()) {
+        result_ = found->second;
+      } else if (auto of_day = day ? provider_.days_.find(*day) : provider_.days_.end();
+                 of_day != provider_.days_.end()) {
+        result_ = of_day->second;
+      }
     }
     std::size_t FieldCount() const override { return result_.field_names.size(); }
     std::string FieldName(std::size_t index) const override {
@@ -185,7 +202,19 @@ class FakeProvider : public platform::db::Provider {
     std::size_t row_ = 0;
   };
 
+  // The day a query asks for: a quoted date as the table stores it, 'dd/mm/yyyy', as "yyyy/mm/dd".
+  static std::optional<std::string> DayOf(const std::string& source) {
+    for (std::size_t quote = source.find('\''); quote != std::string::npos;
+         quote = source.find('\'', quote + 1)) {
+      const std::string date = source.substr(quote + 1, 11);
+      const bool stored = date.size() == 11 && date[2] == '/' && date[5] == '/' && date[10] == '\'';
+      if (stored) return date.substr(6, 4) + "/" + date.substr(3, 2) + "/" + date.substr(0, 2);
+    }
+    return std::nullopt;
+  }
+
   std::map<std::string, FakeResult> results_;
+  std::map<std::string, FakeResult> days_;  // by "yyyy/mm/dd"
   std::optional<platform::RunTimeError> connect_error_;
   std::map<std::size_t, platform::RunTimeError> query_errors_;
   std::vector<std::string> connection_strings_;

@@ -1,7 +1,6 @@
-// Choosing a table with "Browse Database" and loading the dates in the boxes from it.
+// What only the Qt window does when a table is chosen: the real message box over the window.
+// What every window does is in the window contract (tests/contract/window_contract.h).
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -26,7 +25,6 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   auto window = app::KolvexWindow::Open(services);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  window->list().AddColumnHeader("kept", 1400, platform::ColumnKind::kText);
   dialog_.Answer(path);
 
   // A picture of the box over the window, as the user sees it, saved in the build folder.
@@ -52,39 +50,6 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
                                     "' is not a FoxPro table, or it is damaged (unknown version "
                                     "byte 0x54).");
   EXPECT_GT(QFileInfo(picture).size(), 0);
-  EXPECT_EQ(window->list().ColumnHeaderCount(), 1u);
-  EXPECT_EQ(window->list().ColumnHeaderText(0), "kept");
-}
-
-// Typed and checked in the box, loaded with the button, read by the real provider from the
-// sample table: the message says which box holds no date and what to type.
-TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToTypeOnTheStatusLine) {
-  app::WindowServices services = Services();
-  services.provider = nullptr;
-  auto window = app::KolvexWindow::Open(services);
-  ASSERT_NE(window, nullptr);
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  auto* from = window->findChild<QLineEdit*>(QStringLiteral("TxtFrom"));
-  from->setFocus(Qt::TabFocusReason);
-  QTest::keyClicks(from, QStringLiteral("99999999"));
-  QTest::keyClick(from, Qt::Key_Tab);  // leaving the box checks its date
-  ASSERT_EQ(window->Controls("TxtFrom").Text().Text(), "0000/00/00");
-  window->list().AddColumnHeader("old", 1400, platform::ColumnKind::kText);
-
-  dialog_.Answer(std::string(KOLVEX_SOURCE_DIR) + "/samples/TRAN.dbf");
-  QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CmdBrowse")), Qt::LeftButton);
-  EXPECT_EQ(message_box_.shown(), std::vector<std::string>{"16 9: Subscript out of range"});
-  const std::string status =
-      window->findChild<QLabel*>(QStringLiteral("StatusLine"))->text().toStdString();
-  EXPECT_EQ(status.rfind("The first date is not a BS date from 1500/01/01 to 5000/12/31: type a "
-                         "date as yyyy/mm/dd. The list holds the 0 records of ",
-                         0),
-            0u)
-      << status;
-  // The table was read: its nine columns replaced the list's, and no day could be listed.
-  EXPECT_EQ(window->list().ColumnHeaderCount(), 9u);
-  EXPECT_EQ(window->list().ItemCount(), 0u);
 }
 
 }  // namespace

@@ -1,77 +1,176 @@
-// The real window, offscreen, with fakes for everything outside it and today's date fixed.
+// The Qt window driven as the window contract (tests/contract/window_contract.h) drives every
+// system's window, offscreen, and the contract's fixture over it for the tests only this window
+// has.
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/date_services.h"
-#include "tests/contract/window_cases.h"
-#include "tests/fakes/call_log.h"
-#include "tests/fakes/fake_automation.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_file_dialog.h"
-#include "tests/fakes/fake_message_box.h"
-#include "tests/fakes/fake_mouse_pointer.h"
-#include "tests/fakes/fake_provider.h"
+#include "platform/qt/twips.h"
+#include "tests/contract/window_contract.h"
 
 namespace gui_test {
 
-using window_cases::DayQuery;
-using window_cases::Record;
+class QtWindowDriver {
+ public:
+  static constexpr int kMostPixels = QWIDGETSIZE_MAX;
 
-class WindowTest : public testing::Test {
- protected:
-  // AD 2022-08-28 is BS 2079/05/12.
-  explicit WindowTest(platform::Date today = {2022, 8, 28}) : today_(today) {}
-
-  void SetUp() override {
-    window_ = app::KolvexWindow::Open(Services());
-    ASSERT_NE(window_, nullptr) << (message_box_.shown().empty() ? "" : message_box_.shown()[0]);
+  explicit QtWindowDriver(app::WindowServices services)
+      : window_(app::KolvexWindow::Open(std::move(services))) {
+    if (!window_) return;
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    // On X11 the window becomes active some time after it is shown; until then a box given the
-    // focus gets no focus event, and typed keys would meet a box its handlers have not prepared.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    // On an X server the window gets the keyboard a moment after it is shown; until then a box
+    // given the focus gets no focus event, and typed keys would meet a box its handlers have not
+    // prepared.
+    opened_ =
+        QTest::qWaitForWindowExposed(window_.get()) && QTest::qWaitForWindowActive(window_.get());
   }
 
-  void TearDown() override { EXPECT_TRUE(exit_statuses_.empty()) << "an error escaped a handler"; }
-
-  app::WindowServices Services() {
-    return {
-        &dialog_, &message_box_, &screen_, &clipboard_, &objects_, &provider_, [this](int status) {
-          exit_statuses_.push_back(status);
-        }};
-  }
-
+  bool Opened() const { return opened_; }
+  app::KolvexWindow& Widget() { return *window_; }
+  platform::Form& Window() { return *window_; }
+  app::MainForm& Form() { return window_->form(); }
+  platform::ListView& List() { return window_->list(); }
   template <typename Widget>
   Widget* Find(const char* name) {
     return window_->findChild<Widget*>(QString::fromUtf8(name));
   }
-  platform::Control& Control(const char* name) { return window_->Controls(name); }
-  std::string TextOf(const char* name) { return Control(name).Text().Text(); }
 
-  // Resizes the window so that its inner area grows by the given pixels.
-  void GrowInner(int dx, int dy) {
-    window_->resize(window_->width() + dx, window_->height() + dy);
+  std::string Focused() {
+    QWidget* focus = QApplication::focusWidget();
+    return focus == nullptr ? "" : focus->objectName().toStdString();
+  }
+  void Enter(const char* name) {
+    Find<QWidget>(name)->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
   }
+  void PressTab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+  void PressDelete() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete); }
+  void Type(std::string_view keys) {
+    QTest::keyClicks(QApplication::focusWidget(),
+                     QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())));
+  }
+  void Click(const char* name, int x, int to_x = -1) {
+    auto* control = Find<QWidget>(name);
+    const int y = control->height() / 2;
+    QTest::mousePress(control, Qt::LeftButton, {}, {x, y});
+    if (to_x >= 0) {
+      for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(control, {x + (to_x - x) * step / 4, y});
+    }
+    QTest::mouseRelease(control, Qt::LeftButton, {}, {to_x >= 0 ? to_x : x, y});
+  }
+  // The leftmost x of the box where a click puts the caret before character `position`.
+  int Before(const char* name, int position) {
+    auto* box = Find<QLineEdit>(name);
+    for (int x = 0; x < box->width(); ++x) {
+      if (box->cursorPositionAt({x, box->height() / 2}) == position) return x;
+    }
+    ADD_FAILURE() << "no point before character " << position;
+    return 0;
+  }
+  void ActivateOtherWindow() {
+    other_ = std::make_unique<QWidget>();
+    other_->show();
+    other_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(other_.get()));
+  }
+  void ActivateWindow() {
+    window_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    other_.reset();
+  }
+  void ClickBrowse() { QTest::mouseClick(Find<QPushButton>("CmdBrowse"), Qt::LeftButton); }
+  void ChooseExport() { Find<QAction>("MnuExcel")->trigger(); }
+  std::vector<std::string> MenuBar() {
+    std::vector<std::string> titles;
+    for (const QAction* menu : window_->menuBar()->actions()) {
+      titles.push_back(menu->text().toStdString());
+    }
+    return titles;
+  }
+  std::vector<std::string> DataMenu() {
+    std::vector<std::string> items;
+    for (const QAction* item : Find<QMenu>("MnuData")->actions()) {
+      items.push_back(
+          (item->text() + QLatin1Char('\t') + item->shortcut().toString(QKeySequence::PortableText))
+              .toStdString());
+    }
+    return items;
+  }
+  void ChooseDataItem(const std::string& shown) {
+    const std::vector<std::string> items = DataMenu();
+    const auto found = std::find(items.begin(), items.end(), shown);
+    ASSERT_NE(found, items.end()) << shown;
+    Find<QMenu>("MnuData")->actions().at(found - items.begin())->trigger();
+  }
+  void PressCtrl(char letter) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(Qt::Key_A + (letter - 'A')),
+                    Qt::ControlModifier);
+  }
+  void ChooseReload() { ChooseDataItem("Reload\tF5"); }
+  void PressF5() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5); }
+  void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+  std::string StatusLine() { return Find<QLabel>("StatusLine")->text().toStdString(); }
+  std::string Title() { return window_->windowTitle().toStdString(); }
+  std::string Caption(const char* name) {
+    return Find<QWidget>(name)->property("text").toString().toStdString();
+  }
+  std::string ToolTip(const char* name) { return Find<QWidget>(name)->toolTip().toStdString(); }
+  std::pair<int, int> Inner() {
+    const QWidget* inner = Find<QWidget>("ListView1")->parentWidget();
+    return {inner->width(), inner->height()};
+  }
+  void SetInner(int width, int height) {
+    const auto [inner_width, inner_height] = Inner();
+    window_->resize(window_->width() + width - inner_width,
+                    window_->height() + height - inner_height);
+    QApplication::processEvents();
+  }
+  void Minimise() {
+    window_->setWindowState(Qt::WindowMinimized);
+    QApplication::processEvents();
+  }
+  void Restore() {
+    window_->setWindowState(Qt::WindowNoState);
+    QApplication::processEvents();
+  }
+  double TwipsPerPixel() { return platform::qt::TwipsPerPixel(*window_); }
+  std::array<int, 4> Pixels(const char* name) {
+    const QRect place = Find<QWidget>(name)->geometry();
+    return {place.x(), place.y(), place.width(), place.height()};
+  }
 
-  platform::ScopedToday today_;
-  fakes::CallLog log_;
-  fakes::FakeFileDialog dialog_{&log_};
-  fakes::FakeMessageBox message_box_{&log_};
-  fakes::FakeMousePointer screen_{&log_};
-  fakes::FakeClipboard clipboard_{&log_};
-  fakes::FakeObjectFactory objects_{&log_};
-  fakes::FakeProvider provider_;
-  std::vector<int> exit_statuses_;  // the program's ends that were asked for
+ private:
   std::unique_ptr<app::KolvexWindow> window_;
+  std::unique_ptr<QWidget> other_;  // another program's window
+  bool opened_ = false;
+};
+
+// The window contract's fixture, its fakes and today's date, over the Qt window.
+class WindowTest : public contract::WindowContract<QtWindowDriver> {
+ protected:
+  using contract::WindowContract<QtWindowDriver>::WindowContract;
+
+  template <typename Widget>
+  Widget* Find(const char* name) {
+    return window_->template Find<Widget>(name);
+  }
+  app::KolvexWindow& Window() { return window_->Widget(); }
 };
 
 }  // namespace gui_test

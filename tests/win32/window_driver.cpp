@@ -64,6 +64,31 @@ INPUT MouseInput(DWORD flags, POINT at) {
   return input;
 }
 
+// The width of the control's frame at its left, outside its client area.
+int FrameWidth(HWND control) {
+  RECT outer{};
+  GetWindowRect(control, &outer);
+  POINT inner{0, 0};
+  ClientToScreen(control, &inner);
+  return inner.x - outer.left;
+}
+
+bool IsToolTips(HWND window) {
+  wchar_t kind[32] = {};
+  GetClassNameW(window, kind, 32);
+  return std::wstring(kind) == TOOLTIPS_CLASSW;
+}
+
+std::vector<std::string> MenuItems(HMENU menu) {
+  std::vector<std::string> items;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    items.push_back(platform::Utf8OfWide(text));
+  }
+  return items;
+}
+
 }  // namespace
 
 WindowDriver::WindowDriver(app::WindowServices services)
@@ -127,14 +152,7 @@ void WindowDriver::Enter(const char* name) {
 }
 
 std::vector<std::string> WindowDriver::DataMenu() {
-  HMENU data = GetSubMenu(GetMenu(window_->window()), 0);
-  std::vector<std::string> items;
-  for (int i = 0; i < GetMenuItemCount(data); ++i) {
-    wchar_t text[128] = {};
-    GetMenuStringW(data, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    items.push_back(platform::Utf8OfWide(text));
-  }
-  return items;
+  return MenuItems(GetSubMenu(GetMenu(window_->window()), 0));
 }
 
 void WindowDriver::ChooseDataItem(const std::string& shown) {
@@ -187,13 +205,14 @@ bool WindowDriver::StaleMove(const MSG& message) const {
          (message.pt.x != pointer_->x || message.pt.y != pointer_->y);
 }
 
-void WindowDriver::Click(HWND control, int x, int to_x) {
+void WindowDriver::Click(const char* name, int x, int to_x) {
+  HWND control = Hwnd(name);
   RECT area{};
   GetClientRect(control, &area);
   const int y = area.bottom / 2;
   // The pointer is put in place, then moved on the spot, so the control hears of it as of a move.
   const auto move_to = [control, y, this](int at_x) {
-    POINT at{at_x, y};
+    POINT at{at_x - FrameWidth(control), y};
     ClientToScreen(control, &at);
     pointer_ = at;
     SetCursorPos(at.x, at.y);
@@ -202,10 +221,11 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
     Pump();
   };
   // A button goes down or up where the driver put the pointer, even when a late report of an
-  // earlier place has moved Windows' pointer since.
+  // earlier place has moved Windows' pointer since: the input moves the pointer there itself
+  // (Windows takes an input's place only with MOUSEEVENTF_MOVE). Without it, a press could land
+  // where the last click landed, and Windows would make a double click of the two.
   const auto button = [this](DWORD flags) {
-    SetCursorPos(pointer_->x, pointer_->y);
-    std::vector<INPUT> inputs{MouseInput(flags, *pointer_)};
+    std::vector<INPUT> inputs{MouseInput(flags | MOUSEEVENTF_MOVE, *pointer_)};
     Send(inputs);
     Pump();
   };
@@ -216,9 +236,7 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND tip, LPARAM on) -> BOOL {
-          wchar_t name[32] = {};
-          GetClassNameW(tip, name, 32);
-          if (std::wstring(name) == TOOLTIPS_CLASSW) {
+          if (IsToolTips(tip)) {
             SendMessageW(tip, TTM_POP, 0, 0);
             SendMessageW(tip, TTM_ACTIVATE, static_cast<WPARAM>(on), 0);
           }
@@ -244,17 +262,52 @@ void WindowDriver::Click(HWND control, int x, int to_x) {
   }
 }
 
-void WindowDriver::ClickBrowse() {
-  HWND button = Hwnd("CmdBrowse");
-  RECT area{};
-  GetClientRect(button, &area);
-  Click(button, area.right / 2);
+void WindowDriver::ClickBrowse() { Click("CmdBrowse", Pixels("CmdBrowse")[2] / 2); }
+
+int WindowDriver::Before(const char* name, int position) {
+  const auto at = static_cast<DWORD>(SendMessageW(Hwnd(name), EM_POSFROMCHAR, position, 0));
+  return static_cast<short>(LOWORD(at)) + 1 + FrameWidth(Hwnd(name));
 }
 
-int WindowDriver::Before(HWND edit, int position) {
-  const auto at = static_cast<DWORD>(SendMessageW(edit, EM_POSFROMCHAR, position, 0));
-  return static_cast<short>(LOWORD(at)) + 1;
+void WindowDriver::ActivateOtherWindow() {
+  other_.emplace();
+  ShowWindow(other_->window(), SW_SHOW);
+  SetForegroundWindow(other_->window());
+  Pump();
 }
+
+void WindowDriver::ActivateWindow() {
+  SetForegroundWindow(window_->window());
+  Pump();
+  other_.reset();
+}
+
+std::string WindowDriver::Title() { return TextOf(window_->window()); }
+
+std::string WindowDriver::Caption(const char* name) { return TextOf(Hwnd(name)); }
+
+std::string WindowDriver::ToolTip(const char* name) {
+  HWND tips = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND candidate, LPARAM found) -> BOOL {
+        if (!IsToolTips(candidate)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = candidate;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tips));
+  if (tips == nullptr) return "";
+  wchar_t text[256] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_->window();
+  tool.uId = reinterpret_cast<UINT_PTR>(Hwnd(name));
+  tool.lpszText = text;
+  SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+  return platform::Utf8OfWide(text);
+}
+
+std::vector<std::string> WindowDriver::MenuBar() { return MenuItems(GetMenu(window_->window())); }
 
 std::pair<int, int> WindowDriver::Inner() {
   // The status bar along the bottom of the client area lies outside the inner area.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/win32_main_window.h"
+#include "tests/win32/host_window.h"
 
 namespace win32_test {
 
@@ -50,9 +51,9 @@ class WindowDriver {
   void PressTab() { Press({{VK_TAB}}); }
   void PressDelete() { Press({{VK_DELETE}}); }
   void Type(std::string_view text);
-  // A left click on `control` at `x` pixels from its left, halfway down; a drag to `to_x` when
-  // that is given.
-  void Click(HWND control, int x, int to_x = -1);
+  // A left click on the control at `x` pixels from its left edge (its frame included), halfway
+  // down; a drag to `to_x` when that is given.
+  void Click(const char* name, int x, int to_x = -1);
   void ClickBrowse();
   void ChooseExport() { Press({{'D', false, false, true}, {VK_RETURN}}); }
   // The Data menu's items as it shows them, "Export to Excel\tCtrl+E".
@@ -65,8 +66,16 @@ class WindowDriver {
   void PressEnter() { Press({{VK_RETURN}}); }
   // The text of the status bar.
   std::string StatusLine();
-  // The x at which a click puts the caret before character `position` of an edit box.
-  static int Before(HWND edit, int position);
+  // The x, from the edit box's left edge, at which a click puts the caret before character
+  // `position`.
+  int Before(const char* name, int position);
+  // Another window of the desktop, made active; then the window, made active again.
+  void ActivateOtherWindow();
+  void ActivateWindow();
+  std::string Title();
+  std::string Caption(const char* name);
+  std::string ToolTip(const char* name);
+  std::vector<std::string> MenuBar();
 
   std::pair<int, int> Inner();
   void SetInner(int width, int height);
@@ -87,7 +96,8 @@ class WindowDriver {
   void Send(std::vector<INPUT>& inputs);
 
   std::unique_ptr<app::Win32MainWindow> window_;
-  std::optional<POINT> pointer_;  // where the driver last put the pointer, in screen pixels
+  std::optional<POINT> pointer_;     // where the driver last put the pointer, in screen pixels
+  std::optional<HostWindow> other_;  // another program's window
 };
 
 }  // namespace win32_test

@@ -290,6 +290,9 @@ void AppendColumnName(std::string& out, std::size_t column) {
   while (count > 0) out += letters[--count];
 }
 
+// The XML of a part is handed to the zip in blocks of about this many bytes.
+constexpr std::size_t kXmlBlock = 1 << 18;
+
 // The texts a workbook's cells share, each stored once in the workbook and named by its number in
 // the cells: member codes, dates and shifts repeat on every day. The table stops growing at a
 // bound, so a list of texts that never repeat needs no more memory; a text that finds no room is
@@ -328,7 +331,7 @@ class SharedTexts {
       xml += "<si>";
       AppendTextElement(xml, text);
       xml += "</si>";
-      if (xml.size() >= kBlock) {
+      if (xml.size() >= kXmlBlock) {
         zip.Write(xml);
         xml.clear();
       }
@@ -336,8 +339,6 @@ class SharedTexts {
     xml += "</sst>";
     zip.Write(xml);
   }
-
-  static constexpr std::size_t kBlock = 1 << 18;
 
  private:
   static constexpr std::size_t kMostTexts = 1 << 16;
@@ -372,11 +373,10 @@ class Workbook {
   std::vector<std::string> sheets_;
 };
 
-// The worksheet as a spreadsheet user finds it ready: each column as wide as its longest text,
-// header included, so no date shows cut short; the header row frozen above the rows as they
-// scroll. Also gives the count of columns and a bound on the sheet's bytes.
+// What a sheet's XML needs before its rows: the longest text of each column, header included, in
+// characters (a column is made as wide, so no date shows cut short), and a bound on its bytes.
 struct SheetPlan {
-  std::vector<std::size_t> longest;  // characters
+  std::vector<std::size_t> longest;
   std::uint64_t most_bytes = 0;
 };
 
@@ -438,6 +438,7 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
       "workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
       "state=\"frozen\"/><selection pane=\"bottomLeft\"/></sheetView></sheetViews>"
       "<sheetFormatPr defaultRowHeight=\"15\"/>";
+  // The header row is frozen above the rows as they scroll.
   // A width counts characters of the default font; two more leave room for the bold header and
   // the cell's margins. A worksheet's columns are at most 255 wide. The stored width adds the
   // cell's padding, 5 pixels of a 7-pixel character, in 256ths.
@@ -524,20 +525,20 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
         xml += "><v>";
         xml += number;
         xml += "</v></c>";
-        continue;
+      } else {
+        // No text of fewer bytes can pass the cell's limit, even with every byte escaped.
+        if (text.size() > kCellCharacters / 7) {
+          CheckCellLength(NeedsEscapes(text) ? CellText(text) : std::string(text), list, item,
+                          column);
+        }
+        write_text(column, text, bold ? kBold : kPlain);
       }
-      // No text of fewer bytes can pass the cell's limit, even with every byte escaped.
-      if (text.size() > kCellCharacters / 7) {
-        CheckCellLength(NeedsEscapes(text) ? CellText(text) : std::string(text), list, item,
-                        column);
+      if (xml.size() >= kXmlBlock) {  // also within a row of many long texts
+        zip_.Write(xml);
+        xml.clear();
       }
-      write_text(column, text, bold ? kBold : kPlain);
     }
     xml += "</row>";
-    if (xml.size() >= SharedTexts::kBlock) {
-      zip_.Write(xml);
-      xml.clear();
-    }
   }
   xml +=
       "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "

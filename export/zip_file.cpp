@@ -136,6 +136,11 @@ void ZipFile::FinishEntry() {
   Deflate(true);
   open_entry_ = false;
   const Entry& entry = entries_.back();
+  if (!entry.zip64 && (entry.size >= kFull || entry.compressed >= kFull)) {
+    // Its header has no room for the sizes: the bound given was wrong.
+    throw platform::RunTimeError(platform::error::kInternalError,
+                                 "the workbook's part " + entry.name + " outgrew its bound.");
+  }
   std::string sizes;
   Put32(sizes, entry.crc);
   if (!entry.zip64) {

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <deque>
-#include <unordered_map>
 
 #include "export/item_cells.h"
 #include "export/zip_file.h"
@@ -293,68 +291,11 @@ void AppendColumnName(std::string& out, std::size_t column) {
 // The XML of a part is handed to the zip in blocks of about this many bytes.
 constexpr std::size_t kXmlBlock = 1 << 18;
 
-// The texts a workbook's cells share, each stored once in the workbook and named by its number in
-// the cells: member codes, dates and shifts repeat on every day. The table stops growing at a
-// bound, so a list of texts that never repeat needs no more memory; a text that finds no room is
-// written in its cell.
-class SharedTexts {
- public:
-  // The number of `text` in the table, adding it while there is room; nullopt when it has none.
-  std::optional<std::uint32_t> Number(std::string_view text) {
-    ++uses_;
-    if (const auto found = numbers_.find(text); found != numbers_.end()) return found->second;
-    if (texts_.size() >= kMostTexts || bytes_ + text.size() > kMostBytes) {
-      --uses_;
-      return std::nullopt;
-    }
-    bytes_ += text.size();
-    const std::string& kept = texts_.emplace_back(text);
-    const auto number = static_cast<std::uint32_t>(texts_.size() - 1);
-    numbers_.emplace(kept, number);
-    return number;
-  }
-
-  bool empty() const { return texts_.empty(); }
-  // Bounds the XML's bytes.
-  std::uint64_t MostBytes() const { return bytes_ * 7 + texts_.size() * 48 + 512; }
-
-  // The workbook's part of shared texts, written to `zip` in blocks.
-  void Write(ZipFile& zip) const {
-    std::string xml =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst "
-        "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" count=\"";
-    AppendNumber(xml, uses_);
-    xml += "\" uniqueCount=\"";
-    AppendNumber(xml, texts_.size());
-    xml += "\">";
-    for (const std::string& text : texts_) {
-      xml += "<si>";
-      AppendTextElement(xml, text);
-      xml += "</si>";
-      if (xml.size() >= kXmlBlock) {
-        zip.Write(xml);
-        xml.clear();
-      }
-    }
-    xml += "</sst>";
-    zip.Write(xml);
-  }
-
- private:
-  static constexpr std::size_t kMostTexts = 1 << 16;
-  static constexpr std::size_t kMostBytes = 4 << 20;
-  std::deque<std::string> texts_;  // never moved, so the map's keys stay valid
-  std::unordered_map<std::string_view, std::uint32_t> numbers_;
-  std::size_t bytes_ = 0;
-  std::uint64_t uses_ = 0;  // cells naming a shared text
-};
-
 // A cell's look: its index among the workbook's cell formats.
 enum Style : int { kPlain = 0, kBold = 1, kTwoDecimals = 2, kBoldTwoDecimals = 3 };
 
 // A workbook being written to its file, its sheets' rows deflated as they are written, so a large
-// list needs little memory beyond the texts the cells share. Its failures name `shown`, where the
-// file is bound for.
+// list needs little memory. Its failures name `shown`, where the file is bound for.
 class Workbook {
  public:
   Workbook(const std::string& path, const std::string& shown) : shown_(shown), zip_(path, shown) {}
@@ -363,13 +304,12 @@ class Workbook {
   // `totals`, the last row, a total row, is bold too.
   void WriteSheet(const char* name, const platform::ListView& list, bool totals);
 
-  // Writes the parts that name the sheets and the shared texts and closes the file. Throws 75.
+  // Writes the parts that name the sheets and closes the file. Throws 75.
   void Close();
 
  private:
   std::string shown_;
   ZipFile zip_;
-  SharedTexts shared_;
   std::vector<std::string> sheets_;
 };
 
@@ -476,14 +416,10 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
       xml += '"';
     }
   };
+  // A text is written in its cell: a table of shared texts (member codes, dates and shifts
+  // repeat) made neither the file smaller nor the export faster, zlib finding the repeats itself.
   auto write_text = [&](std::size_t column, std::string_view text, Style style) {
     start_cell(column, style);
-    if (const std::optional<std::uint32_t> number = shared_.Number(text)) {
-      xml += " t=\"s\"><v>";
-      AppendNumber(xml, *number);
-      xml += "</v></c>";
-      return;
-    }
     xml += " t=\"inlineStr\"><is>";
     AppendTextElement(xml, text);
     xml += "</is></c>";
@@ -564,13 +500,6 @@ void Workbook::Close() {
   const std::string styles_id = "rId" + std::to_string(sheets_.size() + 1);
   relationships += "<Relationship Id=\"" + styles_id + "\" Type=\"" + kRelationshipsNamespace +
                    "/styles\" Target=\"styles.xml\"/>";
-  if (!shared_.empty()) {
-    relationships += "<Relationship Id=\"rId" + std::to_string(sheets_.size() + 2) + "\" Type=\"" +
-                     kRelationshipsNamespace + "/sharedStrings\" Target=\"sharedStrings.xml\"/>";
-    overrides +=
-        "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
-        "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>";
-  }
 
   std::string types = kXmlDeclaration;
   types +=
@@ -627,10 +556,6 @@ void Workbook::Close() {
              "builtinId=\"0\"/></cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\"/>"
              "</styleSheet>");
 
-  if (!shared_.empty()) {
-    zip_.StartEntry("xl/sharedStrings.xml", shared_.MostBytes());
-    shared_.Write(zip_);
-  }
   zip_.Close();
 }
 

@@ -3,6 +3,7 @@
 
     bench/export_bench.py [--build DIR] [--runs N] [--records 36000,1000000,5000000]
                           [--peer-runs N] [--format tsv]
+    bench/export_bench.py --workbook [--also LABEL=PROGRAM]...
 
 For each size it writes a table of 500 members, two shifts a day, (size / 1000) days from BS
 2081/01/01 with the project's generator (once; tables are kept under DIR/bench-tables), exports
@@ -12,6 +13,11 @@ resident set. On the 1,000,000-record table it then runs kolvex-export and bench
 reports both medians and their ratio: a figure that moves little with the state of the machine.
 Last it runs bench/dbfread_export.py, the same job in Python with python3-dbfread, checks that
 every program gives the same text, and reports the ratio.
+
+With --workbook it only times, on the 1,000,000-record table, the export of all its days as tsv
+and as an .xlsx workbook in turns, 4 N times each (and the workbook of each program given with
+--also LABEL=PROGRAM, such as an earlier build, in the same turns), and reports each one's median
+wall and CPU time, its ratio to the tsv export, its peak resident set and its output's size.
 
 With --summaries it only times, on the 1,000,000-record table, the plain export and the two
 summaries (--summary members, --summary days) of the same 31 days in turns, 4 N times each, and
@@ -98,19 +104,23 @@ def measure(command, runs, output):
             rss if rss is not None else max(rss for _, _, rss in results))
 
 
-def measure_in_turns(commands, runs, outputs):
+def measure_in_turns(commands, runs, outputs, cpu=False):
     """Runs the commands one after another, `runs` rounds, the order reversed every other round;
-    returns each one's median wall time."""
+    returns each one's median wall time, and with `cpu` also each one's median CPU time."""
     for command, output in zip(commands, outputs):
         run(command, output)
     times = [[] for _ in commands]
+    cpu_times = [[] for _ in commands]
     for round_number in range(runs):
         turn = list(range(len(commands)))
         if round_number % 2:
             turn.reverse()
         for i in turn:
-            times[i].append(run(commands[i], outputs[i])[0])
-    return [statistics.median(t) for t in times]
+            wall, used, _ = run(commands[i], outputs[i])
+            times[i].append(wall)
+            cpu_times[i].append(used)
+    walls = [statistics.median(t) for t in times]
+    return (walls, [statistics.median(t) for t in cpu_times]) if cpu else walls
 
 
 def main():
@@ -121,11 +131,15 @@ def main():
     parser.add_argument("--peer-runs", type=int, default=3)
     parser.add_argument("--format", default="tsv", choices=["tsv", "csv", "xlsx"])
     parser.add_argument("--summaries", action="store_true")
+    parser.add_argument("--workbook", action="store_true")
+    parser.add_argument("--also", action="append", default=[], metavar="LABEL=PROGRAM")
     args = parser.parse_args()
     export = os.path.join(args.build, "app", "kolvex-export")
     out_dir = os.path.join(args.build, "bench-tables")
     if args.summaries:
         return summaries(export, args, out_dir)
+    if args.workbook:
+        return workbook(export, args, out_dir)
 
     print(f"kolvex-export, 31 days from the middle, {args.format}, median of {args.runs} runs")
     print("| records | table MB | rows out | wall time (s) | CPU time (s) | peak RSS (MiB) |")
@@ -173,6 +187,30 @@ def main():
               f"median of {args.peer_runs}: {seconds:.2f} s wall, {cpu:.2f} s CPU, peak RSS "
               f"{rss / 1024:.1f} MiB; kolvex-export is {seconds / ours:.0f} times faster in wall "
               f"time, {cpu / ours_cpu:.0f} times in CPU time; same text: {same}")
+
+
+def workbook(export, args, out_dir):
+    path = table(args.build, 1000000)
+    first = stored_date(path, 0)
+    last = stored_date(path, 1000000 - 1)
+    warm(path)
+    jobs = [("tsv", export, "tsv"), ("xlsx", export, "xlsx")]
+    for also in args.also:
+        label, program = also.split("=", 1)
+        jobs.append((label, program, "xlsx"))
+    commands = [[program, path, first, last, "--format", kind] for _, program, kind in jobs]
+    outputs = [os.path.join(out_dir, f"out-workbook-{i}.{kind}")
+               for i, (_, _, kind) in enumerate(jobs)]
+    rounds = 4 * args.runs
+    walls, cpus = measure_in_turns(commands, rounds, outputs, cpu=True)
+    print(f"1,000,000 records, {first} to {last}, in turns, median of {rounds}")
+    print("| job | wall time (s) | CPU time (s) | wall / tsv | peak RSS (MiB) | output (MB) |")
+    print("|---|---:|---:|---:|---:|---:|")
+    for (label, _, _), command, output, wall, cpu in zip(jobs, commands, outputs, walls, cpus):
+        rss = peak_rss(command, output)
+        shown = f"{rss / 1024:.1f}" if rss is not None else "-"
+        print(f"| {label} | {wall:.2f} | {cpu:.2f} | {wall / walls[0]:.2f} | {shown} | "
+              f"{os.path.getsize(output) / 1e6:.1f} |")
 
 
 def summaries(export, args, out_dir):

@@ -12,10 +12,9 @@ endif()
 add_library(sqlite_library INTERFACE)
 target_include_directories(sqlite_library SYSTEM INTERFACE ${windows_libraries}/include)
 target_link_libraries(sqlite_library INTERFACE ${windows_libraries}/lib/libsqlite3.a)
-add_library(xlsxwriter_library INTERFACE)
-target_include_directories(xlsxwriter_library SYSTEM INTERFACE ${windows_libraries}/include)
-target_link_libraries(xlsxwriter_library INTERFACE ${windows_libraries}/lib/libxlsxwriter.a
-                      ${windows_libraries}/lib/libz.a)
+add_library(zlib_library INTERFACE)
+target_include_directories(zlib_library SYSTEM INTERFACE ${windows_libraries}/include)
+target_link_libraries(zlib_library INTERFACE ${windows_libraries}/lib/libz.a)
 
 # Windows programs run under Wine in a prefix of this build folder's own, where the host's root
 # folder is drive Z: (the paths the tests are given).

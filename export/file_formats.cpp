@@ -1,15 +1,13 @@
 #include "export/file_formats.h"
 
-#include <xlsxwriter.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <memory>
-#include <system_error>
+#include <cstdint>
 
-#include "platform/output_file.h"
+#include "export/item_cells.h"
+#include "export/zip_file.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {
@@ -101,7 +99,8 @@ void CheckCellLength(std::string_view cell_text, const platform::ListView& list,
 }
 
 platform::RunTimeError WriteError(const std::string& path, std::string reason) {
-  while (!reason.empty() && reason.back() == '.') reason.pop_back();  // the library's texts end in one
+  while (!reason.empty() && reason.back() == '.')
+    reason.pop_back();  // the library's texts end in one
   return platform::RunTimeError(platform::error::kPathFileAccess,
                                 "cannot write the workbook '" + path + "': " + reason + ".");
 }
@@ -183,13 +182,27 @@ std::optional<double> ExactNumber(std::string_view text) {
   return value;
 }
 
-std::optional<double> CellNumber(platform::ColumnKind kind, std::string_view text) {
-  if (kind == platform::ColumnKind::kText) return std::nullopt;
+namespace {
+
+// The text of the number a cell of a column of `kind` holds for `text`, as the workbook stores
+// it: the text itself, which is the number's shortest form, or a two-decimal column's without
+// its trailing zeros; empty when the cell holds text.
+std::string_view CellNumberText(platform::ColumnKind kind, std::string_view text) {
+  if (kind == platform::ColumnKind::kText) return {};
   if (kind == platform::ColumnKind::kTwoDecimals && text.find('.') != std::string_view::npos) {
     while (text.back() == '0') text.remove_suffix(1);
     if (text.back() == '.') text.remove_suffix(1);
   }
-  return ExactNumber(text);
+  if (IsPlainDecimal(text) && (IsShortExactDecimal(text) || ExactNumber(text))) return text;
+  return {};
+}
+
+}  // namespace
+
+std::optional<double> CellNumber(platform::ColumnKind kind, std::string_view text) {
+  const std::string_view number = CellNumberText(kind, text);
+  if (number.empty()) return std::nullopt;
+  return ExactNumber(number);
 }
 
 namespace {
@@ -211,133 +224,339 @@ void CheckSheetSize(const platform::ListView& list) {
   }
 }
 
-// A workbook being written to its file, its rows going to disk as they are written, so a large
-// list needs little memory. Its failures name `shown`, where the file is bound for. The library
-// prints its failures itself; they are told once, by the error thrown here.
-class Workbook {
- public:
-  Workbook(const std::string& path, const std::string& shown) : path_(shown) {
-    lxw_workbook_options options = {};
-    options.constant_memory = LXW_TRUE;
-    workbook_.reset(workbook_new_opt(path.c_str(), &options));
-    if (!workbook_) throw WriteError(path_, "the workbook could not be created");
-  }
-
-  void Check(lxw_error status) const {
-    if (status != LXW_NO_ERROR) throw WriteError(path_, lxw_strerror(status));
-  }
-
-  lxw_worksheet* AddSheet(const char* name) {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook_.get(), name);
-    if (sheet == nullptr) throw WriteError(path_, "the worksheet could not be added");
-    return sheet;
-  }
-
-  // `bold` in bold, `two_decimals` with the number format "0.00"; null when neither is asked.
-  lxw_format* Format(bool bold, bool two_decimals) {
-    if (!bold && !two_decimals) return nullptr;
-    lxw_format*& format = formats_[(bold ? 1 : 0) + (two_decimals ? 2 : 0)];
-    if (format == nullptr) {
-      format = workbook_add_format(workbook_.get());
-      if (format == nullptr) throw WriteError(path_, "a cell format could not be added");
-      if (bold) format_set_bold(format);
-      if (two_decimals) format_set_num_format(format, "0.00");
+// Appends `text` as the XML of a cell's text: "&", "<" and ">" as entities; the control
+// characters XML cannot hold, and CR, which XML would read as LF, as the workbook's escape
+// "_xHHHH_"; a "_" that would read as the start of such an escape as "_x005F_". A spreadsheet
+// reads it back as `text`.
+void AppendCellXml(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::size_t plain = 0;  // the start of the bytes not yet copied
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const char* entity = nullptr;
+    if (byte == '&') {
+      entity = "&amp;";
+    } else if (byte == '<') {
+      entity = "&lt;";
+    } else if (byte == '>') {
+      entity = "&gt;";
+    } else if (!(byte < 0x20 && byte != '\t' && byte != '\n') &&
+               !(byte == '_' && EscapeAt(text, i))) {
+      continue;
     }
-    return format;
-  }
-
-  // The file is written here: a failure of the system's (a full disk) is said in its words.
-  void Close() {
-    errno = 0;
-    const lxw_error closed = workbook_close(workbook_.release());
-    if (closed == LXW_ERROR_ZIP_FILE_OPERATION && errno != 0) {
-      throw WriteError(path_, std::generic_category().message(errno));
-    }
-    Check(closed);
-  }
-
- private:
-  struct Closer {
-    void operator()(lxw_workbook* workbook) const { workbook_close(workbook); }
-  };
-  const platform::StandardErrorSilenced silenced_;
-  std::string path_;
-  std::unique_ptr<lxw_workbook, Closer> workbook_;
-  lxw_format* formats_[4] = {};
-};
-
-// The worksheet as a spreadsheet user finds it ready: each column as wide as its longest text,
-// header included, so no date shows cut short; the header row frozen above the rows as they
-// scroll.
-void SetUpSheet(Workbook& workbook, lxw_worksheet* sheet, const platform::ListView& list) {
-  std::vector<std::size_t> longest(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    longest[column] = CharacterCount(list.ColumnHeaderText(column));
-  }
-  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
-    if (longest.size() < list.SubItemCount(item) + 1) longest.resize(list.SubItemCount(item) + 1);
-    longest[0] = std::max(longest[0], CharacterCount(list.ItemText(item)));
-    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
-      longest[sub + 1] = std::max(longest[sub + 1], CharacterCount(list.SubItemText(item, sub)));
+    out.append(text.data() + plain, i - plain);
+    plain = i + 1;
+    if (entity != nullptr) {
+      out += entity;
+    } else if (byte == '_') {
+      out += "_x005F_";
+    } else {
+      out += "_x00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+      out += '_';
     }
   }
-  // A width counts characters of the default font; two more leave room for the bold header and
-  // the cell's margins. A worksheet's columns are at most 255 wide.
-  constexpr double kMargin = 2;
-  constexpr double kWidest = 255;
-  for (std::size_t column = 0; column < longest.size(); ++column) {
-    if (longest[column] == 0) continue;
-    const double width = std::min(static_cast<double>(longest[column]) + kMargin, kWidest);
-    const auto at = static_cast<lxw_col_t>(column);
-    workbook.Check(worksheet_set_column(sheet, at, at, width, nullptr));
-  }
-  worksheet_freeze_panes(sheet, 1, 0);
+  out.append(text.data() + plain, text.size() - plain);
 }
 
-// Writes the list into a new sheet `name` (null: the library's "Sheet1"), its header row bold.
-// With `totals`, the last row, a total row, is bold too.
-void WriteSheet(Workbook& workbook, const char* name, const platform::ListView& list, bool totals) {
-  lxw_worksheet* sheet = workbook.AddSheet(name);
-  SetUpSheet(workbook, sheet, list);
+// The text element of a cell's text, which keeps the blanks it begins or ends with.
+void AppendTextElement(std::string& out, std::string_view text) {
+  const std::size_t start = out.size();
+  out += "<t>";
+  AppendCellXml(out, text);
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+  if (out.size() > start + 3 && (blank(out[start + 3]) || blank(out.back()))) {
+    out.insert(start + 2, " xml:space=\"preserve\"");
+  }
+  out += "</t>";
+}
+
+void AppendNumber(std::string& out, std::uint64_t number) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  out.append(digits, end);
+}
+
+// A column's letters: A to Z, then AA, AB and so on.
+void AppendColumnName(std::string& out, std::size_t column) {
+  char letters[4];
+  std::size_t count = 0;
+  for (std::size_t n = column + 1; n > 0; n = (n - 1) / 26) {
+    letters[count++] = static_cast<char>('A' + (n - 1) % 26);
+  }
+  while (count > 0) out += letters[--count];
+}
+
+// The XML of a part is handed to the zip in blocks of about this many bytes.
+constexpr std::size_t kXmlBlock = 1 << 18;
+
+// A cell's look: its index among the workbook's cell formats.
+enum Style : int { kPlain = 0, kBold = 1, kTwoDecimals = 2, kBoldTwoDecimals = 3 };
+
+// A workbook being written to its file, its sheets' rows deflated as they are written, so a large
+// list needs little memory. Its failures name `shown`, where the file is bound for.
+class Workbook {
+ public:
+  Workbook(const std::string& path, const std::string& shown) : shown_(shown), zip_(path, shown) {}
+
+  // Writes the list into a new sheet `name` (null: "Sheet1"), its header row bold. With
+  // `totals`, the last row, a total row, is bold too.
+  void WriteSheet(const char* name, const platform::ListView& list, bool totals);
+
+  // Writes the parts that name the sheets and closes the file. Throws 75.
+  void Close();
+
+ private:
+  std::string shown_;
+  ZipFile zip_;
+  std::vector<std::string> sheets_;
+};
+
+// What a sheet's XML needs before its rows: the longest text of each column, header included, in
+// characters (a column is made as wide, so no date shows cut short), and a bound on its bytes.
+struct SheetPlan {
+  std::vector<std::size_t> longest;
+  std::uint64_t most_bytes = 0;
+};
+
+SheetPlan PlanSheet(const platform::ListView& list) {
+  SheetPlan plan;
+  std::vector<std::size_t>& longest = plan.longest;
+  longest.resize(list.ColumnHeaderCount());
+  // Every byte of a text takes at most seven in the XML, every cell and row a bounded number.
+  constexpr std::uint64_t kCellBytes = 96;
+  constexpr std::uint64_t kRowBytes = 32;
+  std::uint64_t text_bytes = 0;
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    const std::string text = list.ColumnHeaderText(column);
+    longest[column] = CharacterCount(text);
+    text_bytes += text.size();
+  }
+  std::uint64_t cells = list.ColumnHeaderCount();
+  ItemCells item_cells(list);
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    const std::vector<std::string_view>& texts = item_cells.Read(item);
+    if (longest.size() < texts.size()) longest.resize(texts.size());
+    for (std::size_t column = 0; column < texts.size(); ++column) {
+      longest[column] = std::max(longest[column], CharacterCount(texts[column]));
+      text_bytes += texts[column].size();
+    }
+    cells += texts.size();
+  }
+  plan.most_bytes = text_bytes * 7 + cells * kCellBytes + (list.ItemCount() + 1) * kRowBytes +
+                    (longest.size() + 1) * 128 + 4096;
+  return plan;
+}
+
+constexpr char kXmlDeclaration[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr char kRelationshipsNamespace[] =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool totals) {
+  const SheetPlan plan = PlanSheet(list);
+  const std::size_t columns = plan.longest.size();
+  sheets_.push_back(name != nullptr ? name : "Sheet1");
+  zip_.StartEntry("xl/worksheets/sheet" + std::to_string(sheets_.size()) + ".xml", plan.most_bytes);
+
+  std::string xml = kXmlDeclaration;
+  xml += "<worksheet xmlns=\"";
+  xml += kMainNamespace;
+  xml += "\" xmlns:r=\"";
+  xml += kRelationshipsNamespace;
+  xml += "\"><dimension ref=\"A1";
+  if (columns > 1 || list.ItemCount() > 0) {
+    xml += ':';
+    AppendColumnName(xml, columns > 0 ? columns - 1 : 0);
+    AppendNumber(xml, list.ItemCount() + 1);
+  }
+  xml += "\"/><sheetViews><sheetView ";
+  if (sheets_.size() == 1) xml += "tabSelected=\"1\" ";
+  xml +=
+      "workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
+      "state=\"frozen\"/><selection pane=\"bottomLeft\"/></sheetView></sheetViews>"
+      "<sheetFormatPr defaultRowHeight=\"15\"/>";
+  // The header row is frozen above the rows as they scroll.
+  // A width counts characters of the default font; two more leave room for the bold header and
+  // the cell's margins. A worksheet's columns are at most 255 wide. The stored width adds the
+  // cell's padding, 5 pixels of a 7-pixel character, in 256ths.
+  constexpr std::size_t kMargin = 2;
+  constexpr std::size_t kWidest = 255;
+  bool any_width = false;
+  for (std::size_t column = 0; column < columns; ++column) {
+    if (plan.longest[column] == 0) continue;
+    xml += any_width ? "<col min=\"" : "<cols><col min=\"";
+    any_width = true;
+    AppendNumber(xml, column + 1);
+    xml += "\" max=\"";
+    AppendNumber(xml, column + 1);
+    xml += "\" width=\"";
+    AppendNumber(xml, std::min(plan.longest[column] + kMargin, kWidest));
+    xml += ".7109375\" customWidth=\"1\"/>";
+  }
+  if (any_width) xml += "</cols>";
+  xml += "<sheetData>";
+
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < kinds.size(); ++column) {
     kinds[column] = list.ColumnHeaderKind(column);
   }
-  auto write = [&](std::size_t row, std::size_t column, const std::string& text, bool bold) {
-    const auto cell_row = static_cast<lxw_row_t>(row);
-    const auto cell_column = static_cast<lxw_col_t>(column);
-    if (text.empty()) return;
-    const platform::ColumnKind kind =
-        column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
-    if (const std::optional<double> number = CellNumber(kind, text)) {
-      lxw_format* format = workbook.Format(bold, kind == platform::ColumnKind::kTwoDecimals);
-      workbook.Check(worksheet_write_number(sheet, cell_row, cell_column, *number, format));
-      return;
-    }
-    lxw_format* format = workbook.Format(bold, false);
-    if (!NeedsEscapes(text)) {
-      CheckCellLength(text, list, row - 1, column);
-      workbook.Check(worksheet_write_string(sheet, cell_row, cell_column, text.c_str(), format));
-    } else {
-      const std::string cell = CellText(text);
-      CheckCellLength(cell, list, row - 1, column);
-      workbook.Check(worksheet_write_string(sheet, cell_row, cell_column, cell.c_str(), format));
+  // Every cell names its place: Gnumeric reads no cell without one.
+  std::size_t row = 0;
+  auto start_cell = [&](std::size_t column, Style style) {
+    xml += "<c r=\"";
+    AppendColumnName(xml, column);
+    AppendNumber(xml, row + 1);
+    xml += '"';
+    if (style != kPlain) {
+      xml += " s=\"";
+      xml += static_cast<char>('0' + style);
+      xml += '"';
     }
   };
+  // A text is written in its cell: a table of shared texts (member codes, dates and shifts
+  // repeat) made neither the file smaller nor the export faster, zlib finding the repeats itself.
+  auto write_text = [&](std::size_t column, std::string_view text, Style style) {
+    start_cell(column, style);
+    xml += " t=\"inlineStr\"><is>";
+    AppendTextElement(xml, text);
+    xml += "</is></c>";
+  };
 
-  lxw_format* header_format = workbook.Format(true, false);
+  xml += "<row r=\"1\">";
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    workbook.Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                                          CellText(list.ColumnHeaderText(column)).c_str(),
-                                          header_format));
-  }
-  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
-    const bool bold = totals && item + 1 == list.ItemCount();
-    write(item + 1, 0, list.ItemText(item), bold);
-    for (std::size_t sub = 0; sub < list.SubItemCount(item); ++sub) {
-      write(item + 1, sub + 1, list.SubItemText(item, sub), bold);
+    const std::string header = list.ColumnHeaderText(column);
+    if (CharacterCount(header) > kCellCharacters) {
+      throw WriteError(shown_, "String exceeds Excel's limit of 32,767 characters");
+    }
+    if (header.empty()) {
+      start_cell(column, kBold);  // a blank cell, bold when a text is typed into it
+      xml += "/>";
+    } else {
+      write_text(column, header, kBold);
     }
   }
+  xml += "</row>";
+
+  ItemCells item_cells(list);
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    const bool bold = totals && item + 1 == list.ItemCount();
+    row = item + 1;
+    xml += "<row r=\"";
+    AppendNumber(xml, row + 1);
+    xml += "\">";
+    const std::vector<std::string_view>& texts = item_cells.Read(item);
+    for (std::size_t column = 0; column < texts.size(); ++column) {
+      const std::string_view text = texts[column];
+      if (text.empty()) continue;
+      const platform::ColumnKind kind =
+          column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
+      const std::string_view number = CellNumberText(kind, text);
+      if (!number.empty()) {
+        const bool two_decimals = kind == platform::ColumnKind::kTwoDecimals;
+        start_cell(column, bold ? (two_decimals ? kBoldTwoDecimals : kBold)
+                                : (two_decimals ? kTwoDecimals : kPlain));
+        xml += "><v>";
+        xml += number;
+        xml += "</v></c>";
+      } else {
+        // No text of fewer bytes can pass the cell's limit, even with every byte escaped.
+        if (text.size() > kCellCharacters / 7) {
+          CheckCellLength(NeedsEscapes(text) ? CellText(text) : std::string(text), list, item,
+                          column);
+        }
+        write_text(column, text, bold ? kBold : kPlain);
+      }
+      if (xml.size() >= kXmlBlock) {  // also within a row of many long texts
+        zip_.Write(xml);
+        xml.clear();
+      }
+    }
+    xml += "</row>";
+  }
+  xml +=
+      "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+      "header=\"0.3\" footer=\"0.3\"/></worksheet>";
+  zip_.Write(xml);
+}
+
+void Workbook::Close() {
+  std::string sheets;
+  std::string relationships;
+  std::string overrides;
+  for (std::size_t i = 0; i < sheets_.size(); ++i) {
+    const std::string number = std::to_string(i + 1);
+    sheets += "<sheet name=\"";
+    AppendCellXml(sheets, sheets_[i]);
+    sheets += "\" sheetId=\"" + number + "\" r:id=\"rId" + number + "\"/>";
+    relationships += "<Relationship Id=\"rId" + number + "\" Type=\"" + kRelationshipsNamespace +
+                     "/worksheet\" Target=\"worksheets/sheet" + number + ".xml\"/>";
+    overrides += "<Override PartName=\"/xl/worksheets/sheet" + number +
+                 ".xml\" ContentType=\"application/"
+                 "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
+  }
+  const std::string styles_id = "rId" + std::to_string(sheets_.size() + 1);
+  relationships += "<Relationship Id=\"" + styles_id + "\" Type=\"" + kRelationshipsNamespace +
+                   "/styles\" Target=\"styles.xml\"/>";
+
+  std::string types = kXmlDeclaration;
+  types +=
+      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+      "<Default Extension=\"rels\" "
+      "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+      "<Override PartName=\"/xl/workbook.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+      "<Override PartName=\"/xl/styles.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
+  types += overrides + "</Types>";
+  zip_.StartEntry("[Content_Types].xml", types.size());
+  zip_.Write(types);
+
+  zip_.StartEntry("_rels/.rels", 0);
+  zip_.Write(std::string(kXmlDeclaration) +
+             "<Relationships "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+             "<Relationship Id=\"rId1\" Type=\"" +
+             kRelationshipsNamespace +
+             "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+
+  zip_.StartEntry("xl/workbook.xml", 0);
+  zip_.Write(std::string(kXmlDeclaration) + "<workbook xmlns=\"" + kMainNamespace +
+             "\" xmlns:r=\"" + kRelationshipsNamespace +
+             "\"><workbookPr/><bookViews><workbookView xWindow=\"240\" yWindow=\"15\" "
+             "windowWidth=\"16095\" windowHeight=\"9660\"/></bookViews><sheets>" +
+             sheets + "</sheets><calcPr calcId=\"124519\" fullCalcOnLoad=\"1\"/></workbook>");
+
+  zip_.StartEntry("xl/_rels/workbook.xml.rels", 0);
+  zip_.Write(std::string(kXmlDeclaration) +
+             "<Relationships "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+             relationships + "</Relationships>");
+
+  // The cell formats by Style: plain, bold, two decimals shown, both.
+  zip_.StartEntry("xl/styles.xml", 0);
+  zip_.Write(std::string(kXmlDeclaration) + "<styleSheet xmlns=\"" + kMainNamespace +
+             "\"><numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.00\"/>"
+             "</numFmts><fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/>"
+             "<family val=\"2\"/></font><font><b/><sz val=\"11\"/><name val=\"Calibri\"/>"
+             "<family val=\"2\"/></font></fonts><fills count=\"2\"><fill><patternFill "
+             "patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill>"
+             "</fills><borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/>"
+             "</border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" "
+             "fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"4\">"
+             "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+             "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
+             "applyFont=\"1\"/><xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+             "xfId=\"0\" applyNumberFormat=\"1\"/><xf numFmtId=\"164\" fontId=\"1\" "
+             "fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\" applyFont=\"1\"/>"
+             "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+             "builtinId=\"0\"/></cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\"/>"
+             "</styleSheet>");
+
+  zip_.Close();
 }
 
 }  // namespace
@@ -346,7 +565,7 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path,
                    const std::string& destination) {
   CheckSheetSize(list);
   Workbook workbook(path, destination.empty() ? path : destination);
-  WriteSheet(workbook, nullptr, list, false);
+  workbook.WriteSheet(nullptr, list, false);
   workbook.Close();
 }
 
@@ -356,8 +575,8 @@ void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& 
   CheckSheetSize(summary);
   CheckSheetSize(records);
   Workbook workbook(path, destination.empty() ? path : destination);
-  WriteSheet(workbook, summary_name.c_str(), summary, true);
-  WriteSheet(workbook, kRecordsSheet, records, false);
+  workbook.WriteSheet(summary_name.c_str(), summary, true);
+  workbook.WriteSheet(kRecordsSheet, records, false);
   workbook.Close();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/exact_decimal.h"
+#include "export/item_cells.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {
@@ -119,30 +120,12 @@ class RecordReader {
   }
 
  private:
-  // The item's texts, read in one call, cut at the tabs between them; when a text holds a tab
-  // of its own, they are read one by one instead.
-  void ReadCells(std::size_t item) {
-    row_.clear();
-    list_.AppendItemTexts(item, '\t', row_);
-    cells_.clear();
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = row_.find('\t', start)) != std::string::npos; start = tab + 1) {
-      cells_.emplace_back(row_.data() + start, tab - start);
-    }
-    cells_.emplace_back(row_.data() + start, row_.size() - start);
-    if (cells_.size() == list_.SubItemCount(item) + 1) return;
-    cells_.clear();
-    one_by_one_.assign(1, list_.ItemText(item));
-    for (std::size_t sub = 0; sub < list_.SubItemCount(item); ++sub) {
-      one_by_one_.push_back(list_.SubItemText(item, sub));
-    }
-    for (const std::string& text : one_by_one_) cells_.emplace_back(text);
-  }
+  void ReadCells(std::size_t item) { cells_ = &item_cells_.Read(item); }
 
   // A sub-item the item lacks reads as empty, as the list shows it.
   std::string_view Cell(Field field) const {
     const std::size_t column = columns_[field];
-    return column < cells_.size() ? cells_[column] : std::string_view();
+    return column < cells_->size() ? (*cells_)[column] : std::string_view();
   }
 
   ExactDecimal Number(std::size_t item, Field field) const {
@@ -156,9 +139,8 @@ class RecordReader {
 
   const platform::ListView& list_;
   std::array<std::size_t, kFieldCount> columns_;
-  std::string row_;
-  std::vector<std::string_view> cells_;
-  std::vector<std::string> one_by_one_;
+  ItemCells item_cells_{list_};
+  const std::vector<std::string_view>* cells_ = nullptr;
 };
 
 // A collection time as a column of the member summary names it.

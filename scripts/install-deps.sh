@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev libsqlite3-dev libxlsxwriter-dev
+  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   python3 python3-dbf python3-dbfread

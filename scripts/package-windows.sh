@@ -29,9 +29,6 @@ libraries=$build/third-party/src
   echo "== zlib"
   sed -n '/^  Copyright (C)/,/^  Jean-loup/p' "$libraries/zlib/zlib.h"
   echo
-  echo "== libxlsxwriter, with minizip, tmpfileplus and md5"
-  cat "$libraries/libxlsxwriter/License.txt"
-  echo
   echo "== MinGW-w64 runtime and winpthreads"
   cat /usr/share/doc/mingw-w64-common/copyright 2>/dev/null ||
     cat /usr/share/doc/mingw-w64-x86-64-dev/copyright

@@ -63,7 +63,9 @@ inline std::string LinuxPath(const std::string& path) {
 // failing test.
 inline std::string ReaderOutput(const std::string& path, int sheet = 1,
                                 const std::string& option = "") {
-  const std::string cells = path + (option.empty() ? ".cells" : ".layout");
+  // One file for each sheet read, so reading another sheet of the workbook never finds the first.
+  const std::string cells =
+      path + (option.empty() ? ".cells" + std::to_string(sheet) : ".layout");
   std::string command = "Z:\\usr\\bin\\python3 \"" + LinuxPath(KOLVEX_SOURCE_DIR) +
                         "/tests/cli/read_sheet.py\" \"" + LinuxPath(path) + "\" --sheet " +
                         std::to_string(sheet) + " " + option + " --output \"" +

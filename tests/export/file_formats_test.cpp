@@ -164,7 +164,11 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
               {"=1+1", "2081/01/06", "", "", "-0.5"},
               {"नेपाल", "2081/01/07", "E\tx", "12345678901234567", "0"},
               // Bytes a workbook's XML cannot hold, and its own escape.
-              {std::string("\0lead", 5), std::string("a\0b", 3), "_x0041_", "x_x00e9_", "1"}},
+              {std::string("\0lead", 5), std::string("a\0b", 3), "_x0041_", "x_x00e9_", "1"},
+              // XML's own characters, blanks at either end, CR (which XML reads as LF) and the
+              // other control characters.
+              {"a&b<c>\"'", " lead", "cr\rlf\n", "\x01\x1F\x7F", "-0.25"},
+              {"trail ", "\ttab", "_x", "_x12_", "0.0001"}},
              {true, false, false, true, true});
   TempPath file(".xlsx");
   exporter::WriteXlsxFile(list, file.path());
@@ -176,6 +180,8 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
       {"s", "s", "s", "n", "n"},  // "00123" would lose its zeros as a number
       {"s", "s", "s", "s", "n"},
       {"s", "s", "", "", "n"},  // a formula-like text stays text
+      {"s", "s", "s", "s", "n"},
+      {"s", "s", "s", "s", "n"},
       {"s", "s", "s", "s", "n"},
       {"s", "s", "s", "s", "n"},
   };
@@ -211,6 +217,74 @@ TEST(XlsxFile, ColumnsFitTheirLongestTextUnderAFrozenBoldHeader) {
   EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(file.path())),
             read_back::Normalized(read_back::ListRows(list)));
 }
+
+// Both sheets of a summary workbook, the second of many rows (handed to the zip in many blocks),
+// read back cell for cell.
+TEST(XlsxFile, BothSheetsOfASummaryWorkbookReadBackCellForCell) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 70000; ++i) {
+    rows.push_back({"m" + std::to_string(i % 500), "unique " + std::to_string(i), "M",
+                    std::to_string(i)});
+  }
+  const MemoryListView records =
+      ListOf({"Mem_Code", "note", "Coll_Time", "n"}, rows, {false, false, false, true});
+  const MemoryListView summary = ListOf({"Mem_Code", "n"}, {{"m1", "2"}, {"unique 7", "3"}});
+  TempPath file(".xlsx");
+  exporter::WriteSummaryXlsxFile(summary, "Member Summary", records, file.path());
+  EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(file.path(), 1)),
+            read_back::Normalized(read_back::ListRows(summary)));
+  const read_back::Grid grid = read_back::ReadSheet(file.path(), 2);
+  EXPECT_EQ(read_back::GridTexts(grid), read_back::Normalized(read_back::ListRows(records)));
+  EXPECT_EQ(grid.back()[3], (read_back::Cell{"n", "69999"}));
+}
+
+#ifndef _WIN32
+// The workbook as the spreadsheets themselves open it: Gnumeric's ssconvert and LibreOffice each
+// write every sheet as csv, which Python's csv reads back. (Gnumeric shows the workbook's escapes
+// of CR and the control characters, "_x000D_", as they stand, so there are none here.)
+TEST(XlsxFile, GnumericAndLibreOfficeOpenEverySheet) {
+  const bool gnumeric = ::access("/usr/bin/ssconvert", X_OK) == 0;
+  const bool libreoffice = ::access("/usr/bin/soffice", X_OK) == 0;
+  if (!gnumeric || !libreoffice) {
+    GTEST_SKIP() << "needs Gnumeric's ssconvert and LibreOffice's soffice in /usr/bin";
+  }
+  const MemoryListView records =
+      ListOf({"Mem_Code", "ne_date", "Note", "Volume_lt", "Amount"},
+             {{"00123", "2081/01/05", "नेपाल", "12.35", "472.3875"},
+              {"7 ", "2081/01/06", "a,b \"c\" & <d>", "", "-0.5"},
+              {"", "2081/01/06", "x", "12.50", "123456789012.345"},
+              {"a_b", "2081/01/07", "two\nlines", "0", "3"}},
+             {false, false, false, true, true});
+  const MemoryListView summary =
+      ListOf({"ne_date", "records"}, {{"2081/01/05", "1"}, {"Total", "4"}}, {false, true});
+  test_support::TempDir dir;
+  const std::string book = (dir.path() / "book.xlsx").string();
+  exporter::WriteSummaryXlsxFile(summary, "Day Summary", records, book);
+
+  const std::string folder = dir.path().string();
+  const std::string convert_gnumeric =
+      "/usr/bin/ssconvert -S '" + book + "' '" + folder + "/g.csv' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(convert_gnumeric.c_str()), 0);
+  // Comma-separated UTF-8, every text quoted, values as stored, every sheet.
+  const std::string convert_libreoffice =
+      "HOME='" + folder + "' /usr/bin/soffice -env:UserInstallation=file://" + folder +
+      "/profile --headless --norestore --convert-to "
+      "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true,false,false,false,-1' --outdir '" +
+      folder + "/lo' '" + book + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(convert_libreoffice.c_str()), 0);
+
+  const std::pair<const MemoryListView*, std::vector<std::string>> sheets[] = {
+      {&summary, {"/g.csv.0", "/lo/book-Day Summary.csv"}},
+      {&records, {"/g.csv.1", "/lo/book-Records.csv"}}};
+  for (const auto& [list, csvs] : sheets) {
+    for (const std::string& csv : csvs) {
+      SCOPED_TRACE(csv);
+      EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(folder + csv)),
+                read_back::Normalized(read_back::ListRows(*list)));
+    }
+  }
+}
+#endif
 
 // A list that claims more rows than a worksheet holds without storing them.
 class HugeList : public MemoryListView {

@@ -1,0 +1,255 @@
+#include "export/zip_file.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "platform/path_text.h"
+#include "platform/run_time_error.h"
+
+namespace exporter {
+namespace {
+
+constexpr std::uint32_t kLocalHeader = 0x04034b50;
+constexpr std::uint32_t kCentralHeader = 0x02014b50;
+constexpr std::uint32_t kEndOfDirectory = 0x06054b50;
+constexpr std::uint32_t kZip64EndOfDirectory = 0x06064b50;
+constexpr std::uint32_t kZip64Locator = 0x07064b50;
+constexpr std::uint16_t kZip64Extra = 0x0001;
+constexpr std::uint16_t kVersion = 20;       // deflate
+constexpr std::uint16_t kVersionZip64 = 45;  // deflate with the zip64 extensions
+constexpr std::uint16_t kDeflated = 8;
+constexpr std::uint16_t kDate = (0 << 9) | (1 << 5) | 1;  // 1980/01/01, the earliest, at 00:00
+constexpr std::uint32_t kFull = 0xFFFFFFFF;               // a 4-byte field whose value is elsewhere
+constexpr std::size_t kBlock = 1 << 18;
+
+// Little-endian fields, as zip stores them.
+void Put16(std::string& out, std::uint16_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>(value >> 8);
+}
+void Put32(std::string& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+void Put64(std::string& out, std::uint64_t value) {
+  for (int shift = 0; shift < 64; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+std::uint32_t Field32(std::uint64_t value) {
+  return value >= kFull ? kFull : static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+struct ZipFile::Stream {
+  z_stream z = {};
+};
+
+ZipFile::ZipFile(const std::string& path, const std::string& shown)
+    : shown_(shown), stream_(std::make_unique<Stream>()) {
+  errno = 0;
+  if (file_.open(platform::PathFromUtf8(path),
+                 std::ios::out | std::ios::binary | std::ios::trunc) == nullptr) {
+    Fail();
+  }
+  // The fastest level: a workbook of a million rows is deflated in about a second, and only a
+  // fifth larger than at the default level.
+  constexpr int kRawDeflate = -15;
+  constexpr int kMemoryLevel = 8;
+  if (deflateInit2(&stream_->z, Z_BEST_SPEED, Z_DEFLATED, kRawDeflate, kMemoryLevel,
+                   Z_DEFAULT_STRATEGY) != Z_OK) {
+    throw platform::RunTimeError(platform::error::kOutOfMemory);
+  }
+  out_.resize(kBlock);
+}
+
+ZipFile::~ZipFile() { deflateEnd(&stream_->z); }
+
+void ZipFile::StartEntry(std::string_view name, std::uint64_t most) {
+  if (open_entry_) FinishEntry();
+  Entry entry;
+  entry.name = name;
+  entry.offset = written_;
+  // Deflate can add a few bytes a block to what it cannot shrink.
+  entry.zip64 = most + most / 1024 + 64 >= kFull;
+  std::string header;
+  Put32(header, kLocalHeader);
+  Put16(header, entry.zip64 ? kVersionZip64 : kVersion);
+  Put16(header, 0);  // no flags: the sizes are written into this header once known
+  Put16(header, kDeflated);
+  Put16(header, 0);
+  Put16(header, kDate);
+  Put32(header, 0);  // CRC-32, sizes: filled in at the entry's end
+  Put32(header, entry.zip64 ? kFull : 0);
+  Put32(header, entry.zip64 ? kFull : 0);
+  Put16(header, static_cast<std::uint16_t>(name.size()));
+  Put16(header, entry.zip64 ? 20 : 0);
+  header += name;
+  if (entry.zip64) {
+    Put16(header, kZip64Extra);
+    Put16(header, 16);
+    Put64(header, 0);
+    Put64(header, 0);
+  }
+  Put(header);
+  entries_.push_back(std::move(entry));
+  open_entry_ = true;
+  deflateReset(&stream_->z);
+}
+
+void ZipFile::Write(std::string_view bytes) {
+  Entry& entry = entries_.back();
+  entry.size += bytes.size();
+  z_stream& z = stream_->z;
+  while (!bytes.empty()) {
+    // zlib counts in 32 bits.
+    const std::size_t piece = std::min<std::size_t>(bytes.size(), std::size_t{1} << 30);
+    entry.crc = static_cast<std::uint32_t>(
+        crc32(entry.crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(piece)));
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    z.avail_in = static_cast<uInt>(piece);
+    Deflate(false);
+    bytes.remove_prefix(piece);
+  }
+}
+
+void ZipFile::Deflate(bool finish) {
+  z_stream& z = stream_->z;
+  for (;;) {
+    z.next_out = reinterpret_cast<Bytef*>(out_.data());
+    z.avail_out = static_cast<uInt>(out_.size());
+    const int status = deflate(&z, finish ? Z_FINISH : Z_NO_FLUSH);
+    const std::size_t made = out_.size() - z.avail_out;
+    entries_.back().compressed += made;
+    Put(std::string_view(out_.data(), made));
+    if (finish ? status == Z_STREAM_END : z.avail_in == 0 && z.avail_out != 0) return;
+    if (status != Z_OK && status != Z_BUF_ERROR) {
+      throw platform::RunTimeError(
+          platform::error::kPathFileAccess,
+          "cannot write the workbook '" + shown_ + "': the compression failed.");
+    }
+  }
+}
+
+void ZipFile::FinishEntry() {
+  stream_->z.avail_in = 0;
+  Deflate(true);
+  open_entry_ = false;
+  const Entry& entry = entries_.back();
+  if (!entry.zip64 && (entry.size >= kFull || entry.compressed >= kFull)) {
+    // Its header has no room for the sizes: the bound given was wrong.
+    throw platform::RunTimeError(platform::error::kInternalError,
+                                 "the workbook's part " + entry.name + " outgrew its bound.");
+  }
+  std::string sizes;
+  Put32(sizes, entry.crc);
+  if (!entry.zip64) {
+    Put32(sizes, static_cast<std::uint32_t>(entry.compressed));
+    Put32(sizes, static_cast<std::uint32_t>(entry.size));
+    return PutAt(entry.offset + 14, sizes);
+  }
+  PutAt(entry.offset + 14, sizes);
+  sizes.clear();
+  Put64(sizes, entry.size);
+  Put64(sizes, entry.compressed);
+  PutAt(entry.offset + 30 + entry.name.size() + 4, sizes);
+}
+
+void ZipFile::Close() {
+  if (open_entry_) FinishEntry();
+  const std::uint64_t directory_start = written_;
+  bool archive_zip64 = false;
+  for (const Entry& entry : entries_) {
+    std::string extra;
+    const bool sizes64 = entry.zip64 || entry.size >= kFull || entry.compressed >= kFull;
+    if (sizes64) {
+      Put64(extra, entry.size);
+      Put64(extra, entry.compressed);
+    }
+    if (entry.offset >= kFull) Put64(extra, entry.offset);
+    const bool zip64 = !extra.empty();
+    archive_zip64 = archive_zip64 || zip64;
+    std::string header;
+    Put32(header, kCentralHeader);
+    Put16(header, zip64 ? kVersionZip64 : kVersion);
+    Put16(header, zip64 ? kVersionZip64 : kVersion);
+    Put16(header, 0);
+    Put16(header, kDeflated);
+    Put16(header, 0);
+    Put16(header, kDate);
+    Put32(header, entry.crc);
+    Put32(header, sizes64 ? kFull : static_cast<std::uint32_t>(entry.compressed));
+    Put32(header, sizes64 ? kFull : static_cast<std::uint32_t>(entry.size));
+    Put16(header, static_cast<std::uint16_t>(entry.name.size()));
+    Put16(header, static_cast<std::uint16_t>(zip64 ? extra.size() + 4 : 0));
+    Put16(header, 0);  // comment
+    Put16(header, 0);  // disk
+    Put16(header, 0);  // internal attributes
+    Put32(header, 0);  // external attributes
+    Put32(header, Field32(entry.offset));
+    header += entry.name;
+    if (zip64) {
+      Put16(header, kZip64Extra);
+      Put16(header, static_cast<std::uint16_t>(extra.size()));
+      header += extra;
+    }
+    Put(header);
+  }
+  const std::uint64_t directory_size = written_ - directory_start;
+  const std::uint64_t count = entries_.size();
+  std::string end;
+  if (archive_zip64 || directory_start >= kFull || directory_size >= kFull) {
+    const std::uint64_t record = written_;
+    Put32(end, kZip64EndOfDirectory);
+    Put64(end, 44);  // the record's size after this field
+    Put16(end, kVersionZip64);
+    Put16(end, kVersionZip64);
+    Put32(end, 0);  // this disk
+    Put32(end, 0);  // the directory's disk
+    Put64(end, count);
+    Put64(end, count);
+    Put64(end, directory_size);
+    Put64(end, directory_start);
+    Put32(end, kZip64Locator);
+    Put32(end, 0);
+    Put64(end, record);
+    Put32(end, 1);  // disks
+  }
+  Put32(end, kEndOfDirectory);
+  Put16(end, 0);
+  Put16(end, 0);
+  Put16(end, static_cast<std::uint16_t>(count));
+  Put16(end, static_cast<std::uint16_t>(count));
+  Put32(end, Field32(directory_size));
+  Put32(end, Field32(directory_start));
+  Put16(end, 0);  // comment
+  Put(end);
+  errno = 0;
+  if (file_.close() == nullptr) Fail();
+}
+
+void ZipFile::Put(std::string_view bytes) {
+  errno = 0;
+  const auto count = static_cast<std::streamsize>(bytes.size());
+  if (file_.sputn(bytes.data(), count) != count) Fail();
+  written_ += bytes.size();
+}
+
+void ZipFile::PutAt(std::uint64_t offset, std::string_view bytes) {
+  errno = 0;
+  const auto count = static_cast<std::streamsize>(bytes.size());
+  if (file_.pubseekpos(static_cast<std::streamoff>(offset), std::ios::out) == std::streampos(-1) ||
+      file_.sputn(bytes.data(), count) != count ||
+      file_.pubseekoff(0, std::ios::end, std::ios::out) == std::streampos(-1)) {
+    Fail();
+  }
+}
+
+void ZipFile::Fail() const {
+  const std::string reason =
+      errno != 0 ? std::generic_category().message(errno) : "the file could not be written";
+  throw platform::RunTimeError(platform::error::kPathFileAccess,
+                               "cannot write the workbook '" + shown_ + "': " + reason + ".");
+}
+
+}  // namespace exporter

@@ -1,0 +1,61 @@
+// A zip archive written to a file entry by entry, each entry deflated as its bytes arrive, so an
+// entry of any size takes little memory: the container of a workbook.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace exporter {
+
+class ZipFile {
+ public:
+  // Creates the archive at `path`, emptying a file there. Failures name `shown`, where the file is
+  // bound for: RunTimeError 75 "cannot write the workbook 'SHOWN': REASON.", the system's reason.
+  ZipFile(const std::string& path, const std::string& shown);
+  ~ZipFile();
+  ZipFile(const ZipFile&) = delete;
+  ZipFile& operator=(const ZipFile&) = delete;
+
+  // Starts entry `name` (ASCII), ending the one before. `most` bounds its bytes: past 4 GiB its
+  // header is written with room for sizes that need the zip64 extensions. Throws 75.
+  void StartEntry(std::string_view name, std::uint64_t most);
+  // Appends to the entry; bytes are deflated in blocks of about 256 KiB. Throws 75.
+  void Write(std::string_view bytes);
+  // Ends the last entry, writes the directory, with the zip64 records when the archive needs
+  // them, and closes the file. Throws 75.
+  void Close();
+
+ private:
+  struct Entry {
+    std::string name;
+    std::uint64_t offset = 0;  // of its local header
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+    std::uint64_t compressed = 0;
+    bool zip64 = false;  // its local header holds the zip64 sizes
+  };
+
+  void FinishEntry();
+  // Deflates the pending bytes; `finish` ends the entry's stream.
+  void Deflate(bool finish);
+  void Put(std::string_view bytes);
+  void PutAt(std::uint64_t offset, std::string_view bytes);
+  [[noreturn]] void Fail() const;
+
+  struct Stream;
+  std::string shown_;
+  std::filebuf file_;
+  std::uint64_t written_ = 0;
+  std::unique_ptr<Stream> stream_;
+  std::string pending_;  // bytes not yet deflated
+  std::string out_;      // deflated bytes for the file
+  std::vector<Entry> entries_;
+  bool open_entry_ = false;
+};
+
+}  // namespace exporter

@@ -21,8 +21,8 @@
 #include "platform/db/ado.h"
 #include "platform/db/file_map.h"
 #include "platform/list_view.h"
-#include "platform/output_file.h"
-#include "platform/path_text.h"
+#include "platform/system/output_file.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace {

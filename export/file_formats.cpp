@@ -9,7 +9,7 @@
 #include <memory>
 #include <system_error>
 
-#include "platform/output_file.h"
+#include "platform/system/output_file.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {

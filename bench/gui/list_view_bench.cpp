@@ -10,7 +10,7 @@
 
 #include "data/load_data.h"
 #include "platform/list_view.h"
-#include "platform/qt/qt_list_view.h"
+#include "platform/qt/list_view.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/db/number_format.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 

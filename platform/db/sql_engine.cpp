@@ -12,7 +12,7 @@
 #include "platform/db/dbf_table.h"
 #include "platform/db/file_map.h"
 #include "platform/db/number_format.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 

@@ -2,7 +2,7 @@
 // monitor a window is on: 15 twips to the pixel at 96 dpi, 10 at 144 dpi.
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "platform/system/windows_api.h"
 
 namespace platform::win32 {
 

@@ -23,7 +23,7 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   app::WindowServices services = Services();
   services.provider = nullptr;
   services.message_box = nullptr;
-  auto window = app::KolvexWindow::Open(services);
+  auto window = app::QtMainWindow::Open(services);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->list().AddColumnHeader("kept", 1400, platform::ColumnKind::kText);
@@ -61,7 +61,7 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
 TEST_F(Browse, ALoadFromABoxWithoutADateSaysWhichBoxAndWhatToTypeOnTheStatusLine) {
   app::WindowServices services = Services();
   services.provider = nullptr;
-  auto window = app::KolvexWindow::Open(services);
+  auto window = app::QtMainWindow::Open(services);
   ASSERT_NE(window, nullptr);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

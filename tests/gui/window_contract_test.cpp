@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/qt/qt_main_window.h"
 #include "platform/qt/twips.h"
 
 namespace gui_test {
@@ -28,7 +28,7 @@ class QtWindowDriver {
   static constexpr int kMostPixels = QWIDGETSIZE_MAX;
 
   explicit QtWindowDriver(app::WindowServices services)
-      : window_(app::KolvexWindow::Open(std::move(services))) {
+      : window_(app::QtMainWindow::Open(std::move(services))) {
     if (!window_) return;
     window_->activateWindow();
     // On an X server the window gets the keyboard a moment after it is shown.
@@ -109,7 +109,7 @@ class QtWindowDriver {
     return window_->findChild<Widget*>(QString::fromUtf8(name));
   }
 
-  std::unique_ptr<app::KolvexWindow> window_;
+  std::unique_ptr<app::QtMainWindow> window_;
   bool opened_ = false;
 };
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "platform/date_services.h"
+#include "app/qt/qt_main_window.h"
+#include "platform/system/date_services.h"
 #include "tests/contract/window_cases.h"
 #include "tests/fakes/call_log.h"
 #include "tests/fakes/fake_automation.h"
@@ -31,7 +31,7 @@ class WindowTest : public testing::Test {
   explicit WindowTest(platform::Date today = {2022, 8, 28}) : today_(today) {}
 
   void SetUp() override {
-    window_ = app::KolvexWindow::Open(Services());
+    window_ = app::QtMainWindow::Open(Services());
     ASSERT_NE(window_, nullptr) << (message_box_.shown().empty() ? "" : message_box_.shown()[0]);
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -71,7 +71,7 @@ class WindowTest : public testing::Test {
   fakes::FakeObjectFactory objects_{&log_};
   fakes::FakeProvider provider_;
   std::vector<int> exit_statuses_;  // the program's ends that were asked for
-  std::unique_ptr<app::KolvexWindow> window_;
+  std::unique_ptr<app::QtMainWindow> window_;
 };
 
 }  // namespace gui_test

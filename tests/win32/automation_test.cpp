@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
-#include "platform/win32/win32_automation.h"
+#include "platform/system/com_automation.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win32/host_window.h"
 

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "kolvex_version.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
 #include "tests/contract/window_contract.h"
 #include "tests/support/temp_dir.h"

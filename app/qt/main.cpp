@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "app/qt/qt_main_window.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Kolvex"));
+  QApplication::setWindowIcon(app::QtMainWindow::Icon());
+  const std::unique_ptr<app::QtMainWindow> window = app::QtMainWindow::Open();
+  if (!window) return 1;
+  return QApplication::exec();
+}

@@ -20,7 +20,7 @@
 #include "platform/current_error.h"
 #include "platform/db/ado.h"
 #include "platform/db/file_map.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/system/output_file.h"
 #include "platform/system/path_text.h"
 #include "platform/run_time_error.h"

@@ -1,4 +1,4 @@
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,8 +9,6 @@
 namespace platform::qt {
 namespace {
 
-RunTimeError IndexOutOfBounds() { return RunTimeError(error::kIndexOutOfBounds); }
-
 int ToInt(std::size_t count) { return static_cast<int>(count); }
 
 // Every column, numbers too, is left-aligned, as a report list aligns its columns by default;
@@ -131,46 +129,6 @@ void QtListView::SetItemText(std::size_t item, const std::string& text) {
 void QtListView::AddSubItem(std::size_t item, const std::string& text) {
   CheckItem(item);
   model_.AddSubItem(item, text);
-}
-
-std::size_t QtListView::ColumnHeaderCount() const { return model_.rows().ColumnHeaderCount(); }
-
-std::string QtListView::ColumnHeaderText(std::size_t column) const {
-  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
-  return model_.rows().ColumnHeaderText(column);
-}
-
-int QtListView::ColumnHeaderWidth(std::size_t column) const {
-  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
-  return model_.rows().ColumnHeaderWidth(column);
-}
-
-ColumnKind QtListView::ColumnHeaderKind(std::size_t column) const {
-  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
-  return model_.rows().ColumnHeaderKind(column);
-}
-
-std::size_t QtListView::ItemCount() const { return model_.rows().ItemCount(); }
-
-std::string QtListView::ItemText(std::size_t item) const {
-  CheckItem(item);
-  return model_.rows().ItemText(item);
-}
-
-std::size_t QtListView::SubItemCount(std::size_t item) const {
-  CheckItem(item);
-  return model_.rows().SubItemCount(item);
-}
-
-std::string QtListView::SubItemText(std::size_t item, std::size_t sub_item) const {
-  if (sub_item >= SubItemCount(item)) throw IndexOutOfBounds();
-  return model_.rows().SubItemText(item, sub_item);
-}
-
-std::shared_ptr<const ListView> QtListView::Snapshot() const { return model_.rows().Snapshot(); }
-
-void QtListView::CheckItem(std::size_t item) const {
-  if (item >= ItemCount()) throw IndexOutOfBounds();
 }
 
 }  // namespace platform::qt

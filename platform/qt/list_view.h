@@ -8,19 +8,19 @@
 #include <memory>
 #include <string>
 
-#include "platform/list_view.h"
+#include "platform/controls/shown_list.h"
 
 namespace platform::qt {
 
+// The model over the shown list's rows, which tells the view of each change.
 class ListModel : public QAbstractTableModel {
  public:
+  explicit ListModel(MemoryListView& rows) : rows_(rows) {}
+
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-  // What the list holds, for reading.
-  const MemoryListView& rows() const { return rows_; }
 
   void ClearColumns();
   void AddColumn(const std::string& text, int width_twips, ColumnKind kind);
@@ -32,12 +32,10 @@ class ListModel : public QAbstractTableModel {
  private:
   void ItemChanged(std::size_t item);
 
-  MemoryListView rows_;
+  MemoryListView& rows_;
 };
 
-// Throws RunTimeError 35600 ("Index out of bounds") for an item, column or sub-item that is not
-// there.
-class QtListView : public ListView {
+class QtListView : public ShownList {
  public:
   // Sets `view` up as a flat list with whole-row selection and grid-free report look.
   explicit QtListView(QTreeView& view);
@@ -49,22 +47,9 @@ class QtListView : public ListView {
   void SetItemText(std::size_t item, const std::string& text) override;
   void AddSubItem(std::size_t item, const std::string& text) override;
 
-  std::size_t ColumnHeaderCount() const override;
-  std::string ColumnHeaderText(std::size_t column) const override;
-  int ColumnHeaderWidth(std::size_t column) const override;
-  ColumnKind ColumnHeaderKind(std::size_t column) const override;
-  std::size_t ItemCount() const override;
-  std::string ItemText(std::size_t item) const override;
-  std::size_t SubItemCount(std::size_t item) const override;
-  std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
-  // Shares the rows' texts: made at once, whatever the list's length.
-  std::shared_ptr<const ListView> Snapshot() const override;
-
  private:
-  void CheckItem(std::size_t item) const;
-
   QTreeView& view_;
-  ListModel model_;
+  ListModel model_{rows_};
 };
 
 }  // namespace platform::qt

@@ -8,12 +8,6 @@
 #include "platform/win32/twips.h"
 
 namespace platform::win32 {
-namespace {
-
-RunTimeError IndexOutOfBounds() { return RunTimeError(error::kIndexOutOfBounds); }
-
-}  // namespace
-
 Win32ListView::Win32ListView(HWND list) : list_(list) {
   ListView_SetExtendedListViewStyleEx(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                                       LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
@@ -72,41 +66,6 @@ void Win32ListView::AddSubItem(std::size_t item, const std::string& text) {
   ItemChanged(item);
 }
 
-std::string Win32ListView::ColumnHeaderText(std::size_t column) const {
-  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
-  return rows_.ColumnHeaderText(column);
-}
-
-int Win32ListView::ColumnHeaderWidth(std::size_t column) const {
-  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
-  return rows_.ColumnHeaderWidth(column);
-}
-
-ColumnKind Win32ListView::ColumnHeaderKind(std::size_t column) const {
-  if (column >= ColumnHeaderCount()) throw IndexOutOfBounds();
-  return rows_.ColumnHeaderKind(column);
-}
-
-std::string Win32ListView::ItemText(std::size_t item) const {
-  CheckItem(item);
-  return rows_.ItemText(item);
-}
-
-std::size_t Win32ListView::SubItemCount(std::size_t item) const {
-  CheckItem(item);
-  return rows_.SubItemCount(item);
-}
-
-std::string Win32ListView::SubItemText(std::size_t item, std::size_t sub_item) const {
-  if (sub_item >= SubItemCount(item)) throw IndexOutOfBounds();
-  return rows_.SubItemText(item, sub_item);
-}
-
-void Win32ListView::AppendItemTexts(std::size_t item, char separator, std::string& out) const {
-  CheckItem(item);
-  rows_.AppendItemTexts(item, separator, out);
-}
-
 bool Win32ListView::Notify(const NMHDR& header, LRESULT& result) {
   if (header.hwndFrom != list_) return false;
   if (header.code == LVN_ODFINDITEMW) {
@@ -140,10 +99,6 @@ void Win32ListView::Rescale() {
     ListView_SetColumnWidth(list_, static_cast<int>(column),
                             TwipsToPixels(rows_.ColumnHeaderWidth(column), dpi));
   }
-}
-
-void Win32ListView::CheckItem(std::size_t item) const {
-  if (item >= ItemCount()) throw IndexOutOfBounds();
 }
 
 void Win32ListView::ItemChanged(std::size_t item) {

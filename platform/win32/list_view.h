@@ -1,5 +1,5 @@
 // The report-style list on a Windows list view that holds no rows itself (a virtual list): the
-// rows live in a MemoryListView and the control asks for the texts of the rows it shows, so a
+// rows live in the shown list's MemoryListView and the control asks for the texts of the rows it shows, so a
 // hundred thousand items go in without a control item each and show at once. Read back exactly
 // as written, in order. Items added go to the control in one step, the next time anything
 // (a paint, a question) reaches it, so a load sends it no message per row.
@@ -9,14 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/list_view.h"
+#include "platform/controls/shown_list.h"
 #include "platform/system/windows_api.h"
 
 namespace platform::win32 {
 
-// Throws RunTimeError 35600 ("Index out of bounds") for an item, column or sub-item that is not
-// there.
-class Win32ListView : public ListView {
+class Win32ListView : public ShownList {
  public:
   // `list` must have been made with LVS_REPORT | LVS_OWNERDATA; whole rows are selected.
   explicit Win32ListView(HWND list);
@@ -32,18 +30,6 @@ class Win32ListView : public ListView {
   void SetItemText(std::size_t item, const std::string& text) override;
   void AddSubItem(std::size_t item, const std::string& text) override;
 
-  std::size_t ColumnHeaderCount() const override { return rows_.ColumnHeaderCount(); }
-  std::string ColumnHeaderText(std::size_t column) const override;
-  int ColumnHeaderWidth(std::size_t column) const override;
-  ColumnKind ColumnHeaderKind(std::size_t column) const override;
-  std::size_t ItemCount() const override { return rows_.ItemCount(); }
-  std::string ItemText(std::size_t item) const override;
-  std::size_t SubItemCount(std::size_t item) const override;
-  std::string SubItemText(std::size_t item, std::size_t sub_item) const override;
-  void AppendItemTexts(std::size_t item, char separator, std::string& out) const override;
-  // Shares the rows' texts: made at once, whatever the list's length.
-  std::shared_ptr<const ListView> Snapshot() const override { return rows_.Snapshot(); }
-
   // Answers the control's notification to its parent when it is one of the list's (the text of
   // a cell it shows); false for any other.
   bool Notify(const NMHDR& header, LRESULT& result);
@@ -53,14 +39,12 @@ class Win32ListView : public ListView {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                     UINT_PTR id, DWORD_PTR self);
-  void CheckItem(std::size_t item) const;
   // Repaints the item if the control has it and it is in view.
   void ItemChanged(std::size_t item);
   // Tells the control how many items there are, if that has changed.
   void SyncCount();
 
   HWND list_;
-  MemoryListView rows_;
   std::size_t shown_count_ = 0;  // the item count the control has
   // The texts handed to the control last, each kept while it asks for two more.
   std::array<std::wstring, 3> shown_;

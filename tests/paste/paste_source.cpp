@@ -18,7 +18,7 @@
 #include "export/file_formats.h"
 #include "export/paste_data.h"
 #include "export/period_summary.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/message_box.h"
 #include "platform/qt/clipboard.h"
 #include "tests/fakes/fake_automation.h"

@@ -1,10 +1,10 @@
 #include "platform/system/com_automation.h"
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <utility>
 
+#include "platform/system/launched_application.h"
 #include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
 #include "platform/system/system_message.h"
@@ -221,55 +221,6 @@ class DispatchObject : public AutomationObject {
   CallPatience patience_;
 };
 
-std::wstring Quoted(const std::wstring& argument) {
-  // The rules by which programs split their command line: backslashes are literal except before
-  // a quote, where they and the quote are escaped.
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring quoted = L"\"";
-  std::size_t backslashes = 0;
-  for (const wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, L'\\');
-  quoted += L'"';
-  return quoted;
-}
-
-std::wstring RegistryText(HKEY root, REGSAM view, const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) {
-    return {};
-  }
-  std::wstring text;
-  DWORD bytes = 0;
-  if (RegGetValueW(opened, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) ==
-          ERROR_SUCCESS &&
-      bytes > 0) {
-    text.resize(bytes / sizeof(wchar_t));
-    if (RegGetValueW(opened, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) !=
-        ERROR_SUCCESS) {
-      text.clear();
-    }
-    text.resize(wcsnlen(text.c_str(), text.size()));
-  }
-  RegCloseKey(opened);
-  return text;
-}
-
-// LibreOffice's programs as App Paths names them, and the arguments for a new spreadsheet.
-struct CalcProgram {
-  const wchar_t* name;
-  std::vector<std::string> new_workbook_args;
-};
-
-const CalcProgram kCalcPrograms[] = {{L"soffice.exe", {"--calc"}}, {L"scalc.exe", {}}};
-
 }  // namespace
 
 ComObjectFactory::ComObjectFactory(CallPatience patience)
@@ -299,91 +250,6 @@ std::shared_ptr<AutomationObject> ComObjectFactory::CreateObject(const std::stri
                        HresultCode(created) + ").");
   }
   return std::make_shared<DispatchObject>(object, std::move(filter), patience_);
-}
-
-std::wstring AppPath(const std::wstring& app_paths, const std::wstring& program) {
-  const std::wstring key = app_paths + L"\\" + program;
-  const struct {
-    HKEY root;
-    REGSAM view;
-  } places[] = {{HKEY_CURRENT_USER, 0},
-                {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
-                {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}};
-  for (const auto& place : places) {
-    std::wstring path = RegistryText(place.root, place.view, key);
-    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
-      path = path.substr(1, path.size() - 2);
-    }
-    const DWORD attributes =
-        path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return path;
-    }
-  }
-  return {};
-}
-
-void StartProgram(const std::vector<std::string>& argv) {
-  const std::wstring program = WideOfUtf8(argv.at(0));
-  std::wstring command_line;
-  for (const std::string& argument : argv) {
-    if (!command_line.empty()) command_line += L' ';
-    command_line += Quoted(WideOfUtf8(argument));
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
-    throw RunTimeError(error::kCannotCreateObject,
-                       "'" + argv[0] + "' did not start: " + SystemErrorText(GetLastError()) + ".");
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-}
-
-SpreadsheetObjectFactory::SpreadsheetObjectFactory(Settings settings)
-    : settings_(std::move(settings)), com_(settings_.patience) {}
-
-std::vector<std::string> SpreadsheetObjectFactory::CalcCommand() const {
-  for (const CalcProgram& calc : kCalcPrograms) {
-    const std::wstring path = AppPath(settings_.app_paths, calc.name);
-    if (path.empty()) continue;
-    std::vector<std::string> command{Utf8OfWide(path)};
-    command.insert(command.end(), calc.new_workbook_args.begin(), calc.new_workbook_args.end());
-    return command;
-  }
-  return {};
-}
-
-bool SpreadsheetObjectFactory::StartsCalc() const {
-  return (excel_failed_ || !com_.Registered(settings_.excel_prog_id)) && !CalcCommand().empty();
-}
-
-std::shared_ptr<AutomationObject> SpreadsheetObjectFactory::CreateObject(
-    const std::string& prog_id) {
-  if (!SameName(prog_id, kSpreadsheetProgId)) {
-    throw RunTimeError(error::kCannotCreateObject,
-                       "no program is known by the name \"" + prog_id + "\".");
-  }
-  std::optional<RunTimeError> excel_failure;
-  if (com_.Registered(settings_.excel_prog_id) && !excel_failed_) {
-    // Excel registered but not there or broken (uninstalled, damaged) makes way for Calc.
-    try {
-      return com_.CreateObject(settings_.excel_prog_id);
-    } catch (const RunTimeError& failure) {
-      excel_failure = failure;
-    }
-  }
-  if (std::vector<std::string> command = CalcCommand(); !command.empty()) {
-    if (excel_failure) excel_failed_ = true;
-    return LaunchedApplication(std::move(command), settings_.start);
-  }
-  if (excel_failure) throw *excel_failure;
-  throw RunTimeError(error::kCannotCreateObject,
-                     "neither Microsoft Excel (excel.application) nor LibreOffice Calc "
-                     "(soffice.exe or scalc.exe in the registry's App Paths) is installed. "
-                     "Install one of them; the list is on the clipboard to paste anywhere.");
 }
 
 }  // namespace platform::win32

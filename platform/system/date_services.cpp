@@ -1,6 +1,5 @@
 #include "platform/system/date_services.h"
 
-#include <ctime>
 #include <optional>
 
 #include "platform/run_time_error.h"
@@ -57,14 +56,7 @@ void PutDigits(char* out, int count, int value) {
 
 Date Today() {
   if (TodayOverride()) return *TodayOverride();
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  return SystemToday();
 }
 
 ScopedToday::ScopedToday(Date date)

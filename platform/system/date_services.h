@@ -18,6 +18,8 @@ struct Date {
 
 // Today's local date, or the date a test has set with ScopedToday.
 Date Today();
+// Today's local date by the system's clock, whatever a test has set.
+Date SystemToday();
 
 // Makes Today() answer `date` while the object lives.
 class ScopedToday {

@@ -82,7 +82,7 @@ std::string ProgramSearchPath() {
   return path != nullptr ? path : kDefaultSearchPath;
 }
 
-void StartDetached(const std::vector<std::string>& argv) {
+void StartProgram(const std::vector<std::string>& argv) {
   if (argv.empty()) throw RunTimeError(error::kInvalidArgument, "no program to start.");
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));

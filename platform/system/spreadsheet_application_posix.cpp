@@ -33,12 +33,12 @@ const std::vector<SpreadsheetProgram>& SpreadsheetPrograms() {
   return programs;
 }
 
-SpreadsheetApplicationFactory::SpreadsheetApplicationFactory() : start_(StartDetached) {}
+SpreadsheetApplicationFactory::SpreadsheetApplicationFactory() : start_(StartProgram) {}
 
 SpreadsheetApplicationFactory::SpreadsheetApplicationFactory(std::string search_path,
                                                              ProgramStarter start)
     : search_path_(std::move(search_path)),
-      start_(start ? std::move(start) : ProgramStarter(StartDetached)) {}
+      start_(start ? std::move(start) : ProgramStarter(StartProgram)) {}
 
 std::shared_ptr<AutomationObject> SpreadsheetApplicationFactory::CreateObject(
     const std::string& prog_id) {

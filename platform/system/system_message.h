@@ -10,4 +10,7 @@ namespace platform {
 // No closing full stop or line break.
 std::string SystemErrorText(std::uint32_t code);
 
+// `text` without the line breaks, spaces and full stops it ends with.
+std::string WithoutClosingStop(std::string text);
+
 }  // namespace platform

@@ -268,7 +268,7 @@ TEST(DetachedStart, ProgramThatCannotRunIsReported) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.path);
     const Command command = {test.path, "--calc"};
-    ExpectRunTimeError([&] { platform::StartDetached(command); },
+    ExpectRunTimeError([&] { platform::StartProgram(command); },
                        platform::error::kCannotCreateObject,
                        "The spreadsheet program cannot be started: '" + test.path +
                            "' did not start: " + test.reason + ".");

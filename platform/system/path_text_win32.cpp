@@ -1,14 +1,10 @@
-#include "platform/system/path_text.h"
-
-#ifdef _WIN32
 #include <windows.h>
 
 #include <climits>
-#endif
+
+#include "platform/system/path_text.h"
 
 namespace platform {
-
-#ifdef _WIN32
 
 // Conversions that replace what they cannot read rather than fail: a name is shown or looked up,
 // never refused, for one bad character.
@@ -50,16 +46,5 @@ std::wstring SystemPath(const std::filesystem::path& path) {
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
-
-#else
-
-// A path's own form is its bytes, kept as they are.
-std::filesystem::path PathFromUtf8(std::string_view text) {
-  return std::filesystem::path(std::string(text));
-}
-
-std::string Utf8Of(const std::filesystem::path& path) { return path.native(); }
-
-#endif
 
 }  // namespace platform

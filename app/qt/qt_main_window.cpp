@@ -16,16 +16,16 @@
 #include <QStatusBar>
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
+#include <string>
+#include <utility>
 
 #include "app/window_look.h"
-#include "platform/current_error.h"
 #include "platform/qt/clipboard.h"
 #include "platform/qt/control.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/list_view.h"
 #include "platform/qt/text_box.h"
 #include "platform/qt/twips.h"
-#include "platform/system/spreadsheet_application.h"
 
 namespace app {
 namespace {
@@ -67,41 +67,40 @@ class LabelStatusLine : public platform::StatusLine {
   QLabel& label_;
 };
 
+// The services Qt gives the window.
+class QtServices : public SystemServices {
+ public:
+  explicit QtServices(QWidget& window) : window_(window) {}
+  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
+    return std::make_unique<platform::qt::QtFileDialog>(&window_);
+  }
+  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
+    return std::make_unique<platform::qt::QtMessageBox>(&window_);
+  }
+  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
+    return std::make_unique<platform::qt::QtMousePointer>();
+  }
+  std::unique_ptr<platform::Clipboard> MakeClipboard(const platform::ObjectFactory&) override {
+    return std::make_unique<platform::qt::QtClipboard>();
+  }
+  std::function<void(int)> ExitProgram() override { return &QCoreApplication::exit; }
+
+ private:
+  QWidget& window_;
+};
+
 }  // namespace
 
-QtMainWindow::QtMainWindow(WindowServices services) : services_(services) {
+QtMainWindow::QtMainWindow(WindowServices services) : MainWindow(std::move(services)) {
   setObjectName(Text(look::kTitle));
   setWindowTitle(Text(look::kTitle));
   setWindowIcon(Icon());
-  if (services_.CD == nullptr) {
-    own_dialog_ = std::make_unique<platform::qt::QtFileDialog>(this);
-    services_.CD = own_dialog_.get();
-  }
-  if (services_.message_box == nullptr) {
-    own_message_box_ = std::make_unique<platform::qt::QtMessageBox>(this);
-    services_.message_box = own_message_box_.get();
-  }
-  if (services_.screen == nullptr) {
-    own_screen_ = std::make_unique<platform::qt::QtMousePointer>();
-    services_.screen = own_screen_.get();
-  }
-  if (services_.clipboard == nullptr) {
-    own_clipboard_ = std::make_unique<platform::qt::QtClipboard>();
-    services_.clipboard = own_clipboard_.get();
-  }
-  if (services_.objects == nullptr) {
-    own_objects_ = std::make_unique<platform::SpreadsheetApplicationFactory>();
-    services_.objects = own_objects_.get();
-  }
-  if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();
-  if (!services_.exit_program) services_.exit_program = &QCoreApplication::exit;
+  QtServices system(*this);
+  MakeMissingServices(system);
 
   BuildControls();
   BuildMenu();
-  form_ = std::make_unique<MainForm>(
-      *this, *list_,
-      FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
-                   *services_.objects, *services_.provider, status_line_.get()});
+  MakeForm(*list_, status_line_.get());
   ConnectEvents();
   // The window may be made as small as the window system allows: the layout does what it can.
   // The menu bar and the status bar lie outside the inner area.
@@ -123,17 +122,12 @@ QtMainWindow::~QtMainWindow() {
   MnuMemberSummary->disconnect();
   MnuDaySummary->disconnect();
   MnuReload->disconnect();
+  form_.reset();
 }
 
 std::unique_ptr<QtMainWindow> QtMainWindow::Open(WindowServices services) {
-  auto window = std::make_unique<QtMainWindow>(services);
-  try {
-    window->form().Form_Load();
-  } catch (...) {
-    window->services_.message_box->Show(platform::CurrentError().Prompt(),
-                                        platform::MessageIcon::kCritical);
-    return nullptr;
-  }
+  auto window = std::make_unique<QtMainWindow>(std::move(services));
+  if (!window->Load()) return nullptr;
   window->show();
   return window;
 }
@@ -146,14 +140,6 @@ float QtMainWindow::ScaleWidth() const {
 
 float QtMainWindow::ScaleHeight() const {
   return minimised_ ? 0 : platform::qt::PixelsToTwips(inner_->height(), *inner_);
-}
-
-platform::Control& QtMainWindow::Controls(const std::string& name) {
-  const auto found = controls_.find(name);
-  if (found == controls_.end()) {
-    throw platform::RunTimeError(platform::error::kControlNotFound);
-  }
-  return *found->second;
 }
 
 void QtMainWindow::BuildControls() {
@@ -187,16 +173,13 @@ void QtMainWindow::BuildControls() {
   from_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtFrom, date_mask);
   to_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtTo, date_mask);
 
-  const auto add = [this](QWidget* widget, QtControl::Twips twips, platform::TextBox* text) {
-    controls_.emplace(widget->objectName().toStdString(),
-                      std::make_unique<QtControl>(*widget, twips, text));
-  };
-  add(ListView1, {120, 720, 13695, 3735}, nullptr);
-  add(TxtFile, {1320, 240, 5655, 375}, file_box_.get());
-  add(Label1, {120, 240, 1215, 240}, nullptr);
-  add(CmdBrowse, {12120, 240, 1695, 375}, nullptr);
-  add(TxtFrom, {7200, 240, 1935, 375}, from_box_.get());
-  add(TxtTo, {9240, 240, 1935, 375}, to_box_.get());
+  const std::pair<QWidget*, platform::TextBox*> controls[] = {
+      {ListView1, nullptr}, {TxtFile, file_box_.get()}, {Label1, nullptr},
+      {CmdBrowse, nullptr}, {TxtFrom, from_box_.get()}, {TxtTo, to_box_.get()}};
+  for (const auto& [widget, text] : controls) {
+    const std::string name = widget->objectName().toStdString();
+    AddControl(name, std::make_unique<QtControl>(*widget, look::StartOf(name), text));
+  }
 
   setTabOrder(ListView1, TxtFile);
   setTabOrder(TxtFile, CmdBrowse);
@@ -273,20 +256,6 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
-}
-
-void QtMainWindow::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    try {
-      services_.message_box->Show(platform::CurrentError().Prompt(),
-                                  platform::MessageIcon::kCritical);
-    } catch (...) {
-      // Nothing more can be shown; the program ends all the same.
-    }
-    services_.exit_program(1);
-  }
 }
 
 QIcon QtMainWindow::Icon() { return QIcon(QPixmap::fromImage(IconImage())); }

@@ -13,14 +13,9 @@
 #pragma once
 
 #include <QMainWindow>
-#include <functional>
-#include <map>
 #include <memory>
-#include <string>
 
-#include "app/main_form.h"
-#include "app/window_services.h"
-#include "platform/form.h"
+#include "app/main_window.h"
 
 class QLabel;
 class QMenu;
@@ -30,7 +25,6 @@ class QAction;
 
 namespace platform::qt {
 class FocusLineEdit;
-class QtControl;
 class QtListView;
 class QtMaskedBox;
 class QtTextBox;
@@ -38,7 +32,7 @@ class QtTextBox;
 
 namespace app {
 
-class QtMainWindow : public QMainWindow, public platform::Form {
+class QtMainWindow : public QMainWindow, public MainWindow {
  public:
   // Builds the window at its start size, hidden and not yet loaded.
   explicit QtMainWindow(WindowServices services = {});
@@ -48,12 +42,10 @@ class QtMainWindow : public QMainWindow, public platform::Form {
   // "<number>: <description>" with the critical icon and returns null without showing anything.
   static std::unique_ptr<QtMainWindow> Open(WindowServices services = {});
 
-  MainForm& form() { return *form_; }
   platform::ListView& list();
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
-  platform::Control& Controls(const std::string& name) override;
 
   // The icon of the program, drawn here: a milk can on a green ground, 32 x 32 in 256 colours.
   static QIcon Icon();
@@ -70,16 +62,6 @@ class QtMainWindow : public QMainWindow, public platform::Form {
   void BuildControls();
   void BuildMenu();
   void ConnectEvents();
-  // Runs `handler`; an error that escapes it is reported and ends the program.
-  void Guarded(const std::function<void()>& handler);
-
-  // Services made here when not given.
-  std::unique_ptr<platform::FileDialog> own_dialog_;
-  std::unique_ptr<platform::MessageBox> own_message_box_;
-  std::unique_ptr<platform::MousePointer> own_screen_;
-  std::unique_ptr<platform::Clipboard> own_clipboard_;
-  std::unique_ptr<platform::ObjectFactory> own_objects_;
-  WindowServices services_;
 
   QWidget* inner_ = nullptr;
   QTreeView* ListView1 = nullptr;
@@ -100,8 +82,6 @@ class QtMainWindow : public QMainWindow, public platform::Form {
   std::unique_ptr<platform::StatusLine> status_line_;
   std::unique_ptr<platform::qt::QtMaskedBox> from_box_;
   std::unique_ptr<platform::qt::QtMaskedBox> to_box_;
-  std::map<std::string, std::unique_ptr<platform::qt::QtControl>, std::less<>> controls_;
-  std::unique_ptr<MainForm> form_;
   bool minimised_ = false;
 };
 

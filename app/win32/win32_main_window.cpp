@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "app/window_look.h"
-#include "platform/current_error.h"
+#include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
-#include "platform/system/com_automation.h"
+#include "platform/system/spreadsheet_application.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/control.h"
 #include "platform/win32/dialogs.h"
@@ -134,9 +134,39 @@ class StatusBarLine : public platform::StatusLine {
   HWND status_;
 };
 
+// The services Windows gives the window.
+class Win32Services : public SystemServices {
+ public:
+  explicit Win32Services(HWND window) : window_(window) {}
+  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
+    return std::make_unique<platform::win32::Win32FileDialog>(window_);
+  }
+  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
+    return std::make_unique<platform::win32::Win32MessageBox>(window_, look::kTitle);
+  }
+  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
+    return std::make_unique<platform::win32::Win32MousePointer>();
+  }
+  std::unique_ptr<platform::Clipboard> MakeClipboard(
+      const platform::ObjectFactory& objects) override {
+    // The clipboard's forms follow the program the export starts: Calc gets SYLK, not HTML.
+    return std::make_unique<platform::win32::Win32Clipboard>([&objects] {
+      const auto* spreadsheet =
+          dynamic_cast<const platform::SpreadsheetApplicationFactory*>(&objects);
+      return spreadsheet != nullptr && spreadsheet->StartsCalc();
+    });
+  }
+  std::function<void(int)> ExitProgram() override {
+    return [](int status) { PostQuitMessage(status); };
+  }
+
+ private:
+  HWND window_;
+};
+
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(services)) {
+Win32MainWindow::Win32MainWindow(WindowServices services) : MainWindow(std::move(services)) {
   RegisterWindowClass(&Win32MainWindow::Procedure);
   window_ =
       CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(look::kTitle).c_str(),
@@ -145,40 +175,12 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : services_(std::move(
   if (window_ == nullptr) {
     throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
-  if (services_.CD == nullptr) {
-    own_dialog_ = std::make_unique<platform::win32::Win32FileDialog>(window_);
-    services_.CD = own_dialog_.get();
-  }
-  if (services_.message_box == nullptr) {
-    own_message_box_ = std::make_unique<platform::win32::Win32MessageBox>(window_, look::kTitle);
-    services_.message_box = own_message_box_.get();
-  }
-  if (services_.screen == nullptr) {
-    own_screen_ = std::make_unique<platform::win32::Win32MousePointer>();
-    services_.screen = own_screen_.get();
-  }
-  if (services_.clipboard == nullptr) {
-    // The clipboard's forms follow the program the export starts: Calc gets SYLK, not HTML.
-    own_clipboard_ = std::make_unique<platform::win32::Win32Clipboard>([this] {
-      const auto* spreadsheet =
-          dynamic_cast<const platform::win32::SpreadsheetObjectFactory*>(services_.objects);
-      return spreadsheet != nullptr && spreadsheet->StartsCalc();
-    });
-    services_.clipboard = own_clipboard_.get();
-  }
-  if (services_.objects == nullptr) {
-    own_objects_ = std::make_unique<platform::win32::SpreadsheetObjectFactory>();
-    services_.objects = own_objects_.get();
-  }
-  if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();
-  if (!services_.exit_program) services_.exit_program = [](int status) { PostQuitMessage(status); };
+  Win32Services system(window_);
+  MakeMissingServices(system);
 
   BuildControls();
   BuildMenu();
-  form_ = std::make_unique<MainForm>(
-      *this, *list_,
-      FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
-                   *services_.objects, *services_.provider, status_line_.get()});
+  MakeForm(*list_, status_line_.get());
   ConnectEvents();
   ApplyResolution();
   SizeToStart();
@@ -215,13 +217,7 @@ Win32MainWindow::~Win32MainWindow() {
 
 std::unique_ptr<Win32MainWindow> Win32MainWindow::Open(WindowServices services, int show) {
   auto window = std::make_unique<Win32MainWindow>(std::move(services));
-  try {
-    window->form().Form_Load();
-  } catch (...) {
-    window->services_.message_box->Show(platform::CurrentError().Prompt(),
-                                        platform::MessageIcon::kCritical);
-    return nullptr;
-  }
+  if (!window->Load()) return nullptr;
   ShowWindow(window->window_, show);
   UpdateWindow(window->window_);
   SetFocus(window->ControlWindow("ListView1"));
@@ -231,8 +227,8 @@ std::unique_ptr<Win32MainWindow> Win32MainWindow::Open(WindowServices services, 
 platform::ListView& Win32MainWindow::list() { return *list_; }
 
 HWND Win32MainWindow::ControlWindow(const std::string& name) const {
-  const auto found = controls_.find(name);
-  return found == controls_.end() ? nullptr : found->second->window();
+  const auto* control = static_cast<const Win32Control*>(FindControl(name));
+  return control == nullptr ? nullptr : control->window();
 }
 
 float Win32MainWindow::ScaleWidth() const {
@@ -254,14 +250,6 @@ int Win32MainWindow::StatusHeight() const {
   if (status_ == nullptr || (GetWindowLongW(status_, GWL_STYLE) & WS_VISIBLE) == 0) return 0;
   if (!GetWindowRect(status_, &bar)) return 0;
   return bar.bottom - bar.top;
-}
-
-platform::Control& Win32MainWindow::Controls(const std::string& name) {
-  const auto found = controls_.find(name);
-  if (found == controls_.end()) {
-    throw platform::RunTimeError(platform::error::kControlNotFound);
-  }
-  return *found->second;
 }
 
 bool Win32MainWindow::PreTranslate(MSG& message) {
@@ -316,16 +304,15 @@ void Win32MainWindow::BuildControls() {
   from_box_ = std::make_unique<platform::win32::Win32MaskedBox>(*from_edit_, date_mask);
   to_box_ = std::make_unique<platform::win32::Win32MaskedBox>(*to_edit_, date_mask);
 
-  const auto add = [this](HWND control, const char* name, Win32Control::Twips twips,
-                          platform::TextBox* text) {
-    controls_.emplace(name, std::make_unique<Win32Control>(control, name, twips, text));
-  };
-  add(list, "ListView1", {120, 720, 13695, 3735}, nullptr);
-  add(file, "TxtFile", {1320, 240, 5655, 375}, file_box_.get());
-  add(label, "Label1", {120, 240, 1215, 240}, nullptr);
-  add(browse, "CmdBrowse", {12120, 240, 1695, 375}, nullptr);
-  add(from, "TxtFrom", {7200, 240, 1935, 375}, from_box_.get());
-  add(to, "TxtTo", {9240, 240, 1935, 375}, to_box_.get());
+  // In the order of look::kControls.
+  const std::pair<HWND, platform::TextBox*> controls[] = {
+      {list, nullptr},    {file, file_box_.get()}, {label, nullptr},
+      {browse, nullptr},  {from, from_box_.get()}, {to, to_box_.get()}};
+  for (std::size_t i = 0; i < std::size(controls); ++i) {
+    const auto& [control, text] = controls[i];
+    const char* name = look::kControls[i].name;
+    AddControl(name, std::make_unique<Win32Control>(control, name, look::StartOf(name), text));
+  }
 
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -391,7 +378,7 @@ void Win32MainWindow::ApplyResolution() {
   SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
   SendMessageW(status_, WM_SIZE, 0, 0);  // its height follows its font
   for (HFONT& font : old_fonts) DeleteFont(font);
-  for (auto& [name, control] : controls_) control->Place();
+  PlaceControls();
   list_->Rescale();
 
   for (HICON icon : {big_icon_, small_icon_}) {
@@ -504,26 +491,6 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window_, message, wparam, lparam);
 }
 
-void Win32MainWindow::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    ReportAndExit();
-  }
-}
-
-void Win32MainWindow::ReportAndExit() noexcept {
-  try {
-    services_.message_box->Show(platform::CurrentError().Prompt(),
-                                platform::MessageIcon::kCritical);
-  } catch (...) {
-    // Nothing more can be shown; the program ends all the same.
-  }
-  try {
-    services_.exit_program(1);
-  } catch (...) {
-    PostQuitMessage(1);
-  }
-}
+void Win32MainWindow::ExitAnyway(int status) noexcept { PostQuitMessage(status); }
 
 }  // namespace app

@@ -16,19 +16,14 @@
 // run inside the message that started them, on this thread.
 #pragma once
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
-#include "app/main_form.h"
-#include "app/window_services.h"
-#include "platform/form.h"
+#include "app/main_window.h"
 #include "platform/system/windows_api.h"
 
 namespace platform::win32 {
 class FocusEdit;
-class Win32Control;
 class Win32ListView;
 class Win32MaskedBox;
 class Win32TextBox;
@@ -36,7 +31,7 @@ class Win32TextBox;
 
 namespace app {
 
-class Win32MainWindow : public platform::Form {
+class Win32MainWindow : public MainWindow {
  public:
   // The controls' identifiers, which are also their tab order, and the menu command's.
   enum Id : int {
@@ -56,8 +51,6 @@ class Win32MainWindow : public platform::Form {
   // Builds the window at its start size, hidden and not yet loaded.
   explicit Win32MainWindow(WindowServices services = {});
   ~Win32MainWindow() override;
-  Win32MainWindow(const Win32MainWindow&) = delete;
-  Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
   // Creates the window, runs Form_Load and shows it as `show` says (SW_SHOWDEFAULT, or what the
   // program was started with). When Form_Load fails, reports "<number>: <description>" with the
@@ -65,7 +58,6 @@ class Win32MainWindow : public platform::Form {
   static std::unique_ptr<Win32MainWindow> Open(WindowServices services = {},
                                                int show = SW_SHOWDEFAULT);
 
-  MainForm& form() { return *form_; }
   platform::ListView& list();
   HWND window() const { return window_; }
   // The window of the control named `name`, or null.
@@ -75,7 +67,6 @@ class Win32MainWindow : public platform::Form {
 
   float ScaleWidth() const override;
   float ScaleHeight() const override;
-  platform::Control& Controls(const std::string& name) override;
 
   // What the message loop does with a message before it is dispatched: the menu commands' keys
   // (Ctrl+E, F5) whichever control has the focus, Enter in a date box, and Tab and the other keys
@@ -93,18 +84,7 @@ class Win32MainWindow : public platform::Form {
   void SizeToStart();
   // The status bar's height in pixels, 0 while it is hidden.
   int StatusHeight() const;
-  // Runs `handler`; an error that escapes it is reported and ends the program.
-  void Guarded(const std::function<void()>& handler);
-  // Reports the error being handled and ends the program; call inside a catch block.
-  void ReportAndExit() noexcept;
-
-  // Services made here when not given.
-  std::unique_ptr<platform::FileDialog> own_dialog_;
-  std::unique_ptr<platform::MessageBox> own_message_box_;
-  std::unique_ptr<platform::MousePointer> own_screen_;
-  std::unique_ptr<platform::Clipboard> own_clipboard_;
-  std::unique_ptr<platform::ObjectFactory> own_objects_;
-  WindowServices services_;
+  void ExitAnyway(int status) noexcept override;
 
   HWND window_ = nullptr;
   HWND tooltips_ = nullptr;
@@ -126,8 +106,6 @@ class Win32MainWindow : public platform::Form {
   std::unique_ptr<platform::StatusLine> status_line_;
   std::unique_ptr<platform::win32::Win32MaskedBox> from_box_;
   std::unique_ptr<platform::win32::Win32MaskedBox> to_box_;
-  std::map<std::string, std::unique_ptr<platform::win32::Win32Control>, std::less<>> controls_;
-  std::unique_ptr<MainForm> form_;
 };
 
 }  // namespace app

@@ -15,10 +15,6 @@ bool IsUserFocusMove(const QFocusEvent& event) {
   return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
 }
 
-void RefuseNegative(int value) {
-  if (value < 0) throw RunTimeError(error::kInvalidPropertyValue, "Invalid property value");
-}
-
 }  // namespace
 
 std::string QtInputMask(const InputMask& mask) {
@@ -41,52 +37,42 @@ std::string QtInputMask(const InputMask& mask) {
 void FocusLineEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
   if (on_got_focus && IsUserFocusMove(*event)) on_got_focus();
-  focus_selection_.reset();
-  press_selection_.reset();
-  if (event->reason() == Qt::MouseFocusReason && hasSelectedText()) {
-    focus_selection_ = Selection{selectionStart(), selectionLength()};
+  if (event->reason() != Qt::MouseFocusReason) {
+    click_.Forget();
+  } else if (hasSelectedText()) {
+    click_.Gained(FocusClick::Selection{selectionStart(), selectionLength()});
+  } else {
+    click_.Gained(std::nullopt);
   }
 }
 
 void FocusLineEdit::focusOutEvent(QFocusEvent* event) {
-  focus_selection_.reset();
-  press_selection_.reset();
+  click_.Forget();
   QLineEdit::focusOutEvent(event);
   if (on_lost_focus && IsUserFocusMove(*event)) on_lost_focus();
 }
 
 void FocusLineEdit::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) press_selection_ = focus_selection_;
-  focus_selection_.reset();
+  click_.Pressed(event->button() == Qt::LeftButton);
   QLineEdit::mousePressEvent(event);
 }
 
 void FocusLineEdit::mouseReleaseEvent(QMouseEvent* event) {
   QLineEdit::mouseReleaseEvent(event);
-  if (event->button() != Qt::LeftButton || !press_selection_) return;
-  if (!hasSelectedText()) setSelection(press_selection_->start, press_selection_->length);
-  press_selection_.reset();
+  if (event->button() != Qt::LeftButton) return;
+  if (const auto back = click_.Released(hasSelectedText())) setSelection(back->start, back->length);
 }
 
-int LineEditSelection::SelStart() const {
-  return edit_.hasSelectedText() ? edit_.selectionStart() : edit_.cursorPosition();
+SelectionBox::Range LineEditSelection::Selected() const {
+  if (!edit_.hasSelectedText()) return {edit_.cursorPosition(), 0};
+  return {edit_.selectionStart(), edit_.selectionLength()};
 }
 
-int LineEditSelection::SelLength() const { return edit_.selectionLength(); }
-
-void LineEditSelection::SetSelStart(int start) {
-  RefuseNegative(start);
-  edit_.setCursorPosition(std::min(start, TextLength()));
-}
-
-void LineEditSelection::SetSelLength(int length) {
-  RefuseNegative(length);
-  const int start = SelStart();
-  const int clamped = std::min(length, TextLength() - start);
-  if (clamped == 0) {
+void LineEditSelection::Select(int start, int length) {
+  if (length == 0) {
     edit_.setCursorPosition(start);
   } else {
-    edit_.setSelection(start, clamped);
+    edit_.setSelection(start, length);
   }
 }
 

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/controls/focus_click.h"
 #include "platform/controls/input_mask.h"
+#include "platform/controls/selection_box.h"
 #include "platform/text_box.h"
 
 namespace platform::qt {
@@ -16,13 +18,8 @@ namespace platform::qt {
 // control taking the focus), after the line edit's own handling so a selection made then stays.
 // Activating another window or a popup moves no focus in the window and is not told.
 //
-// A click into the box while another control has the focus: as the button goes down, that
-// control loses the focus and this box gains it, and `on_got_focus` runs as it does for the Tab
-// key; the press itself would then put the caret where it landed and drop the selection
-// `on_got_focus` made. So when the left button of the press that brought the focus comes up
-// with nothing selected, the selection made on gaining the focus is put back (for a date box,
-// the whole date, as after Tab). A press that dragged over characters keeps what it selected, and
-// presses while the box already has the focus place the caret as usual.
+// A click into the box while another control has the focus follows platform::FocusClick: Qt gives
+// the box the focus just before the press reaches it.
 class FocusLineEdit : public QLineEdit {
  public:
   using QLineEdit::QLineEdit;
@@ -37,29 +34,18 @@ class FocusLineEdit : public QLineEdit {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  struct Selection {
-    int start = 0;
-    int length = 0;
-  };
-  // The selection made on gaining the focus, until the first press in the box comes.
-  std::optional<Selection> focus_selection_;
-  // The selection to put back when the press that brought the focus comes up.
-  std::optional<Selection> press_selection_;
+  FocusClick click_;
 };
 
-// Selection in characters of the line edit's text; positions past the end are taken as the end.
-// Negative positions and lengths throw RunTimeError 380.
-class LineEditSelection : public TextBox {
+// The selection of a line edit, in characters of its text.
+class LineEditSelection : public SelectionBox {
  public:
   explicit LineEditSelection(QLineEdit& edit) : edit_(edit) {}
 
-  int SelStart() const override;
-  int SelLength() const override;
-  void SetSelStart(int start) override;
-  void SetSelLength(int length) override;
-
  protected:
-  virtual int TextLength() const = 0;
+  Range Selected() const override;
+  void Select(int start, int length) override;
+
   QLineEdit& edit_;
 };
 

@@ -13,10 +13,6 @@ namespace {
 
 RunTimeError InvalidPropertyValue() { return RunTimeError(error::kInvalidPropertyValue); }
 
-void RefuseNegative(int value) {
-  if (value < 0) throw InvalidPropertyValue();
-}
-
 void SetWideText(HWND edit, const std::wstring& text) { SetWindowTextW(edit, text.c_str()); }
 
 bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
@@ -59,12 +55,12 @@ LRESULT FocusEdit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     if (const std::optional<LRESULT> result = filter(message, wparam, lparam)) return *result;
   }
   if (message == WM_LBUTTONDOWN) {
-    focus_selection_.reset();
+    click_.Forget();
     dragged_ = false;
     pressing_ = true;
     press_character_ = CharacterAt(lparam);
   }
-  if (message == WM_MOUSEMOVE && focus_selection_ && !dragged_ && (wparam & MK_LBUTTON) != 0) {
+  if (message == WM_MOUSEMOVE && click_.Holding() && !dragged_ && (wparam & MK_LBUTTON) != 0) {
     // A move that stays on the pressed character (the hand's tremor, or the move Windows sends
     // when a window under the pointer appears or goes) selects nothing and keeps the focus
     // selection. One off it starts a drag, which selects from where the press landed.
@@ -77,21 +73,27 @@ LRESULT FocusEdit::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SETFOCUS:
       if (on_got_focus && WithinWindow(other)) on_got_focus();
-      if (pressing_) focus_selection_ = Selection();
+      if (pressing_) {
+        const auto selection = Selection();
+        click_.Gained(selection ? std::optional(FocusClick::Selection{
+                                      static_cast<int>(selection->first),
+                                      static_cast<int>(selection->second - selection->first)})
+                                : std::nullopt);
+      }
       break;
     case WM_KILLFOCUS:
-      focus_selection_.reset();
+      click_.Forget();
       if (on_lost_focus && WithinWindow(other)) on_lost_focus();
       break;
     case WM_LBUTTONDOWN:
       pressing_ = false;
+      click_.Pressed(true);
       break;
     case WM_LBUTTONUP:
-      if (focus_selection_ && !Selection()) {
-        SendMessageW(edit_, EM_SETSEL, focus_selection_->first,
-                     static_cast<LPARAM>(focus_selection_->second));
+      if (const auto back = click_.Released(Selection().has_value())) {
+        SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(back->start),
+                     back->start + back->length);
       }
-      focus_selection_.reset();
       break;
     default:
       break;
@@ -117,30 +119,15 @@ bool FocusEdit::WithinWindow(HWND other) const {
   return other != nullptr && GetAncestor(other, GA_ROOT) == GetAncestor(edit_, GA_ROOT);
 }
 
-int EditSelection::SelStart() const {
-  DWORD start = 0;
-  SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-  return static_cast<int>(start);
-}
-
-int EditSelection::SelLength() const {
+SelectionBox::Range EditSelection::Selected() const {
   DWORD start = 0;
   DWORD end = 0;
   SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  return static_cast<int>(end - start);
+  return {static_cast<int>(start), static_cast<int>(end - start)};
 }
 
-void EditSelection::SetSelStart(int start) {
-  RefuseNegative(start);
-  const int position = std::min(start, TextLength());
-  SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(position), position);
-}
-
-void EditSelection::SetSelLength(int length) {
-  RefuseNegative(length);
-  const int start = SelStart();
-  const int end = start + std::min(length, TextLength() - start);
-  SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(start), end);
+void EditSelection::Select(int start, int length) {
+  SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(start), start + length);
 }
 
 std::wstring EditSelection::WideText() const {

@@ -7,7 +7,9 @@
 #include <string>
 #include <utility>
 
+#include "platform/controls/focus_click.h"
 #include "platform/controls/input_mask.h"
+#include "platform/controls/selection_box.h"
 #include "platform/text_box.h"
 #include "platform/system/windows_api.h"
 
@@ -19,15 +21,10 @@ namespace platform::win32 {
 // within the window and is not told; nor is the window getting its focus back. No exception
 // leaves the control's window procedure: one is handed to `on_error`, inside its catch block.
 //
-// A click into the box while another control has the focus: as the button goes down, the box
-// gains the focus and `on_got_focus` runs as it does for the Tab key; the press itself would then
-// put the caret where it landed and drop the selection `on_got_focus` made. So when the left
-// button of the press that brought the focus comes up with nothing selected, the selection made
-// on gaining the focus is put back (for a date box, the whole date, as after Tab). Moves of the
-// pointer while that button is down leave the selection alone as long as they stay over the
-// pressed character, however late or often they come; a press that dragged off it selects from
-// where it landed to the pointer and keeps what it selected. Presses while the box already has
-// the focus place the caret as usual.
+// A click into the box while another control has the focus follows platform::FocusClick: Windows
+// gives the box the focus while the press is handled. Moves of the pointer while that button is
+// down leave the selection alone as long as they stay over the pressed character, however late or
+// often they come; a press that dragged off it selects from where it landed to the pointer.
 class FocusEdit {
  public:
   explicit FocusEdit(HWND edit);
@@ -59,24 +56,18 @@ class FocusEdit {
   // Of the last press: the character it landed on, and whether it was dragged off it since.
   DWORD press_character_ = 0;
   bool dragged_ = false;
-  // The selection made on gaining the focus during a press, and kept until its button comes up.
-  std::optional<std::pair<DWORD, DWORD>> focus_selection_;
+  FocusClick click_;
 };
 
-// Selection in UTF-16 characters of the control's text; positions past the end are taken as the
-// end. Negative positions and lengths throw RunTimeError 380.
-class EditSelection : public TextBox {
+// The selection of an edit control, in UTF-16 characters of its text.
+class EditSelection : public SelectionBox {
  public:
   explicit EditSelection(HWND edit) : edit_(edit) {}
 
-  int SelStart() const override;
-  int SelLength() const override;
-  void SetSelStart(int start) override;
-  void SetSelLength(int length) override;
-
  protected:
-  virtual int TextLength() const = 0;
   std::wstring WideText() const;
+  Range Selected() const override;
+  void Select(int start, int length) override;
   HWND edit_;
 };
 

@@ -1,5 +1,6 @@
 // The Windows program: the window Kolvex and its message loop.
 #include "app/win32/win32_main_window.h"
+#include "app/window_look.h"
 #include "platform/current_error.h"
 #include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
@@ -24,8 +25,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
       status = got == 0 ? static_cast<int>(message.wParam) : 1;
     }
   } catch (...) {
-    MessageBoxW(nullptr, platform::WideOfUtf8(platform::CurrentError().Prompt()).c_str(), L"Kolvex",
-                MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, platform::WideOfUtf8(platform::CurrentError().Prompt()).c_str(),
+                platform::WideOfUtf8(app::look::kTitle).c_str(), MB_OK | MB_ICONERROR);
   }
   OleUninitialize();
   return status;

@@ -4,6 +4,18 @@
 
 namespace platform {
 
+void ShownList::SetItemText(std::size_t item, const std::string& text) {
+  CheckItem(item);
+  rows_.SetItemText(item, text);
+  ItemChanged(item);
+}
+
+void ShownList::AddSubItem(std::size_t item, const std::string& text) {
+  CheckItem(item);
+  rows_.AddSubItem(item, text);
+  ItemChanged(item);
+}
+
 std::string ShownList::ColumnHeaderText(std::size_t column) const {
   CheckColumn(column);
   return rows_.ColumnHeaderText(column);

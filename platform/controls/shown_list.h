@@ -16,6 +16,9 @@ namespace platform {
 // an item, column or sub-item that is not there.
 class ShownList : public ListView {
  public:
+  void SetItemText(std::size_t item, const std::string& text) override;
+  void AddSubItem(std::size_t item, const std::string& text) override;
+
   std::size_t ColumnHeaderCount() const override { return rows_.ColumnHeaderCount(); }
   std::string ColumnHeaderText(std::size_t column) const override;
   int ColumnHeaderWidth(std::size_t column) const override;
@@ -32,6 +35,8 @@ class ShownList : public ListView {
   // Throws RunTimeError 35600 unless `item` is there.
   void CheckItem(std::size_t item) const;
   void CheckColumn(std::size_t column) const;
+  // Tells the control that the texts of `item` have changed.
+  virtual void ItemChanged(std::size_t item) = 0;
 
   MemoryListView rows_;
 };

@@ -83,16 +83,6 @@ std::size_t ListModel::AddItem() {
   return item;
 }
 
-void ListModel::SetItemText(std::size_t item, const std::string& text) {
-  rows_.SetItemText(item, text);
-  ItemChanged(item);
-}
-
-void ListModel::AddSubItem(std::size_t item, const std::string& text) {
-  rows_.AddSubItem(item, text);
-  ItemChanged(item);
-}
-
 void ListModel::ItemChanged(std::size_t item) {
   if (rows_.ColumnHeaderCount() == 0) return;
   emit dataChanged(index(ToInt(item), 0), index(ToInt(item), ToInt(rows_.ColumnHeaderCount()) - 1));
@@ -120,15 +110,5 @@ void QtListView::AddColumnHeader(const std::string& text, int width_twips, Colum
 void QtListView::ClearItems() { model_.ClearItems(); }
 
 std::size_t QtListView::AddItem() { return model_.AddItem(); }
-
-void QtListView::SetItemText(std::size_t item, const std::string& text) {
-  CheckItem(item);
-  model_.SetItemText(item, text);
-}
-
-void QtListView::AddSubItem(std::size_t item, const std::string& text) {
-  CheckItem(item);
-  model_.AddSubItem(item, text);
-}
 
 }  // namespace platform::qt

@@ -26,12 +26,10 @@ class ListModel : public QAbstractTableModel {
   void AddColumn(const std::string& text, int width_twips, ColumnKind kind);
   void ClearItems();
   std::size_t AddItem();
-  void SetItemText(std::size_t item, const std::string& text);
-  void AddSubItem(std::size_t item, const std::string& text);
-
- private:
+  // Tells the view that the texts of `item` have changed.
   void ItemChanged(std::size_t item);
 
+ private:
   MemoryListView& rows_;
 };
 
@@ -44,10 +42,10 @@ class QtListView : public ShownList {
   void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) override;
   void ClearItems() override;
   std::size_t AddItem() override;
-  void SetItemText(std::size_t item, const std::string& text) override;
-  void AddSubItem(std::size_t item, const std::string& text) override;
 
  private:
+  void ItemChanged(std::size_t item) override { model_.ItemChanged(item); }
+
   QTreeView& view_;
   ListModel model_{rows_};
 };

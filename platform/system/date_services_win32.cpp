@@ -1,14 +1,13 @@
-#include <ctime>
-
 #include "platform/system/date_services.h"
+
+#include <windows.h>
 
 namespace platform {
 
 Date SystemToday() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_s(&local, &now);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  SYSTEMTIME local{};
+  GetLocalTime(&local);
+  return {local.wYear, local.wMonth, local.wDay};
 }
 
 }  // namespace platform

@@ -40,7 +40,7 @@ class Win32FileDialog : public FileDialog {
 class Win32MessageBox : public MessageBox {
  public:
   // `owner` may be null.
-  explicit Win32MessageBox(HWND owner, std::string title = "Kolvex")
+  Win32MessageBox(HWND owner, std::string title)
       : owner_(owner), title_(std::move(title)) {}
   // Throws RunTimeError 7 when Windows cannot show the box.
   void Show(const std::string& prompt, MessageIcon icon) override;

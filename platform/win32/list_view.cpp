@@ -54,18 +54,6 @@ void Win32ListView::ClearItems() {
 
 std::size_t Win32ListView::AddItem() { return rows_.AddItem(); }
 
-void Win32ListView::SetItemText(std::size_t item, const std::string& text) {
-  CheckItem(item);
-  rows_.SetItemText(item, text);
-  ItemChanged(item);
-}
-
-void Win32ListView::AddSubItem(std::size_t item, const std::string& text) {
-  CheckItem(item);
-  rows_.AddSubItem(item, text);
-  ItemChanged(item);
-}
-
 bool Win32ListView::Notify(const NMHDR& header, LRESULT& result) {
   if (header.hwndFrom != list_) return false;
   if (header.code == LVN_ODFINDITEMW) {

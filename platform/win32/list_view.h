@@ -27,8 +27,6 @@ class Win32ListView : public ShownList {
   void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) override;
   void ClearItems() override;
   std::size_t AddItem() override;
-  void SetItemText(std::size_t item, const std::string& text) override;
-  void AddSubItem(std::size_t item, const std::string& text) override;
 
   // Answers the control's notification to its parent when it is one of the list's (the text of
   // a cell it shows); false for any other.
@@ -40,7 +38,7 @@ class Win32ListView : public ShownList {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                     UINT_PTR id, DWORD_PTR self);
   // Repaints the item if the control has it and it is in view.
-  void ItemChanged(std::size_t item);
+  void ItemChanged(std::size_t item) override;
   // Tells the control how many items there are, if that has changed.
   void SyncCount();
 

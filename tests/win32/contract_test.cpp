@@ -204,7 +204,7 @@ struct Win32DialogsDriver {
     return std::make_unique<platform::win32::Win32FileDialog>(host.window());
   }
   std::unique_ptr<platform::MessageBox> MakeMessageBox() {
-    return std::make_unique<platform::win32::Win32MessageBox>(host.window());
+    return std::make_unique<platform::win32::Win32MessageBox>(host.window(), "Kolvex");
   }
   std::unique_ptr<platform::MousePointer> MakePointer() {
     return std::make_unique<platform::win32::Win32MousePointer>();

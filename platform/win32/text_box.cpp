@@ -182,82 +182,88 @@ void Win32MaskedBox::SetSelText(const std::string& text) {
 
 int Win32MaskedBox::TextLength() const { return static_cast<int>(mask_.mask().size()); }
 
+std::optional<LRESULT> Win32MaskedBox::Typed(WPARAM wparam) {
+  const auto key = static_cast<wchar_t>(wparam);
+  if (key >= 0xD800 && key < 0xDC00) {
+    high_surrogate_ = key;
+    return 0;
+  }
+  std::wstring typed;
+  if (key >= 0xDC00 && key < 0xE000 && high_surrogate_ != 0) typed += high_surrogate_;
+  high_surrogate_ = 0;
+  typed += key;
+  switch (key) {
+    case 0x01:  // Ctrl+A
+      SendMessageW(edit_, EM_SETSEL, 0, -1);
+      return 0;
+    case 0x03:  // Ctrl+C: the control copies the selection as it is
+      return std::nullopt;
+    case 0x08:
+      Show(mask_.Backspace(State()), true);
+      return 0;
+    case 0x16:
+      Paste();
+      return 0;
+    case 0x18:
+      Cut();
+      return 0;
+    case 0x1A:
+      Undo();
+      return 0;
+    default:
+      // Other control characters (Enter, Escape, Ctrl+Backspace) change nothing.
+      if (key < 0x20 || key == 0x7F) return 0;
+      Show(mask_.Insert(State(), Utf8OfWide(typed)), true);
+      return 0;
+  }
+}
+
+std::optional<LRESULT> Win32MaskedBox::Pressed(WPARAM wparam) {
+  const bool shift = KeyDown(VK_SHIFT);
+  const bool control = KeyDown(VK_CONTROL);
+  if (wparam == VK_DELETE) {
+    if (shift) {
+      Cut();
+    } else {
+      Show(mask_.Delete(State()), true);
+    }
+    return 0;
+  }
+  if (wparam == VK_INSERT && shift && !control) {
+    Paste();
+    return 0;
+  }
+  // Moves with Shift select as the control does; plain moves rest only before a digit.
+  if (shift || control) return std::nullopt;
+  const MaskedEdit edit = State();
+  int to = 0;
+  switch (wparam) {
+    case VK_LEFT:
+      to = edit.anchor != edit.caret ? edit.SelStart() : edit.caret - 1;
+      break;
+    case VK_RIGHT:
+      to = edit.anchor != edit.caret ? edit.SelEnd() : edit.caret + 1;
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = TextLength();
+      break;
+    default:
+      return std::nullopt;
+  }
+  const int stop = mask_.CaretStop(edit.caret, to);
+  SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(stop), stop);
+  return 0;
+}
+
 std::optional<LRESULT> Win32MaskedBox::Filter(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CHAR: {
-      const auto key = static_cast<wchar_t>(wparam);
-      if (key >= 0xD800 && key < 0xDC00) {
-        high_surrogate_ = key;
-        return 0;
-      }
-      std::wstring typed;
-      if (key >= 0xDC00 && key < 0xE000 && high_surrogate_ != 0) typed += high_surrogate_;
-      high_surrogate_ = 0;
-      typed += key;
-      switch (key) {
-        case 0x01:  // Ctrl+A
-          SendMessageW(edit_, EM_SETSEL, 0, -1);
-          return 0;
-        case 0x03:  // Ctrl+C: the control copies the selection as it is
-          return std::nullopt;
-        case 0x08:
-          Show(mask_.Backspace(State()), true);
-          return 0;
-        case 0x16:
-          Paste();
-          return 0;
-        case 0x18:
-          Cut();
-          return 0;
-        case 0x1A:
-          Undo();
-          return 0;
-        default:
-          // Other control characters (Enter, Escape, Ctrl+Backspace) change nothing.
-          if (key < 0x20 || key == 0x7F) return 0;
-          Show(mask_.Insert(State(), Utf8OfWide(typed)), true);
-          return 0;
-      }
-    }
-    case WM_KEYDOWN: {
-      const bool shift = KeyDown(VK_SHIFT);
-      const bool control = KeyDown(VK_CONTROL);
-      if (wparam == VK_DELETE) {
-        if (shift) {
-          Cut();
-        } else {
-          Show(mask_.Delete(State()), true);
-        }
-        return 0;
-      }
-      if (wparam == VK_INSERT && shift && !control) {
-        Paste();
-        return 0;
-      }
-      // Moves with Shift select as the control does; plain moves rest only before a digit.
-      if (shift || control) return std::nullopt;
-      const MaskedEdit edit = State();
-      int to = 0;
-      switch (wparam) {
-        case VK_LEFT:
-          to = edit.anchor != edit.caret ? edit.SelStart() : edit.caret - 1;
-          break;
-        case VK_RIGHT:
-          to = edit.anchor != edit.caret ? edit.SelEnd() : edit.caret + 1;
-          break;
-        case VK_HOME:
-          to = 0;
-          break;
-        case VK_END:
-          to = TextLength();
-          break;
-        default:
-          return std::nullopt;
-      }
-      const int stop = mask_.CaretStop(edit.caret, to);
-      SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(stop), stop);
-      return 0;
-    }
+    case WM_CHAR:
+      return Typed(wparam);
+    case WM_KEYDOWN:
+      return Pressed(wparam);
     case WM_PASTE:
       Paste();
       return 0;

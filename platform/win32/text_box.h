@@ -104,6 +104,9 @@ class Win32MaskedBox : public EditSelection {
  private:
   int TextLength() const override;
   std::optional<LRESULT> Filter(UINT message, WPARAM wparam, LPARAM lparam);
+  // A character typed (WM_CHAR), and a key pressed (WM_KEYDOWN).
+  std::optional<LRESULT> Typed(WPARAM wparam);
+  std::optional<LRESULT> Pressed(WPARAM wparam);
   // The text and selection as the control holds them.
   MaskedEdit State() const;
   // Shows `edit`, keeping what it replaces for Undo when `undoable`.

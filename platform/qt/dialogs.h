@@ -8,7 +8,7 @@
 #include "platform/file_dialog.h"
 #include "platform/controls/file_filter.h"
 #include "platform/message_box.h"
-#include "platform/mouse_pointer.h"
+#include "platform/controls/kept_pointer.h"
 
 class QWidget;
 
@@ -42,16 +42,11 @@ class QtMessageBox : public MessageBox {
   QWidget* parent_;
 };
 
-// Numbers as the classic screen object knows them: 0 default, 1 arrow, 2 cross, 3 I-beam,
-// 11 hourglass, 13 arrow and hourglass.
-class QtMousePointer : public MousePointer {
+// The application's override cursor.
+class QtMousePointer : public KeptPointer {
  public:
   ~QtMousePointer() override;
-  int Pointer() const override { return pointer_; }
   void SetPointer(int pointer) override;
-
- private:
-  int pointer_ = kPointerDefault;
 };
 
 }  // namespace platform::qt

@@ -9,7 +9,7 @@
 #include "platform/file_dialog.h"
 #include "platform/controls/file_filter.h"
 #include "platform/message_box.h"
-#include "platform/mouse_pointer.h"
+#include "platform/controls/kept_pointer.h"
 #include "platform/system/windows_api.h"
 
 namespace platform::win32 {
@@ -50,17 +50,12 @@ class Win32MessageBox : public MessageBox {
   std::string title_;
 };
 
-// Numbers as the classic screen object knows them: 0 default, 1 arrow, 2 cross, 3 I-beam,
-// 11 hourglass, 13 arrow and hourglass. The pointer is the program's: every window of it shows
-// it while it is not the default (see PointerOverride).
-class Win32MousePointer : public MousePointer {
+// The pointer is the program's: every window of it shows it while it is not the default (see
+// PointerOverride).
+class Win32MousePointer : public KeptPointer {
  public:
   ~Win32MousePointer() override;
-  int Pointer() const override { return pointer_; }
   void SetPointer(int pointer) override;
-
- private:
-  int pointer_ = kPointerDefault;
 };
 
 // The pointer the program shows over all its windows, or null for each window's own. A window

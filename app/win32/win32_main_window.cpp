@@ -11,13 +11,13 @@
 #include "app/window_look.h"
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
-#include "platform/win32/twips.h"
 #include "platform/system/spreadsheet_application.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/control.h"
 #include "platform/win32/dialogs.h"
 #include "platform/win32/list_view.h"
 #include "platform/win32/text_box.h"
+#include "platform/win32/twips.h"
 
 namespace app {
 namespace {
@@ -306,8 +306,8 @@ void Win32MainWindow::BuildControls() {
 
   // In the order of look::kControls.
   const std::pair<HWND, platform::TextBox*> controls[] = {
-      {list, nullptr},    {file, file_box_.get()}, {label, nullptr},
-      {browse, nullptr},  {from, from_box_.get()}, {to, to_box_.get()}};
+      {list, nullptr},   {file, file_box_.get()}, {label, nullptr},
+      {browse, nullptr}, {from, from_box_.get()}, {to, to_box_.get()}};
   for (std::size_t i = 0; i < std::size(controls); ++i) {
     const auto& [control, text] = controls[i];
     const char* name = look::kControls[i].name;

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_dialog.h"
 #include "platform/controls/file_filter.h"
-#include "platform/message_box.h"
 #include "platform/controls/kept_pointer.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
-#include "platform/system/date_services.h"
-
 #include <ctime>
+
+#include "platform/system/date_services.h"
 
 namespace platform {
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/system/output_file.h"
 #include "platform/run_time_error.h"
+#include "platform/system/output_file.h"
 #include "platform/system/system_message.h"
 
 namespace platform {

@@ -12,9 +12,9 @@
 #include <mutex>
 #include <random>
 
+#include "platform/run_time_error.h"
 #include "platform/system/output_file.h"
 #include "platform/system/path_text.h"
-#include "platform/run_time_error.h"
 #include "platform/system/system_message.h"
 
 namespace platform {

@@ -1,5 +1,3 @@
-#include "platform/system/program_start.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <system_error>
 
 #include "platform/run_time_error.h"
+#include "platform/system/program_start.h"
 
 namespace platform {
 namespace {

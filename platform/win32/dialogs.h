@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_dialog.h"
 #include "platform/controls/file_filter.h"
-#include "platform/message_box.h"
 #include "platform/controls/kept_pointer.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
 #include "platform/system/windows_api.h"
 
 namespace platform::win32 {
@@ -40,8 +40,7 @@ class Win32FileDialog : public FileDialog {
 class Win32MessageBox : public MessageBox {
  public:
   // `owner` may be null.
-  Win32MessageBox(HWND owner, std::string title)
-      : owner_(owner), title_(std::move(title)) {}
+  Win32MessageBox(HWND owner, std::string title) : owner_(owner), title_(std::move(title)) {}
   // Throws RunTimeError 7 when Windows cannot show the box.
   void Show(const std::string& prompt, MessageIcon icon) override;
 

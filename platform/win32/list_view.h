@@ -1,7 +1,7 @@
 // The report-style list on a Windows list view that holds no rows itself (a virtual list): the
-// rows live in the shown list's MemoryListView and the control asks for the texts of the rows it shows, so a
-// hundred thousand items go in without a control item each and show at once. Read back exactly
-// as written, in order. Items added go to the control in one step, the next time anything
+// rows live in the shown list's MemoryListView and the control asks for the texts of the rows it
+// shows, so a hundred thousand items go in without a control item each and show at once. Read back
+// exactly as written, in order. Items added go to the control in one step, the next time anything
 // (a paint, a question) reaches it, so a load sends it no message per row.
 #pragma once
 

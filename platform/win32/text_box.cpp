@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "platform/form.h"
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 #include "platform/win32/clipboard.h"
 
 namespace platform::win32 {

@@ -10,8 +10,8 @@
 #include "platform/controls/focus_click.h"
 #include "platform/controls/input_mask.h"
 #include "platform/controls/selection_box.h"
-#include "platform/text_box.h"
 #include "platform/system/windows_api.h"
+#include "platform/text_box.h"
 
 namespace platform::win32 {
 

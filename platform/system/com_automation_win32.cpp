@@ -1,9 +1,10 @@
+#include "platform/system/com_automation.h"
+
 #include <cstdio>
 #include <string>
 #include <utility>
 
 #include "platform/run_time_error.h"
-#include "platform/system/com_automation.h"
 #include "platform/system/launched_application.h"
 #include "platform/system/path_text.h"
 #include "platform/system/system_message.h"

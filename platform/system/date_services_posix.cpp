@@ -1,6 +1,6 @@
-#include <ctime>
-
 #include "platform/system/date_services.h"
+
+#include <ctime>
 
 namespace platform {
 

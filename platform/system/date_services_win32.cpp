@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/system/date_services.h"
+
+#include <windows.h>
 
 namespace platform {
 

@@ -1,3 +1,5 @@
+#include "platform/system/output_file.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -13,7 +15,6 @@
 #include <mutex>
 
 #include "platform/run_time_error.h"
-#include "platform/system/output_file.h"
 #include "platform/system/system_message.h"
 
 namespace platform {

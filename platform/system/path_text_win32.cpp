@@ -1,8 +1,8 @@
+#include "platform/system/path_text.h"
+
 #include <windows.h>
 
 #include <climits>
-
-#include "platform/system/path_text.h"
 
 namespace platform {
 

@@ -1,3 +1,5 @@
+#include "platform/system/program_start.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -10,7 +12,6 @@
 #include <system_error>
 
 #include "platform/run_time_error.h"
-#include "platform/system/program_start.h"
 
 namespace platform {
 namespace {

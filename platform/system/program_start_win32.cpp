@@ -1,6 +1,7 @@
+#include "platform/system/program_start.h"
+
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
-#include "platform/system/program_start.h"
 #include "platform/system/system_message.h"
 #include "platform/system/windows_api.h"
 

@@ -1,8 +1,9 @@
+#include "platform/system/spreadsheet_application.h"
+
 #include <utility>
 
 #include "platform/run_time_error.h"
 #include "platform/system/program_start.h"
-#include "platform/system/spreadsheet_application.h"
 
 namespace platform {
 namespace {

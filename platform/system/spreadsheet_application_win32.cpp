@@ -1,10 +1,11 @@
+#include "platform/system/spreadsheet_application.h"
+
 #include <optional>
 #include <utility>
 
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
 #include "platform/system/program_start.h"
-#include "platform/system/spreadsheet_application.h"
 
 namespace platform {
 namespace {

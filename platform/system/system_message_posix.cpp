@@ -1,6 +1,6 @@
-#include <cstring>
-
 #include "platform/system/system_message.h"
+
+#include <cstring>
 
 namespace platform {
 

@@ -1,10 +1,11 @@
+#include "platform/system/system_message.h"
+
 #include <windows.h>
 
 #include <string>
 #include <utility>
 
 #include "platform/system/path_text.h"
-#include "platform/system/system_message.h"
 
 namespace platform {
 

@@ -91,7 +91,7 @@ class QtServices : public SystemServices {
 
 }  // namespace
 
-QtMainWindow::QtMainWindow(WindowServices services) : MainWindow(std::move(services)) {
+QtMainWindow::QtMainWindow(WindowServices services) : CommonWindow(std::move(services)) {
   setObjectName(Text(look::kTitle));
   setWindowTitle(Text(look::kTitle));
   setWindowIcon(Icon());

@@ -15,7 +15,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "app/main_window.h"
+#include "app/common_window.h"
 
 class QLabel;
 class QMenu;
@@ -32,7 +32,7 @@ class QtTextBox;
 
 namespace app {
 
-class QtMainWindow : public QMainWindow, public MainWindow {
+class QtMainWindow : public QMainWindow, public CommonWindow {
  public:
   // Builds the window at its start size, hidden and not yet loaded.
   explicit QtMainWindow(WindowServices services = {});

@@ -166,7 +166,7 @@ class Win32Services : public SystemServices {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(WindowServices services) : MainWindow(std::move(services)) {
+Win32MainWindow::Win32MainWindow(WindowServices services) : CommonWindow(std::move(services)) {
   RegisterWindowClass(&Win32MainWindow::Procedure);
   window_ =
       CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(look::kTitle).c_str(),

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/common_window.h"
 #include "platform/system/windows_api.h"
 
 namespace platform::win32 {
@@ -31,7 +31,7 @@ class Win32TextBox;
 
 namespace app {
 
-class Win32MainWindow : public MainWindow {
+class Win32MainWindow : public CommonWindow {
  public:
   // The controls' identifiers, which are also their tab order, and the menu command's.
   enum Id : int {

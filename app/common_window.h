@@ -30,18 +30,18 @@ class SystemServices {
   virtual std::function<void(int)> ExitProgram() = 0;
 };
 
-class MainWindow : public platform::Form {
+class CommonWindow : public platform::Form {
  public:
-  MainWindow(const MainWindow&) = delete;
-  MainWindow& operator=(const MainWindow&) = delete;
+  CommonWindow(const CommonWindow&) = delete;
+  CommonWindow& operator=(const CommonWindow&) = delete;
 
   MainForm& form() { return *form_; }
   // Throws RunTimeError 730 for a name no control has.
   platform::Control& Controls(const std::string& name) override;
 
  protected:
-  explicit MainWindow(WindowServices services) : services_(std::move(services)) {}
-  ~MainWindow() override;
+  explicit CommonWindow(WindowServices services) : services_(std::move(services)) {}
+  ~CommonWindow() override;
 
   // Makes with `system` each service the window was not given: the spreadsheet program and the
   // .dbf provider are the same on every system.

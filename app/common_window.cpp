@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/common_window.h"
 
 #include <utility>
 
@@ -7,9 +7,9 @@
 
 namespace app {
 
-MainWindow::~MainWindow() = default;
+CommonWindow::~CommonWindow() = default;
 
-void MainWindow::MakeMissingServices(SystemServices& system) {
+void CommonWindow::MakeMissingServices(SystemServices& system) {
   if (services_.CD == nullptr) {
     own_dialog_ = system.MakeFileDialog();
     services_.CD = own_dialog_.get();
@@ -34,34 +34,34 @@ void MainWindow::MakeMissingServices(SystemServices& system) {
   if (!services_.exit_program) services_.exit_program = system.ExitProgram();
 }
 
-void MainWindow::MakeForm(platform::ListView& list, platform::StatusLine* status_line) {
+void CommonWindow::MakeForm(platform::ListView& list, platform::StatusLine* status_line) {
   form_ = std::make_unique<MainForm>(
       *this, list,
       FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
                    *services_.objects, *services_.provider, status_line});
 }
 
-void MainWindow::AddControl(const std::string& name,
-                            std::unique_ptr<platform::PlacedControl> control) {
+void CommonWindow::AddControl(const std::string& name,
+                              std::unique_ptr<platform::PlacedControl> control) {
   controls_.emplace(name, std::move(control));
 }
 
-platform::PlacedControl* MainWindow::FindControl(const std::string& name) const {
+platform::PlacedControl* CommonWindow::FindControl(const std::string& name) const {
   const auto found = controls_.find(name);
   return found == controls_.end() ? nullptr : found->second.get();
 }
 
-platform::Control& MainWindow::Controls(const std::string& name) {
+platform::Control& CommonWindow::Controls(const std::string& name) {
   platform::PlacedControl* control = FindControl(name);
   if (control == nullptr) throw platform::RunTimeError(platform::error::kControlNotFound);
   return *control;
 }
 
-void MainWindow::PlaceControls() {
+void CommonWindow::PlaceControls() {
   for (auto& [name, control] : controls_) control->Place();
 }
 
-bool MainWindow::Load() {
+bool CommonWindow::Load() {
   try {
     form_->Form_Load();
     return true;
@@ -72,7 +72,7 @@ bool MainWindow::Load() {
   }
 }
 
-void MainWindow::Guarded(const std::function<void()>& handler) {
+void CommonWindow::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (...) {
@@ -80,7 +80,7 @@ void MainWindow::Guarded(const std::function<void()>& handler) {
   }
 }
 
-void MainWindow::ReportAndExit() noexcept {
+void CommonWindow::ReportAndExit() noexcept {
   try {
     services_.message_box->Show(platform::CurrentError().Prompt(),
                                 platform::MessageIcon::kCritical);

@@ -10,7 +10,7 @@
 #include "export/paste_data.h"
 #include "export/period_summary.h"
 #include "platform/current_error.h"
-#include "platform/date_services.h"
+#include "platform/system/date_services.h"
 
 namespace app {
 namespace {

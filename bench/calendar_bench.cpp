@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "calendar/cdn_date.h"
-#include "platform/date_services.h"
+#include "platform/system/date_services.h"
 #include "tests/calendar/reference_walk.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "calendar/cdn_date.h"
 #include "data/load_data.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 
 namespace {
 

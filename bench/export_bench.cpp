@@ -14,7 +14,7 @@
 #include "data/load_data.h"
 #include "export/export_text.h"
 #include "export/file_formats.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "tests/fakes/fake_provider.h"
 
 namespace {

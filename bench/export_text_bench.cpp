@@ -8,7 +8,7 @@
 
 #include "export/clipboard_flavours.h"
 #include "export/export_text.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "calendar/day_index.h"
-#include "platform/date_services.h"
-#include "platform/number_text.h"
+#include "platform/system/date_services.h"
+#include "calendar/number_text.h"
 #include "platform/run_time_error.h"
 
 namespace cdnDate {

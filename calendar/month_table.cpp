@@ -4,7 +4,7 @@
 #include "calendar/cdn_date.h"
 #include "calendar/day_index.h"
 #include "calendar/month_table_texts.h"
-#include "platform/number_text.h"
+#include "calendar/number_text.h"
 #include "platform/run_time_error.h"
 
 namespace cdnDate {

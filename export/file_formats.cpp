@@ -8,6 +8,7 @@
 
 #include "export/item_cells.h"
 #include "export/zip_file.h"
+#include "platform/system/output_file.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {

@@ -8,7 +8,7 @@
 
 #include "platform/automation.h"
 #include "platform/clipboard.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/message_box.h"
 
 namespace exporter {

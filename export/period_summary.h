@@ -9,7 +9,7 @@
 // litres add up to 0.
 #pragma once
 
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 
 namespace exporter {
 

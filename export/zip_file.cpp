@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {

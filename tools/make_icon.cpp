@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/qt/qt_main_window.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ int main(int argc, char* argv[]) {
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
-  const QImage image = app::KolvexWindow::IconImage();
+  const QImage image = app::QtMainWindow::IconImage();
   if (image.format() != QImage::Format_Indexed8 || image.colorCount() > 256) {
     std::fprintf(stderr, "make-icon: the icon is not an image of 256 colours\n");
     return 1;
@@ -148,9 +148,9 @@ int main(int argc, char* argv[]) {
   // size Windows asks for from 100 % to 200 % and for its largest views.
   std::vector<IconEntry> images{Indexed(image)};
   for (const int size : {16, 20, 24, 48}) {
-    images.push_back(FullColour(app::KolvexWindow::DrawnIcon(size)));
+    images.push_back(FullColour(app::QtMainWindow::DrawnIcon(size)));
   }
-  images.push_back(Png(app::KolvexWindow::DrawnIcon(256)));
+  images.push_back(Png(app::QtMainWindow::DrawnIcon(256)));
   std::ofstream(argv[1], std::ios::binary) << IconFile(images);
   return 0;
 }

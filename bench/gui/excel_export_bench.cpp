@@ -20,8 +20,8 @@
 #include "export/export_text.h"
 #include "export/paste_data.h"
 #include "platform/message_box.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_list_view.h"
+#include "platform/qt/clipboard.h"
+#include "platform/qt/list_view.h"
 #include "tests/fakes/fake_automation.h"
 
 namespace {
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
 
   const long loaded = Status("VmRSS");
   ResetPeak();
-  platform::QtClipboard clipboard;
+  platform::qt::QtClipboard clipboard;
   fakes::FakeObjectFactory objects;
   TimedMessageBox message_box;
   start = Clock::now();

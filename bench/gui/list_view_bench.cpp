@@ -9,8 +9,8 @@
 #include <string>
 
 #include "data/load_data.h"
-#include "platform/list_view.h"
-#include "platform/qt/qt_list_view.h"
+#include "platform/controls/memory_list_view.h"
+#include "platform/qt/list_view.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/db/connection_string.h"
 #include "platform/db/table_file.h"
 #include "platform/db/sql_engine.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
 
 namespace platform::db {

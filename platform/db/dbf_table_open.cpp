@@ -7,7 +7,7 @@
 #include "platform/db/byte_order.h"
 #include "platform/db/dbf_table.h"
 #include "platform/db/memo_file.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 

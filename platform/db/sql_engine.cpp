@@ -12,7 +12,7 @@
 #include "platform/db/dbf_table.h"
 #include "platform/db/table_file.h"
 #include "platform/db/number_format.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 

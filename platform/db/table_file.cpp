@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 

@@ -9,9 +9,9 @@
 #include <system_error>
 
 #include "platform/db/table_file.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
-#include "platform/system_message.h"
+#include "platform/system/system_message.h"
 
 namespace platform::db {
 

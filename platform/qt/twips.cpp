@@ -1,36 +1,28 @@
 #include "platform/qt/twips.h"
 
 #include <QWidget>
-#include <algorithm>
-#include <cmath>
+
+#include "platform/controls/twips.h"
 
 namespace platform::qt {
 namespace {
 
-int WidgetPixels(double pixels) {
-  // Beyond what a widget can take (QWIDGETSIZE_MAX) is no place to be; a NaN stays at 0.
-  constexpr double kLimit = QWIDGETSIZE_MAX;
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
+unsigned DpiOf(const QWidget& widget) {
+  const int dpi = widget.logicalDpiX();
+  return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
 }
 
 }  // namespace
 
-double TwipsPerPixel(const QWidget& widget) {
-  const int dpi = widget.logicalDpiX();
-  return kTwipsPerInch / (dpi > 0 ? dpi : 96);
-}
+double TwipsPerPixel(const QWidget& widget) { return platform::TwipsPerPixel(DpiOf(widget)); }
 
 int TwipsToPixels(double twips, const QWidget& widget) {
-  return WidgetPixels(twips / TwipsPerPixel(widget));
-}
-
-int TwipsToWholePixels(double twips, const QWidget& widget) {
-  return WidgetPixels(std::ceil(twips / TwipsPerPixel(widget)));
+  // Beyond what a widget can take (QWIDGETSIZE_MAX) is no place to be.
+  return platform::TwipsToPixels(twips, DpiOf(widget), QWIDGETSIZE_MAX);
 }
 
 float PixelsToTwips(int pixels, const QWidget& widget) {
-  return static_cast<float>(pixels * TwipsPerPixel(widget));
+  return platform::PixelsToTwips(pixels, DpiOf(widget));
 }
 
 }  // namespace platform::qt

@@ -1,6 +1,5 @@
 #include "platform/win32/twips.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace platform::win32 {
@@ -43,18 +42,9 @@ unsigned DpiOf(HWND window) {
   return ScreenDpi();
 }
 
-double TwipsPerPixel(unsigned dpi) { return kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi); }
-
 int TwipsToPixels(double twips, unsigned dpi) {
-  // Windows keeps coordinates in 16 bits on their way through some messages; a NaN stays at 0.
-  constexpr double kLimit = 32767;
-  const double pixels = twips / TwipsPerPixel(dpi);
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
-}
-
-float PixelsToTwips(int pixels, unsigned dpi) {
-  return static_cast<float>(pixels * TwipsPerPixel(dpi));
+  // Windows keeps coordinates in 16 bits on their way through some messages.
+  return platform::TwipsToPixels(twips, dpi, 32767);
 }
 
 int FontHeight(double points, unsigned dpi) {

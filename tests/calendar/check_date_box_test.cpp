@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "calendar/cdn_date.h"
-#include "platform/date_services.h"
+#include "platform/system/date_services.h"
 #include "tests/calendar/outcome.h"
 #include "tests/fakes/fake_text_box.h"
 

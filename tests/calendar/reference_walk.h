@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "calendar/cdn_date.h"
-#include "platform/date_services.h"
-#include "platform/number_text.h"
+#include "platform/system/date_services.h"
+#include "calendar/number_text.h"
 #include "platform/run_time_error.h"
 
 namespace reference {

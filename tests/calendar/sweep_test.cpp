@@ -4,7 +4,7 @@
 #include <string>
 
 #include "calendar/cdn_date.h"
-#include "platform/date_services.h"
+#include "platform/system/date_services.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include "data/load_data.h"
 #include "export/export_text.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "tests/cli/read_back.h"
 #include "tests/support/own_terminal.h"
 #include "tests/support/temp_dir.h"

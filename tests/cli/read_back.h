@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/list_view.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace read_back {
 

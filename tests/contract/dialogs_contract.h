@@ -25,10 +25,10 @@
 #include <vector>
 
 #include "platform/file_dialog.h"
-#include "platform/file_filter.h"
+#include "platform/controls/file_filter.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "tests/contract/masked_box_contract.h"
 #include "tests/support/temp_dir.h"
 

@@ -60,8 +60,8 @@
 
 #include "app/main_form.h"
 #include "app/window_services.h"
-#include "platform/date_services.h"
-#include "platform/path_text.h"
+#include "platform/system/date_services.h"
+#include "platform/system/path_text.h"
 #include "tests/contract/window_cases.h"
 #include "tests/fakes/call_log.h"
 #include "tests/fakes/fake_automation.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "calendar/cdn_date.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/fakes/fake_provider.h"
 #include "tests/support/temp_dir.h"

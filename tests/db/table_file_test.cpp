@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "tests/db/db_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 
 namespace {
 

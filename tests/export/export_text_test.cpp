@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/run_time_error.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "export/clipboard_flavours.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/fakes/call_log.h"
 #include "tests/fakes/fake_automation.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "export/exact_decimal.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/run_time_error.h"
 
 namespace {

@@ -22,7 +22,7 @@ TEST_F(Browse, FileThatIsNotATableGivesOneMessageFromTheRealProviderShownOverThe
   app::WindowServices services = Services();
   services.provider = nullptr;
   services.message_box = nullptr;
-  auto window = app::KolvexWindow::Open(services);
+  auto window = app::QtMainWindow::Open(services);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   dialog_.Answer(path);

@@ -17,10 +17,10 @@
 #include <memory>
 #include <optional>
 
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_list_view.h"
-#include "platform/qt/qt_text_box.h"
+#include "platform/qt/clipboard.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/list_view.h"
+#include "platform/qt/text_box.h"
 #include "platform/qt/twips.h"
 #include "tests/contract/clipboard_contract.h"
 #include "tests/contract/dialogs_contract.h"
@@ -108,7 +108,7 @@ struct QtClipboardDriver {
     return flavour.windows_format;
   }
 
-  platform::QtClipboard clipboard;
+  platform::qt::QtClipboard clipboard;
 };
 
 class QtOpenDialogView : public contract::OpenDialogView {

@@ -27,12 +27,12 @@ class SampleTable : public WindowTest {
 
   // Opens a window on the real provider into `window` and loads the sample's days from
   // 2081/01/01 to `to` with a click on "Browse Database". Skips the test without the sample.
-  void LoadSample(const std::string& to, std::unique_ptr<app::KolvexWindow>& window) {
+  void LoadSample(const std::string& to, std::unique_ptr<app::QtMainWindow>& window) {
     const std::string sample = std::string(KOLVEX_SOURCE_DIR) + "/samples/TRAN.dbf";
     if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no sample table";
     app::WindowServices services = Services();
     services.provider = nullptr;
-    window = app::KolvexWindow::Open(services);
+    window = app::QtMainWindow::Open(services);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     window->Controls("TxtTo").Text().SetText(to);
@@ -44,7 +44,7 @@ class SampleTable : public WindowTest {
 };
 
 TEST_F(SampleTable, ScreenshotAfterALoadIsSavedInTheBuildFolder) {
-  std::unique_ptr<app::KolvexWindow> window;
+  std::unique_ptr<app::QtMainWindow> window;
   LoadSample("2081/01/02", window);
   if (IsSkipped() || HasFatalFailure()) return;
   EXPECT_EQ(window->list().ColumnHeaderCount(), 9u);
@@ -80,7 +80,7 @@ std::pair<int, int> InkSpan(const QImage& image, const QRect& rect) {
 }
 
 TEST_F(SampleTable, EveryColumnAndItsHeaderIsLeftAligned) {
-  std::unique_ptr<app::KolvexWindow> window;
+  std::unique_ptr<app::QtMainWindow> window;
   LoadSample("2081/01/01", window);
   if (IsSkipped() || HasFatalFailure()) return;
   auto* view = window->findChild<QTreeView*>(QStringLiteral("ListView1"));

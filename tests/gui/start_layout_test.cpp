@@ -38,7 +38,7 @@ TEST(Icon, WindowsIconFileShowsWhatTheWindowDraws) {
   // Written by tools/make-icon; the Windows program's resources take it.
   const QImage file(QString::fromUtf8(KOLVEX_SOURCE_DIR "/app/kolvex.ico"));
   ASSERT_FALSE(file.isNull()) << "app/kolvex.ico cannot be read";
-  const QImage drawn = app::KolvexWindow::IconImage();
+  const QImage drawn = app::QtMainWindow::IconImage();
   EXPECT_EQ(drawn.size(), QSize(32, 32));
   EXPECT_LE(drawn.colorCount(), 256);
   ASSERT_EQ(file.size(), drawn.size());

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/qt/qt_main_window.h"
 #include "platform/qt/twips.h"
 #include "tests/contract/window_contract.h"
 
@@ -30,7 +30,7 @@ class QtWindowDriver {
   static constexpr int kMostPixels = QWIDGETSIZE_MAX;
 
   explicit QtWindowDriver(app::WindowServices services)
-      : window_(app::KolvexWindow::Open(std::move(services))) {
+      : window_(app::QtMainWindow::Open(std::move(services))) {
     if (!window_) return;
     window_->activateWindow();
     // On an X server the window gets the keyboard a moment after it is shown; until then a box
@@ -41,7 +41,7 @@ class QtWindowDriver {
   }
 
   bool Opened() const { return opened_; }
-  app::KolvexWindow& Widget() { return *window_; }
+  app::QtMainWindow& Widget() { return *window_; }
   platform::Form& Window() { return *window_; }
   app::MainForm& Form() { return window_->form(); }
   platform::ListView& List() { return window_->list(); }
@@ -156,7 +156,7 @@ class QtWindowDriver {
   }
 
  private:
-  std::unique_ptr<app::KolvexWindow> window_;
+  std::unique_ptr<app::QtMainWindow> window_;
   std::unique_ptr<QWidget> other_;  // another program's window
   bool opened_ = false;
 };
@@ -170,7 +170,7 @@ class WindowTest : public contract::WindowContract<QtWindowDriver> {
   Widget* Find(const char* name) {
     return window_->template Find<Widget>(name);
   }
-  app::KolvexWindow& Window() { return window_->Widget(); }
+  app::QtMainWindow& Window() { return window_->Widget(); }
 };
 
 }  // namespace gui_test

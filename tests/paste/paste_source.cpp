@@ -18,9 +18,9 @@
 #include "export/file_formats.h"
 #include "export/paste_data.h"
 #include "export/period_summary.h"
-#include "platform/list_view.h"
+#include "platform/controls/memory_list_view.h"
 #include "platform/message_box.h"
-#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/clipboard.h"
 #include "tests/fakes/fake_automation.h"
 
 namespace {
@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "%s\n", error.Prompt().c_str());
     return 1;
   }
-  platform::QtClipboard clipboard;
+  platform::qt::QtClipboard clipboard;
   fakes::FakeObjectFactory objects;
   SilentMessageBox message_box;
   if (members) {

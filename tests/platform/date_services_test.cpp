@@ -1,4 +1,4 @@
-#include "platform/date_services.h"
+#include "platform/system/date_services.h"
 
 #include <gtest/gtest.h>
 

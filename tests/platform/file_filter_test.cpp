@@ -1,5 +1,5 @@
 // The filter text of the Open-file dialog as file types.
-#include "platform/file_filter.h"
+#include "platform/controls/file_filter.h"
 
 #include <gtest/gtest.h>
 

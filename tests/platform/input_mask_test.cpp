@@ -1,7 +1,7 @@
 // The masked text of the date boxes without a window: its fit, the date check's replacement, and
 // the editing keys, which run the date boxes' own table of keys against the model that the
 // Windows box types with.
-#include "platform/input_mask.h"
+#include "platform/controls/input_mask.h"
 
 #include <gtest/gtest.h>
 

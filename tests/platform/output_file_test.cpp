@@ -1,7 +1,7 @@
 // The files the headless command writes: a destination replaced only by a complete file, written
 // in place when it is a device or a pipe, followed when it is a link, and never left behind as a
 // half-made file; and the check that keeps it from writing over the table it reads.
-#include "platform/output_file.h"
+#include "platform/system/output_file.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
 #include "tests/support/temp_dir.h"
 #ifndef _WIN32

@@ -28,9 +28,9 @@ TEST(DetachedStart, ForksAndExecs) { GTEST_SKIP() << kLinuxOnly; }
 #include <thread>
 #include <vector>
 
-#include "platform/detached_process.h"
+#include "platform/system/program_start.h"
 #include "platform/run_time_error.h"
-#include "platform/spreadsheet_application.h"
+#include "platform/system/spreadsheet_application.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -268,7 +268,7 @@ TEST(DetachedStart, ProgramThatCannotRunIsReported) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.path);
     const Command command = {test.path, "--calc"};
-    ExpectRunTimeError([&] { platform::StartDetached(command); },
+    ExpectRunTimeError([&] { platform::StartProgram(command); },
                        platform::error::kCannotCreateObject,
                        "The spreadsheet program cannot be started: '" + test.path +
                            "' did not start: " + test.reason + ".");

@@ -10,9 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
-#include "platform/win32/win32_automation.h"
+#include "platform/system/program_start.h"
+#include "platform/system/spreadsheet_application.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win32/host_window.h"
 
@@ -354,7 +355,7 @@ TEST_F(Automation, ExcelFirstThenLibreOfficeFromAppPathsThenError429NamingBoth) 
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KolvexTest");
     for (const wchar_t* program : c.installed) Install(program, ThisProgram());
     Started started;
-    platform::win32::SpreadsheetObjectFactory factory(
+    platform::SpreadsheetApplicationFactory factory(
         {c.excel, kTestAppPaths,
          [&](const std::vector<std::string>& argv) { started.push_back(argv); }});
     EXPECT_EQ(factory.StartsCalc(), !c.by_automation && c.excel != std::string(kBrokenProgId))
@@ -378,7 +379,7 @@ TEST_F(Automation, ExcelFirstThenLibreOfficeFromAppPathsThenError429NamingBoth) 
 
 TEST_F(Automation, BrokenExcelWithoutLibreOfficeGivesExcelsOwnFailure) {
   RegisterBroken();
-  platform::win32::SpreadsheetObjectFactory factory({kBrokenProgId, kTestAppPaths, {}});
+  platform::SpreadsheetApplicationFactory factory({kBrokenProgId, kTestAppPaths, {}});
   const RunTimeError error = ErrorOf([&] { factory.CreateObject("excel.application"); });
   EXPECT_EQ(error.number(), 429);
   EXPECT_NE(error.description().find("\"Kolvex.BrokenSheet\" did not start"), std::string::npos)
@@ -388,7 +389,7 @@ TEST_F(Automation, BrokenExcelWithoutLibreOfficeGivesExcelsOwnFailure) {
 TEST_F(Automation, NeitherFoundIsError429NamingBothAndOtherIdentifiersAreUnknown) {
   // A path App Paths records for a program since removed does not count.
   Install(L"soffice.exe", L"C:\\nowhere\\soffice.exe");
-  platform::win32::SpreadsheetObjectFactory factory({"Kolvex.NoSuchSheet", kTestAppPaths, {}});
+  platform::SpreadsheetApplicationFactory factory({"Kolvex.NoSuchSheet", kTestAppPaths, {}});
   const RunTimeError none = ErrorOf([&] { factory.CreateObject("excel.application"); });
   EXPECT_EQ(none.number(), 429);
   EXPECT_EQ(none.description(),
@@ -401,8 +402,8 @@ TEST_F(Automation, NeitherFoundIsError429NamingBothAndOtherIdentifiersAreUnknown
 
 TEST_F(Automation, QuotedAppPathIsTaken) {
   Install(L"scalc.exe", L"\"" + ThisProgram() + L"\"");
-  EXPECT_EQ(platform::win32::AppPath(kTestAppPaths, L"scalc.exe"), ThisProgram());
-  EXPECT_EQ(platform::win32::AppPath(kTestAppPaths, L"soffice.exe"), L"");
+  EXPECT_EQ(platform::AppPath(kTestAppPaths, L"scalc.exe"), ThisProgram());
+  EXPECT_EQ(platform::AppPath(kTestAppPaths, L"soffice.exe"), L"");
 }
 
 TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
@@ -415,7 +416,7 @@ TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
   std::vector<std::string> argv = {platform::Utf8OfWide(self), "--record-arguments",
                                    platform::Utf8Of(record)};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  platform::win32::StartProgram(argv);
+  platform::StartProgram(argv);
   // The program writes the file whole under another name and renames it when done.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!std::filesystem::exists(record) && std::chrono::steady_clock::now() < deadline) {
@@ -427,7 +428,7 @@ TEST(StartProgram, ArgumentsArriveAsGivenAndAMissingProgramIsReported) {
   for (std::string line; std::getline(in, line);) received.push_back(line);
   EXPECT_EQ(received, arguments);
 
-  const RunTimeError missing = ErrorOf([] { platform::win32::StartProgram({"C:\\nowhere.exe"}); });
+  const RunTimeError missing = ErrorOf([] { platform::StartProgram({"C:\\nowhere.exe"}); });
   EXPECT_EQ(missing.number(), 429);
   EXPECT_EQ(missing.description().rfind(
                 "The spreadsheet program cannot be started: 'C:\\nowhere.exe' did not start: ", 0),

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "export/clipboard_flavours.h"
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
-#include "platform/win32/win32_clipboard.h"
-#include "platform/win32/win32_dialogs.h"
-#include "platform/win32/win32_list_view.h"
-#include "platform/win32/win32_text_box.h"
-#include "platform/win32/windows_api.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/dialogs.h"
+#include "platform/win32/list_view.h"
+#include "platform/win32/text_box.h"
+#include "platform/system/windows_api.h"
 #include "tests/contract/clipboard_contract.h"
 #include "tests/contract/dialogs_contract.h"
 #include "tests/contract/list_view_contract.h"
@@ -204,7 +204,7 @@ struct Win32DialogsDriver {
     return std::make_unique<platform::win32::Win32FileDialog>(host.window());
   }
   std::unique_ptr<platform::MessageBox> MakeMessageBox() {
-    return std::make_unique<platform::win32::Win32MessageBox>(host.window());
+    return std::make_unique<platform::win32::Win32MessageBox>(host.window(), "Kolvex");
   }
   std::unique_ptr<platform::MousePointer> MakePointer() {
     return std::make_unique<platform::win32::Win32MousePointer>();

@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 
 namespace win32_test {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/win32/windows_api.h"
+#include "platform/system/windows_api.h"
 
 namespace win32_test {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/path_text.h"
-#include "platform/win32/windows_api.h"
+#include "platform/system/path_text.h"
+#include "platform/system/windows_api.h"
 
 namespace {
 

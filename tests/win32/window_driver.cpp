@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
 
 namespace win32_test {

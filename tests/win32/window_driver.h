@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/win32_main_window.h"
+#include "app/win32/win32_main_window.h"
 #include "tests/win32/host_window.h"
 
 namespace win32_test {

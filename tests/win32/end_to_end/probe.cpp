@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "calendar/cdn_date.h"
-#include "platform/date_services.h"
-#include "platform/path_text.h"
-#include "platform/win32/windows_api.h"
+#include "platform/system/date_services.h"
+#include "platform/system/path_text.h"
+#include "platform/system/windows_api.h"
 
 namespace {
 

@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "app/qt/qt_main_window.h"
+#include "app/window_look.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(app::look::kTitle));
+  QApplication::setWindowIcon(app::QtMainWindow::Icon());
+  const std::unique_ptr<app::QtMainWindow> window = app::QtMainWindow::Open();
+  if (!window) return 1;
+  return QApplication::exec();
+}

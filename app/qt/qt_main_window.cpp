@@ -1,0 +1,303 @@
+#include "app/qt/qt_main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QWindowStateChangeEvent>
+#include <string>
+#include <utility>
+
+#include "app/window_look.h"
+#include "platform/qt/clipboard.h"
+#include "platform/qt/control.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/list_view.h"
+#include "platform/qt/text_box.h"
+#include "platform/qt/twips.h"
+
+namespace app {
+namespace {
+
+using platform::qt::QtControl;
+
+QString Text(const char* text) { return QString::fromUtf8(text); }
+
+// A capital letter pressed with Ctrl.
+QKeySequence CtrlKey(char letter) {
+  return QKeySequence(
+      QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_A + (letter - 'A'))));
+}
+
+QFont NamedFont(const char* family) {
+  QFont font(Text(family));
+  font.setPointSizeF(look::kNamedFontPoints);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setObjectName(Text(name));
+  return widget;
+}
+
+// The status bar's label. It may show less than its text when the window is narrow; the whole text
+// is its tooltip.
+class LabelStatusLine : public platform::StatusLine {
+ public:
+  explicit LabelStatusLine(QLabel& label) : label_(label) {}
+  void SetText(const std::string& text) override {
+    label_.setText(QString::fromStdString(text));
+    label_.setToolTip(label_.text());
+  }
+
+ private:
+  QLabel& label_;
+};
+
+// The services Qt gives the window.
+class QtServices : public SystemServices {
+ public:
+  explicit QtServices(QWidget& window) : window_(window) {}
+  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
+    return std::make_unique<platform::qt::QtFileDialog>(&window_);
+  }
+  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
+    return std::make_unique<platform::qt::QtMessageBox>(&window_);
+  }
+  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
+    return std::make_unique<platform::qt::QtMousePointer>();
+  }
+  std::unique_ptr<platform::Clipboard> MakeClipboard(const platform::ObjectFactory&) override {
+    return std::make_unique<platform::qt::QtClipboard>();
+  }
+  std::function<void(int)> ExitProgram() override { return &QCoreApplication::exit; }
+
+ private:
+  QWidget& window_;
+};
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(WindowServices services) : CommonWindow(std::move(services)) {
+  setObjectName(Text(look::kTitle));
+  setWindowTitle(Text(look::kTitle));
+  setWindowIcon(Icon());
+  QtServices system(*this);
+  MakeMissingServices(system);
+
+  BuildControls();
+  BuildMenu();
+  MakeForm(*list_, status_line_.get());
+  ConnectEvents();
+  // The window may be made as small as the window system allows: the layout does what it can.
+  // The menu bar and the status bar lie outside the inner area.
+  resize(platform::qt::TwipsToPixels(look::kStartWidth, *this),
+         platform::qt::TwipsToPixels(look::kStartHeight, *this) + menuBar()->sizeHint().height() +
+             statusBar()->sizeHint().height());
+}
+
+QtMainWindow::~QtMainWindow() {
+  // Children outlive this body; keep their events away from the form about to go.
+  for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) {
+    box->on_got_focus = nullptr;
+    box->on_lost_focus = nullptr;
+    box->removeEventFilter(this);
+  }
+  inner_->removeEventFilter(this);
+  CmdBrowse->disconnect();
+  MnuExcel->disconnect();
+  MnuMemberSummary->disconnect();
+  MnuDaySummary->disconnect();
+  MnuReload->disconnect();
+  form_.reset();
+}
+
+std::unique_ptr<QtMainWindow> QtMainWindow::Open(WindowServices services) {
+  auto window = std::make_unique<QtMainWindow>(std::move(services));
+  if (!window->Load()) return nullptr;
+  window->show();
+  return window;
+}
+
+platform::ListView& QtMainWindow::list() { return *list_; }
+
+float QtMainWindow::ScaleWidth() const {
+  return minimised_ ? 0 : platform::qt::PixelsToTwips(inner_->width(), *inner_);
+}
+
+float QtMainWindow::ScaleHeight() const {
+  return minimised_ ? 0 : platform::qt::PixelsToTwips(inner_->height(), *inner_);
+}
+
+void QtMainWindow::BuildControls() {
+  inner_ = new QWidget(this);
+  setCentralWidget(inner_);
+
+  ListView1 = Named(new QTreeView(inner_), "ListView1");
+  TxtFile = Named(new platform::qt::FocusLineEdit(inner_), "TxtFile");
+  Label1 = Named(new QLabel(Text("File Name"), inner_), "Label1");
+  CmdBrowse = Named(new QPushButton(Text("Browse Database"), inner_), "CmdBrowse");
+  TxtFrom = Named(new platform::qt::FocusLineEdit(inner_), "TxtFrom");
+  TxtTo = Named(new platform::qt::FocusLineEdit(inner_), "TxtTo");
+
+  ListView1->setFont(NamedFont("Arial"));
+  TxtFile->setFont(NamedFont("MS Sans Serif"));
+  Label1->setFont(NamedFont("MS Sans Serif"));
+  CmdBrowse->setFocusPolicy(Qt::StrongFocus);
+  TxtFrom->setToolTip(Text(look::kFromTip));
+  TxtTo->setToolTip(Text(look::kToTip));
+  TxtFile->setToolTip(Text(look::kFileTip));
+
+  StatusLine = Named(new QLabel(statusBar()), "StatusLine");
+  // Its text never widens the window: a long path is cut at the window's edge.
+  StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(StatusLine, 1);
+  status_line_ = std::make_unique<LabelStatusLine>(*StatusLine);
+
+  list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
+  file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
+  const platform::InputMask date_mask(look::kDateMask, look::kDatePrompt);
+  from_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtFrom, date_mask);
+  to_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtTo, date_mask);
+
+  const std::pair<QWidget*, platform::TextBox*> controls[] = {
+      {ListView1, nullptr}, {TxtFile, file_box_.get()}, {Label1, nullptr},
+      {CmdBrowse, nullptr}, {TxtFrom, from_box_.get()}, {TxtTo, to_box_.get()}};
+  for (const auto& [widget, text] : controls) {
+    const std::string name = widget->objectName().toStdString();
+    AddControl(name, std::make_unique<QtControl>(*widget, look::StartOf(name), text));
+  }
+
+  setTabOrder(ListView1, TxtFile);
+  setTabOrder(TxtFile, CmdBrowse);
+  setTabOrder(CmdBrowse, TxtFrom);
+  setTabOrder(TxtFrom, TxtTo);
+  ListView1->setFocus();
+}
+
+void QtMainWindow::BuildMenu() {
+  // "&" marks the mnemonic: the menu shows "Data" with the D underlined, and Alt+D opens it.
+  MnuData = Named(menuBar()->addMenu(Text("&Data")), "MnuData");
+  MnuExcel = Named(MnuData->addAction(Text("Export to Excel")), "MnuExcel");
+  MnuExcel->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  MnuMemberSummary = Named(MnuData->addAction(Text(look::kMemberSummaryText)), "MnuMemberSummary");
+  MnuMemberSummary->setShortcut(CtrlKey(look::kMemberSummaryKey));
+  MnuDaySummary = Named(MnuData->addAction(Text(look::kDaySummaryText)), "MnuDaySummary");
+  MnuDaySummary->setShortcut(CtrlKey(look::kDaySummaryKey));
+  MnuReload = Named(MnuData->addAction(Text("Reload")), "MnuReload");
+  MnuReload->setShortcut(QKeySequence(Qt::Key_F5));
+}
+
+void QtMainWindow::ConnectEvents() {
+  inner_->installEventFilter(this);
+  for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) box->installEventFilter(this);
+  connect(CmdBrowse, &QPushButton::clicked, this,
+          [this] { Guarded([this] { form_->CmdBrowse_Click(); }); });
+  connect(MnuExcel, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuExcel_Click(); }); });
+  connect(MnuMemberSummary, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuMemberSummary_Click(); }); });
+  connect(MnuDaySummary, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuDaySummary_Click(); }); });
+  connect(MnuReload, &QAction::triggered, this,
+          [this] { Guarded([this] { form_->MnuReload_Click(); }); });
+  TxtFrom->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
+  TxtFrom->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
+  TxtTo->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
+  TxtTo->on_lost_focus = [this] { Guarded([this] { form_->TxtTo_LostFocus(); }); };
+}
+
+void QtMainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  // Minimising sends no resize of the inner area; the layout still hears of it, with 0 x 0,
+  // and lays out the restored size when the window comes back.
+  const bool minimised = isMinimized();
+  if (minimised == minimised_) return;
+  minimised_ = minimised;
+  Guarded([this] { form_->Form_Resize(); });
+}
+
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == inner_ && event->type() == QEvent::Resize) {
+    Guarded([this] { form_->Form_Resize(); });
+  }
+  if ((watched == TxtFrom || watched == TxtTo) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (watched == TxtFrom) {
+        Guarded([this] { form_->TxtFrom_KeyReturn(); });
+      } else {
+        Guarded([this] { form_->TxtTo_KeyReturn(); });
+      }
+      return true;
+    }
+  }
+  // On X11 desktops a text box claims Ctrl+E for the end of its line (and Ctrl+D to delete);
+  // the menu commands' keys go to the commands whichever control has the focus, as on other
+  // systems.
+  if (watched != inner_ && event->type() == QEvent::ShortcutOverride) {
+    const QKeySequence key(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* command : {MnuExcel, MnuMemberSummary, MnuDaySummary}) {
+      if (key == command->shortcut()) return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+QIcon QtMainWindow::Icon() { return QIcon(QPixmap::fromImage(IconImage())); }
+
+QImage QtMainWindow::IconImage() {
+  return DrawnIcon(32).convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+}
+
+QImage QtMainWindow::DrawnIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  // Drawn on a grid of 32, with few flat colours, so the 256-colour image keeps them exactly.
+  painter.setRenderHint(QPainter::Antialiasing, size != 32);
+  painter.scale(size / 32.0, size / 32.0);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(46, 125, 50));
+  painter.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
+  // The can: a lid, a shoulder and a body, with a band and a drop of milk.
+  painter.setBrush(QColor(236, 239, 241));
+  painter.setPen(QPen(QColor(55, 71, 79), 1.2));
+  painter.drawRect(QRectF(12, 4, 8, 3));
+  QPainterPath can;
+  can.moveTo(12, 7);
+  can.lineTo(20, 7);
+  can.lineTo(24, 12);
+  can.lineTo(24, 27);
+  can.lineTo(8, 27);
+  can.lineTo(8, 12);
+  can.closeSubpath();
+  painter.drawPath(can);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(25, 118, 210));
+  painter.drawRect(QRectF(8.6, 15, 14.8, 3));
+  QPainterPath drop;
+  drop.moveTo(16, 19.5);
+  drop.cubicTo(18.5, 22.5, 19, 24, 16, 25.5);
+  drop.cubicTo(13, 24, 13.5, 22.5, 16, 19.5);
+  painter.setBrush(QColor(25, 118, 210));
+  painter.drawPath(drop);
+  painter.end();
+  return image;
+}
+
+}  // namespace app

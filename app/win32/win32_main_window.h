@@ -1,0 +1,111 @@
+// The window Kolvex on the Windows API.
+//
+// The window makes its controls as Windows' own (a list view, edit boxes, a static label and a
+// push button), places them in twips through platform::win32::Win32Control at the resolution of
+// the monitor it is on, wraps them in the platform adapters (masked date boxes, the virtual list,
+// dialog, message box, pointer) and hands those to MainForm, which holds every handler, the same
+// form as on Linux. Its own code only forwards Windows' messages to the handlers: size changes
+// of the inner area (minimising and restoring among them), the button's click, the menu commands
+// and their keys, Enter in a date box, and the date boxes' focus moves within the window. It shows
+// the form's status line in a status bar below the inner area (which the layout does not
+// measure: the inner area ends above it), moves the focus between controls with Tab as a dialog
+// does, gives the focus back to the control that had it when the window is activated again, and
+// lays itself out anew when it is moved to a monitor of another resolution. Each forwarded call
+// runs inside a last-chance guard, and so does the whole window procedure, so no exception
+// reaches Windows: an error no handler took is reported and the program ends. Loads and exports
+// run inside the message that started them, on this thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/common_window.h"
+#include "platform/system/windows_api.h"
+
+namespace platform::win32 {
+class FocusEdit;
+class Win32ListView;
+class Win32MaskedBox;
+class Win32TextBox;
+}  // namespace platform::win32
+
+namespace app {
+
+class Win32MainWindow : public CommonWindow {
+ public:
+  // The controls' identifiers, which are also their tab order, and the menu command's.
+  enum Id : int {
+    kListView1 = 100,
+    kTxtFile,
+    kLabel1,
+    kCmdBrowse,
+    kTxtFrom,
+    kTxtTo,
+    kStatusLine = 150,
+    kMnuExcel = 200,
+    kMnuReload = 201,
+    kMnuMemberSummary = 210,
+    kMnuDaySummary,
+  };
+
+  // Builds the window at its start size, hidden and not yet loaded.
+  explicit Win32MainWindow(WindowServices services = {});
+  ~Win32MainWindow() override;
+
+  // Creates the window, runs Form_Load and shows it as `show` says (SW_SHOWDEFAULT, or what the
+  // program was started with). When Form_Load fails, reports "<number>: <description>" with the
+  // critical icon and returns null without showing anything.
+  static std::unique_ptr<Win32MainWindow> Open(WindowServices services = {},
+                                               int show = SW_SHOWDEFAULT);
+
+  platform::ListView& list();
+  HWND window() const { return window_; }
+  // The window of the control named `name`, or null.
+  HWND ControlWindow(const std::string& name) const;
+  // The status bar along the bottom.
+  HWND StatusWindow() const { return status_; }
+
+  float ScaleWidth() const override;
+  float ScaleHeight() const override;
+
+  // What the message loop does with a message before it is dispatched: the menu commands' keys
+  // (Ctrl+E, F5) whichever control has the focus, Enter in a date box, and Tab and the other keys
+  // that move between the controls. True when the message was taken and must not be dispatched.
+  bool PreTranslate(MSG& message);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void BuildControls();
+  void BuildMenu();
+  void ConnectEvents();
+  // Fonts and places for the window's present resolution.
+  void ApplyResolution();
+  void SizeToStart();
+  // The status bar's height in pixels, 0 while it is hidden.
+  int StatusHeight() const;
+  void ExitAnyway(int status) noexcept override;
+
+  HWND window_ = nullptr;
+  HWND tooltips_ = nullptr;
+  HWND status_ = nullptr;
+  HMENU menu_ = nullptr;
+  HACCEL keys_ = nullptr;
+  HFONT window_font_ = nullptr;
+  HFONT arial_ = nullptr;
+  HFONT ms_sans_serif_ = nullptr;
+  HICON big_icon_ = nullptr;
+  HICON small_icon_ = nullptr;
+  HWND focus_before_deactivation_ = nullptr;
+
+  std::unique_ptr<platform::win32::FocusEdit> file_edit_;
+  std::unique_ptr<platform::win32::FocusEdit> from_edit_;
+  std::unique_ptr<platform::win32::FocusEdit> to_edit_;
+  std::unique_ptr<platform::win32::Win32ListView> list_;
+  std::unique_ptr<platform::win32::Win32TextBox> file_box_;
+  std::unique_ptr<platform::StatusLine> status_line_;
+  std::unique_ptr<platform::win32::Win32MaskedBox> from_box_;
+  std::unique_ptr<platform::win32::Win32MaskedBox> to_box_;
+};
+
+}  // namespace app

@@ -1,0 +1,90 @@
+#include "platform/qt/dialogs.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <optional>
+
+#include "platform/form.h"
+#include "platform/run_time_error.h"
+
+namespace platform::qt {
+namespace {
+
+std::optional<Qt::CursorShape> ShapeOf(int pointer) {
+  switch (pointer) {
+    case 1:
+      return Qt::ArrowCursor;
+    case 2:
+      return Qt::CrossCursor;
+    case 3:
+      return Qt::IBeamCursor;
+    case kPointerHourglass:
+      return Qt::WaitCursor;
+    case 13:
+      return Qt::BusyCursor;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::string QtNameFilters(const std::vector<FileType>& types) {
+  std::string filters;
+  for (const FileType& type : types) {
+    if (!filters.empty()) filters += ";;";
+    filters += type.description + " (";
+    for (std::size_t i = 0; i < type.patterns.size(); ++i) {
+      if (i > 0) filters += ' ';
+      filters += type.patterns[i];
+    }
+    filters += ')';
+  }
+  return filters;
+}
+
+void QtFileDialog::ShowOpen() {
+  // Before the first choice the dialog opens in the current folder, not in a folder another
+  // dialog of the program visited last.
+  const QString start = QString::fromStdString(file_name_);
+  // Qt's own dialog matches the patterns in any letter case, as tables copied from other
+  // systems need (TRAN.DBF); the desktop's dialog may not.
+  const QString chosen = QFileDialog::getOpenFileName(
+      parent_, QString(), start.isEmpty() ? QDir::currentPath() : QFileInfo(start).absolutePath(),
+      QString::fromStdString(QtNameFilters(ParseFilter(filter_))), nullptr,
+      QFileDialog::DontUseNativeDialog);
+  if (!chosen.isEmpty()) file_name_ = chosen.toStdString();
+}
+
+void QtMessageBox::Show(const std::string& prompt, MessageIcon icon) {
+  QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::Information,
+                  QApplication::applicationDisplayName(), QString::fromStdString(prompt),
+                  QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+QtMousePointer::~QtMousePointer() {
+  if (pointer_ != kPointerDefault) QApplication::restoreOverrideCursor();
+}
+
+void QtMousePointer::SetPointer(int pointer) {
+  if (pointer == pointer_) return;
+  if (pointer == kPointerDefault) {
+    QApplication::restoreOverrideCursor();
+  } else {
+    const std::optional<Qt::CursorShape> shape = ShapeOf(pointer);
+    if (!shape) throw RunTimeError(error::kInvalidPropertyValue);
+    if (pointer_ == kPointerDefault) {
+      QApplication::setOverrideCursor(QCursor(*shape));
+    } else {
+      QApplication::changeOverrideCursor(QCursor(*shape));
+    }
+  }
+  pointer_ = pointer;
+}
+
+}  // namespace platform::qt

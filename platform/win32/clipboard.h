@@ -1,0 +1,66 @@
+// The system clipboard through the Windows API.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+#include "platform/system/windows_api.h"
+
+namespace platform::win32 {
+
+class Win32Clipboard : public Clipboard {
+ public:
+  // Owns what it puts on the clipboard through a hidden window of its own. `for_calc`, when
+  // given, is asked at each Offer whether the list goes to LibreOffice Calc.
+  explicit Win32Clipboard(std::function<bool()> for_calc = {});
+  ~Win32Clipboard() override;
+  Win32Clipboard(const Win32Clipboard&) = delete;
+  Win32Clipboard& operator=(const Win32Clipboard&) = delete;
+
+  // Throws RunTimeError 521 when another program keeps the clipboard open.
+  void Clear() override;
+  // Announces the text as Unicode text (CF_UNICODETEXT), from which Windows also gives the older
+  // text formats, and each form with a Windows format name in that registered format; all in one
+  // change, other programs see all of them or none. Each is made when a program first asks for
+  // it (delayed rendering), and whatever has not been asked for is made when this clipboard is
+  // destroyed, so the content outlives the program. The text's bytes that are not UTF-8 become
+  // U+FFFD, and so does a NUL, which would end the text for every program that reads it; a
+  // form's bytes go on as they are with a NUL after them. Throws RunTimeError 521 when the
+  // clipboard cannot be opened or filled.
+  //
+  // For Calc the forms offered are others: Calc reads an offered "HTML Format" ahead of
+  // everything else and asks how to import it at each paste, while it pastes SYLK as it stands.
+  // So then only the form whose MIME type names Calc's Windows format "Sylk" goes on, under
+  // Windows' own SYLK format (CF_SYLK), and no registered format.
+  void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) override;
+
+ private:
+  struct Offered {
+    UINT format = 0;
+    ClipboardRenderer render;
+    bool made = false;
+  };
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR id, DWORD_PTR self);
+  // Makes the offered `format` and hands it to the clipboard, which must be open.
+  void Render(UINT format) noexcept;
+  // Makes every offered format still owned by this clipboard.
+  void RenderAll() noexcept;
+
+  HWND owner_;
+  std::function<bool()> for_calc_;
+  std::vector<Offered> offered_;  // while this clipboard owns what it offered
+};
+
+// The clipboard's Unicode text, up to its first NUL; nothing when it holds no text or cannot be
+// opened. `owner` may be null.
+std::optional<std::wstring> ReadClipboardText(HWND owner);
+// The bytes of the clipboard's registered format `name`, without the NULs that end them; nothing
+// when it holds no such format or cannot be opened.
+std::optional<std::string> ReadClipboardFormat(HWND owner, const std::string& name);
+
+}  // namespace platform::win32

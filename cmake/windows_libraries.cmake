@@ -16,9 +16,3 @@ add_library(xlsxwriter_library INTERFACE)
 target_include_directories(xlsxwriter_library SYSTEM INTERFACE ${windows_libraries}/include)
 target_link_libraries(xlsxwriter_library INTERFACE ${windows_libraries}/lib/libxlsxwriter.a
                       ${windows_libraries}/lib/libz.a)
-
-# Windows programs run under Wine in a prefix of this build folder's own, where the host's root
-# folder is drive Z: (the paths the tests are given).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env
-    KOLVEX_WINEPREFIX=${CMAKE_BINARY_DIR}/wine ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh)
-set(KOLVEX_HOST_ROOT "Z:")

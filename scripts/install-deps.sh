@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs that are not installed yet: all of them, those
-# of the Windows build alone with --windows, or those named as arguments. Run as root.
+# of the Windows build alone with --windows, or those named as arguments. Run as root. Runs once
+# per test run: a script that has run it sets KOLVEX_DEPS_INSTALLED for the scripts it starts, and
+# then it does nothing.
 set -euo pipefail
+if [ -n "${KOLVEX_DEPS_INSTALLED:-}" ]; then
+  exit 0
+fi
 
 packages=(
   build-essential cmake ninja-build pkg-config git

@@ -1,7 +1,7 @@
 # Toolchain of the Windows build: Debian's MinGW-w64 for 64-bit Windows, with POSIX threads (for
 # std::thread and std::mutex), and Wine to run the programs it makes, so that ctest runs the
 # Windows test programs as it runs the Linux ones.
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+# The windows preset uses it: cmake --preset windows
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KOLVEX_MINGW_HOST x86_64-w64-mingw32)
@@ -13,5 +13,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# wine-run.sh keeps Wine's own files in a prefix inside the build folder.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# Windows programs run under Wine (scripts/wine-run.sh) in a prefix of this build folder's own,
+# where the host's root folder is drive Z: (the paths the tests are given).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env
+    KOLVEX_WINEPREFIX=${CMAKE_BINARY_DIR}/wine ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+set(KOLVEX_HOST_ROOT "Z:")

@@ -1,5 +1,5 @@
-# The libraries of the Windows programs that Debian ships no MinGW build of: SQLite, and
-# libxlsxwriter with zlib. scripts/windows-libraries.sh builds them once from Debian's own source
+# The libraries of the Windows programs that Debian ships no MinGW build of: SQLite and
+# zlib. scripts/windows-libraries.sh builds them once from Debian's own source
 # packages into the build folder; later configure runs find them there.
 set(windows_libraries ${CMAKE_BINARY_DIR}/third-party/mingw)
 execute_process(
@@ -15,9 +15,3 @@ target_link_libraries(sqlite_library INTERFACE ${windows_libraries}/lib/libsqlit
 add_library(zlib_library INTERFACE)
 target_include_directories(zlib_library SYSTEM INTERFACE ${windows_libraries}/include)
 target_link_libraries(zlib_library INTERFACE ${windows_libraries}/lib/libz.a)
-
-# Windows programs run under Wine in a prefix of this build folder's own, where the host's root
-# folder is drive Z: (the paths the tests are given).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env
-    KOLVEX_WINEPREFIX=${CMAKE_BINARY_DIR}/wine ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh)
-set(KOLVEX_HOST_ROOT "Z:")

@@ -1,39 +1,40 @@
 #!/usr/bin/env bash
 # Usage: build-windows.sh [LINUX_BUILD]
 # Builds the Windows version of Kolvex, the window and the command, with MinGW-w64 into
-# build-windows, runs every test suite of it under Wine with ctest (the window's on an Xvfb display
-# of their own), then writes the zip and the installer into dist/ and tests the installer under
-# Wine. The command's tests are run by the Linux build's cli_test:
-# that of LINUX_BUILD (which must hold it), or else of a Linux build made in build-windows-host.
-# Run as root on Debian 12; installs what is missing. Fails when any test fails.
+# build-windows (the windows preset of CMakePresets.json), runs every test suite of it under Wine
+# with ctest (the window's on an X display of their own), then writes the zip and the installer
+# into dist/ and tests the installer under Wine. The command's tests are run by the Linux build's
+# cli_test: that of LINUX_BUILD (which must hold it), or else of the normal preset's build/,
+# built here. Run as root on Debian 12; installs what is missing. Fails when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh --windows
+linux_build=${1:-}
+if [ -n "$linux_build" ]; then
+  bash scripts/install-deps.sh --windows
+else
+  bash scripts/install-deps.sh
+fi
+export KOLVEX_DEPS_INSTALLED=1
 jobs=$(nproc)
 
-linux_build=${1:-}
-if [ -z "$linux_build" ]; then
+host_cli_test=()
+if [ -n "$linux_build" ]; then
+  host_cli_test=(-DKOLVEX_HOST_CLI_TEST="$(realpath "$linux_build")/tests/cli/cli_test")
+else
   echo "== Linux build of the command's tests"
-  bash scripts/install-deps.sh
-  linux_build=build-windows-host
-  cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVEX_GUI=OFF \
-    >/dev/null
-  cmake --build "$linux_build" -j "$jobs" --target cli_test
+  cmake --preset normal >/dev/null
+  cmake --build --preset normal -j "$jobs" --target cli_test
 fi
 
 echo "== Windows build (MinGW-w64)"
-# One configuration at -O1: the tests run under Wine, and the build is part of every test run.
-cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" \
-  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DKOLVEX_WERROR=ON \
-  -DKOLVEX_HOST_CLI_TEST="$(realpath "$linux_build")/tests/cli/cli_test" >/dev/null
-cmake --build build-windows -j "$jobs"
+cmake --preset windows "${host_cli_test[@]}" >/dev/null
+cmake --build --preset windows -j "$jobs"
 
 echo "== Windows tests under Wine"
-ctest --test-dir build-windows --output-on-failure -j "$jobs"
+ctest --preset windows -j "$jobs"
 
 echo "== Windows package"
 bash scripts/package-windows.sh build-windows
-version=$(sed -n 's/^project(Kolvex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(cat build-windows/version.txt)
 bash scripts/test-windows-installer.sh "dist/Kolvex-$version-setup.exe" build-windows

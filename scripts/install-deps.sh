@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs that are not installed yet: all of them, those
-# of the Windows build alone with --windows, or those named as arguments. Run as root.
+# of the Windows build alone with --windows, or those named as arguments. Run as root. Runs once
+# per test run: a script that has run it sets KOLVEX_DEPS_INSTALLED for the scripts it starts, and
+# then it does nothing.
 set -euo pipefail
+if [ -n "${KOLVEX_DEPS_INSTALLED:-}" ]; then
+  exit 0
+fi
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libxlsxwriter-dev
+  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   python3 python3-dbf python3-dbfread

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build-windows}")
-version=$(sed -n 's/^project(Kolvex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(cat "$build/version.txt")
 name=Kolvex-$version-win64
 stage=$build/package/$name
 rm -rf "$stage"

@@ -1,36 +1,37 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: in a normal build with
-# warnings as errors, and in a clang build with AddressSanitizer and UBSan, where the fuzz
-# targets also run for a bounded time. The tests of the reader and the load, which use the
-# loading threads, run a third time in a clang build with ThreadSanitizer. Last, the Windows
-# version is built with MinGW-w64, its tests run under Wine, and its zip and installer are made
-# and the installer tested (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails
-# when any test fails.
+# Installs what is missing, checks the layout of the C and C++ sources (scripts/check-format.sh),
+# then builds and runs every test twice, each build from its preset in CMakePresets.json: in the
+# normal build with warnings as errors (build/), and in a clang build with AddressSanitizer and
+# UBSan (build-asan/), where the fuzz targets also run for a bounded time. The tests of the reader
+# and the load, which use the loading threads, run a third time in a clang build with
+# ThreadSanitizer (build-tsan/). Last, the Windows version is built with MinGW-w64, its tests run
+# under Wine, and its zip and installer are made and the installer tested
+# (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails when any check or test
+# fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+export KOLVEX_DEPS_INSTALLED=1
 jobs=$(nproc)
 fuzz_seconds=${KOLVEX_FUZZ_SECONDS:-60}
 
+echo "== Format (clang-format)"
+bash scripts/check-format.sh
+
 echo "== Normal build (warnings are errors)"
-cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVEX_WERROR=ON \
-  -DKOLVEX_BENCH=ON >/dev/null
-cmake --build build-ci -j "$jobs"
-ctest --test-dir build-ci --output-on-failure -j "$jobs"
+cmake --preset normal >/dev/null
+cmake --build --preset normal -j "$jobs"
+ctest --preset normal -j "$jobs"
 
 echo "== Sanitizer build (AddressSanitizer + UBSan, clang)"
-CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DKOLVEX_WERROR=ON -DSANITIZE=ON -DKOLVEX_FUZZ=ON >/dev/null
-cmake --build build-asan -j "$jobs"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
 
 echo "== ThreadSanitizer build of the tests that use the loading threads (clang)"
-CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DKOLVEX_WERROR=ON -DKOLVEX_TSAN=ON -DKOLVEX_GUI=OFF >/dev/null
-cmake --build build-tsan -j "$jobs" --target db_test data_test
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
 for binary in db_test data_test; do
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "build-tsan/tests/$binary" \
     --gtest_brief=1
@@ -38,6 +39,8 @@ done
 
 if [ "$fuzz_seconds" -gt 0 ] && [ -d build-asan/fuzz ]; then
   echo "== Fuzzing, ${fuzz_seconds} s a target"
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   for target in build-asan/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
@@ -55,5 +58,5 @@ if [ "$fuzz_seconds" -gt 0 ] && [ -d build-asan/fuzz ]; then
 fi
 
 if [ "${KOLVEX_WINDOWS_TESTS:-1}" != 0 ]; then
-  bash scripts/build-windows.sh build-ci
+  bash scripts/build-windows.sh build
 fi

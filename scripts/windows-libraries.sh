@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
 # Usage: windows-libraries.sh FOLDER
-# Builds static MinGW-w64 libraries of SQLite, zlib and libxlsxwriter into FOLDER/mingw (include/
+# Builds static MinGW-w64 libraries of SQLite and zlib into FOLDER/mingw (include/
 # and lib/) for the Windows programs, from Debian's own source packages of the very versions of the
 # Linux development packages installed here. The sources are fetched by apt through a private
 # sources list under FOLDER, which apt checks against Debian's signed indexes (the machine's apt
 # configuration is not touched), and unpacked with Debian's patches applied by dpkg-source. Does
 # nothing when FOLDER/mingw already holds the libraries of those versions.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 prefix=$out/mingw
 host=x86_64-w64-mingw32
 cc=$host-gcc-posix
-jobs=$(nproc)
 
 source_of() { dpkg-query -W -f='${source:Package}=${source:Version}' "$1"; }
-wanted="$(source_of libsqlite3-dev) $(source_of zlib1g-dev) $(source_of libxlsxwriter-dev)"
+wanted="$(source_of libsqlite3-dev) $(source_of zlib1g-dev)"
 if [ "$(cat "$prefix/versions" 2>/dev/null)" = "$wanted" ]; then
   exit 0
 fi
@@ -81,16 +79,5 @@ for name in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback 
 done
 $host-ar rcs "$prefix/lib/libz.a" "${zlib_objects[@]}"
 cp "$zlib/zlib.h" "$zlib/zconf.h" "$prefix/include/"
-
-# libxlsxwriter through its own CMake build, with the zlib above and its bundled minizip. Numbers
-# are written with MinGW's C99 printf, which gives the same digits as glibc's.
-xlsxwriter=$out/src/libxlsxwriter
-cmake -S "$xlsxwriter" -B "$xlsxwriter/build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_C_FLAGS="-D__USE_MINGW_ANSI_STDIO=1" -DBUILD_SHARED_LIBS=OFF \
-  -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
-  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-cmake --build "$xlsxwriter/build" -j "$jobs" >/dev/null
-cmake --install "$xlsxwriter/build" >/dev/null
 
 echo "$wanted" >"$prefix/versions"

@@ -1,14 +1,14 @@
 #!/usr/bin/python3
 """Real pastes of Kolvex's export into LibreOffice Calc and Gnumeric.
 
-On an Xvfb display of its own, with the openbox window manager, paste_source fills the clipboard
-through the export command of the window and serves it. Each spreadsheet program then opens an
-empty workbook of the test's own, in each language below, with a private home and profile; the
-test presses Ctrl+V with the cursor in A1 (accepting any import dialog), then Ctrl+S, waits for
-the file to be saved, and reads the cells back from it: every text must arrive as that text and
-every number as a number equal to the list's. Then the member summary of the same records is
-handed over as the window's Member Summary to Excel does, and pasted into each program in
-SUMMARY_LANGUAGE in the same way.
+On an X display of its own (scripts/on-own-display.sh gives it one), with the openbox window
+manager, paste_source fills the clipboard through the export command of the window and serves it.
+Each spreadsheet program then opens an empty workbook of the test's own, in each language below,
+with a private home and profile; the test presses Ctrl+V with the cursor in A1 (accepting any
+import dialog), then Ctrl+S, waits for the file to be saved, and reads the cells back from it:
+every text must arrive as that text and every number as a number equal to the list's. Then the
+member summary of the same records is handed over as the window's Member Summary to Excel does,
+and pasted into each program in SUMMARY_LANGUAGE in the same way.
 
 Exit status 0 when every paste is exact, 1 when one is not or a program failed, 77 (a skip, with
 a loud message) when the programs are not installed. Nothing outside a temporary folder is
@@ -62,21 +62,14 @@ def wait_for(what, condition, timeout, interval=0.1):
 
 
 class Session:
-    """An Xvfb display with openbox, and the processes started on it."""
+    """The test's own X display with openbox, and the processes started on it."""
 
     def __init__(self, folder):
         self.folder = folder
         self.processes = []
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1366x768x24", "-nolisten", "tcp"],
-            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
-        self.display = ":" + number
+        self.display = os.environ.get("DISPLAY")
+        if not self.display:
+            raise Failure("no X display: run the test through scripts/on-own-display.sh")
         ready = os.path.join(folder, "openbox-ready")
         self.start(["openbox", "--sm-disable", "--startup", f"touch {ready}"], self.env(),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -105,8 +98,6 @@ class Session:
     def close(self):
         for process in reversed(self.processes):
             self.stop(process)
-        self.xvfb.terminate()
-        self.xvfb.wait()
 
     def xdotool(self, *args, check=True):
         result = subprocess.run(["xdotool", *args], env=self.env(), capture_output=True,
@@ -399,7 +390,7 @@ def main():
     args = parser.parse_args()
 
     programs = []
-    missing = [tool for tool in ("Xvfb", "openbox", "xdotool", "localedef") if not shutil.which(tool)]
+    missing = [tool for tool in ("openbox", "xdotool", "localedef") if not shutil.which(tool)]
     if not (shutil.which("localc") or shutil.which("soffice")):
         missing.append("localc")
     if not shutil.which("gnumeric"):

@@ -16,7 +16,18 @@ fi
 if [ $# -gt 0 ]; then
   files=("$@")
 else
-  mapfile -t files < <(git ls-files -- '*.c' '*.cc' '*.cpp' '*.h' '*.hpp')
+  # The tracked files; outside a git work tree (a source archive), every source but the build
+  # folders'.
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    mapfile -t files < <(git ls-files -- '*.c' '*.cc' '*.cpp' '*.h' '*.hpp')
+  else
+    mapfile -t files < <(find . -path './build*' -prune -o -type f \( -name '*.c' -o -name '*.cc' \
+                         -o -name '*.cpp' -o -name '*.h' -o -name '*.hpp' \) -print | sed 's|^\./||')
+  fi
+  if [ ${#files[@]} -eq 0 ]; then
+    echo "check-format.sh: no C or C++ sources found to check" >&2
+    exit 1
+  fi
 fi
 checked=()
 for file in "${files[@]}"; do

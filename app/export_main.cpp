@@ -17,13 +17,13 @@
 #include "export/export_text.h"
 #include "export/file_formats.h"
 #include "export/period_summary.h"
-#include "platform/current_error.h"
 #include "platform/controls/memory_list_view.h"
+#include "platform/current_error.h"
 #include "platform/db/provider.h"
 #include "platform/db/table_file.h"
+#include "platform/run_time_error.h"
 #include "platform/system/output_file.h"
 #include "platform/system/path_text.h"
-#include "platform/run_time_error.h"
 
 namespace {
 

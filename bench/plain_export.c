@@ -8,7 +8,7 @@
  *
  * bench/export_bench.py runs it beside kolvex-export, in turns, so that the two figures come
  * from the same state of the machine. */
-#define _POSIX_C_SOURCE 200809L  /* pread */
+#define _POSIX_C_SOURCE 200809L /* pread */
 
 #include <fcntl.h>
 #include <stdint.h>

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "calendar/day_index.h"
-#include "platform/system/date_services.h"
 #include "calendar/number_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/date_services.h"
 
 namespace cdnDate {
 namespace {

@@ -409,8 +409,9 @@ std::string WindowsHtmlFormat(std::string_view html) {
 std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list) {
   std::vector<platform::ClipboardFlavour> flavours;
   for (const platform::ClipboardForm& form : ClipboardForms(list.Snapshot())) {
-    flavours.push_back({form.mime_type, form.windows_format,
-                        Whole([&](const platform::ClipboardWriter& write) { form.render(write); })});
+    flavours.push_back(
+        {form.mime_type, form.windows_format,
+         Whole([&](const platform::ClipboardWriter& write) { form.render(write); })});
   }
   return flavours;
 }
@@ -420,9 +421,8 @@ std::vector<platform::ClipboardForm> ClipboardForms(
   MeasureSheet(*table);
   std::vector<platform::ClipboardForm> forms;
   // Not offered as text/html on X11: Calc would take it before SYLK and ask how to import it.
-  forms.push_back({kSylkMimeType, "", [table](const platform::ClipboardWriter& write) {
-                     Sylk(*table, write);
-                   }});
+  forms.push_back({kSylkMimeType, "",
+                   [table](const platform::ClipboardWriter& write) { Sylk(*table, write); }});
   forms.push_back({kGnumericMimeType, "", [table](const platform::ClipboardWriter& write) {
                      GnumericRange(*table, write);
                    }});

@@ -51,8 +51,8 @@ std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::L
 
 // The same forms, each made from `table` only when a program asks for it, written in pieces
 // straight to the clipboard's writer. They hold `table`, which must not change while they are on
-// the clipboard: give them a snapshot (ListView::Snapshot). The counts are checked here, RunTimeError
-// 6 as above; a form throws what reading the table throws.
+// the clipboard: give them a snapshot (ListView::Snapshot). The counts are checked here,
+// RunTimeError 6 as above; a form throws what reading the table throws.
 std::vector<platform::ClipboardForm> ClipboardForms(
     std::shared_ptr<const platform::ListView> table);
 

@@ -8,8 +8,8 @@
 
 #include "export/item_cells.h"
 #include "export/zip_file.h"
-#include "platform/system/output_file.h"
 #include "platform/run_time_error.h"
+#include "platform/system/output_file.h"
 
 namespace exporter {
 namespace {

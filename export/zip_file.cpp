@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 
 namespace exporter {
 namespace {

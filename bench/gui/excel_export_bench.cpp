@@ -82,9 +82,10 @@ int main(int argc, char** argv) {
   exporter::MnuExcel_Click(list, clipboard, objects, message_box);
   const double to_message = std::chrono::duration<double>(message_box.shown - start).count();
   const long peak = Status("VmHWM");
-  std::printf("export: to the message %.3f s (%s); peak %ld KiB, %ld KiB over the loaded list; "
-              "RSS after %ld KiB\n",
-              to_message, message_box.prompt.c_str(), peak, peak - loaded, Status("VmRSS"));
+  std::printf(
+      "export: to the message %.3f s (%s); peak %ld KiB, %ld KiB over the loaded list; "
+      "RSS after %ld KiB\n",
+      to_message, message_box.prompt.c_str(), peak, peak - loaded, Status("VmRSS"));
 
   std::size_t text_size = 0;
   exporter::WriteExportText(list, [&](std::string_view piece) { text_size += piece.size(); });
@@ -99,8 +100,8 @@ int main(int argc, char** argv) {
     start = Clock::now();
     const QByteArray bytes = data->data(format);
     std::printf("paste of %s: %lld bytes, %.3f s, peak %ld KiB over the list\n",
-                format.toStdString().c_str(), static_cast<long long>(bytes.size()),
-                Seconds(start), Status("VmHWM") - before);
+                format.toStdString().c_str(), static_cast<long long>(bytes.size()), Seconds(start),
+                Status("VmHWM") - before);
   }
   return 0;
 }

@@ -60,7 +60,8 @@ std::shared_ptr<const ListView> ListView::Snapshot() const {
   for (std::size_t item = 0; item < ItemCount(); ++item) {
     copy->SetItemText(copy->AddItem(), ItemText(item));
     const std::size_t sub_items = SubItemCount(item);
-    for (std::size_t sub = 0; sub < sub_items; ++sub) copy->AddSubItem(item, SubItemText(item, sub));
+    for (std::size_t sub = 0; sub < sub_items; ++sub)
+      copy->AddSubItem(item, SubItemText(item, sub));
   }
   return copy;
 }

@@ -1,9 +1,9 @@
+#include "platform/db/code_page_converter.h"
+
 #include <iconv.h>
 
 #include <cerrno>
 #include <mutex>
-
-#include "platform/db/code_page_converter.h"
 
 namespace platform::db {
 

@@ -1,8 +1,8 @@
+#include "platform/db/code_page_converter.h"
+
 #include <windows.h>
 
 #include <climits>
-
-#include "platform/db/code_page_converter.h"
 
 namespace platform::db {
 

@@ -6,12 +6,12 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/db/provider.h"
 #include "platform/db/connection_string.h"
-#include "platform/db/table_file.h"
+#include "platform/db/provider.h"
 #include "platform/db/sql_engine.h"
-#include "platform/system/path_text.h"
+#include "platform/db/table_file.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 

@@ -10,8 +10,8 @@
 
 #include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
-#include "platform/db/table_file.h"
 #include "platform/db/number_format.h"
+#include "platform/db/table_file.h"
 #include "platform/system/path_text.h"
 
 namespace platform::db {
@@ -287,8 +287,9 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
     sqlite3_stmt* statement = std::exchange(kept->second.statement, nullptr);
     bool bound = true;
     for (std::size_t i = 0; i < literals.size() && bound; ++i) {
-      bound = sqlite3_bind_text(statement, static_cast<int>(i) + 1, literals[i].data(),
-                                static_cast<int>(literals[i].size()), SQLITE_TRANSIENT) == SQLITE_OK;
+      bound =
+          sqlite3_bind_text(statement, static_cast<int>(i) + 1, literals[i].data(),
+                            static_cast<int>(literals[i].size()), SQLITE_TRANSIENT) == SQLITE_OK;
     }
     if (bound) {
       auto result = std::unique_ptr<SqlStatement>(
@@ -350,7 +351,7 @@ void SqlEngine::Keep(const std::string& shape, std::size_t literals) {
                     static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) == literals;
   if (same) {
     kept_.emplace(shape, Kept{statement, std::make_shared<const SqlStatement::Columns>(
-                                         SqlStatement::Columns::Of(statement))});
+                                             SqlStatement::Columns::Of(statement))});
   } else {
     sqlite3_finalize(statement);
     not_kept_.insert(shape);

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/db/provider.h"
 #include "platform/db/field_index.h"
 #include "platform/db/number_format.h"
+#include "platform/db/provider.h"
 #include "platform/db/value.h"
 #include "platform/run_time_error.h"
 

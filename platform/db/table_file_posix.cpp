@@ -1,3 +1,5 @@
+#include "platform/db/table_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,9 +10,8 @@
 #include <functional>
 #include <system_error>
 
-#include "platform/db/table_file.h"
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 #include "platform/system/system_message.h"
 
 namespace platform::db {

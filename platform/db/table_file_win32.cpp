@@ -1,3 +1,5 @@
+#include "platform/db/table_file.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -5,9 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/db/table_file.h"
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 #include "platform/system/system_message.h"
 
 namespace platform::db {

@@ -20,8 +20,7 @@ constexpr char kPlainText[] = "text/plain";
 // asks: Qt asks on a paste, for the one form the pasting program wants.
 class OfferedData : public QMimeData {
  public:
-  OfferedData(ClipboardRenderer text, std::vector<ClipboardForm> forms)
-      : text_(std::move(text)) {
+  OfferedData(ClipboardRenderer text, std::vector<ClipboardForm> forms) : text_(std::move(text)) {
     for (ClipboardForm& form : forms) {
       if (!form.mime_type.empty()) forms_.push_back(std::move(form));
     }
@@ -29,12 +28,11 @@ class OfferedData : public QMimeData {
 
   QStringList formats() const override {
     QStringList names{QString::fromLatin1(kPlainText)};
-    for (const ClipboardForm& form : forms_) names.push_back(QString::fromStdString(form.mime_type));
+    for (const ClipboardForm& form : forms_)
+      names.push_back(QString::fromStdString(form.mime_type));
     return names;
   }
-  bool hasFormat(const QString& mime_type) const override {
-    return formats().contains(mime_type);
-  }
+  bool hasFormat(const QString& mime_type) const override { return formats().contains(mime_type); }
 
  protected:
   QVariant retrieveData(const QString& mime_type, QMetaType) const override {

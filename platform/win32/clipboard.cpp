@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "platform/current_error.h"
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 
 namespace platform::win32 {
 namespace {
@@ -174,8 +174,8 @@ void Win32Clipboard::Offer(ClipboardRenderer text, std::vector<ClipboardForm> fo
   offered_ = std::move(offered);
 }
 
-LRESULT CALLBACK Win32Clipboard::Procedure(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK Win32Clipboard::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                           UINT_PTR, DWORD_PTR self) {
   auto& clipboard = *reinterpret_cast<Win32Clipboard*>(self);
   switch (message) {
     case WM_RENDERFORMAT:

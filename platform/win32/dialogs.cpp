@@ -6,8 +6,8 @@
 
 #include "platform/current_error.h"
 #include "platform/form.h"
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 
 namespace platform::win32 {
 namespace {

@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "calendar/cdn_date.h"
-#include "platform/system/date_services.h"
 #include "calendar/number_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/date_services.h"
 
 namespace reference {
 

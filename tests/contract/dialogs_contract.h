@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_dialog.h"
 #include "platform/controls/file_filter.h"
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
 #include "platform/system/path_text.h"

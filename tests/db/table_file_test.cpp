@@ -19,8 +19,8 @@ using db_test::TempDir;
 using db_test::WriteFile;
 using platform::PathFromUtf8;
 using platform::Utf8Of;
-using platform::db::TableFileReader;
 using platform::db::FindFileIgnoringCase;
+using platform::db::TableFileReader;
 
 // The bytes ReadAt copies, or "<failed>".
 std::string Read(const TableFileReader& file, std::uint64_t offset, std::size_t length) {

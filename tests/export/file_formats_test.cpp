@@ -175,15 +175,11 @@ TEST(XlsxFile, NumberColumnsHoldNumbersAndEveryOtherCellText) {
 
   const read_back::Grid grid = read_back::ReadSheet(file.path());
   EXPECT_EQ(read_back::GridTexts(grid), read_back::Normalized(read_back::ListRows(list)));
+  // "00123" would lose its zeros as a number; a formula-like text stays text.
   const std::vector<std::vector<std::string>> types = {
-      {"s", "s", "s", "s", "s"},
-      {"s", "s", "s", "n", "n"},  // "00123" would lose its zeros as a number
-      {"s", "s", "s", "s", "n"},
-      {"s", "s", "", "", "n"},  // a formula-like text stays text
-      {"s", "s", "s", "s", "n"},
-      {"s", "s", "s", "s", "n"},
-      {"s", "s", "s", "s", "n"},
-      {"s", "s", "s", "s", "n"},
+      {"s", "s", "s", "s", "s"}, {"s", "s", "s", "n", "n"}, {"s", "s", "s", "s", "n"},
+      {"s", "s", "", "", "n"},   {"s", "s", "s", "s", "n"}, {"s", "s", "s", "s", "n"},
+      {"s", "s", "s", "s", "n"}, {"s", "s", "s", "s", "n"},
   };
   ASSERT_EQ(grid.size(), types.size());
   for (std::size_t row = 0; row < types.size(); ++row) {
@@ -223,8 +219,8 @@ TEST(XlsxFile, ColumnsFitTheirLongestTextUnderAFrozenBoldHeader) {
 TEST(XlsxFile, BothSheetsOfASummaryWorkbookReadBackCellForCell) {
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 70000; ++i) {
-    rows.push_back({"m" + std::to_string(i % 500), "unique " + std::to_string(i), "M",
-                    std::to_string(i)});
+    rows.push_back(
+        {"m" + std::to_string(i % 500), "unique " + std::to_string(i), "M", std::to_string(i)});
   }
   const MemoryListView records =
       ListOf({"Mem_Code", "note", "Coll_Time", "n"}, rows, {false, false, false, true});
@@ -248,13 +244,12 @@ TEST(XlsxFile, GnumericAndLibreOfficeOpenEverySheet) {
   if (!gnumeric || !libreoffice) {
     GTEST_SKIP() << "needs Gnumeric's ssconvert and LibreOffice's soffice in /usr/bin";
   }
-  const MemoryListView records =
-      ListOf({"Mem_Code", "ne_date", "Note", "Volume_lt", "Amount"},
-             {{"00123", "2081/01/05", "नेपाल", "12.35", "472.3875"},
-              {"7 ", "2081/01/06", "a,b \"c\" & <d>", "", "-0.5"},
-              {"", "2081/01/06", "x", "12.50", "123456789012.345"},
-              {"a_b", "2081/01/07", "two\nlines", "0", "3"}},
-             {false, false, false, true, true});
+  const MemoryListView records = ListOf({"Mem_Code", "ne_date", "Note", "Volume_lt", "Amount"},
+                                        {{"00123", "2081/01/05", "नेपाल", "12.35", "472.3875"},
+                                         {"7 ", "2081/01/06", "a,b \"c\" & <d>", "", "-0.5"},
+                                         {"", "2081/01/06", "x", "12.50", "123456789012.345"},
+                                         {"a_b", "2081/01/07", "two\nlines", "0", "3"}},
+                                        {false, false, false, true, true});
   const MemoryListView summary =
       ListOf({"ne_date", "records"}, {{"2081/01/05", "1"}, {"Total", "4"}}, {false, true});
   test_support::TempDir dir;

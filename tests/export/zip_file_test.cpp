@@ -28,8 +28,8 @@ std::string PythonListing(const std::string& archive, const std::string& folder)
       "                crc = zlib.crc32(block, crc)\n"
       "        print(i.filename, i.file_size, format(crc, '08x'))\n";
   std::ofstream(folder + "/list.py") << script;
-  const std::string command = "/usr/bin/python3 '" + folder + "/list.py' '" + archive + "' >'" +
-                              folder + "/listing' 2>&1";
+  const std::string command =
+      "/usr/bin/python3 '" + folder + "/list.py' '" + archive + "' >'" + folder + "/listing' 2>&1";
   if (std::system(command.c_str()) != 0) return "python failed";
   std::ifstream file(folder + "/listing");
   std::ostringstream listing;
@@ -53,9 +53,9 @@ TEST(ZipFile, EntriesWithAndWithoutZip64SizesReadBack) {
   zip.StartEntry("small.xml", 3);
   zip.Write("abc");
   zip.Close();
-  EXPECT_EQ(PythonListing(archive, folder),
-            "empty.xml 0 00000000\nxl/big.xml " + std::to_string(bytes.size() + 3) +
-                " 7671743e\nsmall.xml 3 352441c2\n");
+  EXPECT_EQ(PythonListing(archive, folder), "empty.xml 0 00000000\nxl/big.xml " +
+                                                std::to_string(bytes.size() + 3) +
+                                                " 7671743e\nsmall.xml 3 352441c2\n");
 }
 
 // An entry of more than 4 GiB, as the sheet of a list with long texts becomes. Writes and reads

@@ -25,7 +25,8 @@ class FakeClipboard : public platform::Clipboard, public CallRecorder {
     text_ = Constant("");
     forms_.clear();
   }
-  void Offer(platform::ClipboardRenderer text, std::vector<platform::ClipboardForm> forms) override {
+  void Offer(platform::ClipboardRenderer text,
+             std::vector<platform::ClipboardForm> forms) override {
     Enter("SetText");
     text_ = std::move(text);
     forms_ = std::move(forms);

@@ -34,8 +34,8 @@ const std::vector<std::vector<std::string>> kTrickyRows = {
     {"+1", "2081/01/05", "M", "12345678901234567", "-0.5", "0", "7", "1e3", ".5"},
     // A member code that would be a whole row in plain text, a NUL that would end a cell, and
     // ESC sequences that SYLK would read as its own.
-    {"00002\t2081/01/01\tM\t999\n00003", std::string("a\0b", 3), "c\x1b :d\x1b", "", "", "", "",
-     "", ""},
+    {"00002\t2081/01/01\tM\t999\n00003", std::string("a\0b", 3), "c\x1b :d\x1b", "", "", "", "", "",
+     ""},
 };
 
 // The cell a typed form gives for `text`: a control character other than the tab and the line
@@ -85,8 +85,7 @@ void WriteExpected(const platform::ListView& list, const std::string& path) {
     const bool number = !header && column < list.ColumnHeaderCount() &&
                         exporter::CellNumber(list.ColumnHeaderKind(column), text).has_value();
     out << (column > 0 ? "," : "") << "[" << Json(TypedCell(text)) << ","
-        << (number ? "true" : "false")
-        << "]";
+        << (number ? "true" : "false") << "]";
   };
   out << "[\n[";
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {

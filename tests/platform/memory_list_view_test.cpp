@@ -1,10 +1,11 @@
+#include "platform/controls/memory_list_view.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/controls/memory_list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/cli/read_back.h"
 
@@ -170,13 +171,15 @@ struct ChangeAfterSnapshot {
 
 TEST(MemoryList, ASnapshotKeepsWhatTheListHeldWhateverTheListDoesAfter) {
   const ChangeAfterSnapshot cases[] = {
-      {"last item's text rewritten where it lies", [](MemoryListView& l) { l.SetItemText(4999, "x"); }},
+      {"last item's text rewritten where it lies",
+       [](MemoryListView& l) { l.SetItemText(4999, "x"); }},
       {"sub-item after the last text", [](MemoryListView& l) { l.AddSubItem(4999, "more"); }},
       {"long sub-item after the last text",
        [](MemoryListView& l) { l.AddSubItem(4999, std::string(300, 'y')); }},
       {"first item changed", [](MemoryListView& l) { l.SetItemText(0, "first changed"); }},
       {"new items", [](MemoryListView& l) { l.SetItemText(l.AddItem(), "new"); }},
-      {"reloaded", [](MemoryListView& l) {
+      {"reloaded",
+       [](MemoryListView& l) {
          l.ClearItems();
          for (int i = 0; i < 5000; ++i) l.SetItemText(l.AddItem(), "reloaded");
        }},

@@ -22,8 +22,8 @@
 #include <unistd.h>
 #endif
 
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 #include "tests/support/temp_dir.h"
 #ifndef _WIN32
 #include "tests/support/own_terminal.h"

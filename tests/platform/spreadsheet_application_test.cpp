@@ -28,8 +28,8 @@ TEST(DetachedStart, ForksAndExecs) { GTEST_SKIP() << kLinuxOnly; }
 #include <thread>
 #include <vector>
 
-#include "platform/system/program_start.h"
 #include "platform/run_time_error.h"
+#include "platform/system/program_start.h"
 #include "platform/system/spreadsheet_application.h"
 #include "tests/support/temp_dir.h"
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/system/path_text.h"
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 #include "platform/system/program_start.h"
 #include "platform/system/spreadsheet_application.h"
 #include "tests/support/temp_dir.h"

@@ -18,9 +18,16 @@ int input_taken = 0;
 
 bool IsKeyOrButton(UINT message) {
   switch (message) {
-    case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP:
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-    case WM_NCLBUTTONDOWN: case WM_NCLBUTTONUP: case WM_NCLBUTTONDBLCLK:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
       return true;
     default:
       return false;
@@ -113,7 +120,8 @@ void WindowDriver::AwaitActive() {
 }
 
 void WindowDriver::Send(std::vector<INPUT>& inputs) {
-  const int sent = static_cast<int>(std::count_if(inputs.begin(), inputs.end(), IsKeyOrButtonInput));
+  const int sent =
+      static_cast<int>(std::count_if(inputs.begin(), inputs.end(), IsKeyOrButtonInput));
   const int awaited = input_taken + sent;
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   inputs.clear();

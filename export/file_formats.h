@@ -33,6 +33,11 @@ std::optional<double> ExactNumber(std::string_view text);
 // nullopt for a text column.
 std::optional<double> CellNumber(platform::ColumnKind kind, std::string_view text);
 
+// The text of the number a cell of a column of `kind` holds for `text`, as a workbook stores it:
+// the text itself, which is the number's shortest form, or a two-decimal column's without its
+// trailing zeros; empty when the cell holds text.
+std::string_view CellNumberText(platform::ColumnKind kind, std::string_view text);
+
 // Writes the list to `path` as a workbook with one sheet: a header row of the column headers,
 // then one row per item. A cell of a number column is stored as a number when ExactNumber
 // accepts its text; every other cell is stored as text, so "00123" and "2081/01/05" stay as they

@@ -181,95 +181,99 @@ struct MemberTotals {
   std::size_t last_date = SIZE_MAX;
 };
 
-platform::MemoryListView MemberSummary(const platform::ListView& records) {
+// The records' totals by member, and the collection times and dates met.
+struct MemberTally {
   std::map<std::string, MemberTotals> members;
   std::map<std::string, std::size_t> times;  // label -> index in the order first met
-  std::vector<ExactDecimal> total_by_time;
-  Totals total;
-  std::int64_t total_repeats = 0;
   std::size_t dates = 0;
+};
 
-  if (records.ItemCount() > 0) {
-    RecordReader reader(records);
-    Record record;
-    std::string last_date;
-    // The collection times met so far in the run of records of one member and date, which a
-    // load lists together.
-    std::string run_member;
-    std::vector<std::size_t> run_times;
-    MemberTotals* member = nullptr;
-    for (std::size_t item = 0; item < records.ItemCount(); ++item) {
-      reader.Read(item, record);
-      const bool new_date = dates == 0 || record.date != last_date;
-      if (new_date) {
-        ++dates;
-        last_date = record.date;
-      }
-      if (member == nullptr || new_date || record.member != run_member) {
-        member = &members[record.member];
-        run_member = record.member;
-        run_times.clear();
-      }
-      const std::size_t time_index =
-          times.try_emplace(TimeLabel(record.time), times.size()).first->second;
+MemberTally TallyMembers(const platform::ListView& records) {
+  MemberTally tally;
+  if (records.ItemCount() == 0) return tally;
+  RecordReader reader(records);
+  Record record;
+  std::string last_date;
+  // The collection times met so far in the run of records of one member and date, which a load
+  // lists together.
+  std::string run_member;
+  std::vector<std::size_t> run_times;
+  MemberTotals* member = nullptr;
+  for (std::size_t item = 0; item < records.ItemCount(); ++item) {
+    reader.Read(item, record);
+    const bool new_date = tally.dates == 0 || record.date != last_date;
+    if (new_date) {
+      ++tally.dates;
+      last_date = record.date;
+    }
+    if (member == nullptr || new_date || record.member != run_member) {
+      member = &tally.members[record.member];
+      run_member = record.member;
+      run_times.clear();
+    }
+    const std::size_t time_index =
+        tally.times.try_emplace(TimeLabel(record.time), tally.times.size()).first->second;
 
-      Add(member->totals, record);
-      if (member->volume_by_time.size() <= time_index) {
-        member->volume_by_time.resize(time_index + 1);
-      }
-      member->volume_by_time[time_index] += record.volume;
-      if (member->last_date != dates) {
-        member->last_date = dates;
-        ++member->days;
-      }
-      if (std::find(run_times.begin(), run_times.end(), time_index) != run_times.end()) {
-        ++member->repeats;
-      } else {
-        run_times.push_back(time_index);
-      }
+    Add(member->totals, record);
+    if (member->volume_by_time.size() <= time_index) {
+      member->volume_by_time.resize(time_index + 1);
+    }
+    member->volume_by_time[time_index] += record.volume;
+    if (member->last_date != tally.dates) {
+      member->last_date = tally.dates;
+      ++member->days;
+    }
+    if (std::find(run_times.begin(), run_times.end(), time_index) != run_times.end()) {
+      ++member->repeats;
+    } else {
+      run_times.push_back(time_index);
     }
   }
+  return tally;
+}
+
+platform::MemoryListView MemberSummary(const platform::ListView& records) {
+  const MemberTally tally = TallyMembers(records);
+  MemberTotals total;
+  total.volume_by_time.resize(tally.times.size());
+  for (const auto& [code, member] : tally.members) {
+    Add(total.totals, member.totals);
+    for (std::size_t time = 0; time < member.volume_by_time.size(); ++time) {
+      total.volume_by_time[time] += member.volume_by_time[time];
+    }
+    total.repeats += member.repeats;
+  }
+  total.days = static_cast<std::int64_t>(tally.dates);
 
   platform::MemoryListView table;
-  total_by_time.resize(times.size());
-  for (const auto& [code, member] : members) {
-    Add(total, member.totals);
-    for (std::size_t time = 0; time < member.volume_by_time.size(); ++time) {
-      total_by_time[time] += member.volume_by_time[time];
-    }
-    total_repeats += member.repeats;
-  }
-
   AddColumns(table, {{"mem_code", ColumnKind::kText},
                      {"days", ColumnKind::kNumber},
                      {"records", ColumnKind::kNumber},
                      {"volume_lt", ColumnKind::kNumber}});
   std::vector<std::size_t> time_order;  // indexes, in the order of the labels' bytes
-  for (const auto& [label, index] : times) {
+  for (const auto& [label, index] : tally.times) {
     table.AddColumnHeader("volume_lt " + label, kColumnWidth, ColumnKind::kNumber);
     time_order.push_back(index);
   }
   AddColumns(table, kMeanColumns);
   AddColumns(table, {{"repeats", ColumnKind::kNumber}});
 
-  auto add_row = [&](const std::string& code, std::int64_t days, const Totals& totals,
-                     const std::vector<ExactDecimal>& by_time, std::int64_t repeats) {
+  auto add_row = [&](const std::string& code, const MemberTotals& member) {
     const std::size_t item = table.AddItem();
     table.SetItemText(item, code);
-    table.AddSubItem(item, Count(days));
-    table.AddSubItem(item, Count(totals.records));
-    table.AddSubItem(item, totals.volume.Text());
+    table.AddSubItem(item, Count(member.days));
+    table.AddSubItem(item, Count(member.totals.records));
+    table.AddSubItem(item, member.totals.volume.Text());
     for (const std::size_t index : time_order) {
-      table.AddSubItem(item, index < by_time.size() ? by_time[index].Text() : "0");
+      table.AddSubItem(
+          item, index < member.volume_by_time.size() ? member.volume_by_time[index].Text() : "0");
     }
-    AddMeans(table, item, totals);
-    table.AddSubItem(item, Count(totals.untested));
-    table.AddSubItem(item, Count(repeats));
+    AddMeans(table, item, member.totals);
+    table.AddSubItem(item, Count(member.totals.untested));
+    table.AddSubItem(item, Count(member.repeats));
   };
-  for (const auto& [code, member] : members) {
-    add_row(code, member.days, member.totals, member.volume_by_time, member.repeats);
-  }
-  add_row(kTotal, static_cast<std::int64_t>(dates), total, total_by_time, total_repeats);
+  for (const auto& [code, member] : tally.members) add_row(code, member);
+  add_row(kTotal, total);
   return table;
 }
 

@@ -1,0 +1,491 @@
+// The workbook (.xlsx) written by the program itself: each sheet's XML made row by row and
+// deflated into the zip as it grows, so a list of any length needs little memory, then the small
+// parts that name the sheets and their cell formats.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/file_formats.h"
+#include "export/item_cells.h"
+#include "export/zip_file.h"
+#include "platform/run_time_error.h"
+
+namespace exporter {
+namespace {
+
+// Whether `text` holds "_x", then four hexadecimal digits and "_", at `at`: the form in which a
+// workbook escapes a character.
+bool EscapeAt(std::string_view text, std::size_t at) {
+  if (text.size() - at < 7 || text[at] != '_' || text[at + 1] != 'x' || text[at + 6] != '_') {
+    return false;
+  }
+  for (std::size_t i = at + 2; i < at + 6; ++i) {
+    if (std::isxdigit(static_cast<unsigned char>(text[i])) == 0) return false;
+  }
+  return true;
+}
+
+// The text a workbook cell is given for `text`, which every spreadsheet reads back as `text`.
+// Cell text is XML, which holds no NUL byte: a NUL is written as the workbook's escape "_x0000_"
+// (the library writes the other control characters in the same way). A text that already looks
+// like such an escape has its "_" written as "_x005F_", so it is not read as one.
+std::string CellText(std::string_view text) {
+  std::string cell;
+  cell.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\0') {
+      cell += "_x0000_";
+    } else if (EscapeAt(text, i)) {
+      cell += "_x005F_";
+    } else {
+      cell += text[i];
+    }
+  }
+  return cell;
+}
+
+bool NeedsEscapes(std::string_view text) {
+  return text.find('\0') != std::string_view::npos || text.find("_x") != std::string_view::npos;
+}
+
+// The most characters a worksheet cell holds, counted in UTF-16 units as spreadsheets count them.
+constexpr std::size_t kCellCharacters = 32767;
+
+// Throws 6, naming the record and the column, when the text a cell is given is longer than a cell
+// holds.
+void CheckCellLength(std::string_view cell_text, const platform::ListView& list, std::size_t item,
+                     std::size_t column) {
+  if (cell_text.size() <= kCellCharacters) return;  // never more units than UTF-8 bytes
+  std::size_t units = 0;
+  for (const char c : cell_text) {
+    const auto byte = static_cast<unsigned char>(c);
+    units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+  }
+  if (units <= kCellCharacters) return;
+  const std::string name = column < list.ColumnHeaderCount() ? list.ColumnHeaderText(column)
+                                                             : std::to_string(column + 1);
+  throw platform::RunTimeError(platform::error::kOverflow,
+                               "the text of record " + std::to_string(item + 1) + " in column " +
+                                   name + " is " + std::to_string(units) +
+                                   " characters long in a workbook, and a worksheet cell holds at "
+                                   "most " +
+                                   std::to_string(kCellCharacters) + ". Export it as tsv or csv.");
+}
+
+platform::RunTimeError WriteError(const std::string& path, std::string reason) {
+  while (!reason.empty() && reason.back() == '.')
+    reason.pop_back();  // the library's texts end in one
+  return platform::RunTimeError(platform::error::kPathFileAccess,
+                                "cannot write the workbook '" + path + "': " + reason + ".");
+}
+
+// Characters, not bytes, of a UTF-8 text.
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+void CheckSheetSize(const platform::ListView& list) {
+  if (list.ItemCount() >= kSheetRows) {
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 std::to_string(list.ItemCount()) +
+                                     " records do not fit one worksheet. Export fewer days at a "
+                                     "time.");
+  }
+  std::size_t columns = list.ColumnHeaderCount();
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    columns = std::max(columns, list.SubItemCount(item) + 1);
+  }
+  if (columns > kSheetColumns) {
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 std::to_string(columns) + " columns do not fit one worksheet.");
+  }
+}
+
+// Appends `text` as the XML of a cell's text: "&", "<" and ">" as entities; the control
+// characters XML cannot hold, and CR, which XML would read as LF, as the workbook's escape
+// "_xHHHH_"; a "_" that would read as the start of such an escape as "_x005F_". A spreadsheet
+// reads it back as `text`.
+void AppendCellXml(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::size_t plain = 0;  // the start of the bytes not yet copied
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const char* entity = nullptr;
+    if (byte == '&') {
+      entity = "&amp;";
+    } else if (byte == '<') {
+      entity = "&lt;";
+    } else if (byte == '>') {
+      entity = "&gt;";
+    } else if (!(byte < 0x20 && byte != '\t' && byte != '\n') &&
+               !(byte == '_' && EscapeAt(text, i))) {
+      continue;
+    }
+    out.append(text.data() + plain, i - plain);
+    plain = i + 1;
+    if (entity != nullptr) {
+      out += entity;
+    } else if (byte == '_') {
+      out += "_x005F_";
+    } else {
+      out += "_x00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+      out += '_';
+    }
+  }
+  out.append(text.data() + plain, text.size() - plain);
+}
+
+// The text element of a cell's text, which keeps the blanks it begins or ends with.
+void AppendTextElement(std::string& out, std::string_view text) {
+  const std::size_t start = out.size();
+  out += "<t>";
+  AppendCellXml(out, text);
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+  if (out.size() > start + 3 && (blank(out[start + 3]) || blank(out.back()))) {
+    out.insert(start + 2, " xml:space=\"preserve\"");
+  }
+  out += "</t>";
+}
+
+void AppendNumber(std::string& out, std::uint64_t number) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  out.append(digits, end);
+}
+
+// A column's letters: A to Z, then AA, AB and so on.
+void AppendColumnName(std::string& out, std::size_t column) {
+  char letters[4];
+  std::size_t count = 0;
+  for (std::size_t n = column + 1; n > 0; n = (n - 1) / 26) {
+    letters[count++] = static_cast<char>('A' + (n - 1) % 26);
+  }
+  while (count > 0) out += letters[--count];
+}
+
+// The XML of a part is handed to the zip in blocks of about this many bytes.
+constexpr std::size_t kXmlBlock = 1 << 18;
+
+// A cell's look: its index among the workbook's cell formats.
+enum Style : int { kPlain = 0, kBold = 1, kTwoDecimals = 2, kBoldTwoDecimals = 3 };
+
+// A workbook being written to its file, its sheets' rows deflated as they are written, so a large
+// list needs little memory. Its failures name `shown`, where the file is bound for.
+class Workbook {
+ public:
+  Workbook(const std::string& path, const std::string& shown) : shown_(shown), zip_(path, shown) {}
+
+  // Writes the list into a new sheet `name` (null: "Sheet1"), its header row bold. With
+  // `totals`, the last row, a total row, is bold too.
+  void WriteSheet(const char* name, const platform::ListView& list, bool totals);
+
+  // Writes the parts that name the sheets and closes the file. Throws 75.
+  void Close();
+
+ private:
+  void AppendHeaderRow(const platform::ListView& list);
+  // The row of `item`, whose cells hold `texts`; handed to the zip whenever a block is full.
+  void AppendItemRow(const platform::ListView& list, std::size_t item,
+                     const std::vector<std::string_view>& texts,
+                     const std::vector<platform::ColumnKind>& kinds, bool bold);
+
+  std::string shown_;
+  ZipFile zip_;
+  std::vector<std::string> sheets_;
+  std::string xml_;  // the sheet's XML not yet handed to the zip
+};
+
+// What a sheet's XML needs before its rows: the longest text of each column, header included, in
+// characters (a column is made as wide, so no date shows cut short), and a bound on its bytes.
+struct SheetPlan {
+  std::vector<std::size_t> longest;
+  std::uint64_t most_bytes = 0;
+};
+
+SheetPlan PlanSheet(const platform::ListView& list) {
+  SheetPlan plan;
+  std::vector<std::size_t>& longest = plan.longest;
+  longest.resize(list.ColumnHeaderCount());
+  // Every byte of a text takes at most seven in the XML, every cell and row a bounded number.
+  constexpr std::uint64_t kCellBytes = 96;
+  constexpr std::uint64_t kRowBytes = 32;
+  std::uint64_t text_bytes = 0;
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    const std::string text = list.ColumnHeaderText(column);
+    longest[column] = CharacterCount(text);
+    text_bytes += text.size();
+  }
+  std::uint64_t cells = list.ColumnHeaderCount();
+  ItemCells item_cells(list);
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    const std::vector<std::string_view>& texts = item_cells.Read(item);
+    if (longest.size() < texts.size()) longest.resize(texts.size());
+    for (std::size_t column = 0; column < texts.size(); ++column) {
+      longest[column] = std::max(longest[column], CharacterCount(texts[column]));
+      text_bytes += texts[column].size();
+    }
+    cells += texts.size();
+  }
+  plan.most_bytes = text_bytes * 7 + cells * kCellBytes + (list.ItemCount() + 1) * kRowBytes +
+                    (longest.size() + 1) * 128 + 4096;
+  return plan;
+}
+
+constexpr char kXmlDeclaration[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr char kRelationshipsNamespace[] =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// The start of a sheet's XML, up to its rows: its extent, the header row frozen above the rows as
+// they scroll, and each column as wide as its longest text.
+void AppendSheetStart(std::string& xml, const SheetPlan& plan, std::size_t items, bool selected) {
+  const std::size_t columns = plan.longest.size();
+  xml += kXmlDeclaration;
+  xml += "<worksheet xmlns=\"";
+  xml += kMainNamespace;
+  xml += "\" xmlns:r=\"";
+  xml += kRelationshipsNamespace;
+  xml += "\"><dimension ref=\"A1";
+  if (columns > 1 || items > 0) {
+    xml += ':';
+    AppendColumnName(xml, columns > 0 ? columns - 1 : 0);
+    AppendNumber(xml, items + 1);
+  }
+  xml += "\"/><sheetViews><sheetView ";
+  if (selected) xml += "tabSelected=\"1\" ";
+  xml +=
+      "workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
+      "state=\"frozen\"/><selection pane=\"bottomLeft\"/></sheetView></sheetViews>"
+      "<sheetFormatPr defaultRowHeight=\"15\"/>";
+  // A width counts characters of the default font; two more leave room for the bold header and
+  // the cell's margins. A worksheet's columns are at most 255 wide. The stored width adds the
+  // cell's padding, 5 pixels of a 7-pixel character, in 256ths.
+  constexpr std::size_t kMargin = 2;
+  constexpr std::size_t kWidest = 255;
+  bool any_width = false;
+  for (std::size_t column = 0; column < columns; ++column) {
+    if (plan.longest[column] == 0) continue;
+    xml += any_width ? "<col min=\"" : "<cols><col min=\"";
+    any_width = true;
+    AppendNumber(xml, column + 1);
+    xml += "\" max=\"";
+    AppendNumber(xml, column + 1);
+    xml += "\" width=\"";
+    AppendNumber(xml, std::min(plan.longest[column] + kMargin, kWidest));
+    xml += ".7109375\" customWidth=\"1\"/>";
+  }
+  if (any_width) xml += "</cols>";
+  xml += "<sheetData>";
+}
+
+// The start of the cell at `column` of the sheet's row `row` (from 0), up to its type. Every cell
+// names its place: Gnumeric reads no cell without one.
+void AppendCellStart(std::string& xml, std::size_t row, std::size_t column, Style style) {
+  xml += "<c r=\"";
+  AppendColumnName(xml, column);
+  AppendNumber(xml, row + 1);
+  xml += '"';
+  if (style != kPlain) {
+    xml += " s=\"";
+    xml += static_cast<char>('0' + style);
+    xml += '"';
+  }
+}
+
+// A text is written in its cell: a table of shared texts (member codes, dates and shifts repeat)
+// made neither the file smaller nor the export faster, zlib finding the repeats itself.
+void AppendTextCell(std::string& xml, std::size_t row, std::size_t column, std::string_view text,
+                    Style style) {
+  AppendCellStart(xml, row, column, style);
+  xml += " t=\"inlineStr\"><is>";
+  AppendTextElement(xml, text);
+  xml += "</is></c>";
+}
+
+void Workbook::AppendHeaderRow(const platform::ListView& list) {
+  xml_ += "<row r=\"1\">";
+  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
+    const std::string header = list.ColumnHeaderText(column);
+    if (CharacterCount(header) > kCellCharacters) {
+      throw WriteError(shown_, "String exceeds Excel's limit of 32,767 characters");
+    }
+    if (header.empty()) {
+      AppendCellStart(xml_, 0, column, kBold);  // a blank cell, bold when a text is typed into it
+      xml_ += "/>";
+    } else {
+      AppendTextCell(xml_, 0, column, header, kBold);
+    }
+  }
+  xml_ += "</row>";
+}
+
+void Workbook::AppendItemRow(const platform::ListView& list, std::size_t item,
+                             const std::vector<std::string_view>& texts,
+                             const std::vector<platform::ColumnKind>& kinds, bool bold) {
+  const std::size_t row = item + 1;
+  xml_ += "<row r=\"";
+  AppendNumber(xml_, row + 1);
+  xml_ += "\">";
+  for (std::size_t column = 0; column < texts.size(); ++column) {
+    const std::string_view text = texts[column];
+    if (text.empty()) continue;
+    const platform::ColumnKind kind =
+        column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
+    const std::string_view number = CellNumberText(kind, text);
+    if (!number.empty()) {
+      const bool two_decimals = kind == platform::ColumnKind::kTwoDecimals;
+      AppendCellStart(xml_, row, column,
+                      bold ? (two_decimals ? kBoldTwoDecimals : kBold)
+                           : (two_decimals ? kTwoDecimals : kPlain));
+      xml_ += "><v>";
+      xml_ += number;
+      xml_ += "</v></c>";
+    } else {
+      // No text of fewer bytes can pass the cell's limit, even with every byte escaped.
+      if (text.size() > kCellCharacters / 7) {
+        CheckCellLength(NeedsEscapes(text) ? CellText(text) : std::string(text), list, item,
+                        column);
+      }
+      AppendTextCell(xml_, row, column, text, bold ? kBold : kPlain);
+    }
+    if (xml_.size() >= kXmlBlock) {  // also within a row of many long texts
+      zip_.Write(xml_);
+      xml_.clear();
+    }
+  }
+  xml_ += "</row>";
+}
+
+void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool totals) {
+  const SheetPlan plan = PlanSheet(list);
+  sheets_.push_back(name != nullptr ? name : "Sheet1");
+  zip_.StartEntry("xl/worksheets/sheet" + std::to_string(sheets_.size()) + ".xml", plan.most_bytes);
+
+  xml_.clear();
+  AppendSheetStart(xml_, plan, list.ItemCount(), sheets_.size() == 1);
+  AppendHeaderRow(list);
+  std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < kinds.size(); ++column) {
+    kinds[column] = list.ColumnHeaderKind(column);
+  }
+  ItemCells item_cells(list);
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    AppendItemRow(list, item, item_cells.Read(item), kinds, totals && item + 1 == list.ItemCount());
+  }
+  xml_ +=
+      "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+      "header=\"0.3\" footer=\"0.3\"/></worksheet>";
+  zip_.Write(xml_);
+  xml_.clear();
+}
+
+void Workbook::Close() {
+  std::string sheets;
+  std::string relationships;
+  std::string overrides;
+  for (std::size_t i = 0; i < sheets_.size(); ++i) {
+    const std::string number = std::to_string(i + 1);
+    sheets += "<sheet name=\"";
+    AppendCellXml(sheets, sheets_[i]);
+    sheets += "\" sheetId=\"" + number + "\" r:id=\"rId" + number + "\"/>";
+    relationships += "<Relationship Id=\"rId" + number + "\" Type=\"" + kRelationshipsNamespace +
+                     "/worksheet\" Target=\"worksheets/sheet" + number + ".xml\"/>";
+    overrides += "<Override PartName=\"/xl/worksheets/sheet" + number +
+                 ".xml\" ContentType=\"application/"
+                 "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
+  }
+  const std::string styles_id = "rId" + std::to_string(sheets_.size() + 1);
+  relationships += "<Relationship Id=\"" + styles_id + "\" Type=\"" + kRelationshipsNamespace +
+                   "/styles\" Target=\"styles.xml\"/>";
+
+  std::string types = kXmlDeclaration;
+  types +=
+      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+      "<Default Extension=\"rels\" "
+      "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+      "<Override PartName=\"/xl/workbook.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+      "<Override PartName=\"/xl/styles.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
+  types += overrides + "</Types>";
+  zip_.StartEntry("[Content_Types].xml", types.size());
+  zip_.Write(types);
+
+  zip_.StartEntry("_rels/.rels", 0);
+  zip_.Write(std::string(kXmlDeclaration) +
+             "<Relationships "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+             "<Relationship Id=\"rId1\" Type=\"" +
+             kRelationshipsNamespace +
+             "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+
+  zip_.StartEntry("xl/workbook.xml", 0);
+  zip_.Write(std::string(kXmlDeclaration) + "<workbook xmlns=\"" + kMainNamespace +
+             "\" xmlns:r=\"" + kRelationshipsNamespace +
+             "\"><workbookPr/><bookViews><workbookView xWindow=\"240\" yWindow=\"15\" "
+             "windowWidth=\"16095\" windowHeight=\"9660\"/></bookViews><sheets>" +
+             sheets + "</sheets><calcPr calcId=\"124519\" fullCalcOnLoad=\"1\"/></workbook>");
+
+  zip_.StartEntry("xl/_rels/workbook.xml.rels", 0);
+  zip_.Write(std::string(kXmlDeclaration) +
+             "<Relationships "
+             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+             relationships + "</Relationships>");
+
+  // The cell formats by Style: plain, bold, two decimals shown, both.
+  zip_.StartEntry("xl/styles.xml", 0);
+  zip_.Write(std::string(kXmlDeclaration) + "<styleSheet xmlns=\"" + kMainNamespace +
+             "\"><numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.00\"/>"
+             "</numFmts><fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/>"
+             "<family val=\"2\"/></font><font><b/><sz val=\"11\"/><name val=\"Calibri\"/>"
+             "<family val=\"2\"/></font></fonts><fills count=\"2\"><fill><patternFill "
+             "patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill>"
+             "</fills><borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/>"
+             "</border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" "
+             "fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"4\">"
+             "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+             "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
+             "applyFont=\"1\"/><xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+             "xfId=\"0\" applyNumberFormat=\"1\"/><xf numFmtId=\"164\" fontId=\"1\" "
+             "fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\" applyFont=\"1\"/>"
+             "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+             "builtinId=\"0\"/></cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\"/>"
+             "</styleSheet>");
+
+  zip_.Close();
+}
+
+}  // namespace
+
+void WriteXlsxFile(const platform::ListView& list, const std::string& path,
+                   const std::string& destination) {
+  CheckSheetSize(list);
+  Workbook workbook(path, destination.empty() ? path : destination);
+  workbook.WriteSheet(nullptr, list, false);
+  workbook.Close();
+}
+
+void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& summary_name,
+                          const platform::ListView& records, const std::string& path,
+                          const std::string& destination) {
+  CheckSheetSize(summary);
+  CheckSheetSize(records);
+  Workbook workbook(path, destination.empty() ? path : destination);
+  workbook.WriteSheet(summary_name.c_str(), summary, true);
+  workbook.WriteSheet(kRecordsSheet, records, false);
+  workbook.Close();
+}
+
+}  // namespace exporter

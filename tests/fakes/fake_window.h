@@ -1,0 +1,271 @@
+// The window without a window system, driven as the window contract
+// (tests/contract/window_contract.h) drives every system's window: the form and what both windows
+// share (app::CommonWindow, the input mask, the focus-click rule, twips) over plain C++ controls.
+// It does what both windows do with their events and no more: the focus moves between the
+// controls by name, leaving a date box runs its lost-focus handler and entering one its
+// got-focus handler, the keys and menu items reach the handlers the windows connect them to, and
+// each handler runs in the last-chance guard.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/common_window.h"
+#include "app/window_look.h"
+#include "platform/controls/focus_click.h"
+#include "platform/controls/input_mask.h"
+#include "platform/controls/memory_list_view.h"
+#include "platform/controls/selection_box.h"
+#include "platform/controls/twips.h"
+#include "platform/status_line.h"
+#include "tests/fakes/fake_clipboard.h"
+#include "tests/fakes/fake_file_dialog.h"
+#include "tests/fakes/fake_message_box.h"
+#include "tests/fakes/fake_mouse_pointer.h"
+#include "tests/fakes/fake_text_box.h"
+
+namespace fakes {
+
+// A date box: the mask's editing over a selection kept as the windows' boxes keep it.
+class FakeDateBox : public platform::SelectionBox {
+ public:
+  std::string Text() const override { return edit.text; }
+  void SetText(const std::string& text) override { edit = {text, 0, 0}; }
+  void SetSelText(const std::string& text) override {
+    const int end = SelStart() + SelLength();
+    edit.text = mask.Replace(edit.text, SelStart(), SelLength(), text);
+    edit.anchor = edit.caret = end;
+  }
+
+  const platform::InputMask mask{app::look::kDateMask, app::look::kDatePrompt};
+  platform::MaskedEdit edit{mask.Empty(), 0, 0};
+
+ private:
+  Range Selected() const override { return {edit.SelStart(), edit.SelEnd() - edit.SelStart()}; }
+  void Select(int start, int length) override {
+    edit.anchor = start;
+    edit.caret = start + length;
+  }
+  int TextLength() const override { return static_cast<int>(edit.text.size()); }
+};
+
+class FakeWindowDriver {
+ public:
+  static constexpr int kMostPixels = 1 << 24;
+  // No other window can become the active one.
+  static constexpr bool kWithoutWindowSystem = true;
+
+  explicit FakeWindowDriver(app::WindowServices services) : window_(std::move(services)) {
+    opened_ = window_.Open();
+  }
+
+  bool Opened() const { return opened_; }
+  platform::Form& Window() { return window_; }
+  app::MainForm& Form() { return window_.form(); }
+  platform::ListView& List() { return window_.list; }
+
+  std::string Focused() const { return focused_; }
+  void Enter(const char* name) { MoveFocus(name); }
+  void PressTab() {
+    const auto at = std::find(std::begin(kTabOrder), std::end(kTabOrder), focused_);
+    MoveFocus(at == std::end(kTabOrder) || at + 1 == std::end(kTabOrder) ? kTabOrder[0] : at[1]);
+  }
+  void Type(std::string_view keys) {
+    if (FakeDateBox* box = Box(focused_)) {
+      for (const char key : keys) box->edit = box->mask.Insert(box->edit, std::string(1, key));
+    }
+  }
+  void PressDelete() {
+    if (FakeDateBox* box = Box(focused_)) box->edit = box->mask.Delete(box->edit);
+  }
+  // Characters kCharWidth pixels wide from the box's left edge.
+  void Click(const char* name, int x, int to_x = -1) {
+    FakeDateBox* box = Box(name);
+    if (box == nullptr) return MoveFocus(name);
+    if (focused_ != name) {
+      MoveFocus(name);
+      click_.Gained(platform::FocusClick::Selection{box->SelStart(), box->SelLength()});
+    } else {
+      click_.Forget();
+    }
+    click_.Pressed(true);
+    box->edit.anchor = box->edit.caret = CharAt(x);
+    if (to_x >= 0) box->edit.caret = CharAt(to_x);
+    if (auto back = click_.Released(box->SelLength() > 0)) Select(*box, *back);
+  }
+  int Before(const char*, int position) { return position * kCharWidth; }
+  void ClickBrowse() {
+    MoveFocus("CmdBrowse");
+    window_.Run(&app::MainForm::CmdBrowse_Click);
+  }
+  void ChooseExport() { window_.Run(&app::MainForm::MnuExcel_Click); }
+  std::vector<std::string> MenuBar() { return {"&Data"}; }
+  std::vector<std::string> DataMenu() {
+    std::vector<std::string> shown;
+    for (const MenuItem& item : kDataMenu) shown.push_back(item.shown);
+    return shown;
+  }
+  void ChooseDataItem(const std::string& shown) {
+    for (const MenuItem& item : kDataMenu) {
+      if (shown == item.shown) return window_.Run(item.handler);
+    }
+    ADD_FAILURE() << shown;
+  }
+  void PressCtrl(char letter) {
+    for (const MenuItem& item : kDataMenu) {
+      if (item.ctrl == letter) window_.Run(item.handler);
+    }
+  }
+  void ChooseReload() { window_.Run(&app::MainForm::MnuReload_Click); }
+  void PressF5() { ChooseReload(); }
+  void PressEnter() {
+    if (focused_ == "TxtFrom") window_.Run(&app::MainForm::TxtFrom_KeyReturn);
+    if (focused_ == "TxtTo") window_.Run(&app::MainForm::TxtTo_KeyReturn);
+  }
+  std::string StatusLine() { return window_.status.text; }
+  std::string Title() { return app::look::kTitle; }
+  std::string Caption(const char* name) {
+    return std::string_view(name) == "Label1" ? "File Name" : "Browse Database";
+  }
+  std::string ToolTip(const char* name) {
+    const std::string_view control = name;
+    return control == "TxtFrom" ? app::look::kFromTip
+           : control == "TxtTo" ? app::look::kToTip
+                                : app::look::kFileTip;
+  }
+  std::pair<int, int> Inner() { return window_.inner; }
+  void SetInner(int width, int height) { window_.Resize({width, height}); }
+  void Minimise() {
+    restored_ = window_.inner;
+    window_.Resize({0, 0});
+  }
+  void Restore() { window_.Resize(restored_); }
+  double TwipsPerPixel() { return platform::TwipsPerPixel(kDpi); }
+  std::array<int, 4> Pixels(const char* name) {
+    const platform::Control& control = window_.Controls(name);
+    std::array<int, 4> pixels{};
+    const float twips[] = {control.Left(), control.Top(), control.Width(), control.Height()};
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      pixels[i] = platform::TwipsToPixels(twips[i], kDpi, kMostPixels);
+    }
+    return pixels;
+  }
+
+ private:
+  static constexpr unsigned kDpi = 96;
+  static constexpr int kCharWidth = 8;
+  static constexpr const char* kTabOrder[] = {"ListView1", "TxtFile", "CmdBrowse", "TxtFrom",
+                                              "TxtTo"};
+  struct MenuItem {
+    const char* shown;
+    char ctrl;
+    void (app::MainForm::*handler)();
+  };
+  static constexpr MenuItem kDataMenu[] = {
+      {"Export to Excel\tCtrl+E", 'E', &app::MainForm::MnuExcel_Click},
+      {"Member Summary to Excel\tCtrl+M", app::look::kMemberSummaryKey,
+       &app::MainForm::MnuMemberSummary_Click},
+      {"Day Summary to Excel\tCtrl+D", app::look::kDaySummaryKey,
+       &app::MainForm::MnuDaySummary_Click},
+      {"Reload\tF5", '\0', &app::MainForm::MnuReload_Click},
+  };
+
+  // A control that only keeps its twips; `text` is its text box, if any.
+  struct FakeControl : platform::PlacedControl {
+    FakeControl(std::string name, platform::TextBox* text)
+        : PlacedControl(app::look::StartOf(name), text), name_(std::move(name)) {}
+    std::string Name() const override { return name_; }
+    void Place() override {}
+    std::string name_;
+  };
+  struct FakeStatusLine : platform::StatusLine {
+    void SetText(const std::string& shown) override { text = shown; }
+    std::string text;
+  };
+  // Fakes for the services a test leaves out, as a window system makes its own.
+  struct FakeSystem : app::SystemServices {
+    std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
+      return std::make_unique<FakeFileDialog>();
+    }
+    std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
+      return std::make_unique<FakeMessageBox>();
+    }
+    std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
+      return std::make_unique<FakeMousePointer>();
+    }
+    std::unique_ptr<platform::Clipboard> MakeClipboard(const platform::ObjectFactory&) override {
+      return std::make_unique<FakeClipboard>();
+    }
+    std::function<void(int)> ExitProgram() override {
+      return [](int) {};
+    }
+  };
+
+  struct FakeWindow : app::CommonWindow {
+    explicit FakeWindow(app::WindowServices services) : CommonWindow(std::move(services)) {}
+    bool Open() {
+      FakeSystem system;
+      MakeMissingServices(system);
+      for (const app::look::ControlStart& control : app::look::kControls) {
+        const std::string name = control.name;
+        platform::TextBox* text = name == "TxtFile" ? &file : nullptr;
+        if (name == "TxtFrom" || name == "TxtTo") text = &dates[name == "TxtTo"];
+        AddControl(name, std::make_unique<FakeControl>(name, text));
+      }
+      MakeForm(list, &status);
+      if (!Load()) return false;
+      Run(&app::MainForm::Form_Resize);
+      return true;
+    }
+    void Run(void (app::MainForm::*handler)()) {
+      Guarded([&] { (*form_.*handler)(); });
+    }
+    void Resize(std::pair<int, int> to) {
+      inner = to;
+      Run(&app::MainForm::Form_Resize);
+    }
+    float ScaleWidth() const override { return platform::PixelsToTwips(inner.first, kDpi); }
+    float ScaleHeight() const override { return platform::PixelsToTwips(inner.second, kDpi); }
+
+    platform::MemoryListView list;
+    FakeStatusLine status;
+    FakeTextBox file{""};
+    FakeDateBox dates[2];
+    std::pair<int, int> inner{app::look::kStartWidth / 15, app::look::kStartHeight / 15};
+  };
+
+  FakeDateBox* Box(const std::string& name) {
+    if (name != "TxtFrom" && name != "TxtTo") return nullptr;
+    return &window_.dates[name == "TxtTo"];
+  }
+  static void Select(FakeDateBox& box, platform::FocusClick::Selection selection) {
+    box.SetSelStart(selection.start);
+    box.SetSelLength(selection.length);
+  }
+  int CharAt(int x) const { return std::clamp((x + kCharWidth / 2) / kCharWidth, 0, 10); }
+  // Leaving a date box checks it; entering one selects its text.
+  void MoveFocus(const std::string& to) {
+    if (to == focused_) return;
+    if (focused_ == "TxtFrom") window_.Run(&app::MainForm::TxtFrom_LostFocus);
+    if (focused_ == "TxtTo") window_.Run(&app::MainForm::TxtTo_LostFocus);
+    focused_ = to;
+    if (to == "TxtFrom") window_.Run(&app::MainForm::TxtFrom_GotFocus);
+    if (to == "TxtTo") window_.Run(&app::MainForm::TxtTo_GotFocus);
+  }
+
+  FakeWindow window_;
+  bool opened_ = false;
+  std::string focused_ = "ListView1";
+  platform::FocusClick click_;
+  std::pair<int, int> restored_;
+};
+
+}  // namespace fakes

@@ -28,6 +28,11 @@ else
 fi
 
 echo "== Windows build (MinGW-w64)"
+# The build runs each test program under Wine to list its tests; one Wine server serves them all
+# (scripts/wine-run.sh), as a fixture of ctest's does for the tests.
+wine_server=(env KOLVEX_WINEPREFIX="$PWD/build-windows/wine" scripts/wine-run.sh --server)
+"${wine_server[@]}" start
+trap '"${wine_server[@]}" stop' EXIT
 cmake --preset windows "${host_cli_test[@]}" >/dev/null
 cmake --build --preset windows -j "$jobs"
 

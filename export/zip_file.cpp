@@ -3,7 +3,12 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
@@ -22,7 +27,9 @@ constexpr std::uint16_t kVersionZip64 = 45;  // deflate with the zip64 extension
 constexpr std::uint16_t kDeflated = 8;
 constexpr std::uint16_t kDate = (0 << 9) | (1 << 5) | 1;  // 1980/01/01, the earliest, at 00:00
 constexpr std::uint32_t kFull = 0xFFFFFFFF;               // a 4-byte field whose value is elsewhere
-constexpr std::size_t kBlock = 1 << 18;
+constexpr std::size_t kBlock = 1 << 18;                   // of deflated bytes, written at once
+constexpr std::size_t kHandOver = 1 << 20;                // of an entry's bytes, deflated at once
+constexpr std::size_t kWaiting = 2;                       // blocks handed over and not yet begun
 
 // Little-endian fields, as zip stores them.
 void Put16(std::string& out, std::uint16_t value) {
@@ -45,6 +52,82 @@ struct ZipFile::Stream {
   z_stream z = {};
 };
 
+// The thread that deflates the blocks of the open entry and writes them, in the order handed
+// over. Only it uses the stream, the file and the entry's checksum and compressed size while a
+// block is waiting or being deflated; the archive waits for it (Drain) before it uses them.
+class ZipFile::Deflater {
+ public:
+  explicit Deflater(ZipFile& zip) : zip_(zip), thread_([this] { Run(); }) {}
+  ~Deflater() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+
+  // Queues `block` and leaves in it an empty buffer to fill. Waits while kWaiting blocks wait;
+  // rethrows the failure of a block before.
+  void HandOver(std::string& block) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.size() < kWaiting || failure_; });
+    if (failure_) std::rethrow_exception(failure_);
+    waiting_.push_back(std::move(block));
+    block.clear();
+    if (!spare_.empty()) {
+      block = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    changed_.notify_all();
+  }
+
+  // Waits until every block handed over is deflated and written; rethrows a failure.
+  void Drain() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return (waiting_.empty() && !busy_) || failure_; });
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return stop_ || !waiting_.empty(); });
+      if (stop_) return;
+      std::string block = std::move(waiting_.front());
+      waiting_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      std::exception_ptr failure;
+      try {
+        zip_.Compress(block);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      block.clear();
+      lock.lock();
+      busy_ = false;
+      if (failure) failure_ = failure;
+      if (spare_.size() < kWaiting) spare_.push_back(std::move(block));
+      changed_.notify_all();
+      if (failure_) return;
+    }
+  }
+
+  ZipFile& zip_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> waiting_;
+  std::vector<std::string> spare_;  // buffers of deflated blocks, to fill again
+  bool busy_ = false;
+  bool stop_ = false;
+  std::exception_ptr failure_;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
 ZipFile::ZipFile(const std::string& path, const std::string& shown)
     : shown_(shown), stream_(std::make_unique<Stream>()) {
   errno = 0;
@@ -61,9 +144,14 @@ ZipFile::ZipFile(const std::string& path, const std::string& shown)
     throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
   out_.resize(kBlock);
+  block_.reserve(kHandOver);
+  deflater_ = std::make_unique<Deflater>(*this);
 }
 
-ZipFile::~ZipFile() { deflateEnd(&stream_->z); }
+ZipFile::~ZipFile() {
+  deflater_.reset();
+  deflateEnd(&stream_->z);
+}
 
 void ZipFile::StartEntry(std::string_view name, std::uint64_t most) {
   if (open_entry_) FinishEntry();
@@ -98,19 +186,23 @@ void ZipFile::StartEntry(std::string_view name, std::uint64_t most) {
 }
 
 void ZipFile::Write(std::string_view bytes) {
-  Entry& entry = entries_.back();
-  entry.size += bytes.size();
-  z_stream& z = stream_->z;
+  entries_.back().size += bytes.size();
   while (!bytes.empty()) {
-    // zlib counts in 32 bits.
-    const std::size_t piece = std::min<std::size_t>(bytes.size(), std::size_t{1} << 30);
-    entry.crc = static_cast<std::uint32_t>(
-        crc32(entry.crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(piece)));
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = static_cast<uInt>(piece);
-    Deflate(false);
+    const std::size_t piece = std::min(bytes.size(), kHandOver - block_.size());
+    block_.append(bytes.substr(0, piece));
     bytes.remove_prefix(piece);
+    if (block_.size() == kHandOver) deflater_->HandOver(block_);
   }
+}
+
+void ZipFile::Compress(std::string_view bytes) {
+  Entry& entry = entries_.back();
+  entry.crc = static_cast<std::uint32_t>(crc32(
+      entry.crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+  z_stream& z = stream_->z;
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  z.avail_in = static_cast<uInt>(bytes.size());
+  Deflate(false);
 }
 
 void ZipFile::Deflate(bool finish) {
@@ -132,6 +224,8 @@ void ZipFile::Deflate(bool finish) {
 }
 
 void ZipFile::FinishEntry() {
+  if (!block_.empty()) deflater_->HandOver(block_);
+  deflater_->Drain();
   stream_->z.avail_in = 0;
   Deflate(true);
   open_entry_ = false;

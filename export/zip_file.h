@@ -1,5 +1,7 @@
 // A zip archive written to a file entry by entry, each entry deflated as its bytes arrive, so an
-// entry of any size takes little memory: the container of a workbook.
+// entry of any size takes little memory: the container of a workbook. Deflating costs about as
+// much as making a sheet's text, so it runs on a thread of the archive's own while the caller
+// goes on writing.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +26,8 @@ class ZipFile {
   // Starts entry `name` (ASCII), ending the one before. `most` bounds its bytes: past 4 GiB its
   // header is written with room for sizes that need the zip64 extensions. Throws 75.
   void StartEntry(std::string_view name, std::uint64_t most);
-  // Appends to the entry; bytes are deflated in blocks of about 256 KiB. Throws 75.
+  // Appends to the entry; its bytes are deflated and written in blocks of 1 MiB, at most two of
+  // them waiting. Throws 75, also for a block written before that failed.
   void Write(std::string_view bytes);
   // Ends the last entry, writes the directory, with the zip64 records when the archive needs
   // them, and closes the file. Throws 75.
@@ -40,8 +43,12 @@ class ZipFile {
     bool zip64 = false;  // its local header holds the zip64 sizes
   };
 
+  class Deflater;
+
   void FinishEntry();
-  // Deflates the pending bytes; `finish` ends the entry's stream.
+  // Adds `bytes` to the entry's checksum and deflates them, writing what comes out.
+  void Compress(std::string_view bytes);
+  // Deflates the bytes given to the stream; `finish` ends the entry's stream.
   void Deflate(bool finish);
   void Put(std::string_view bytes);
   void PutAt(std::uint64_t offset, std::string_view bytes);
@@ -52,10 +59,12 @@ class ZipFile {
   std::filebuf file_;
   std::uint64_t written_ = 0;
   std::unique_ptr<Stream> stream_;
-  std::string pending_;  // bytes not yet deflated
-  std::string out_;      // deflated bytes for the file
+  std::string block_;  // bytes of the entry not yet handed to the deflater
+  std::string out_;    // deflated bytes for the file
   std::vector<Entry> entries_;
   bool open_entry_ = false;
+  // Made last and ended first: its thread uses all of the above while it deflates a block.
+  std::unique_ptr<Deflater> deflater_;
 };
 
 }  // namespace exporter

@@ -2,8 +2,8 @@
 # Installs what is missing, checks the layout of the C and C++ sources (scripts/check-format.sh),
 # then builds and runs every test twice, each build from its preset in CMakePresets.json: in the
 # normal build with warnings as errors (build/), and in a clang build with AddressSanitizer and
-# UBSan (build-asan/), where the fuzz targets also run for a bounded time. The tests of the reader
-# and the load, which use the loading threads, run a third time in a clang build with
+# UBSan (build-asan/), where the fuzz targets also run for a bounded time. The tests of the reader,
+# the load and the export, which use threads of their own, run a third time in a clang build with
 # ThreadSanitizer (build-tsan/). Last, the Windows version is built with MinGW-w64, its tests run
 # under Wine, and its zip and installer are made and the installer tested
 # (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails when any check or test
@@ -29,10 +29,10 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
-echo "== ThreadSanitizer build of the tests that use the loading threads (clang)"
+echo "== ThreadSanitizer build of the tests that use threads (clang)"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs"
-for binary in db_test data_test; do
+for binary in db_test data_test export_test; do
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "build-tsan/tests/$binary" \
     --gtest_brief=1
 done

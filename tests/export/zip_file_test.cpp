@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -10,6 +11,12 @@
 
 #include "platform/run_time_error.h"
 #include "tests/support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 namespace {
 
@@ -83,6 +90,40 @@ TEST(ZipFile, AnEntryPastFourGibibytesReadsBack) {
   EXPECT_NE(listing.find("xl/huge.xml " + std::to_string(kBlocks << 20) + " "), std::string::npos)
       << listing;
   EXPECT_NE(listing.find("last.xml 1 "), std::string::npos) << listing;
+}
+
+// Writes a large entry into `archive` with the process's files limited to 1 MiB and exits: 0
+// when the archive fails with RunTimeError 75, printing its description.
+[[noreturn]] void WriteBeyondAFileSizeLimit(const std::string& archive) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{1 << 20, 1 << 20};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  // Bytes deflate cannot shrink, so the file outgrows its limit early in the entry.
+  std::string block(1 << 20, '\0');
+  std::uint32_t state = 1;
+  for (char& byte : block) {
+    state = state * 1664525u + 1013904223u;
+    byte = static_cast<char>(state >> 24);
+  }
+  try {
+    exporter::ZipFile zip(archive, "a.zip");
+    zip.StartEntry("big.xml", std::uint64_t{64} << 20);
+    for (int i = 0; i < 64; ++i) zip.Write(block);
+    zip.Close();
+  } catch (const platform::RunTimeError& error) {
+    std::fprintf(stderr, "%s\n", error.description().c_str());
+    std::exit(error.number() == platform::error::kPathFileAccess ? 0 : 1);
+  }
+  std::exit(2);
+}
+
+// A file that stops taking bytes in the middle of an entry: the failure comes back from the
+// thread that deflates as the workbook's error, at the latest when the archive is closed, and
+// nothing waits for ever.
+TEST(ZipFileDeathTest, AWriteThatFailsInTheMiddleOfAnEntryIsTheWorkbooksError) {
+  test_support::TempDir dir;
+  EXPECT_EXIT(WriteBeyondAFileSizeLimit(dir.path().string() + "/a.zip"),
+              ::testing::ExitedWithCode(0), "cannot write the workbook 'a.zip': File too large");
 }
 #endif
 

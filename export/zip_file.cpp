@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -27,7 +28,6 @@ constexpr std::uint16_t kVersionZip64 = 45;  // deflate with the zip64 extension
 constexpr std::uint16_t kDeflated = 8;
 constexpr std::uint16_t kDate = (0 << 9) | (1 << 5) | 1;  // 1980/01/01, the earliest, at 00:00
 constexpr std::uint32_t kFull = 0xFFFFFFFF;               // a 4-byte field whose value is elsewhere
-constexpr std::size_t kBlock = 1 << 18;                   // of deflated bytes, written at once
 constexpr std::size_t kHandOver = 1 << 20;                // of an entry's bytes, deflated at once
 constexpr std::size_t kWaiting = 2;                       // blocks handed over and not yet begun
 
@@ -48,35 +48,52 @@ std::uint32_t Field32(std::uint64_t value) {
 
 }  // namespace
 
-struct ZipFile::Stream {
-  z_stream z = {};
-};
-
-// The thread that deflates the blocks of the open entry and writes them, in the order handed
-// over. Only it uses the stream, the file and the entry's checksum and compressed size while a
-// block is waiting or being deflated; the archive waits for it (Drain) before it uses them.
+// Deflates the open entry's blocks on threads of its own and writes them to the archive in the
+// order handed over. Each block is deflated as a piece of the entry's one stream, as pigz does:
+// primed with the last 32 KiB of the block before (what deflate may refer back to) and ended on a
+// byte boundary with an empty stored block (a sync flush), except the entry's last block, which
+// ends the stream. The blocks' CRC-32s are joined in order. While blocks are in flight only the
+// deflater writes to the file and to the entry's CRC-32 and compressed size; the archive waits
+// for it (Drain) before it uses them.
 class ZipFile::Deflater {
  public:
-  explicit Deflater(ZipFile& zip) : zip_(zip), thread_([this] { Run(); }) {}
+  explicit Deflater(ZipFile& zip) : zip_(zip) {
+    for (std::size_t i = 0; i < kThreads; ++i) {
+      if (deflateInit2(&streams_[i], Z_BEST_SPEED, Z_DEFLATED, kRawDeflate, kMemoryLevel,
+                       Z_DEFAULT_STRATEGY) != Z_OK) {
+        for (std::size_t made = 0; made < i; ++made) deflateEnd(&streams_[made]);
+        throw platform::RunTimeError(platform::error::kOutOfMemory);
+      }
+    }
+    for (std::size_t i = 0; i < kThreads; ++i) threads_[i] = std::thread([this, i] { Run(i); });
+  }
   ~Deflater() {
     {
       const std::lock_guard lock(mutex_);
       stop_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    for (std::thread& thread : threads_) thread.join();
+    for (z_stream& stream : streams_) deflateEnd(&stream);
   }
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
 
-  // Queues `block` and leaves in it an empty buffer to fill. Waits while kWaiting blocks wait;
-  // rethrows the failure of a block before.
-  void HandOver(std::string& block) {
+  // Queues `block` as the entry's next, its last when `last`, and leaves `block` empty. Waits
+  // while kWaiting blocks wait for a thread; rethrows the failure of a block before.
+  void HandOver(std::string& block, bool last) {
+    auto piece = std::make_unique<Piece>();
+    piece->dictionary = std::move(dictionary_);
+    dictionary_.assign(block, block.size() - std::min(block.size(), kDictionary));
+    if (last) dictionary_.clear();
+    piece->in = std::move(block);
+    piece->last = last;
+    block.clear();
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return waiting_.size() < kWaiting || failure_; });
     if (failure_) std::rethrow_exception(failure_);
-    waiting_.push_back(std::move(block));
-    block.clear();
+    piece->number = handed_over_++;
+    waiting_.push_back(std::move(piece));
     if (!spare_.empty()) {
       block = std::move(spare_.back());
       spare_.pop_back();
@@ -87,71 +104,129 @@ class ZipFile::Deflater {
   // Waits until every block handed over is deflated and written; rethrows a failure.
   void Drain() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return (waiting_.empty() && !busy_) || failure_; });
+    changed_.wait(lock, [this] { return written_ == handed_over_ || failure_; });
     if (failure_) std::rethrow_exception(failure_);
   }
 
  private:
-  void Run() {
+  static constexpr std::size_t kThreads = 2;
+  static constexpr std::size_t kDictionary = 32768;
+  static constexpr int kRawDeflate = -15;
+  static constexpr int kMemoryLevel = 8;
+
+  struct Piece {
+    std::uint64_t number = 0;
+    std::string dictionary;
+    std::string in;
+    bool last = false;
+    std::string out;
+    std::uint32_t crc = 0;
+  };
+
+  void Run(std::size_t thread) {
     std::unique_lock lock(mutex_);
     for (;;) {
-      changed_.wait(lock, [this] { return stop_ || !waiting_.empty(); });
-      if (stop_) return;
-      std::string block = std::move(waiting_.front());
+      changed_.wait(lock, [this] { return stop_ || failure_ || !waiting_.empty(); });
+      if (stop_ || failure_) return;
+      std::unique_ptr<Piece> piece = std::move(waiting_.front());
       waiting_.pop_front();
-      busy_ = true;
       lock.unlock();
       std::exception_ptr failure;
       try {
-        zip_.Compress(block);
+        Compress(streams_[thread], *piece);
       } catch (...) {
         failure = std::current_exception();
       }
-      block.clear();
       lock.lock();
-      busy_ = false;
-      if (failure) failure_ = failure;
-      if (spare_.size() < kWaiting) spare_.push_back(std::move(block));
+      if (failure) {
+        failure_ = failure;
+        changed_.notify_all();
+        return;
+      }
+      done_.emplace(piece->number, std::move(piece));
+      WriteDone(lock);
       changed_.notify_all();
-      if (failure_) return;
     }
   }
 
+  void Compress(z_stream& z, Piece& piece) {
+    deflateReset(&z);
+    if (!piece.dictionary.empty()) {
+      deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(piece.dictionary.data()),
+                           static_cast<uInt>(piece.dictionary.size()));
+    }
+    piece.crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(piece.in.data()),
+                                                 static_cast<uInt>(piece.in.size())));
+    // A block of 1 MiB deflates to at most its size and a few bytes a stored block.
+    piece.out.resize(deflateBound(&z, static_cast<uLong>(piece.in.size())) + 16);
+    z.next_in = reinterpret_cast<Bytef*>(piece.in.data());
+    z.avail_in = static_cast<uInt>(piece.in.size());
+    z.next_out = reinterpret_cast<Bytef*>(piece.out.data());
+    z.avail_out = static_cast<uInt>(piece.out.size());
+    const int status = deflate(&z, piece.last ? Z_FINISH : Z_SYNC_FLUSH);
+    if (status != (piece.last ? Z_STREAM_END : Z_OK) || z.avail_in != 0 || z.avail_out == 0) {
+      throw platform::RunTimeError(
+          platform::error::kPathFileAccess,
+          "cannot write the workbook '" + zip_.shown_ + "': the compression failed.");
+    }
+    piece.out.resize(piece.out.size() - z.avail_out);
+  }
+
+  // Writes the deflated blocks that are next in order, on one thread at a time, without the lock.
+  void WriteDone(std::unique_lock<std::mutex>& lock) {
+    if (writing_) return;
+    writing_ = true;
+    for (auto next = done_.find(written_); next != done_.end(); next = done_.find(written_)) {
+      std::unique_ptr<Piece> piece = std::move(next->second);
+      done_.erase(next);
+      lock.unlock();
+      std::exception_ptr failure;
+      try {
+        zip_.AddDeflated(piece->out, piece->crc, piece->in.size());
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      lock.lock();
+      if (failure) {
+        failure_ = failure;
+        break;
+      }
+      ++written_;
+      if (spare_.size() < kWaiting && piece->in.capacity() >= kHandOver) {
+        piece->in.clear();
+        spare_.push_back(std::move(piece->in));
+      }
+    }
+    writing_ = false;
+  }
+
   ZipFile& zip_;
+  z_stream streams_[kThreads] = {};
+  std::string dictionary_;  // the end of the block handed over last; only HandOver uses it
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::string> waiting_;
-  std::vector<std::string> spare_;  // buffers of deflated blocks, to fill again
-  bool busy_ = false;
+  std::deque<std::unique_ptr<Piece>> waiting_;
+  std::map<std::uint64_t, std::unique_ptr<Piece>> done_;  // deflated, not yet written
+  std::vector<std::string> spare_;                        // emptied blocks, to fill again
+  std::uint64_t handed_over_ = 0;
+  std::uint64_t written_ = 0;
+  bool writing_ = false;
   bool stop_ = false;
   std::exception_ptr failure_;
-  std::thread thread_;  // last: it starts once the rest is made
+  std::thread threads_[kThreads];
 };
 
-ZipFile::ZipFile(const std::string& path, const std::string& shown)
-    : shown_(shown), stream_(std::make_unique<Stream>()) {
+ZipFile::ZipFile(const std::string& path, const std::string& shown) : shown_(shown) {
   errno = 0;
   if (file_.open(platform::PathFromUtf8(path),
                  std::ios::out | std::ios::binary | std::ios::trunc) == nullptr) {
     Fail();
   }
-  // The fastest level: a workbook of a million rows is deflated in about a second, and only a
-  // fifth larger than at the default level.
-  constexpr int kRawDeflate = -15;
-  constexpr int kMemoryLevel = 8;
-  if (deflateInit2(&stream_->z, Z_BEST_SPEED, Z_DEFLATED, kRawDeflate, kMemoryLevel,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw platform::RunTimeError(platform::error::kOutOfMemory);
-  }
-  out_.resize(kBlock);
   block_.reserve(kHandOver);
   deflater_ = std::make_unique<Deflater>(*this);
 }
 
-ZipFile::~ZipFile() {
-  deflater_.reset();
-  deflateEnd(&stream_->z);
-}
+ZipFile::~ZipFile() { deflater_.reset(); }
 
 void ZipFile::StartEntry(std::string_view name, std::uint64_t most) {
   if (open_entry_) FinishEntry();
@@ -182,7 +257,6 @@ void ZipFile::StartEntry(std::string_view name, std::uint64_t most) {
   Put(header);
   entries_.push_back(std::move(entry));
   open_entry_ = true;
-  deflateReset(&stream_->z);
 }
 
 void ZipFile::Write(std::string_view bytes) {
@@ -191,43 +265,30 @@ void ZipFile::Write(std::string_view bytes) {
     const std::size_t piece = std::min(bytes.size(), kHandOver - block_.size());
     block_.append(bytes.substr(0, piece));
     bytes.remove_prefix(piece);
-    if (block_.size() == kHandOver) deflater_->HandOver(block_);
+    if (block_.size() == kHandOver) deflater_->HandOver(block_, false);
   }
 }
 
-void ZipFile::Compress(std::string_view bytes) {
+void ZipFile::WriteAndEmpty(std::string& bytes) {
+  if (!block_.empty() || bytes.size() < kHandOver) {
+    Write(bytes);
+    bytes.clear();
+    return;
+  }
+  entries_.back().size += bytes.size();
+  deflater_->HandOver(bytes, false);
+}
+
+void ZipFile::AddDeflated(std::string_view deflated, std::uint32_t crc, std::uint64_t size) {
   Entry& entry = entries_.back();
-  entry.crc = static_cast<std::uint32_t>(crc32(
-      entry.crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-  z_stream& z = stream_->z;
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  z.avail_in = static_cast<uInt>(bytes.size());
-  Deflate(false);
-}
-
-void ZipFile::Deflate(bool finish) {
-  z_stream& z = stream_->z;
-  for (;;) {
-    z.next_out = reinterpret_cast<Bytef*>(out_.data());
-    z.avail_out = static_cast<uInt>(out_.size());
-    const int status = deflate(&z, finish ? Z_FINISH : Z_NO_FLUSH);
-    const std::size_t made = out_.size() - z.avail_out;
-    entries_.back().compressed += made;
-    Put(std::string_view(out_.data(), made));
-    if (finish ? status == Z_STREAM_END : z.avail_in == 0 && z.avail_out != 0) return;
-    if (status != Z_OK && status != Z_BUF_ERROR) {
-      throw platform::RunTimeError(
-          platform::error::kPathFileAccess,
-          "cannot write the workbook '" + shown_ + "': the compression failed.");
-    }
-  }
+  entry.crc = static_cast<std::uint32_t>(crc32_combine(entry.crc, crc, static_cast<z_off_t>(size)));
+  entry.compressed += deflated.size();
+  Put(deflated);
 }
 
 void ZipFile::FinishEntry() {
-  if (!block_.empty()) deflater_->HandOver(block_);
+  deflater_->HandOver(block_, true);
   deflater_->Drain();
-  stream_->z.avail_in = 0;
-  Deflate(true);
   open_entry_ = false;
   const Entry& entry = entries_.back();
   if (!entry.zip64 && (entry.size >= kFull || entry.compressed >= kFull)) {

@@ -1,7 +1,7 @@
 // A zip archive written to a file entry by entry, each entry deflated as its bytes arrive, so an
-// entry of any size takes little memory: the container of a workbook. Deflating costs about as
-// much as making a sheet's text, so it runs on a thread of the archive's own while the caller
-// goes on writing.
+// entry of any size takes little memory: the container of a workbook. Deflating costs twice as
+// much as making a sheet's text, so an entry's blocks are deflated on two threads of the
+// archive's own while the caller goes on writing.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,9 @@ class ZipFile {
   // Appends to the entry; its bytes are deflated and written in blocks of 1 MiB, at most two of
   // them waiting. Throws 75, also for a block written before that failed.
   void Write(std::string_view bytes);
+  // Write, leaving `bytes` empty: a block of 1 MiB or more is handed over as it stands, without
+  // a copy, and `bytes` gets a buffer to fill again.
+  void WriteAndEmpty(std::string& bytes);
   // Ends the last entry, writes the directory, with the zip64 records when the archive needs
   // them, and closes the file. Throws 75.
   void Close();
@@ -46,21 +49,16 @@ class ZipFile {
   class Deflater;
 
   void FinishEntry();
-  // Adds `bytes` to the entry's checksum and deflates them, writing what comes out.
-  void Compress(std::string_view bytes);
-  // Deflates the bytes given to the stream; `finish` ends the entry's stream.
-  void Deflate(bool finish);
+  // Adds a deflated block of the open entry, of `size` bytes whose CRC-32 is `crc`, and writes it.
+  void AddDeflated(std::string_view deflated, std::uint32_t crc, std::uint64_t size);
   void Put(std::string_view bytes);
   void PutAt(std::uint64_t offset, std::string_view bytes);
   [[noreturn]] void Fail() const;
 
-  struct Stream;
   std::string shown_;
   std::filebuf file_;
   std::uint64_t written_ = 0;
-  std::unique_ptr<Stream> stream_;
   std::string block_;  // bytes of the entry not yet handed to the deflater
-  std::string out_;    // deflated bytes for the file
   std::vector<Entry> entries_;
   bool open_entry_ = false;
   // Made last and ended first: its thread uses all of the above while it deflates a block.

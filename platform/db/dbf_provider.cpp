@@ -228,6 +228,8 @@ class DbfRecordset : public Recordset {
     std::unique_ptr<SqlStatement> statement = lease.engine().Prepare(source);
     std::vector<std::string> names;
     std::vector<DataType> types;
+    names.reserve(statement->column_count());
+    types.reserve(statement->column_count());
     for (std::size_t i = 0; i < statement->column_count(); ++i) {
       names.push_back(statement->column_name(i));
       types.push_back(statement->column_type(i));

@@ -53,7 +53,8 @@ constexpr std::size_t kMaxKept = 16;
 // quotes doubled no more; and a mark for whether text is ordered by its stored bytes, which is
 // part of the compiled statement. Empty when there is no such literal, or when the text has
 // parameters or comments of its own: such a query is compiled each time.
-std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::string>& literals) {
+std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::string>& literals,
+                  std::vector<std::pair<std::size_t, std::size_t>>& quotes) {
   std::string shape;
   std::size_t copied = 0;  // of `sql`, into `shape`
   bool where = false;
@@ -82,6 +83,7 @@ std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::stri
           value = std::move(single);
         }
         literals.push_back(std::move(value));
+        quotes.emplace_back(i, end);
         shape.append(sql.substr(copied, i - copied));
         shape += '?';
         copied = end + 1;
@@ -275,11 +277,48 @@ void SqlEngine::ThrowError(const std::string& sql, int rc) {
   throw RunTimeError(error::kCommandError, "syntax error in '" + sql + "': " + message + ".");
 }
 
+std::string SqlEngine::ShapeOf(const std::string& sql, std::vector<std::string>& literals) {
+  // A text that differs from the last one shaped only inside its parameters' literals, each
+  // still a quoted text with no quote in it, has its shape: the scan would go as it went.
+  ShapeMemo& memo = shape_memo_;
+  if (!memo.shape.empty() && sql.size() == memo.sql.size()) {
+    bool same = true;
+    std::size_t from = 0;
+    for (const auto& [open, close] : memo.quotes) {
+      const std::string_view value(sql.data() + open + 1, close - open - 1);
+      same = sql.compare(from, open + 1 - from, memo.sql, from, open + 1 - from) == 0 &&
+             sql[close] == '\'' && value.find('\'') == std::string_view::npos &&
+             !ContainsIgnoringCase(value, "collate");
+      if (!same) break;
+      literals.emplace_back(value);
+      from = close;
+    }
+    if (same && sql.compare(from, std::string::npos, memo.sql, from, std::string::npos) == 0) {
+      order_by_stored_bytes_ = memo.stored_bytes;
+      return memo.shape;
+    }
+    literals.clear();
+  }
+  order_by_stored_bytes_ = !ContainsIgnoringCase(sql, "collate");
+  memo = {};
+  std::string shape = Shape(sql, order_by_stored_bytes_, literals, memo.quotes);
+  // Kept only when no literal names a collation, so that the text outside them decides alone.
+  if (!shape.empty() && std::none_of(literals.begin(), literals.end(), [](const std::string& l) {
+        return ContainsIgnoringCase(l, "collate");
+      })) {
+    memo.sql = sql;
+    memo.shape = shape;
+    memo.stored_bytes = order_by_stored_bytes_;
+  } else {
+    memo = {};
+  }
+  return shape;
+}
+
 std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
   pending_error_.reset();
-  order_by_stored_bytes_ = !ContainsIgnoringCase(sql, "collate");
   std::vector<std::string> literals;
-  const std::string shape = Shape(sql, order_by_stored_bytes_, literals);
+  const std::string shape = ShapeOf(sql, literals);
   // A query of a shape compiled before runs its kept statement with its own literals. Anything
   // else, and the first query of each shape, is compiled as it stands, so its failures are its
   // own text's.

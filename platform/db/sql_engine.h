@@ -96,6 +96,9 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   void Keep(const std::string& shape, std::size_t literals);
   // A kept statement given back by the SqlStatement that ran it.
   void GiveBack(const std::string& shape, sqlite3_stmt* statement);
+  // The shape of `sql` (see Keep), its literals appended to `literals`; sets
+  // order_by_stored_bytes_ for it.
+  std::string ShapeOf(const std::string& sql, std::vector<std::string>& literals);
 
   std::filesystem::path folder_;
   std::shared_ptr<SharedTables> shared_;
@@ -112,6 +115,15 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   struct Kept;
   std::map<std::string, Kept> kept_;
   std::set<std::string> not_kept_;  // shapes that do not compile as their queries do
+  // The last text shaped, its shape and where its parameters' literals stand (their opening
+  // and closing quotes), so that the next day's query is shaped without another scan.
+  struct ShapeMemo {
+    std::string sql;
+    std::string shape;
+    bool stored_bytes = true;
+    std::vector<std::pair<std::size_t, std::size_t>> quotes;
+  };
+  ShapeMemo shape_memo_;
   std::unique_ptr<CodePage> default_page_;
   // For the statements' number texts. It maps values to texts and nothing else, so statements
   // may share it in any order; like the engine, it is used by one thread at a time.

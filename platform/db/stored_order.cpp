@@ -124,6 +124,7 @@ void SortLongKeys(const DbfTable& table, const std::vector<Term>& terms, std::si
 
 void SortByStoredBytes(const DbfTable& table, const char* order_terms, const std::uint8_t* records,
                        std::vector<std::uint32_t>& order, std::vector<std::uint8_t>& keys) {
+  if (order.size() < 2) return;  // in order as it stands (a day without records, mostly)
   std::size_t key_length = 0;
   const std::vector<Term> terms = ParseTerms(table, order_terms, key_length);
   if (key_length <= 16) {

@@ -74,6 +74,10 @@ TEST(LoadQueries, QueriesOfOneShapeRunAsEachDoesAlone) {
       DayQuery("0'1/01/2081"),  // not a text the query can hold: a syntax error
       DayQuery("01/01/2081' or ne_date='02/01/2081"),
       DayQuery("O''Brien"),
+      DayQuery("02/01/2081"),
+      DayQuery("02/01'2081"),  // as long as the day before, with a quote: a syntax error
+      DayQuery("collate001"),  // as long, naming a collation inside the literal
+      DayQuery("01/01/2081"),
       kDayQuery + "01/01/2081' order by ne_date, Mem_Code collate nocase",
       "Select 'x' as k, Mem_Code from TRAN Where ne_date = '01/01/2081' and Coll_Time>'E'",
       "Select 'x' as k, Mem_Code from TRAN Where ne_date = '02/01/2081' and Coll_Time>'E'",

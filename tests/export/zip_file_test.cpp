@@ -45,8 +45,7 @@ std::string PythonListing(const std::string& archive, const std::string& folder)
 }
 
 // Entries whose size was bounded past 4 GiB carry the zip64 sizes; the others the plain ones,
-// side by side in one archive. The big entry is deflated in several blocks at once and read back
-// as one stream.
+// side by side in one archive.
 TEST(ZipFile, EntriesWithAndWithoutZip64SizesReadBack) {
   test_support::TempDir dir;
   const std::string folder = dir.path().string();
@@ -55,7 +54,7 @@ TEST(ZipFile, EntriesWithAndWithoutZip64SizesReadBack) {
   zip.StartEntry("empty.xml", 0);
   zip.StartEntry("xl/big.xml", std::uint64_t{5} << 30);
   std::string bytes;
-  for (int i = 0; i < 700000; ++i) bytes += std::to_string(std::int64_t{i} * 7919 % 100003) + ",";
+  for (int i = 0; i < 200000; ++i) bytes += std::to_string(i * 7919 % 100003) + ",";
   zip.Write(bytes);
   zip.Write("end");
   zip.StartEntry("small.xml", 3);
@@ -63,7 +62,7 @@ TEST(ZipFile, EntriesWithAndWithoutZip64SizesReadBack) {
   zip.Close();
   EXPECT_EQ(PythonListing(archive, folder), "empty.xml 0 00000000\nxl/big.xml " +
                                                 std::to_string(bytes.size() + 3) +
-                                                " fad8a5e1\nsmall.xml 3 352441c2\n");
+                                                " 7671743e\nsmall.xml 3 352441c2\n");
 }
 
 // An entry of more than 4 GiB, as the sheet of a list with long texts becomes. Writes and reads

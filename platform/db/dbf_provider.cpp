@@ -226,14 +226,7 @@ class DbfRecordset : public Recordset {
     // The statement goes before the engine it runs on, whichever way this ends.
     EnginePool::Lease lease = dbf->engines()->Take();
     std::unique_ptr<SqlStatement> statement = lease.engine().Prepare(source);
-    std::vector<std::string> names;
-    std::vector<DataType> types;
-    names.reserve(statement->column_count());
-    types.reserve(statement->column_count());
-    for (std::size_t i = 0; i < statement->column_count(); ++i) {
-      names.push_back(statement->column_name(i));
-      types.push_back(statement->column_type(i));
-    }
+    std::shared_ptr<const SqlStatement::Columns> columns = statement->columns();
     RowBuffer rows = dbf->pool()->Take();
     if (cursor_location_ == kUseClient) {
       while (statement->Step()) rows.Append(*statement);
@@ -246,8 +239,7 @@ class DbfRecordset : public Recordset {
     // Rows read from a table another program rewrote meanwhile are never handed out.
     if (!statement) dbf->engines()->CheckUnchanged();
     if (!statement) lease.Release();
-    names_ = std::move(names);
-    types_ = std::move(types);
+    columns_ = std::move(columns);
     rows_ = std::move(rows);
     pool_ = dbf->pool();
     engines_ = dbf->engines();
@@ -258,24 +250,24 @@ class DbfRecordset : public Recordset {
 
   std::size_t FieldCount() const override {
     CheckOpen();
-    return names_.size();
+    return FieldsOpen();
   }
 
   std::string FieldName(std::size_t index) const override {
     CheckOpen();
     CheckIndex(index);
-    return names_[index];
+    return columns_->names[index];
   }
 
   DataType FieldType(std::size_t index) const override {
     CheckOpen();
     CheckIndex(index);
-    return types_[index];
+    return columns_->declared[index];
   }
 
   const Value& FieldValue(std::size_t index) const override {
     // Asked for every value read: the checks that pass come first, the failures in their order.
-    const std::size_t fields = names_.size();
+    const std::size_t fields = FieldsOpen();
     if (index < fields && rows_.Holds(position_, fields)) {
       return rows_.Get(position_ * fields + index);
     }
@@ -286,7 +278,7 @@ class DbfRecordset : public Recordset {
 
   bool AtEof() const override {
     CheckOpen();
-    return !rows_.Holds(position_, names_.size());
+    return !rows_.Holds(position_, FieldsOpen());
   }
 
   void MoveNext() override {
@@ -309,8 +301,7 @@ class DbfRecordset : public Recordset {
   void Release() {
     open_ = false;
     FinishStatement();
-    names_.clear();
-    types_.clear();
+    columns_.reset();
     position_ = 0;
     if (pool_) pool_->Give(std::move(rows_));
     rows_ = RowBuffer();
@@ -324,6 +315,9 @@ class DbfRecordset : public Recordset {
     lease_.Release();
   }
 
+  // The fields of the result, none while closed.
+  std::size_t FieldsOpen() const { return columns_ ? columns_->names.size() : 0; }
+
   void CheckOpen() const {
     if (!open_) {
       throw RunTimeError(error::kObjectClosed, "the record set has not been opened.");
@@ -335,7 +329,7 @@ class DbfRecordset : public Recordset {
     }
   }
   void CheckIndex(std::size_t index) const {
-    if (index >= names_.size()) {
+    if (index >= FieldsOpen()) {
       throw RunTimeError(error::kItemNotFound,
                          "the record set has no field " + std::to_string(index) + ".");
     }
@@ -345,8 +339,7 @@ class DbfRecordset : public Recordset {
   bool open_ = false;
   EnginePool::Lease lease_;                  // of statement_'s engine, while there is one
   std::unique_ptr<SqlStatement> statement_;  // while a server-side cursor has rows to come
-  std::vector<std::string> names_;
-  std::vector<DataType> types_;
+  std::shared_ptr<const SqlStatement::Columns> columns_;  // while open
   std::shared_ptr<RowPool> pool_;        // of the connection the record set was opened on
   std::shared_ptr<EnginePool> engines_;  // of that connection, for the check after the last row
   RowBuffer rows_;                       // all rows (client-side) or the current one (server-side)

@@ -277,11 +277,11 @@ void SqlEngine::ThrowError(const std::string& sql, int rc) {
   throw RunTimeError(error::kCommandError, "syntax error in '" + sql + "': " + message + ".");
 }
 
-std::string SqlEngine::ShapeOf(const std::string& sql, std::vector<std::string>& literals) {
+const std::string& SqlEngine::ShapeOf(const std::string& sql, std::vector<std::string>& literals) {
   // A text that differs from the last one shaped only inside its parameters' literals, each
   // still a quoted text with no quote in it, has its shape: the scan would go as it went.
   ShapeMemo& memo = shape_memo_;
-  if (!memo.shape.empty() && sql.size() == memo.sql.size()) {
+  if (memo.reusable && sql.size() == memo.sql.size()) {
     bool same = true;
     std::size_t from = 0;
     for (const auto& [open, close] : memo.quotes) {
@@ -300,25 +300,22 @@ std::string SqlEngine::ShapeOf(const std::string& sql, std::vector<std::string>&
     literals.clear();
   }
   order_by_stored_bytes_ = !ContainsIgnoringCase(sql, "collate");
-  memo = {};
-  std::string shape = Shape(sql, order_by_stored_bytes_, literals, memo.quotes);
-  // Kept only when no literal names a collation, so that the text outside them decides alone.
-  if (!shape.empty() && std::none_of(literals.begin(), literals.end(), [](const std::string& l) {
-        return ContainsIgnoringCase(l, "collate");
-      })) {
-    memo.sql = sql;
-    memo.shape = shape;
-    memo.stored_bytes = order_by_stored_bytes_;
-  } else {
-    memo = {};
-  }
-  return shape;
+  memo.quotes.clear();
+  memo.shape = Shape(sql, order_by_stored_bytes_, literals, memo.quotes);
+  memo.stored_bytes = order_by_stored_bytes_;
+  // Reused only when no literal names a collation, so that the text outside them decides alone.
+  memo.reusable = !memo.shape.empty() &&
+                  std::none_of(literals.begin(), literals.end(),
+                               [](const auto& l) { return ContainsIgnoringCase(l, "collate"); });
+  memo.sql = memo.reusable ? sql : std::string();
+  return memo.shape;
 }
 
 std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
   pending_error_.reset();
-  std::vector<std::string> literals;
-  const std::string shape = ShapeOf(sql, literals);
+  std::vector<std::string>& literals = literals_;
+  literals.clear();
+  const std::string& shape = ShapeOf(sql, literals);
   // A query of a shape compiled before runs its kept statement with its own literals. Anything
   // else, and the first query of each shape, is compiled as it stands, so its failures are its
   // own text's.
@@ -333,10 +330,10 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
     if (bound) {
       auto result = std::unique_ptr<SqlStatement>(
           new SqlStatement(shared_from_this(), statement, sql, kept->second.columns));
-      result->shape_ = shape;
+      result->kept_ = &kept->second;
       return result;
     }
-    GiveBack(shape, statement);
+    GiveBack(kept->second, statement);
   }
   for (int attempt = 0;; ++attempt) {
     sqlite3_stmt* statement = nullptr;
@@ -397,12 +394,11 @@ void SqlEngine::Keep(const std::string& shape, std::size_t literals) {
   }
 }
 
-void SqlEngine::GiveBack(const std::string& shape, sqlite3_stmt* statement) {
+void SqlEngine::GiveBack(Kept& kept, sqlite3_stmt* statement) {
   sqlite3_reset(statement);
   sqlite3_clear_bindings(statement);
-  auto kept = kept_.find(shape);
-  if (kept != kept_.end() && kept->second.statement == nullptr) {
-    kept->second.statement = statement;
+  if (kept.statement == nullptr) {
+    kept.statement = statement;
   } else {
     sqlite3_finalize(statement);
   }
@@ -443,10 +439,10 @@ SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* stat
       columns_(std::move(columns)) {}
 
 SqlStatement::~SqlStatement() {
-  if (shape_.empty()) {
+  if (kept_ == nullptr) {
     sqlite3_finalize(statement_);
   } else {
-    engine_->GiveBack(shape_, statement_);
+    engine_->GiveBack(*kept_, statement_);
   }
 }
 

@@ -88,6 +88,8 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
 
  private:
   friend class SqlStatement;
+  struct Kept;
+
   SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables> shared);
   void OpenTable(const std::string& name);
   [[noreturn]] void ThrowError(const std::string& sql, int rc);
@@ -95,10 +97,10 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   // for the next query of that shape, unless it does not compile to the same statement.
   void Keep(const std::string& shape, std::size_t literals);
   // A kept statement given back by the SqlStatement that ran it.
-  void GiveBack(const std::string& shape, sqlite3_stmt* statement);
+  void GiveBack(Kept& kept, sqlite3_stmt* statement);
   // The shape of `sql` (see Keep), its literals appended to `literals`; sets
   // order_by_stored_bytes_ for it.
-  std::string ShapeOf(const std::string& sql, std::vector<std::string>& literals);
+  const std::string& ShapeOf(const std::string& sql, std::vector<std::string>& literals);
 
   std::filesystem::path folder_;
   std::shared_ptr<SharedTables> shared_;
@@ -112,7 +114,6 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   // Statements compiled once and run again for every query of the same shape (a load's day
   // queries differ only in their date), by shape, with their columns; the statement is null
   // while it runs.
-  struct Kept;
   std::map<std::string, Kept> kept_;
   std::set<std::string> not_kept_;  // shapes that do not compile as their queries do
   // The last text shaped, its shape and where its parameters' literals stand (their opening
@@ -122,8 +123,10 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
     std::string shape;
     bool stored_bytes = true;
     std::vector<std::pair<std::size_t, std::size_t>> quotes;
+    bool reusable = false;  // a shape, and no literal names a collation
   };
   ShapeMemo shape_memo_;
+  std::vector<std::string> literals_;  // of the query being prepared
   std::unique_ptr<CodePage> default_page_;
   // For the statements' number texts. It maps values to texts and nothing else, so statements
   // may share it in any order; like the engine, it is used by one thread at a time.
@@ -135,6 +138,15 @@ class SqlStatement {
   ~SqlStatement();
   SqlStatement(const SqlStatement&) = delete;
   SqlStatement& operator=(const SqlStatement&) = delete;
+
+  // The result columns' names in lower case and declared types (kUnknown for a computed
+  // column), shared by the statements of one kept statement.
+  struct Columns {
+    static Columns Of(sqlite3_stmt* statement);
+    std::vector<std::string> names;
+    std::vector<DataType> declared;
+  };
+  const std::shared_ptr<const Columns>& columns() const { return columns_; }
 
   std::size_t column_count() const { return columns_->names.size(); }
   // Result column names in lower case.
@@ -150,12 +162,6 @@ class SqlStatement {
 
  private:
   friend class SqlEngine;
-  // The result columns' names in lower case and declared types.
-  struct Columns {
-    static Columns Of(sqlite3_stmt* statement);
-    std::vector<std::string> names;
-    std::vector<DataType> declared;
-  };
 
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql,
@@ -164,7 +170,9 @@ class SqlStatement {
   std::shared_ptr<SqlEngine> engine_;
   sqlite3_stmt* statement_;
   std::string sql_;
-  std::string shape_;  // of the kept statement it runs; empty for a statement of its own
+  // The kept statement it runs, given back at its end; null for a statement of its own. Kept
+  // statements stay in their engine's map for the engine's life.
+  SqlEngine::Kept* kept_ = nullptr;
   std::shared_ptr<const Columns> columns_;
 };
 

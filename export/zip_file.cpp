@@ -65,17 +65,16 @@ class ZipFile::Deflater {
         throw platform::RunTimeError(platform::error::kOutOfMemory);
       }
     }
-    for (std::size_t i = 0; i < kThreads; ++i) threads_[i] = std::thread([this, i] { Run(i); });
-  }
-  ~Deflater() {
-    {
-      const std::lock_guard lock(mutex_);
-      stop_ = true;
+    try {
+      for (std::size_t i = 0; i < kThreads; ++i) threads_[i] = std::thread([this, i] { Run(i); });
+    } catch (const std::system_error& error) {
+      Stop();
+      throw platform::RunTimeError(
+          platform::error::kPathFileAccess,
+          "cannot write the workbook '" + zip.shown_ + "': " + error.code().message() + ".");
     }
-    changed_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-    for (z_stream& stream : streams_) deflateEnd(&stream);
   }
+  ~Deflater() { Stop(); }
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
 
@@ -122,6 +121,19 @@ class ZipFile::Deflater {
     std::string out;
     std::uint32_t crc = 0;
   };
+
+  // Ends the threads started, once the block each deflates is done, and the streams.
+  void Stop() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) {
+      if (thread.joinable()) thread.join();
+    }
+    for (z_stream& stream : streams_) deflateEnd(&stream);
+  }
 
   void Run(std::size_t thread) {
     std::unique_lock lock(mutex_);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,11 +110,37 @@ void CheckSheetSize(const platform::ListView& list) {
   }
 }
 
-// Appends `text` as the XML of a cell's text: "&", "<" and ">" as entities; the control
+// Writes XML into room made for it beforehand (Workbook::Room), with no check per byte: a sheet
+// has millions of cells, each a few dozen bytes.
+class XmlWriter {
+ public:
+  explicit XmlWriter(char* at) : at_(at) {}
+
+  template <std::size_t N>
+  void Put(const char (&text)[N]) {
+    Put(std::string_view(text, N - 1));
+  }
+  void Put(std::string_view bytes) {
+    std::memcpy(at_, bytes.data(), bytes.size());
+    at_ += bytes.size();
+  }
+  void Put(char c) { *at_++ = c; }
+  void PutNumber(std::uint64_t number) { at_ = std::to_chars(at_, at_ + 20, number).ptr; }
+
+  char* at() const { return at_; }
+
+ private:
+  char* at_;
+};
+
+// The most bytes the XML of a text of `bytes` bytes takes: every byte at most seven.
+constexpr std::size_t XmlBound(std::size_t bytes) { return 7 * bytes; }
+
+// Writes `text` as the XML of a cell's text: "&", "<" and ">" as entities; the control
 // characters XML cannot hold, and CR, which XML would read as LF, as the workbook's escape
 // "_xHHHH_"; a "_" that would read as the start of such an escape as "_x005F_". A spreadsheet
 // reads it back as `text`.
-void AppendCellXml(std::string& out, std::string_view text) {
+void PutCellXml(XmlWriter& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::size_t plain = 0;  // the start of the bytes not yet copied
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -129,32 +156,42 @@ void AppendCellXml(std::string& out, std::string_view text) {
                !(byte == '_' && EscapeAt(text, i))) {
       continue;
     }
-    out.append(text.data() + plain, i - plain);
+    out.Put(text.substr(plain, i - plain));
     plain = i + 1;
     if (entity != nullptr) {
-      out += entity;
+      out.Put(std::string_view(entity));
     } else if (byte == '_') {
-      out += "_x005F_";
+      out.Put("_x005F_");
     } else {
-      out += "_x00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-      out += '_';
+      out.Put("_x00");
+      out.Put(kHex[byte >> 4]);
+      out.Put(kHex[byte & 0xF]);
+      out.Put('_');
     }
   }
-  out.append(text.data() + plain, text.size() - plain);
+  out.Put(text.substr(plain));
 }
 
-// The text element of a cell's text, which keeps the blanks it begins or ends with.
-void AppendTextElement(std::string& out, std::string_view text) {
-  const std::size_t start = out.size();
-  out += "<t>";
-  AppendCellXml(out, text);
+// `text` as the XML of a cell's text, for the parts written outside a sheet's rows.
+std::string CellXml(std::string_view text) {
+  std::string xml(XmlBound(text.size()), '\0');
+  XmlWriter out(xml.data());
+  PutCellXml(out, text);
+  xml.resize(static_cast<std::size_t>(out.at() - xml.data()));
+  return xml;
+}
+
+// The text element of a cell's text, which keeps the blanks it begins or ends with. Blanks are
+// written as they stand, so the text's own first and last bytes tell.
+void PutTextElement(XmlWriter& out, std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
-  if (out.size() > start + 3 && (blank(out[start + 3]) || blank(out.back()))) {
-    out.insert(start + 2, " xml:space=\"preserve\"");
+  if (!text.empty() && (blank(text.front()) || blank(text.back()))) {
+    out.Put("<t xml:space=\"preserve\">");
+  } else {
+    out.Put("<t>");
   }
-  out += "</t>";
+  PutCellXml(out, text);
+  out.Put("</t>");
 }
 
 void AppendNumber(std::string& out, std::uint64_t number) {
@@ -164,17 +201,20 @@ void AppendNumber(std::string& out, std::uint64_t number) {
 }
 
 // A column's letters: A to Z, then AA, AB and so on.
-void AppendColumnName(std::string& out, std::size_t column) {
-  char letters[4];
-  std::size_t count = 0;
+std::string ColumnName(std::size_t column) {
+  std::string name;
   for (std::size_t n = column + 1; n > 0; n = (n - 1) / 26) {
-    letters[count++] = static_cast<char>('A' + (n - 1) % 26);
+    name.insert(name.begin(), static_cast<char>('A' + (n - 1) % 26));
   }
-  while (count > 0) out += letters[--count];
+  return name;
 }
 
 // The XML of a part is handed to the zip in blocks of about this many bytes.
 constexpr std::size_t kXmlBlock = 1 << 20;  // the zip's block, handed over without a copy
+
+// A cell's XML takes at most this many bytes besides its text's, a row's besides its cells'.
+constexpr std::size_t kCellBytes = 96;
+constexpr std::size_t kRowBytes = 32;
 
 // A cell's look: its index among the workbook's cell formats.
 enum Style : int { kPlain = 0, kBold = 1, kTwoDecimals = 2, kBoldTwoDecimals = 3 };
@@ -193,16 +233,30 @@ class Workbook {
   void Close();
 
  private:
-  void AppendHeaderRow(const platform::ListView& list);
-  // The row of `item`, whose cells hold `texts`; handed to the zip whenever a block is full.
-  void AppendItemRow(const platform::ListView& list, std::size_t item,
-                     const std::vector<std::string_view>& texts,
-                     const std::vector<platform::ColumnKind>& kinds, bool bold);
+  // A writer with room for `bytes` more of the sheet's XML, the XML written so far handed to the
+  // zip first when the buffer lacks the room; Done takes what was written.
+  XmlWriter Room(std::size_t bytes);
+  void Done(const XmlWriter& out) { used_ = static_cast<std::size_t>(out.at() - xml_.data()); }
+  // Hands the sheet's XML written so far to the zip.
+  void HandOver();
+
+  // The start of the cell at `column` of the current row, up to its type.
+  void PutCellStart(XmlWriter& out, std::size_t column, Style style) const;
+  void PutTextCell(XmlWriter& out, std::size_t column, std::string_view text, Style style) const;
+  void PutHeaderRow(const platform::ListView& list);
+  // The row of `item`, whose cells hold `texts`.
+  void PutItemRow(const platform::ListView& list, std::size_t item,
+                  const std::vector<std::string_view>& texts,
+                  const std::vector<platform::ColumnKind>& kinds, bool bold);
 
   std::string shown_;
   ZipFile zip_;
   std::vector<std::string> sheets_;
-  std::string xml_;  // the sheet's XML not yet handed to the zip
+  // The sheet's XML not yet handed to the zip: its first used_ bytes, the rest room to write in.
+  std::string xml_;
+  std::size_t used_ = 0;
+  std::vector<std::string> column_names_;  // of the sheet's columns
+  std::string row_number_;                 // of the current row, from 1
 };
 
 // What a sheet's XML needs before its rows: the longest text of each column, header included, in
@@ -216,9 +270,6 @@ SheetPlan PlanSheet(const platform::ListView& list) {
   SheetPlan plan;
   std::vector<std::size_t>& longest = plan.longest;
   longest.resize(list.ColumnHeaderCount());
-  // Every byte of a text takes at most seven in the XML, every cell and row a bounded number.
-  constexpr std::uint64_t kCellBytes = 96;
-  constexpr std::uint64_t kRowBytes = 32;
   std::uint64_t text_bytes = 0;
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     const std::string text = list.ColumnHeaderText(column);
@@ -236,7 +287,7 @@ SheetPlan PlanSheet(const platform::ListView& list) {
     }
     cells += texts.size();
   }
-  plan.most_bytes = text_bytes * 7 + cells * kCellBytes + (list.ItemCount() + 1) * kRowBytes +
+  plan.most_bytes = XmlBound(text_bytes) + cells * kCellBytes + (list.ItemCount() + 1) * kRowBytes +
                     (longest.size() + 1) * 128 + 4096;
   return plan;
 }
@@ -249,9 +300,9 @@ constexpr char kRelationshipsNamespace[] =
 
 // The start of a sheet's XML, up to its rows: its extent, the header row frozen above the rows as
 // they scroll, and each column as wide as its longest text.
-void AppendSheetStart(std::string& xml, const SheetPlan& plan, std::size_t items, bool selected) {
+std::string SheetStart(const SheetPlan& plan, std::size_t items, bool selected) {
   const std::size_t columns = plan.longest.size();
-  xml += kXmlDeclaration;
+  std::string xml = kXmlDeclaration;
   xml += "<worksheet xmlns=\"";
   xml += kMainNamespace;
   xml += "\" xmlns:r=\"";
@@ -259,7 +310,7 @@ void AppendSheetStart(std::string& xml, const SheetPlan& plan, std::size_t items
   xml += "\"><dimension ref=\"A1";
   if (columns > 1 || items > 0) {
     xml += ':';
-    AppendColumnName(xml, columns > 0 ? columns - 1 : 0);
+    xml += ColumnName(columns > 0 ? columns - 1 : 0);
     AppendNumber(xml, items + 1);
   }
   xml += "\"/><sheetViews><sheetView ";
@@ -287,81 +338,109 @@ void AppendSheetStart(std::string& xml, const SheetPlan& plan, std::size_t items
   }
   if (any_width) xml += "</cols>";
   xml += "<sheetData>";
+  return xml;
 }
 
-// The start of the cell at `column` of the sheet's row `row` (from 0), up to its type. Every cell
-// names its place: Gnumeric reads no cell without one.
-void AppendCellStart(std::string& xml, std::size_t row, std::size_t column, Style style) {
-  xml += "<c r=\"";
-  AppendColumnName(xml, column);
-  AppendNumber(xml, row + 1);
-  xml += '"';
+XmlWriter Workbook::Room(std::size_t bytes) {
+  if (xml_.size() - used_ < bytes) {
+    HandOver();
+    // Room for a block and a row or two more, so the blocks handed over are of a block or more.
+    xml_.resize(std::max(kXmlBlock + kXmlBlock / 16, bytes));
+  }
+  return XmlWriter(xml_.data() + used_);
+}
+
+void Workbook::HandOver() {
+  xml_.resize(used_);
+  zip_.WriteAndEmpty(xml_);
+  used_ = 0;
+}
+
+// Every cell names its place: Gnumeric reads no cell without one.
+void Workbook::PutCellStart(XmlWriter& out, std::size_t column, Style style) const {
+  out.Put("<c r=\"");
+  out.Put(column_names_[column]);
+  out.Put(row_number_);
+  out.Put('"');
   if (style != kPlain) {
-    xml += " s=\"";
-    xml += static_cast<char>('0' + style);
-    xml += '"';
+    out.Put(" s=\"");
+    out.Put(static_cast<char>('0' + style));
+    out.Put('"');
   }
 }
 
 // A text is written in its cell: a table of shared texts (member codes, dates and shifts repeat)
 // made neither the file smaller nor the export faster, zlib finding the repeats itself.
-void AppendTextCell(std::string& xml, std::size_t row, std::size_t column, std::string_view text,
-                    Style style) {
-  AppendCellStart(xml, row, column, style);
-  xml += " t=\"inlineStr\"><is>";
-  AppendTextElement(xml, text);
-  xml += "</is></c>";
+void Workbook::PutTextCell(XmlWriter& out, std::size_t column, std::string_view text,
+                           Style style) const {
+  PutCellStart(out, column, style);
+  out.Put(" t=\"inlineStr\"><is>");
+  PutTextElement(out, text);
+  out.Put("</is></c>");
 }
 
-void Workbook::AppendHeaderRow(const platform::ListView& list) {
-  xml_ += "<row r=\"1\">";
+void Workbook::PutHeaderRow(const platform::ListView& list) {
+  row_number_ = "1";
+  XmlWriter row = Room(kRowBytes);
+  row.Put("<row r=\"1\">");
+  Done(row);
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     const std::string header = list.ColumnHeaderText(column);
     if (CharacterCount(header) > kCellCharacters) {
       throw WriteError(shown_, "String exceeds Excel's limit of 32,767 characters");
     }
+    XmlWriter out = Room(kCellBytes + XmlBound(header.size()));
     if (header.empty()) {
-      AppendCellStart(xml_, 0, column, kBold);  // a blank cell, bold when a text is typed into it
-      xml_ += "/>";
+      PutCellStart(out, column, kBold);  // a blank cell, bold when a text is typed into it
+      out.Put("/>");
     } else {
-      AppendTextCell(xml_, 0, column, header, kBold);
+      PutTextCell(out, column, header, kBold);
     }
+    Done(out);
   }
-  xml_ += "</row>";
+  row = Room(kRowBytes);
+  row.Put("</row>");
+  Done(row);
 }
 
-void Workbook::AppendItemRow(const platform::ListView& list, std::size_t item,
-                             const std::vector<std::string_view>& texts,
-                             const std::vector<platform::ColumnKind>& kinds, bool bold) {
-  const std::size_t row = item + 1;
-  xml_ += "<row r=\"";
-  AppendNumber(xml_, row + 1);
-  xml_ += "\">";
+void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
+                          const std::vector<std::string_view>& texts,
+                          const std::vector<platform::ColumnKind>& kinds, bool bold) {
+  char digits[24];
+  row_number_.assign(digits, std::to_chars(digits, digits + sizeof digits, item + 2).ptr);
+  XmlWriter row = Room(kRowBytes);
+  row.Put("<row r=\"");
+  row.Put(row_number_);
+  row.Put("\">");
+  Done(row);
   for (std::size_t column = 0; column < texts.size(); ++column) {
     const std::string_view text = texts[column];
     if (text.empty()) continue;
     const platform::ColumnKind kind =
         column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
     const std::string_view number = CellNumberText(kind, text);
+    XmlWriter out = Room(kCellBytes + XmlBound(text.size()));
     if (!number.empty()) {
       const bool two_decimals = kind == platform::ColumnKind::kTwoDecimals;
-      AppendCellStart(xml_, row, column,
-                      bold ? (two_decimals ? kBoldTwoDecimals : kBold)
-                           : (two_decimals ? kTwoDecimals : kPlain));
-      xml_ += "><v>";
-      xml_ += number;
-      xml_ += "</v></c>";
+      PutCellStart(out, column,
+                   bold ? (two_decimals ? kBoldTwoDecimals : kBold)
+                        : (two_decimals ? kTwoDecimals : kPlain));
+      out.Put("><v>");
+      out.Put(number);
+      out.Put("</v></c>");
     } else {
       // No text of fewer bytes can pass the cell's limit, even with every byte escaped.
       if (text.size() > kCellCharacters / 7) {
         CheckCellLength(NeedsEscapes(text) ? CellText(text) : std::string(text), list, item,
                         column);
       }
-      AppendTextCell(xml_, row, column, text, bold ? kBold : kPlain);
+      PutTextCell(out, column, text, bold ? kBold : kPlain);
     }
-    if (xml_.size() >= kXmlBlock) zip_.WriteAndEmpty(xml_);  // also within a row of long texts
+    Done(out);
   }
-  xml_ += "</row>";
+  row = Room(kRowBytes);
+  row.Put("</row>");
+  Done(row);
 }
 
 void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool totals) {
@@ -369,21 +448,30 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
   sheets_.push_back(name != nullptr ? name : "Sheet1");
   zip_.StartEntry("xl/worksheets/sheet" + std::to_string(sheets_.size()) + ".xml", plan.most_bytes);
 
-  xml_.clear();
-  AppendSheetStart(xml_, plan, list.ItemCount(), sheets_.size() == 1);
-  AppendHeaderRow(list);
+  column_names_.resize(plan.longest.size());
+  for (std::size_t column = 0; column < column_names_.size(); ++column) {
+    column_names_[column] = ColumnName(column);
+  }
+  const std::string start = SheetStart(plan, list.ItemCount(), sheets_.size() == 1);
+  XmlWriter out = Room(start.size());
+  out.Put(start);
+  Done(out);
+  PutHeaderRow(list);
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < kinds.size(); ++column) {
     kinds[column] = list.ColumnHeaderKind(column);
   }
   ItemCells item_cells(list);
   for (std::size_t item = 0; item < list.ItemCount(); ++item) {
-    AppendItemRow(list, item, item_cells.Read(item), kinds, totals && item + 1 == list.ItemCount());
+    PutItemRow(list, item, item_cells.Read(item), kinds, totals && item + 1 == list.ItemCount());
   }
-  xml_ +=
+  constexpr std::string_view kSheetEnd =
       "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
       "header=\"0.3\" footer=\"0.3\"/></worksheet>";
-  zip_.WriteAndEmpty(xml_);
+  out = Room(kSheetEnd.size());
+  out.Put(kSheetEnd);
+  Done(out);
+  HandOver();
 }
 
 void Workbook::Close() {
@@ -392,8 +480,7 @@ void Workbook::Close() {
   std::string overrides;
   for (std::size_t i = 0; i < sheets_.size(); ++i) {
     const std::string number = std::to_string(i + 1);
-    sheets += "<sheet name=\"";
-    AppendCellXml(sheets, sheets_[i]);
+    sheets += "<sheet name=\"" + CellXml(sheets_[i]);
     sheets += "\" sheetId=\"" + number + "\" r:id=\"rId" + number + "\"/>";
     relationships += "<Relationship Id=\"rId" + number + "\" Type=\"" + kRelationshipsNamespace +
                      "/worksheet\" Target=\"worksheets/sheet" + number + ".xml\"/>";

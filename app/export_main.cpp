@@ -295,7 +295,7 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
         list, args.summary == exporter::Summary::kMembers ? "Member Summary" : "Day Summary",
         records, path, destination);
   };
-  // The workbook library writes to a named file: the one made to replace the destination, or,
+  // The workbook is written to a named file: the one made to replace the destination, or,
   // for standard output and destinations written in place, a temporary one.
   std::optional<platform::OutputFile> file;
   if (args.output) file.emplace(*args.output);
@@ -303,15 +303,16 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
     write_workbook(file->path(), *args.output);
     return file->Commit();
   }
-  std::string bytes;
-  {
-    const platform::TemporaryFile workbook(".xlsx");
-    write_workbook(workbook.path(), args.output.value_or("standard output"));
-    bytes = workbook.ReadAll();
-  }
-  if (!file) return platform::WriteStandardOutput(bytes);
-  file->Write(bytes);
-  file->Commit();
+  const platform::TemporaryFile workbook(".xlsx");
+  write_workbook(workbook.path(), args.output.value_or("standard output"));
+  workbook.ReadInPieces([&](std::string_view piece) {
+    if (file) {
+      file->Write(piece);
+    } else {
+      platform::WriteStandardOutput(piece);
+    }
+  });
+  if (file) file->Commit();
 }
 
 int Run(const std::vector<std::string>& raw_args) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,8 +64,9 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   const std::string& path() const { return path_; }
-  // The bytes written to it. Throws 75.
-  std::string ReadAll() const;
+  // Hands the bytes written to it to `take` in order, 64 KiB at a time, so a file of any size
+  // is passed on in little memory. Throws 75, and what `take` throws.
+  void ReadInPieces(const std::function<void(std::string_view)>& take) const;
 
  private:
   std::string path_;

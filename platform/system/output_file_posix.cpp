@@ -249,15 +249,14 @@ TemporaryFile::~TemporaryFile() {
   }
 }
 
-std::string TemporaryFile::ReadAll() const {
-  std::string bytes;
+void TemporaryFile::ReadInPieces(const std::function<void(std::string_view)>& take) const {
   char buffer[1 << 16];
   for (off_t offset = 0;;) {
     const ssize_t got = ::pread(static_cast<int>(file_), buffer, sizeof buffer, offset);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw FileError("cannot read", path_);
-    if (got == 0) return bytes;
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    if (got == 0) return;
+    take(std::string_view(buffer, static_cast<std::size_t>(got)));
     offset += got;
   }
 }

@@ -235,8 +235,7 @@ TemporaryFile::~TemporaryFile() {
   }
 }
 
-std::string TemporaryFile::ReadAll() const {
-  std::string bytes;
+void TemporaryFile::ReadInPieces(const std::function<void(std::string_view)>& take) const {
   char buffer[1 << 16];
   for (std::uint64_t offset = 0;;) {
     OVERLAPPED at{};
@@ -244,11 +243,11 @@ std::string TemporaryFile::ReadAll() const {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
     if (!ReadFile(HandleOf(file_), buffer, sizeof buffer, &got, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) return bytes;
+      if (GetLastError() == ERROR_HANDLE_EOF) return;
       throw FileError("cannot read", path_);
     }
-    if (got == 0) return bytes;
-    bytes.append(buffer, got);
+    if (got == 0) return;
+    take(std::string_view(buffer, got));
     offset += got;
   }
 }

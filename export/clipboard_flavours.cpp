@@ -7,15 +7,16 @@
 #include <utility>
 
 #include "export/file_formats.h"
+#include "export/item_cells.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {
 namespace {
 
-// A row's cells that have a text, from its left, read from the list one row at a time.
+// A row's cells that have a text, from its left; the text is valid until the next row is read.
 struct RowCell {
   std::size_t column = 0;
-  std::string text;
+  std::string_view text;
   bool number = false;
 };
 
@@ -42,7 +43,8 @@ SheetSize MeasureSheet(const platform::ListView& list) {
 
 // Calls `row_done(row, cells)` for the header row (0), then for each item's row, with the cells
 // of the row that have a text. Which cells are numbers: those of a number column whose text
-// CellNumber takes; header cells never are.
+// CellNumber takes (CellNumberText gives the same answer without making the number); header
+// cells never are.
 template <typename RowDone>
 void ForEachRow(const platform::ListView& list, RowDone row_done) {
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
@@ -50,50 +52,55 @@ void ForEachRow(const platform::ListView& list, RowDone row_done) {
     kinds[column] = list.ColumnHeaderKind(column);
   }
   std::vector<RowCell> cells;
-  std::size_t used = 0;
-  auto add = [&](std::size_t column, std::string text, bool may_be_number) {
+  auto add = [&](std::size_t column, std::string_view text, bool may_be_number) {
     if (text.empty()) return;
     if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
-    if (used == cells.size()) cells.emplace_back();
-    RowCell& cell = cells[used++];
-    cell.number = may_be_number && column < kinds.size() &&
-                  kinds[column] != platform::ColumnKind::kText &&
-                  CellNumber(kinds[column], text).has_value();
-    cell.column = column;
-    cell.text = std::move(text);
+    cells.push_back(
+        {column, text,
+         may_be_number && column < kinds.size() && !CellNumberText(kinds[column], text).empty()});
   };
-  auto done = [&](std::size_t row) {
-    row_done(row, std::span<const RowCell>(cells.data(), used));
-    used = 0;
-  };
-  for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
-    add(column, list.ColumnHeaderText(column), false);
+  std::vector<std::string> headers(list.ColumnHeaderCount());
+  for (std::size_t column = 0; column < headers.size(); ++column) {
+    headers[column] = list.ColumnHeaderText(column);
+    add(column, headers[column], false);
   }
-  done(0);
-  const std::size_t items = list.ItemCount();
-  for (std::size_t item = 0; item < items; ++item) {
-    add(0, list.ItemText(item), true);
-    const std::size_t sub_items = list.SubItemCount(item);
-    for (std::size_t sub = 0; sub < sub_items; ++sub) {
-      add(sub + 1, list.SubItemText(item, sub), true);
-    }
-    done(item + 1);
+  row_done(0, std::span<const RowCell>(cells));
+  ItemCells item_cells(list);
+  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
+    cells.clear();
+    const std::vector<std::string_view>& texts = item_cells.Read(item);
+    for (std::size_t column = 0; column < texts.size(); ++column) add(column, texts[column], true);
+    row_done(item + 1, std::span<const RowCell>(cells));
   }
 }
 
 // A form's bytes gathered in `out` and handed to the writer in pieces of about 64 KiB, so a
-// form is never held whole on its way to the clipboard.
+// form is never held whole on its way to the clipboard. The writer is told about how large the
+// whole form will be with the first piece, and again whenever the rows so far foretell more:
+// their bytes a row times the form's `rows`, with half as much again, as later rows take more
+// digits to number.
 class Pieces {
  public:
-  explicit Pieces(const platform::ClipboardWriter& write) : write_(write) {
+  Pieces(const platform::ClipboardWriter& write, std::size_t rows) : write_(write), rows_(rows) {
     out.reserve(kPieceSize * 2);
   }
-  // Hands on what is gathered once there is a piece of it.
+  // Ends a row, and hands on what is gathered once there is a piece of it.
   void Next() {
+    ++rows_done_;
     if (out.size() >= kPieceSize) Flush();
   }
   void Flush() {
-    if (!out.empty()) write_(out);
+    if (out.empty()) return;
+    written_ += out.size();
+    if (rows_done_ > 0 && rows_done_ < rows_) {
+      const std::size_t per_row = written_ / rows_done_ + 1;
+      const std::size_t foretold = per_row > SIZE_MAX / 3 / rows_ ? SIZE_MAX / 3 : per_row * rows_;
+      if (foretold > expected_) {
+        expected_ = foretold / 2 * 3;
+        write_.Expect(expected_);
+      }
+    }
+    write_(out);
     out.clear();
   }
 
@@ -102,12 +109,16 @@ class Pieces {
  private:
   static constexpr std::size_t kPieceSize = std::size_t{1} << 16;
   const platform::ClipboardWriter& write_;
+  std::size_t rows_;
+  std::size_t rows_done_ = 0;
+  std::size_t written_ = 0;   // with the piece being handed on
+  std::size_t expected_ = 0;  // the last size the writer was told
 };
 
 // The writer that gathers a whole form, for the calls that give it as a string.
 std::string Whole(const std::function<void(const platform::ClipboardWriter&)>& make) {
   std::string bytes;
-  make([&bytes](std::string_view piece) { bytes += piece; });
+  make(platform::Gathering(bytes));
   return bytes;
 }
 
@@ -166,19 +177,34 @@ void AppendSylkText(std::string_view text, std::string& out) {
   out += '"';
 }
 
+// `before`, each column's number counted from `first`, then `after`: the part of every cell's
+// text that names its column, made once for all rows.
+std::vector<std::string> ColumnParts(std::size_t columns, std::size_t first,
+                                     std::string_view before, std::string_view after) {
+  std::vector<std::string> parts(columns);
+  for (std::size_t column = 0; column < columns; ++column) {
+    parts[column] = before;
+    AppendNumber(column + first, parts[column]);
+    parts[column] += after;
+  }
+  return parts;
+}
+
 void Sylk(const platform::ListView& list, const platform::ClipboardWriter& write) {
-  MeasureSheet(list);
-  Pieces pieces(write);
+  const SheetSize size = MeasureSheet(list);
+  const std::vector<std::string> columns = ColumnParts(size.columns, 1, "C;X", ";Y");
+  Pieces pieces(write, size.rows);
   std::string& out = pieces.out;
   // This identification tells Calc that ";" is doubled inside texts and quotes are not.
   out += "ID;PCALCOOO32\r\n";
+  std::string row_part;
   ForEachRow(list, [&](std::size_t row, std::span<const RowCell> cells) {
+    row_part.clear();
+    AppendNumber(row + 1, row_part);
+    row_part += ";K";
     for (const RowCell& cell : cells) {
-      out += "C;X";
-      AppendNumber(cell.column + 1, out);
-      out += ";Y";
-      AppendNumber(row + 1, out);
-      out += ";K";
+      out += columns[cell.column];
+      out += row_part;
       if (cell.number) {
         out += cell.text;
       } else {
@@ -287,7 +313,7 @@ void AppendMarkupText(std::string_view text, std::string_view line_break, std::s
 
 void GnumericRange(const platform::ListView& list, const platform::ClipboardWriter& write) {
   const SheetSize size = MeasureSheet(list);
-  Pieces pieces(write);
+  Pieces pieces(write, size.rows);
   std::string& out = pieces.out;
   out +=
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -296,14 +322,17 @@ void GnumericRange(const platform::ListView& list, const platform::ClipboardWrit
   out += "\" Rows=\"";
   AppendNumber(size.rows, out);
   out += "\" BaseCol=\"0\" BaseRow=\"0\">\n<gnm:Cells>\n";
+  // Gnumeric's value types: 40 a number, 60 a string.
+  const std::vector<std::string> numbers = ColumnParts(size.columns, 0, "", "\" ValueType=\"40\">");
+  const std::vector<std::string> strings = ColumnParts(size.columns, 0, "", "\" ValueType=\"60\">");
+  std::string row_part;
   ForEachRow(list, [&](std::size_t row, std::span<const RowCell> cells) {
+    row_part = "<gnm:Cell Row=\"";
+    AppendNumber(row, row_part);
+    row_part += "\" Col=\"";
     for (const RowCell& cell : cells) {
-      out += "<gnm:Cell Row=\"";
-      AppendNumber(row, out);
-      out += "\" Col=\"";
-      AppendNumber(cell.column, out);
-      // Gnumeric's value types: 40 a number, 60 a string.
-      out += cell.number ? "\" ValueType=\"40\">" : "\" ValueType=\"60\">";
+      out += row_part;
+      out += (cell.number ? numbers : strings)[cell.column];
       AppendMarkupText(cell.text, {}, out);
       out += "</gnm:Cell>\n";
     }
@@ -319,8 +348,7 @@ constexpr std::string_view kStartFragment = "<!--StartFragment-->";
 constexpr std::string_view kEndFragment = "<!--EndFragment-->";
 
 void HtmlTable(const platform::ListView& list, const platform::ClipboardWriter& write) {
-  MeasureSheet(list);
-  Pieces pieces(write);
+  Pieces pieces(write, MeasureSheet(list).rows);
   std::string& out = pieces.out;
   // Excel takes class "t" as its text format and keeps a <br> inside its cell; Calc reads a
   // cell's "sdnum" as its number format (1033;0;@ text) and "sdval" as its value.
@@ -429,7 +457,9 @@ std::vector<platform::ClipboardForm> ClipboardForms(
   forms.push_back({"", kHtmlWindowsFormat, [table](const platform::ClipboardWriter& write) {
                      // The description counts the page's bytes, so the page is made first.
                      const std::string html = BuildHtmlTable(*table);
-                     write(WindowsHtmlDescription(html));
+                     const std::string description = WindowsHtmlDescription(html);
+                     write.Expect(description.size() + html.size());
+                     write(description);
                      write(html);
                    }});
   return forms;

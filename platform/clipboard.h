@@ -3,6 +3,9 @@
 // it, so a long list goes on the clipboard at once and only the forms a paste takes are ever made.
 #pragma once
 
+#include <concepts>
+#include <cstddef>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -11,8 +14,44 @@
 
 namespace platform {
 
-// Takes a form's bytes piece after piece, in order.
-using ClipboardWriter = std::function<void(std::string_view piece)>;
+// Takes a form's bytes piece after piece, in order. Told about how many bytes the whole form
+// will take, once its first rows are made, it can make room for them at once rather than grow
+// as they come: growing a buffer of hundreds of megabytes copies it, and touching fresh memory
+// is most of what making a large form costs.
+class ClipboardWriter {
+ public:
+  // Any function of the pieces is a writer, one that makes no room ahead.
+  template <typename Take>
+  requires std::invocable<Take&, std::string_view> ClipboardWriter(Take take)
+      : take_(std::move(take)) {}
+  ClipboardWriter(std::function<void(std::string_view)> take,
+                  std::function<void(std::size_t)> expect)
+      : take_(std::move(take)), expect_(std::move(expect)) {}
+
+  void operator()(std::string_view piece) const { take_(piece); }
+  // A guess at the whole form's bytes, which may prove short or long, and may be made again as
+  // more of the form is made.
+  void Expect(std::size_t bytes) const {
+    if (expect_) expect_(bytes);
+  }
+
+ private:
+  std::function<void(std::string_view)> take_;
+  std::function<void(std::size_t)> expect_;
+};
+
+// A writer that appends each piece to `bytes`, making room in it as told.
+inline ClipboardWriter Gathering(std::string& bytes) {
+  return ClipboardWriter([&bytes](std::string_view piece) { bytes += piece; },
+                         [&bytes](std::size_t expected) {
+                           try {
+                             bytes.reserve(expected);
+                           } catch (const std::exception&) {
+                             // Too large a guess: the bytes grow as they come instead.
+                           }
+                         });
+}
+
 // Makes a form's bytes and hands them to the writer. Runs each time a program asks for the form,
 // and gives the same bytes each time; throws what making them throws.
 using ClipboardRenderer = std::function<void(const ClipboardWriter& write)>;

@@ -7,7 +7,9 @@
 #include <QMimeData>
 #include <QString>
 #include <QStringList>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -56,9 +58,20 @@ class OfferedData : public QMimeData {
   static QByteArray Make(const ClipboardRenderer& render) {
     try {
       QByteArray bytes;
-      render([&bytes](std::string_view piece) {
-        bytes.append(piece.data(), static_cast<qsizetype>(piece.size()));
-      });
+      render(ClipboardWriter(
+          [&bytes](std::string_view piece) {
+            bytes.append(piece.data(), static_cast<qsizetype>(piece.size()));
+          },
+          [&bytes](std::size_t expected) {
+            if (expected > static_cast<std::size_t>(std::numeric_limits<qsizetype>::max() / 2)) {
+              return;
+            }
+            try {
+              bytes.reserve(static_cast<qsizetype>(expected));
+            } catch (const std::bad_alloc&) {
+              // Too large a guess: the bytes grow as they come instead.
+            }
+          }));
       return bytes;
     } catch (...) {
       return {};

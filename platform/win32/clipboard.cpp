@@ -85,7 +85,7 @@ class LockedMemory {
 
 std::string Make(const ClipboardRenderer& render) {
   std::string bytes;
-  render([&bytes](std::string_view piece) { bytes += piece; });
+  render(Gathering(bytes));
   return bytes;
 }
 

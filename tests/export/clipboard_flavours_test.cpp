@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,37 @@ TEST(ClipboardFlavours, EachIsNamedForTheSystemsWhoseSpreadsheetsTakeIt) {
   EXPECT_EQ(flavours[2].mime_type, "");
   EXPECT_EQ(flavours[2].windows_format, "HTML Format");
   EXPECT_EQ(flavours[2].data, exporter::WindowsHtmlFormat(exporter::BuildHtmlTable(list)));
+}
+
+// A form of a long list is made into room made for it ahead: a receiver told its size with the
+// first rows makes room for all of it once, and never has to grow a buffer of megabytes as the
+// rows come. Later rows are numbered with more digits, and here also hold longer texts.
+TEST(ClipboardFlavours, ALongFormTellsItsSizeBeforeItsBytesNeedTheRoom) {
+  MemoryListView list;
+  list.AddColumnHeader("Mem_Code", 1400, ColumnKind::kText);
+  list.AddColumnHeader("rate", 1400, ColumnKind::kNumber);
+  for (std::size_t row = 0; row < 30000; ++row) {
+    const std::size_t item = list.AddItem();
+    list.SetItemText(item, std::string(row < 15000 ? 5 : 9, 'a' + row % 26));
+    list.AddSubItem(item, std::to_string(row) + ".25");
+  }
+  for (const platform::ClipboardForm& form : exporter::ClipboardForms(list.Snapshot())) {
+    std::string bytes;
+    std::size_t room = 0;
+    std::size_t short_of_room = 0;  // bytes written past the room made
+    form.render(platform::ClipboardWriter(
+        [&](std::string_view piece) {
+          bytes += piece;
+          if (bytes.size() > room) short_of_room = std::max(short_of_room, bytes.size() - room);
+        },
+        [&](std::size_t expected) { room = std::max(room, expected); }));
+    SCOPED_TRACE(form.mime_type + form.windows_format);
+    EXPECT_GT(bytes.size(), 1u << 20);
+    EXPECT_LE(short_of_room, 1u << 16) << "made " << bytes.size() << " into room for " << room;
+    std::string gathered;
+    form.render(platform::Gathering(gathered));
+    EXPECT_EQ(gathered, bytes);
+  }
 }
 
 TEST(ClipboardFlavours, AnEmptyListIsAnEmptyRange) {

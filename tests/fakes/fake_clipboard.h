@@ -55,7 +55,7 @@ class FakeClipboard : public platform::Clipboard, public CallRecorder {
   std::string Make(const platform::ClipboardRenderer& render) const {
     ++made_;
     std::string bytes;
-    render([&bytes](std::string_view piece) { bytes += piece; });
+    render(platform::Gathering(bytes));
     return bytes;
   }
 

@@ -55,9 +55,12 @@ void ForEachRow(const platform::ListView& list, RowDone row_done) {
   auto add = [&](std::size_t column, std::string_view text, bool may_be_number) {
     if (text.empty()) return;
     if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
-    cells.push_back(
-        {column, text,
-         may_be_number && column < kinds.size() && !CellNumberText(kinds[column], text).empty()});
+    const bool number =
+        may_be_number && column < kinds.size() && !CellNumberText(kinds[column], text).empty();
+    RowCell& cell = cells.emplace_back();  // set field by field: cheaper than copying one made
+    cell.column = column;
+    cell.text = text;
+    cell.number = number;
   };
   std::vector<std::string> headers(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < headers.size(); ++column) {
@@ -151,6 +154,16 @@ constexpr std::string_view kSylkLineBreak = "\x1b :";
 // which Calc leaves out of a SYLK text, is U+FFFD too, so that nothing goes without a mark.
 void AppendSylkText(std::string_view text, std::string& out) {
   out += '"';
+  // Most texts are plain ASCII with no ";", copied as they are.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x80 && c != ';';
+  });
+  if (plain) {
+    out += text;
+    out += '"';
+    return;
+  }
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     if (c == ';') {

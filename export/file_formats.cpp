@@ -1,5 +1,6 @@
 #include "export/file_formats.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -104,7 +105,8 @@ std::optional<double> ExactNumber(std::string_view text) {
 
 std::string_view CellNumberText(platform::ColumnKind kind, std::string_view text) {
   if (kind == platform::ColumnKind::kText) return {};
-  if (kind == platform::ColumnKind::kTwoDecimals && text.find('.') != std::string_view::npos) {
+  if (kind == platform::ColumnKind::kTwoDecimals &&
+      std::find(text.begin(), text.end(), '.') != text.end()) {
     while (text.back() == '0') text.remove_suffix(1);
     if (text.back() == '.') text.remove_suffix(1);
   }

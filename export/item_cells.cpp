@@ -6,11 +6,15 @@ const std::vector<std::string_view>& ItemCells::Read(std::size_t item) {
   row_.clear();
   list_.AppendItemTexts(item, '\t', row_);
   cells_.clear();
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = row_.find('\t', start)) != std::string::npos; start = tab + 1) {
-    cells_.emplace_back(row_.data() + start, tab - start);
+  // One pass over the row: its texts are short, and a search call for each would cost more.
+  const char* start = row_.data();
+  const char* const end = start + row_.size();
+  for (const char* at = start; at != end; ++at) {
+    if (*at != '\t') continue;
+    cells_.emplace_back(start, static_cast<std::size_t>(at - start));
+    start = at + 1;
   }
-  cells_.emplace_back(row_.data() + start, row_.size() - start);
+  cells_.emplace_back(start, static_cast<std::size_t>(end - start));
   if (cells_.size() == list_.SubItemCount(item) + 1) return cells_;
   cells_.clear();
   one_by_one_.assign(1, list_.ItemText(item));

@@ -6,6 +6,7 @@
 #include <span>
 #include <utility>
 
+#include "export/byte_writer.h"
 #include "export/file_formats.h"
 #include "export/item_cells.h"
 #include "platform/run_time_error.h"
@@ -77,24 +78,38 @@ void ForEachRow(const platform::ListView& list, RowDone row_done) {
   }
 }
 
-// A form's bytes gathered in `out` and handed to the writer in pieces of about 64 KiB, so a
-// form is never held whole on its way to the clipboard. The writer is told about how large the
-// whole form will be with the first piece, and again whenever the rows so far foretell more:
-// their bytes a row times the form's `rows`, with half as much again, as later rows take more
-// digits to number.
+// A form's bytes gathered and handed to the writer in pieces of about 64 KiB, so a form is never
+// held whole on its way to the clipboard. The writer is told about how large the whole form will
+// be with the first piece, and again whenever the rows so far foretell more: their bytes a row
+// times the form's `rows`, with half as much again, as later rows take more digits to number.
 class Pieces {
  public:
-  Pieces(const platform::ClipboardWriter& write, std::size_t rows) : write_(write), rows_(rows) {
-    out.reserve(kPieceSize * 2);
+  Pieces(const platform::ClipboardWriter& write, std::size_t rows)
+      : write_(write), rows_(rows), out_(kPieceSize * 2, '\0') {}
+
+  // A writer with room for `bytes` more; Done takes what it wrote.
+  ByteWriter Room(std::size_t bytes) {
+    if (out_.size() - used_ < bytes) {
+      Flush();
+      if (out_.size() < bytes) out_.resize(bytes);
+    }
+    return ByteWriter(out_.data() + used_);
   }
+  void Done(const ByteWriter& out) { used_ = static_cast<std::size_t>(out.at() - out_.data()); }
+  void Put(std::string_view bytes) {
+    ByteWriter out = Room(bytes.size());
+    out.Put(bytes);
+    Done(out);
+  }
+
   // Ends a row, and hands on what is gathered once there is a piece of it.
   void Next() {
     ++rows_done_;
-    if (out.size() >= kPieceSize) Flush();
+    if (used_ >= kPieceSize) Flush();
   }
   void Flush() {
-    if (out.empty()) return;
-    written_ += out.size();
+    if (used_ == 0) return;
+    written_ += used_;
     if (rows_done_ > 0 && rows_done_ < rows_) {
       const std::size_t per_row = written_ / rows_done_ + 1;
       const std::size_t foretold = per_row > SIZE_MAX / 3 / rows_ ? SIZE_MAX / 3 : per_row * rows_;
@@ -103,11 +118,9 @@ class Pieces {
         write_.Expect(expected_);
       }
     }
-    write_(out);
-    out.clear();
+    write_(std::string_view(out_.data(), used_));
+    used_ = 0;
   }
-
-  std::string out;
 
  private:
   static constexpr std::size_t kPieceSize = std::size_t{1} << 16;
@@ -116,6 +129,8 @@ class Pieces {
   std::size_t rows_done_ = 0;
   std::size_t written_ = 0;   // with the piece being handed on
   std::size_t expected_ = 0;  // the last size the writer was told
+  std::string out_;           // its first used_ bytes gathered, the rest room to write in
+  std::size_t used_ = 0;
 };
 
 // The writer that gathers a whole form, for the calls that give it as a string.
@@ -152,42 +167,45 @@ constexpr std::string_view kSylkLineBreak = "\x1b :";
 // What SYLK cannot hold is written as the markup forms write it, U+FFFD, so every typed form
 // gives the same cells: a NUL would end the cell, and an ESC starts SYLK's own sequences. A tab,
 // which Calc leaves out of a SYLK text, is U+FFFD too, so that nothing goes without a mark.
-void AppendSylkText(std::string_view text, std::string& out) {
-  out += '"';
+// Every byte of a text takes at most three in SYLK: ";;", ESC " :" for a line break, U+FFFD.
+constexpr std::size_t kSylkBound = 3;
+
+void PutSylkText(std::string_view text, ByteWriter& out) {
+  out.Put('"');
   // Most texts are plain ASCII with no ";", copied as they are.
   const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 0x20 && byte < 0x80 && c != ';';
   });
   if (plain) {
-    out += text;
-    out += '"';
+    out.Put(text);
+    out.Put('"');
     return;
   }
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     if (c == ';') {
-      out += ";;";
+      out.Put(";;");
       ++i;
       continue;
     }
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += kSylkLineBreak;
+      out.Put(kSylkLineBreak);
       ++i;
       continue;
     }
     std::uint32_t code = 0;
     const std::size_t length = Utf8Sequence(text, i, code);
     if (Unholdable(length, code) || c == '\t') {
-      out += kReplacement;
+      out.Put(kReplacement);
       i += std::max<std::size_t>(length, 1);
     } else {
-      out.append(text.substr(i, length));
+      out.Put(text.substr(i, length));
       i += length;
     }
   }
-  out += '"';
+  out.Put('"');
 }
 
 // `before`, each column's number counted from `first`, then `after`: the part of every cell's
@@ -207,27 +225,30 @@ void Sylk(const platform::ListView& list, const platform::ClipboardWriter& write
   const SheetSize size = MeasureSheet(list);
   const std::vector<std::string> columns = ColumnParts(size.columns, 1, "C;X", ";Y");
   Pieces pieces(write, size.rows);
-  std::string& out = pieces.out;
   // This identification tells Calc that ";" is doubled inside texts and quotes are not.
-  out += "ID;PCALCOOO32\r\n";
+  pieces.Put("ID;PCALCOOO32\r\n");
   std::string row_part;
   ForEachRow(list, [&](std::size_t row, std::span<const RowCell> cells) {
     row_part.clear();
     AppendNumber(row + 1, row_part);
     row_part += ";K";
     for (const RowCell& cell : cells) {
-      out += columns[cell.column];
-      out += row_part;
+      const std::string& column = columns[cell.column];
+      ByteWriter out =
+          pieces.Room(column.size() + row_part.size() + kSylkBound * cell.text.size() + 4);
+      out.Put(column);
+      out.Put(row_part);
       if (cell.number) {
-        out += cell.text;
+        out.Put(cell.text);
       } else {
-        AppendSylkText(cell.text, out);
+        PutSylkText(cell.text, out);
       }
-      out += "\r\n";
+      out.Put("\r\n");
+      pieces.Done(out);
     }
     pieces.Next();
   });
-  out += "E\r\n";
+  pieces.Put("E\r\n");
   pieces.Flush();
 }
 
@@ -265,44 +286,47 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t i, std::uint32_t& co
   return length;
 }
 
+// Every byte of a text takes at most six in markup, as "&quot;" (a line break's "<br>" fewer).
+constexpr std::size_t kMarkupBound = 6;
+
 // Escapes `text` for XML element content. `line_break` stands for CR LF, CR and LF alike when
 // given; otherwise CR is written as a character reference and LF as it is.
-void AppendMarkupText(std::string_view text, std::string_view line_break, std::string& out) {
+void PutMarkupText(std::string_view text, std::string_view line_break, ByteWriter& out) {
   // Most texts are plain ASCII, copied as they are.
   const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 0x20 && byte < 0x80 && c != '&' && c != '<' && c != '>' && c != '"';
   });
   if (plain) {
-    out += text;
+    out.Put(text);
     return;
   }
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     switch (c) {
       case '&':
-        out += "&amp;";
+        out.Put("&amp;");
         ++i;
         continue;
       case '<':
-        out += "&lt;";
+        out.Put("&lt;");
         ++i;
         continue;
       case '>':
-        out += "&gt;";
+        out.Put("&gt;");
         ++i;
         continue;
       case '"':
-        out += "&quot;";
+        out.Put("&quot;");
         ++i;
         continue;
       case '\r':
       case '\n':
         if (line_break.empty()) {
-          out += c == '\r' ? "&#13;" : "\n";
+          out.Put(c == '\r' ? std::string_view("&#13;") : std::string_view("\n"));
         } else {
           if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-          out += line_break;
+          out.Put(line_break);
         }
         ++i;
         continue;
@@ -313,10 +337,10 @@ void AppendMarkupText(std::string_view text, std::string_view line_break, std::s
     const std::size_t length = Utf8Sequence(text, i, code);
     // XML holds no other control characters, nor U+FFFE and U+FFFF, not even as references.
     if (Unholdable(length, code)) {
-      out += kReplacement;
+      out.Put(kReplacement);
       i += std::max<std::size_t>(length, 1);
     } else {
-      out.append(text.substr(i, length));
+      out.Put(text.substr(i, length));
       i += length;
     }
   }
@@ -327,31 +351,36 @@ void AppendMarkupText(std::string_view text, std::string_view line_break, std::s
 void GnumericRange(const platform::ListView& list, const platform::ClipboardWriter& write) {
   const SheetSize size = MeasureSheet(list);
   Pieces pieces(write, size.rows);
-  std::string& out = pieces.out;
-  out +=
+  std::string start =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<gnm:ClipboardRange xmlns:gnm=\"http://www.gnumeric.org/v10.dtd\" Cols=\"";
-  AppendNumber(std::max<std::size_t>(size.columns, 1), out);
-  out += "\" Rows=\"";
-  AppendNumber(size.rows, out);
-  out += "\" BaseCol=\"0\" BaseRow=\"0\">\n<gnm:Cells>\n";
+  AppendNumber(std::max<std::size_t>(size.columns, 1), start);
+  start += "\" Rows=\"";
+  AppendNumber(size.rows, start);
+  start += "\" BaseCol=\"0\" BaseRow=\"0\">\n<gnm:Cells>\n";
+  pieces.Put(start);
   // Gnumeric's value types: 40 a number, 60 a string.
   const std::vector<std::string> numbers = ColumnParts(size.columns, 0, "", "\" ValueType=\"40\">");
   const std::vector<std::string> strings = ColumnParts(size.columns, 0, "", "\" ValueType=\"60\">");
+  constexpr std::string_view kCellEnd = "</gnm:Cell>\n";
   std::string row_part;
   ForEachRow(list, [&](std::size_t row, std::span<const RowCell> cells) {
     row_part = "<gnm:Cell Row=\"";
     AppendNumber(row, row_part);
     row_part += "\" Col=\"";
     for (const RowCell& cell : cells) {
-      out += row_part;
-      out += (cell.number ? numbers : strings)[cell.column];
-      AppendMarkupText(cell.text, {}, out);
-      out += "</gnm:Cell>\n";
+      const std::string& column = (cell.number ? numbers : strings)[cell.column];
+      ByteWriter out = pieces.Room(row_part.size() + column.size() +
+                                   kMarkupBound * cell.text.size() + kCellEnd.size());
+      out.Put(row_part);
+      out.Put(column);
+      PutMarkupText(cell.text, {}, out);
+      out.Put(kCellEnd);
+      pieces.Done(out);
     }
     pieces.Next();
   });
-  out += "</gnm:Cells>\n</gnm:ClipboardRange>\n";
+  pieces.Put("</gnm:Cells>\n</gnm:ClipboardRange>\n");
   pieces.Flush();
 }
 
@@ -362,42 +391,44 @@ constexpr std::string_view kEndFragment = "<!--EndFragment-->";
 
 void HtmlTable(const platform::ListView& list, const platform::ClipboardWriter& write) {
   Pieces pieces(write, MeasureSheet(list).rows);
-  std::string& out = pieces.out;
   // Excel takes class "t" as its text format and keeps a <br> inside its cell; Calc reads a
   // cell's "sdnum" as its number format (1033;0;@ text) and "sdval" as its value.
-  out +=
+  pieces.Put(
       "<html xmlns:x=\"urn:schemas-microsoft-com:office:excel\">\r\n<head>\r\n"
       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
       "<style>td.t{mso-number-format:\"\\@\";} br{mso-data-placement:same-cell;}</style>\r\n"
-      "</head>\r\n<body>\r\n";
-  out += kStartFragment;
-  out += "<table x:str>";
+      "</head>\r\n<body>\r\n");
+  pieces.Put(kStartFragment);
+  pieces.Put("<table x:str>");
+  constexpr std::size_t kCellMarkup = 64;  // a cell's markup besides its text
   ForEachRow(list, [&](std::size_t, std::span<const RowCell> cells) {
-    out += "\r\n<tr>";
+    pieces.Put("\r\n<tr>");
     std::size_t column = 0;
     for (const RowCell& cell : cells) {
-      for (; column < cell.column; ++column) out += "<td></td>";
+      for (; column < cell.column; ++column) pieces.Put("<td></td>");
       ++column;
       const std::string_view text = cell.text;
+      ByteWriter out = pieces.Room(kCellMarkup + kMarkupBound * text.size());
       if (cell.number) {
-        out += "<td sdval=\"";
-        out += text;
-        out += "\" sdnum=\"1033;\" x:num=\"";
-        out += text;
-        out += "\">";
-        out += text;
+        out.Put("<td sdval=\"");
+        out.Put(text);
+        out.Put("\" sdnum=\"1033;\" x:num=\"");
+        out.Put(text);
+        out.Put("\">");
+        out.Put(text);
       } else {
-        out += "<td class=\"t\" sdnum=\"1033;0;@\">";
-        AppendMarkupText(text, "<br>", out);
+        out.Put("<td class=\"t\" sdnum=\"1033;0;@\">");
+        PutMarkupText(text, "<br>", out);
       }
-      out += "</td>";
+      out.Put("</td>");
+      pieces.Done(out);
     }
-    out += "</tr>";
+    pieces.Put("</tr>");
     pieces.Next();
   });
-  out += "\r\n</table>";
-  out += kEndFragment;
-  out += "\r\n</body>\r\n</html>\r\n";
+  pieces.Put("\r\n</table>");
+  pieces.Put(kEndFragment);
+  pieces.Put("\r\n</body>\r\n</html>\r\n");
   pieces.Flush();
 }
 

@@ -5,11 +5,11 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "export/byte_writer.h"
 #include "export/file_formats.h"
 #include "export/item_cells.h"
 #include "export/zip_file.h"
@@ -110,29 +110,6 @@ void CheckSheetSize(const platform::ListView& list) {
   }
 }
 
-// Writes XML into room made for it beforehand (Workbook::Room), with no check per byte: a sheet
-// has millions of cells, each a few dozen bytes.
-class XmlWriter {
- public:
-  explicit XmlWriter(char* at) : at_(at) {}
-
-  template <std::size_t N>
-  void Put(const char (&text)[N]) {
-    Put(std::string_view(text, N - 1));
-  }
-  void Put(std::string_view bytes) {
-    std::memcpy(at_, bytes.data(), bytes.size());
-    at_ += bytes.size();
-  }
-  void Put(char c) { *at_++ = c; }
-  void PutNumber(std::uint64_t number) { at_ = std::to_chars(at_, at_ + 20, number).ptr; }
-
-  char* at() const { return at_; }
-
- private:
-  char* at_;
-};
-
 // The most bytes the XML of a text of `bytes` bytes takes: every byte at most seven.
 constexpr std::size_t XmlBound(std::size_t bytes) { return 7 * bytes; }
 
@@ -140,7 +117,7 @@ constexpr std::size_t XmlBound(std::size_t bytes) { return 7 * bytes; }
 // characters XML cannot hold, and CR, which XML would read as LF, as the workbook's escape
 // "_xHHHH_"; a "_" that would read as the start of such an escape as "_x005F_". A spreadsheet
 // reads it back as `text`.
-void PutCellXml(XmlWriter& out, std::string_view text) {
+void PutCellXml(ByteWriter& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::size_t plain = 0;  // the start of the bytes not yet copied
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -175,7 +152,7 @@ void PutCellXml(XmlWriter& out, std::string_view text) {
 // `text` as the XML of a cell's text, for the parts written outside a sheet's rows.
 std::string CellXml(std::string_view text) {
   std::string xml(XmlBound(text.size()), '\0');
-  XmlWriter out(xml.data());
+  ByteWriter out(xml.data());
   PutCellXml(out, text);
   xml.resize(static_cast<std::size_t>(out.at() - xml.data()));
   return xml;
@@ -183,7 +160,7 @@ std::string CellXml(std::string_view text) {
 
 // The text element of a cell's text, which keeps the blanks it begins or ends with. Blanks are
 // written as they stand, so the text's own first and last bytes tell.
-void PutTextElement(XmlWriter& out, std::string_view text) {
+void PutTextElement(ByteWriter& out, std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
   if (!text.empty() && (blank(text.front()) || blank(text.back()))) {
     out.Put("<t xml:space=\"preserve\">");
@@ -235,14 +212,14 @@ class Workbook {
  private:
   // A writer with room for `bytes` more of the sheet's XML, the XML written so far handed to the
   // zip first when the buffer lacks the room; Done takes what was written.
-  XmlWriter Room(std::size_t bytes);
-  void Done(const XmlWriter& out) { used_ = static_cast<std::size_t>(out.at() - xml_.data()); }
+  ByteWriter Room(std::size_t bytes);
+  void Done(const ByteWriter& out) { used_ = static_cast<std::size_t>(out.at() - xml_.data()); }
   // Hands the sheet's XML written so far to the zip.
   void HandOver();
 
   // The start of the cell at `column` of the current row, up to its type.
-  void PutCellStart(XmlWriter& out, std::size_t column, Style style) const;
-  void PutTextCell(XmlWriter& out, std::size_t column, std::string_view text, Style style) const;
+  void PutCellStart(ByteWriter& out, std::size_t column, Style style) const;
+  void PutTextCell(ByteWriter& out, std::size_t column, std::string_view text, Style style) const;
   void PutHeaderRow(const platform::ListView& list);
   // The row of `item`, whose cells hold `texts`.
   void PutItemRow(const platform::ListView& list, std::size_t item,
@@ -341,13 +318,13 @@ std::string SheetStart(const SheetPlan& plan, std::size_t items, bool selected) 
   return xml;
 }
 
-XmlWriter Workbook::Room(std::size_t bytes) {
+ByteWriter Workbook::Room(std::size_t bytes) {
   if (xml_.size() - used_ < bytes) {
     HandOver();
     // Room for a block and a row or two more, so the blocks handed over are of a block or more.
     xml_.resize(std::max(kXmlBlock + kXmlBlock / 16, bytes));
   }
-  return XmlWriter(xml_.data() + used_);
+  return ByteWriter(xml_.data() + used_);
 }
 
 void Workbook::HandOver() {
@@ -357,7 +334,7 @@ void Workbook::HandOver() {
 }
 
 // Every cell names its place: Gnumeric reads no cell without one.
-void Workbook::PutCellStart(XmlWriter& out, std::size_t column, Style style) const {
+void Workbook::PutCellStart(ByteWriter& out, std::size_t column, Style style) const {
   out.Put("<c r=\"");
   out.Put(column_names_[column]);
   out.Put(row_number_);
@@ -371,7 +348,7 @@ void Workbook::PutCellStart(XmlWriter& out, std::size_t column, Style style) con
 
 // A text is written in its cell: a table of shared texts (member codes, dates and shifts repeat)
 // made neither the file smaller nor the export faster, zlib finding the repeats itself.
-void Workbook::PutTextCell(XmlWriter& out, std::size_t column, std::string_view text,
+void Workbook::PutTextCell(ByteWriter& out, std::size_t column, std::string_view text,
                            Style style) const {
   PutCellStart(out, column, style);
   out.Put(" t=\"inlineStr\"><is>");
@@ -381,7 +358,7 @@ void Workbook::PutTextCell(XmlWriter& out, std::size_t column, std::string_view 
 
 void Workbook::PutHeaderRow(const platform::ListView& list) {
   row_number_ = "1";
-  XmlWriter row = Room(kRowBytes);
+  ByteWriter row = Room(kRowBytes);
   row.Put("<row r=\"1\">");
   Done(row);
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
@@ -389,7 +366,7 @@ void Workbook::PutHeaderRow(const platform::ListView& list) {
     if (CharacterCount(header) > kCellCharacters) {
       throw WriteError(shown_, "String exceeds Excel's limit of 32,767 characters");
     }
-    XmlWriter out = Room(kCellBytes + XmlBound(header.size()));
+    ByteWriter out = Room(kCellBytes + XmlBound(header.size()));
     if (header.empty()) {
       PutCellStart(out, column, kBold);  // a blank cell, bold when a text is typed into it
       out.Put("/>");
@@ -408,7 +385,7 @@ void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
                           const std::vector<platform::ColumnKind>& kinds, bool bold) {
   char digits[24];
   row_number_.assign(digits, std::to_chars(digits, digits + sizeof digits, item + 2).ptr);
-  XmlWriter row = Room(kRowBytes);
+  ByteWriter row = Room(kRowBytes);
   row.Put("<row r=\"");
   row.Put(row_number_);
   row.Put("\">");
@@ -419,7 +396,7 @@ void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
     const platform::ColumnKind kind =
         column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
     const std::string_view number = CellNumberText(kind, text);
-    XmlWriter out = Room(kCellBytes + XmlBound(text.size()));
+    ByteWriter out = Room(kCellBytes + XmlBound(text.size()));
     if (!number.empty()) {
       const bool two_decimals = kind == platform::ColumnKind::kTwoDecimals;
       PutCellStart(out, column,
@@ -453,7 +430,7 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
     column_names_[column] = ColumnName(column);
   }
   const std::string start = SheetStart(plan, list.ItemCount(), sheets_.size() == 1);
-  XmlWriter out = Room(start.size());
+  ByteWriter out = Room(start.size());
   out.Put(start);
   Done(out);
   PutHeaderRow(list);

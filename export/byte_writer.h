@@ -17,12 +17,28 @@ class ByteWriter {
 
   template <std::size_t N>
   void Put(const char (&text)[N]) {
-    Put(std::string_view(text, N - 1));
+    std::memcpy(at_, text, N - 1);
+    at_ += N - 1;
   }
   void Put(std::string_view bytes) {
-    if (bytes.empty()) return;
-    std::memcpy(at_, bytes.data(), bytes.size());
-    at_ += bytes.size();
+    const char* from = bytes.data();
+    const std::size_t size = bytes.size();
+    // Most pieces are a few bytes long: copied as two fixed-size copies that overlap, which
+    // compile to moves, rather than by a call.
+    if (size >= 8 && size <= 16) {
+      std::memcpy(at_, from, 8);
+      std::memcpy(at_ + size - 8, from + size - 8, 8);
+    } else if (size >= 4 && size < 8) {
+      std::memcpy(at_, from, 4);
+      std::memcpy(at_ + size - 4, from + size - 4, 4);
+    } else if (size > 0 && size < 4) {
+      at_[0] = from[0];
+      at_[size / 2] = from[size / 2];
+      at_[size - 1] = from[size - 1];
+    } else if (size > 16) {
+      std::memcpy(at_, from, size);
+    }
+    at_ += size;
   }
   void Put(char c) { *at_++ = c; }
   void PutNumber(std::uint64_t number) { at_ = std::to_chars(at_, at_ + 20, number).ptr; }

@@ -110,7 +110,8 @@ std::string_view CellNumberText(platform::ColumnKind kind, std::string_view text
     while (text.back() == '0') text.remove_suffix(1);
     if (text.back() == '.') text.remove_suffix(1);
   }
-  if (IsPlainDecimal(text) && (IsShortExactDecimal(text) || ExactNumber(text))) return text;
+  // A short exact decimal is a plain one, and ExactNumber checks that itself.
+  if (IsShortExactDecimal(text) || ExactNumber(text)) return text;
   return {};
 }
 

@@ -122,21 +122,18 @@ void PutCellXml(ByteWriter& out, std::string_view text) {
   std::size_t plain = 0;  // the start of the bytes not yet copied
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const char* entity = nullptr;
-    if (byte == '&') {
-      entity = "&amp;";
-    } else if (byte == '<') {
-      entity = "&lt;";
-    } else if (byte == '>') {
-      entity = "&gt;";
-    } else if (!(byte < 0x20 && byte != '\t' && byte != '\n') &&
-               !(byte == '_' && EscapeAt(text, i))) {
+    if (byte != '&' && byte != '<' && byte != '>' &&
+        !(byte < 0x20 && byte != '\t' && byte != '\n') && !(byte == '_' && EscapeAt(text, i))) {
       continue;
     }
     out.Put(text.substr(plain, i - plain));
     plain = i + 1;
-    if (entity != nullptr) {
-      out.Put(std::string_view(entity));
+    if (byte == '&') {
+      out.Put("&amp;");
+    } else if (byte == '<') {
+      out.Put("&lt;");
+    } else if (byte == '>') {
+      out.Put("&gt;");
     } else if (byte == '_') {
       out.Put("_x005F_");
     } else {

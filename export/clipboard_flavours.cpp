@@ -164,12 +164,12 @@ bool Unholdable(std::size_t length, std::uint32_t code) {
 
 constexpr std::string_view kSylkLineBreak = "\x1b :";
 
-// What SYLK cannot hold is written as the markup forms write it, U+FFFD, so every typed form
-// gives the same cells: a NUL would end the cell, and an ESC starts SYLK's own sequences. A tab,
-// which Calc leaves out of a SYLK text, is U+FFFD too, so that nothing goes without a mark.
 // Every byte of a text takes at most three in SYLK: ";;", ESC " :" for a line break, U+FFFD.
 constexpr std::size_t kSylkBound = 3;
 
+// What SYLK cannot hold is written as the markup forms write it, U+FFFD, so every typed form
+// gives the same cells: a NUL would end the cell, and an ESC starts SYLK's own sequences. A tab,
+// which Calc leaves out of a SYLK text, is U+FFFD too, so that nothing goes without a mark.
 void PutSylkText(std::string_view text, ByteWriter& out) {
   out.Put('"');
   // Most texts are plain ASCII with no ";", copied as they are.

@@ -18,8 +18,7 @@ TEST(ByteWriter, WritesPiecesOfEveryLengthWholeAndInPlace) {
     out.PutNumber(1048576);
     out.Put("<end>");
     EXPECT_EQ(out.at() - buffer.data(), static_cast<std::ptrdiff_t>(1 + length + 13));
-    EXPECT_EQ(buffer.substr(0, 2 + length + 13),
-              "." + source.substr(3, length) + "|1048576<end>.")
+    EXPECT_EQ(buffer.substr(0, 2 + length + 13), "." + source.substr(3, length) + "|1048576<end>.")
         << "length " << length;
   }
 }

@@ -1,13 +1,18 @@
 // Bytes written into room made for them beforehand, with no check per byte: for the writers of
 // sheets and clipboard forms of millions of cells, each a few dozen bytes, where a check and a
-// call for every small append would cost more than the bytes themselves.
+// call for every small append would cost more than the bytes themselves. A ByteBuffer makes the
+// room and hands on what is written when it runs out.
 #pragma once
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace exporter {
 
@@ -47,6 +52,50 @@ class ByteWriter {
 
  private:
   char* at_;
+};
+
+// A buffer written by ByteWriters, each given room for as many bytes as it may write. When the
+// room left is too little, the bytes written so far are handed on first and the buffer is made
+// at least `size` long again.
+class ByteBuffer {
+ public:
+  // Takes the buffer's first `used` bytes: it may take the buffer itself, leaving it empty, or
+  // leave it as it is.
+  using HandOnBytes = std::function<void(std::string& buffer, std::size_t used)>;
+
+  ByteBuffer(std::size_t size, HandOnBytes hand_on) : size_(size), hand_on_(std::move(hand_on)) {}
+  ByteBuffer(const ByteBuffer&) = delete;
+  ByteBuffer& operator=(const ByteBuffer&) = delete;
+
+  // A writer with room for `bytes` more; Done takes what it wrote.
+  ByteWriter Room(std::size_t bytes) {
+    if (buffer_.size() - used_ < bytes) {
+      HandOn();
+      if (buffer_.size() < bytes || buffer_.size() < size_) buffer_.resize(std::max(size_, bytes));
+    }
+    return ByteWriter(buffer_.data() + used_);
+  }
+  void Done(const ByteWriter& out) { used_ = static_cast<std::size_t>(out.at() - buffer_.data()); }
+  void Put(std::string_view bytes) {
+    ByteWriter out = Room(bytes.size());
+    out.Put(bytes);
+    Done(out);
+  }
+
+  // The bytes written and not yet handed on.
+  std::size_t used() const { return used_; }
+  // Hands on the bytes written, if there are any.
+  void HandOn() {
+    if (used_ == 0) return;
+    hand_on_(buffer_, used_);
+    used_ = 0;
+  }
+
+ private:
+  std::size_t size_;
+  HandOnBytes hand_on_;
+  std::string buffer_;  // its first used_ bytes written, the rest room to write in
+  std::size_t used_ = 0;
 };
 
 }  // namespace exporter

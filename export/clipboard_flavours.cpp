@@ -82,34 +82,27 @@ void ForEachRow(const platform::ListView& list, RowDone row_done) {
 // held whole on its way to the clipboard. The writer is told about how large the whole form will
 // be with the first piece, and again whenever the rows so far foretell more: their bytes a row
 // times the form's `rows`, with half as much again, as later rows take more digits to number.
-class Pieces {
+class Pieces : public ByteBuffer {
  public:
   Pieces(const platform::ClipboardWriter& write, std::size_t rows)
-      : write_(write), rows_(rows), out_(kPieceSize * 2, '\0') {}
-
-  // A writer with room for `bytes` more; Done takes what it wrote.
-  ByteWriter Room(std::size_t bytes) {
-    if (out_.size() - used_ < bytes) {
-      Flush();
-      if (out_.size() < bytes) out_.resize(bytes);
-    }
-    return ByteWriter(out_.data() + used_);
-  }
-  void Done(const ByteWriter& out) { used_ = static_cast<std::size_t>(out.at() - out_.data()); }
-  void Put(std::string_view bytes) {
-    ByteWriter out = Room(bytes.size());
-    out.Put(bytes);
-    Done(out);
-  }
+      : ByteBuffer(kPieceSize * 2,
+                   [this](std::string& bytes, std::size_t used) {
+                     Write(std::string_view(bytes.data(), used));
+                   }),
+        write_(write),
+        rows_(rows) {}
 
   // Ends a row, and hands on what is gathered once there is a piece of it.
   void Next() {
     ++rows_done_;
-    if (used_ >= kPieceSize) Flush();
+    if (used() >= kPieceSize) HandOn();
   }
-  void Flush() {
-    if (used_ == 0) return;
-    written_ += used_;
+
+ private:
+  static constexpr std::size_t kPieceSize = std::size_t{1} << 16;
+
+  void Write(std::string_view piece) {
+    written_ += piece.size();
     if (rows_done_ > 0 && rows_done_ < rows_) {
       const std::size_t per_row = written_ / rows_done_ + 1;
       const std::size_t foretold = per_row > SIZE_MAX / 3 / rows_ ? SIZE_MAX / 3 : per_row * rows_;
@@ -118,19 +111,14 @@ class Pieces {
         write_.Expect(expected_);
       }
     }
-    write_(std::string_view(out_.data(), used_));
-    used_ = 0;
+    write_(piece);
   }
 
- private:
-  static constexpr std::size_t kPieceSize = std::size_t{1} << 16;
   const platform::ClipboardWriter& write_;
   std::size_t rows_;
   std::size_t rows_done_ = 0;
   std::size_t written_ = 0;   // with the piece being handed on
   std::size_t expected_ = 0;  // the last size the writer was told
-  std::string out_;           // its first used_ bytes gathered, the rest room to write in
-  std::size_t used_ = 0;
 };
 
 // The writer that gathers a whole form, for the calls that give it as a string.
@@ -249,7 +237,7 @@ void Sylk(const platform::ListView& list, const platform::ClipboardWriter& write
     pieces.Next();
   });
   pieces.Put("E\r\n");
-  pieces.Flush();
+  pieces.HandOn();
 }
 
 // --- XML and HTML text
@@ -381,7 +369,7 @@ void GnumericRange(const platform::ListView& list, const platform::ClipboardWrit
     pieces.Next();
   });
   pieces.Put("</gnm:Cells>\n</gnm:ClipboardRange>\n");
-  pieces.Flush();
+  pieces.HandOn();
 }
 
 // --- HTML
@@ -429,7 +417,7 @@ void HtmlTable(const platform::ListView& list, const platform::ClipboardWriter& 
   pieces.Put("\r\n</table>");
   pieces.Put(kEndFragment);
   pieces.Put("\r\n</body>\r\n</html>\r\n");
-  pieces.Flush();
+  pieces.HandOn();
 }
 
 // The description "HTML Format" begins with, for `html`.

@@ -207,13 +207,6 @@ class Workbook {
   void Close();
 
  private:
-  // A writer with room for `bytes` more of the sheet's XML, the XML written so far handed to the
-  // zip first when the buffer lacks the room; Done takes what was written.
-  ByteWriter Room(std::size_t bytes);
-  void Done(const ByteWriter& out) { used_ = static_cast<std::size_t>(out.at() - xml_.data()); }
-  // Hands the sheet's XML written so far to the zip.
-  void HandOver();
-
   // The start of the cell at `column` of the current row, up to its type.
   void PutCellStart(ByteWriter& out, std::size_t column, Style style) const;
   void PutTextCell(ByteWriter& out, std::size_t column, std::string_view text, Style style) const;
@@ -226,9 +219,12 @@ class Workbook {
   std::string shown_;
   ZipFile zip_;
   std::vector<std::string> sheets_;
-  // The sheet's XML not yet handed to the zip: its first used_ bytes, the rest room to write in.
-  std::string xml_;
-  std::size_t used_ = 0;
+  // The sheet's XML not yet handed to the zip, handed over without a copy in blocks of a block or
+  // more: room for a block and a row or two more.
+  ByteBuffer xml_{kXmlBlock + kXmlBlock / 16, [this](std::string& xml, std::size_t used) {
+                    xml.resize(used);
+                    zip_.WriteAndEmpty(xml);
+                  }};
   std::vector<std::string> column_names_;  // of the sheet's columns
   std::string row_number_;                 // of the current row, from 1
 };
@@ -315,21 +311,6 @@ std::string SheetStart(const SheetPlan& plan, std::size_t items, bool selected) 
   return xml;
 }
 
-ByteWriter Workbook::Room(std::size_t bytes) {
-  if (xml_.size() - used_ < bytes) {
-    HandOver();
-    // Room for a block and a row or two more, so the blocks handed over are of a block or more.
-    xml_.resize(std::max(kXmlBlock + kXmlBlock / 16, bytes));
-  }
-  return ByteWriter(xml_.data() + used_);
-}
-
-void Workbook::HandOver() {
-  xml_.resize(used_);
-  zip_.WriteAndEmpty(xml_);
-  used_ = 0;
-}
-
 // Every cell names its place: Gnumeric reads no cell without one.
 void Workbook::PutCellStart(ByteWriter& out, std::size_t column, Style style) const {
   out.Put("<c r=\"");
@@ -355,26 +336,26 @@ void Workbook::PutTextCell(ByteWriter& out, std::size_t column, std::string_view
 
 void Workbook::PutHeaderRow(const platform::ListView& list) {
   row_number_ = "1";
-  ByteWriter row = Room(kRowBytes);
+  ByteWriter row = xml_.Room(kRowBytes);
   row.Put("<row r=\"1\">");
-  Done(row);
+  xml_.Done(row);
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     const std::string header = list.ColumnHeaderText(column);
     if (CharacterCount(header) > kCellCharacters) {
       throw WriteError(shown_, "String exceeds Excel's limit of 32,767 characters");
     }
-    ByteWriter out = Room(kCellBytes + XmlBound(header.size()));
+    ByteWriter out = xml_.Room(kCellBytes + XmlBound(header.size()));
     if (header.empty()) {
       PutCellStart(out, column, kBold);  // a blank cell, bold when a text is typed into it
       out.Put("/>");
     } else {
       PutTextCell(out, column, header, kBold);
     }
-    Done(out);
+    xml_.Done(out);
   }
-  row = Room(kRowBytes);
+  row = xml_.Room(kRowBytes);
   row.Put("</row>");
-  Done(row);
+  xml_.Done(row);
 }
 
 void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
@@ -382,18 +363,18 @@ void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
                           const std::vector<platform::ColumnKind>& kinds, bool bold) {
   char digits[24];
   row_number_.assign(digits, std::to_chars(digits, digits + sizeof digits, item + 2).ptr);
-  ByteWriter row = Room(kRowBytes);
+  ByteWriter row = xml_.Room(kRowBytes);
   row.Put("<row r=\"");
   row.Put(row_number_);
   row.Put("\">");
-  Done(row);
+  xml_.Done(row);
   for (std::size_t column = 0; column < texts.size(); ++column) {
     const std::string_view text = texts[column];
     if (text.empty()) continue;
     const platform::ColumnKind kind =
         column < kinds.size() ? kinds[column] : platform::ColumnKind::kText;
     const std::string_view number = CellNumberText(kind, text);
-    ByteWriter out = Room(kCellBytes + XmlBound(text.size()));
+    ByteWriter out = xml_.Room(kCellBytes + XmlBound(text.size()));
     if (!number.empty()) {
       const bool two_decimals = kind == platform::ColumnKind::kTwoDecimals;
       PutCellStart(out, column,
@@ -410,11 +391,11 @@ void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
       }
       PutTextCell(out, column, text, bold ? kBold : kPlain);
     }
-    Done(out);
+    xml_.Done(out);
   }
-  row = Room(kRowBytes);
+  row = xml_.Room(kRowBytes);
   row.Put("</row>");
-  Done(row);
+  xml_.Done(row);
 }
 
 void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool totals) {
@@ -427,9 +408,9 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
     column_names_[column] = ColumnName(column);
   }
   const std::string start = SheetStart(plan, list.ItemCount(), sheets_.size() == 1);
-  ByteWriter out = Room(start.size());
+  ByteWriter out = xml_.Room(start.size());
   out.Put(start);
-  Done(out);
+  xml_.Done(out);
   PutHeaderRow(list);
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < kinds.size(); ++column) {
@@ -442,10 +423,10 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
   constexpr std::string_view kSheetEnd =
       "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
       "header=\"0.3\" footer=\"0.3\"/></worksheet>";
-  out = Room(kSheetEnd.size());
+  out = xml_.Room(kSheetEnd.size());
   out.Put(kSheetEnd);
-  Done(out);
-  HandOver();
+  xml_.Done(out);
+  xml_.HandOn();
 }
 
 void Workbook::Close() {

@@ -71,7 +71,8 @@ class ByteBuffer {
   ByteWriter Room(std::size_t bytes) {
     if (buffer_.size() - used_ < bytes) {
       HandOn();
-      if (buffer_.size() < bytes || buffer_.size() < size_) buffer_.resize(std::max(size_, bytes));
+      const std::size_t wanted = std::max(size_, bytes);
+      if (buffer_.size() < wanted) buffer_.resize(wanted);
     }
     return ByteWriter(buffer_.data() + used_);
   }

@@ -1,5 +1,6 @@
 // The byte writer copies short pieces by overlapping fixed-size copies: every length, in every
-// range it treats apart, comes out whole and in place, with nothing written past it.
+// range it treats apart, comes out whole and in place, with nothing written past it. The byte
+// buffer it writes into hands on what is written when its room runs out.
 #include "export/byte_writer.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,27 @@ TEST(ByteWriter, WritesPiecesOfEveryLengthWholeAndInPlace) {
     EXPECT_EQ(out.at() - buffer.data(), static_cast<std::ptrdiff_t>(1 + length + 13));
     EXPECT_EQ(buffer.substr(0, 2 + length + 13), "." + source.substr(3, length) + "|1048576<end>.")
         << "length " << length;
+  }
+}
+
+// A buffer smaller than what is written through it hands on every byte once and in order, also a
+// piece larger than the buffer itself, and when its bytes are taken from it.
+TEST(ByteBuffer, HandsOnEveryByteInOrderWhetherItsBytesAreTakenOrLeft) {
+  for (const bool take : {false, true}) {
+    std::string handed_on;
+    exporter::ByteBuffer buffer(16, [&](std::string& bytes, std::size_t used) {
+      handed_on.append(bytes, 0, used);
+      if (take) std::string().swap(bytes);
+    });
+    std::string written;
+    for (std::size_t i = 0; i < 50; ++i) {
+      const std::string piece(i % 7 == 6 ? 40 : i % 5 + 1, static_cast<char>('a' + i % 26));
+      buffer.Put(piece);
+      written += piece;
+    }
+    buffer.HandOn();
+    EXPECT_EQ(handed_on, written) << (take ? "taken" : "left");
+    EXPECT_EQ(buffer.used(), 0u);
   }
 }
 

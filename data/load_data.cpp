@@ -1,18 +1,11 @@
 #include "data/load_data.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <exception>
-#include <future>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "calendar/cdn_date.h"
@@ -153,95 +146,6 @@ std::string DayQuery(std::string_view day) {
          "' order by ne_date, Mem_Code";
 }
 
-// Opens record sets on threads of its own, two at once, in the order they are asked for, while
-// the calling thread goes on. On a machine with one processor, or when no thread can be started,
-// it opens them on the calling thread: there the threads would only take turns. The threads
-// serve a whole load: starting threads for each day would cost a good part of what they save.
-class DayOpener {
- public:
-  // Days opened at once.
-  static constexpr std::size_t kThreads = 2;
-  // Days asked for ahead of the one being listed: more than the threads, so that a thread that is
-  // done finds the next day waiting rather than waiting for the list.
-  static constexpr std::size_t kDaysAhead = 4;
-
-  DayOpener() {
-    if (std::thread::hardware_concurrency() == 1) return;  // 0 when it is not known
-    try {
-      while (threads_.size() < kThreads) threads_.emplace_back([this] { Serve(); });
-    } catch (const std::system_error&) {
-    }
-  }
-  // Waits for the days being opened; days not yet started are dropped.
-  ~DayOpener() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-      waiting_.clear();
-    }
-    wake_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-  }
-  DayOpener(const DayOpener&) = delete;
-  DayOpener& operator=(const DayOpener&) = delete;
-
-  // Whether days are opened on the calling thread from now on: for days with few records or none,
-  // handing a day to another thread and back costs more than opening it.
-  void OpenOnCaller(bool on_caller) { on_caller_ = on_caller; }
-
-  // Starts running `source` in `records`, a record set that is not yet open.
-  std::future<std::shared_ptr<db::Recordset>> Open(
-      std::shared_ptr<db::Recordset> records, std::string source,
-      const std::shared_ptr<db::Connection>& connection) {
-    Task task([records = std::move(records), source = std::move(source), connection] {
-      Run(*records, source, connection);
-      return records;
-    });
-    std::future<std::shared_ptr<db::Recordset>> opened = task.get_future();
-    if (threads_.empty() || on_caller_) {
-      task();
-      return opened;
-    }
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      waiting_.push_back(std::move(task));
-    }
-    wake_.notify_one();
-    return opened;
-  }
-
- private:
-  using Task = std::packaged_task<std::shared_ptr<db::Recordset>()>;
-
-  void Serve() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
-      if (stopping_) return;
-      Task task = std::move(waiting_.front());
-      waiting_.pop_front();
-      lock.unlock();
-      task();
-      lock.lock();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<Task> waiting_;
-  bool stopping_ = false;
-  bool on_caller_ = false;
-  std::vector<std::thread> threads_;  // last: they start once the rest is made
-};
-
-// A record set that will not come, for the failure that stopped it (the calendar could not give
-// its day).
-std::future<std::shared_ptr<db::Recordset>> Failed(std::exception_ptr error) {
-  std::promise<std::shared_ptr<db::Recordset>> promise;
-  promise.set_exception(std::move(error));
-  return promise.get_future();
-}
-
 // Which fields of a record set hold the stored date, by index; read once per record set. Bytes
 // rather than bits: this is asked for every value read.
 std::vector<char> DateFields(const db::Recordset& records) {
@@ -310,50 +214,26 @@ void LoadData(platform::ListView& list, std::string StrFile, std::string DFrom, 
   if (between == std::numeric_limits<std::int32_t>::max()) throw platform::RunTimeError::Overflow();
   const std::int32_t day_count = between + 1;
 
-  // The record sets of the next days are opened on other threads while a day's rows are listed:
-  // a record set on the client holds all its rows once open and needs its connection no more.
-  // Opening is most of a day's work, listing most of the rest. A failure is still met where one
-  // day after another would meet it: opening a day, or finding its date, fails after the day
-  // before is listed; and the day after the range is found as well, so a range ending on the
-  // calendar's last day fails after its rows are listed.
-  DayOpener opener;
-  std::deque<std::future<std::shared_ptr<db::Recordset>>> ahead;  // the next days, in order
-  std::int32_t planned = 0;  // days given a place in `ahead`, the day after the range included
-  auto plan_ahead = [&] {
-    while (planned <= day_count && ahead.size() < DayOpener::kDaysAhead) {
-      ++planned;
-      try {
-        std::string day;
-        try {
-          day = planned == 1 ? DFrom : cdnDate::AddBsDays(DFrom, planned - 1);
-        } catch (const platform::RunTimeError& error) {
-          throw DateError(error, typed_from, typed_to);
-        }
-        if (planned <= day_count) {
-          // Made here, so that record sets are made in the order of their days.
-          ahead.push_back(opener.Open(NewClientRecordset(provider), DayQuery(day), connection));
-        }
-      } catch (const platform::RunTimeError&) {
-        ahead.push_back(Failed(std::current_exception()));
-        planned = day_count + 1;  // no day is found past one the calendar cannot give
-      }
-    }
-  };
-
-  plan_ahead();
+  // One record set at a time, each day's opened after the day before is listed. The day after
+  // the range is found as well, so a range ending on the calendar's last day fails after its rows
+  // are listed.
+  std::string day = DFrom;
   std::string shown;
   for (std::int32_t k = 1; k <= day_count; ++k) {
-    records = ahead.front().get();
-    ahead.pop_front();
-    opener.OpenOnCaller(records->AtEof());
-    plan_ahead();
+    records.reset();  // the day before's goes before the next is made
+    records = NewClientRecordset(provider);
+    Run(*records, DayQuery(day), connection);
     const std::vector<char> date_fields = DateFields(*records);
     while (!records->AtEof()) {
       AppendRecord(list, *records, date_fields, shown);
       records->MoveNext();
     }
+    try {
+      day = cdnDate::AddBsDays(DFrom, k);
+    } catch (const platform::RunTimeError& error) {
+      throw DateError(error, typed_from, typed_to);
+    }
   }
-  if (!ahead.empty()) ahead.front().get();  // the calendar has no day after the range
 }
 
 }  // namespace data

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "calendar/cdn_date.h"
@@ -166,6 +167,23 @@ TEST(LoadCalls, EveryDayAcrossMonthAndYearEndsIsQueriedOnce) {
   std::vector<std::string> expected = {StructureQuery(first)};
   for (const std::string& key : keys) expected.push_back(DayQuery(key));
   EXPECT_EQ(provider.sources(), expected);
+}
+
+// A load is one event of the window's: it starts no thread, and holds one record set at a time.
+TEST(LoadCalls, EveryQueryRunsOnTheCallingThreadOneRecordSetAtATime) {
+  fakes::FakeProvider provider;
+  for (const std::string day : {"2081/01/01", "2081/01/02", "2081/01/15"}) {
+    provider.SetDay(day, {Record("0001", day.substr(8, 2) + "/01/2081")});
+  }
+  MemoryListView list;
+  data::LoadData(list, "t.dbf", "2081/01/01", "2081/01/15", provider);
+
+  EXPECT_EQ(list.ItemCount(), 3u);
+  ASSERT_EQ(provider.opens().size(), 16u);
+  for (const fakes::FakeOpen& open : provider.opens()) {
+    EXPECT_EQ(open.thread, std::this_thread::get_id()) << open.source;
+  }
+  EXPECT_EQ(provider.peak_recordsets(), 1);
 }
 
 TEST(LoadList, HeadersAndKindsComeFromTheStructureQueryEvenWithoutRows) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct FakeOpen {
   int cursor_type = 0;
   int lock_type = 0;
   int options = 0;
+  std::thread::id thread = {};
 };
 
 class FakeProvider : public platform::db::Provider {
@@ -65,8 +67,7 @@ class FakeProvider : public platform::db::Provider {
     connect_error_ = std::move(error);
   }
   // Fails the opening of the `index`-th record set made (0-based, counted over the provider's
-  // life). A loader makes its record sets in the order of its queries, though it may open them
-  // on other threads and in another order.
+  // life). A loader makes its record sets in the order of its queries.
   void FailQuery(std::size_t index, platform::RunTimeError error) {
     query_errors_.emplace(index, std::move(error));
   }
@@ -159,8 +160,9 @@ class FakeProvider : public platform::db::Provider {
               int lock_type, int options) override {
       // Opened on any thread; made, read and released on one.
       const std::lock_guard<std::mutex> lock(provider_.mutex_);
-      provider_.opens_.emplace(std::pair(made_, times_opened_++),
-                               FakeOpen{source, location_, cursor_type, lock_type, options});
+      provider_.opens_.emplace(
+          std::pair(made_, times_opened_++),
+          FakeOpen{source, location_, cursor_type, lock_type, options, std::this_thread::get_id()});
       const auto* fake = dynamic_cast<const Connection*>(connection.get());
       if (fake == nullptr || !fake->open()) {
         throw platform::RunTimeError(platform::error::kObjectClosed);

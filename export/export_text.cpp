@@ -1,7 +1,9 @@
 #include "export/export_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
 
 #include "platform/run_time_error.h"
@@ -11,6 +13,8 @@ namespace {
 
 // The text is handed on in pieces of about this size.
 constexpr std::size_t kPieceSize = std::size_t{1} << 16;
+// The rows whose size tells how much room the whole text will take.
+constexpr std::size_t kSampledRows = 1000;
 
 // A value as the plain text holds it: a tab, CR or LF in it becomes a blank, so that no value
 // can end its row or its column early.
@@ -55,7 +59,21 @@ std::size_t LowBytes(std::string_view text) {
 }  // namespace
 
 std::string BuildExportText(const platform::ListView& list) {
+  CheckExportText(list);
+  // Room for the whole text is made once, from the size of its first rows and half as much again:
+  // growing a text of many megabytes copies it, while room never written takes no memory.
   std::string text;
+  std::string sample;
+  const std::size_t sampled = std::min<std::size_t>(list.ItemCount(), kSampledRows);
+  for (std::size_t item = 0; item < sampled; ++item) list.AppendItemTexts(item, '\t', sample);
+  if (sampled > 0) {
+    const double per_row = static_cast<double>(sample.size()) / static_cast<double>(sampled) + 2;
+    try {
+      text.reserve(static_cast<std::size_t>(per_row * 1.5 * static_cast<double>(list.ItemCount())));
+    } catch (const std::exception&) {
+      // Too large a guess: the text grows as it comes instead.
+    }
+  }
   WriteExportText(list, [&text](std::string_view piece) { text += piece; });
   return text;
 }

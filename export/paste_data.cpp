@@ -1,6 +1,5 @@
 #include "export/paste_data.h"
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,23 +46,27 @@ void ReportCurrentError(platform::MessageBox& message_box) noexcept {
 }  // namespace
 
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
-                    platform::ObjectFactory& objects, platform::MessageBox& message_box) {
+                    platform::MessageBox& message_box, const std::function<void()>& paste_data) {
   try {
-    OfferTable(list.Snapshot(), clipboard);
-    PasteData(objects, message_box);
+    std::string text = BuildExportText(list);
+    std::vector<platform::ClipboardForm> forms;
+    try {
+      forms = ClipboardForms(list.Snapshot());
+    } catch (...) {
+      // The typed forms are a convenience beside the text: without them a paste takes the text.
+      forms.clear();
+    }
+    clipboard.Clear();
+    clipboard.SetText(std::move(text), std::move(forms));
+    paste_data();
   } catch (...) {
     ReportCurrentError(message_box);
   }
 }
 
-void OfferTable(std::shared_ptr<const platform::ListView> table, platform::Clipboard& clipboard) {
-  // Checked before the clipboard is touched, so a list too long leaves it as it was.
-  CheckExportText(*table);
-  std::vector<platform::ClipboardForm> forms = ClipboardForms(table);
-  clipboard.Clear();
-  clipboard.Offer(
-      [table](const platform::ClipboardWriter& write) { WriteExportText(*table, write); },
-      std::move(forms));
+void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
+                    platform::ObjectFactory& objects, platform::MessageBox& message_box) {
+  MnuExcel_Click(list, clipboard, message_box, [&] { PasteData(objects, message_box); });
 }
 
 void TableToExcel(const std::function<platform::MemoryListView()>& make,

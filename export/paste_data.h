@@ -1,10 +1,9 @@
-// The "Export to Excel" command: the list goes to the clipboard as text, with the typed forms
-// spreadsheets prefer beside it, then the spreadsheet program opens a new workbook for the user to
-// paste into.
+// The "Export to Excel" command: the list goes to the clipboard as text, made whole first, with
+// the typed forms spreadsheets prefer beside it, then the spreadsheet program opens a new workbook
+// for the user to paste into.
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include "platform/automation.h"
 #include "platform/clipboard.h"
@@ -13,17 +12,18 @@
 
 namespace exporter {
 
-// Offers a snapshot of `list` on the clipboard (OfferTable), then calls PasteData. Reports any
-// failure as "<number>: <description>" with the critical icon; never throws. The list is only
-// read, and may change afterwards without changing what a paste gets.
+// Builds the export text of `list` whole (BuildExportText), clears the clipboard and puts the
+// text on it, with the typed forms spreadsheets prefer beside it (ClipboardForms, each made from
+// a snapshot of the list when a program asks for it; left off when no snapshot can be taken),
+// then calls `paste_data`. Reports any failure as "<number>: <description>" with the critical
+// icon; never throws. A failure while the text is made leaves the clipboard untouched. The list
+// is only read, and may change afterwards without changing what a paste gets.
+void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
+                    platform::MessageBox& message_box, const std::function<void()>& paste_data);
+
+// The same with PasteData over `objects`.
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box);
-
-// Clears the clipboard and offers `table` on it in one change: the export text and the typed
-// flavours (clipboard_flavours.h), each made from `table` when a program asks for it. `table`
-// must not change while it is on the clipboard. Throws RunTimeError 6 for a table too large for
-// them, before the clipboard is touched, and what the clipboard throws.
-void OfferTable(std::shared_ptr<const platform::ListView> table, platform::Clipboard& clipboard);
 
 // Builds a table with `make` (a summary of the list, say) and hands it over as MnuExcel_Click
 // hands the list. A failure of `make` is reported as MnuExcel_Click reports one, and leaves the

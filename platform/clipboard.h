@@ -1,6 +1,7 @@
 // The system clipboard: plain text, and beside it other forms of the same content (flavours) for
-// the programs that read them. Forms are offered, not made: each is made when a program asks for
-// it, so a long list goes on the clipboard at once and only the forms a paste takes are ever made.
+// the programs that read them. The text is made before it goes on the clipboard; the other forms
+// are offered, not made: each is made when a program asks for it, so only the forms a paste takes
+// are ever made.
 #pragma once
 
 #include <concepts>
@@ -78,21 +79,12 @@ class Clipboard {
  public:
   virtual ~Clipboard() = default;
   virtual void Clear() = 0;
-  // Offers the plain text that `text` makes (UTF-8) in the platform's plain-text formats and, in
-  // the same change, each of `forms` that has a name on this system: other programs see all of
-  // them or none. Nothing is made here: the renderers run when a program asks, so what they read
-  // must stay as it is while they are on the clipboard.
-  virtual void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) = 0;
-
-  // Puts `text` and `flavours`, as they are now, on the clipboard as Offer does.
-  void SetText(const std::string& text, const std::vector<ClipboardFlavour>& flavours) {
-    std::vector<ClipboardForm> forms;
-    for (const ClipboardFlavour& flavour : flavours) {
-      forms.push_back({flavour.mime_type, flavour.windows_format,
-                       [data = flavour.data](const ClipboardWriter& write) { write(data); }});
-    }
-    Offer([text](const ClipboardWriter& write) { write(text); }, std::move(forms));
-  }
+  // Puts `text` (UTF-8), made whole, on the clipboard in the platform's plain-text formats and,
+  // in the same change, offers each of `forms` that has a name on this system: other programs see
+  // all of them or none. The forms are made when a program asks for one, so what they read must
+  // stay as it is while they are on the clipboard; a form that cannot be made is left off, and
+  // the program asking takes the plain text.
+  virtual void SetText(std::string text, std::vector<ClipboardForm> forms) = 0;
 };
 
 }  // namespace platform

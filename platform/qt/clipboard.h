@@ -17,12 +17,12 @@ class QtClipboard : public Clipboard {
   explicit QtClipboard(QClipboard* clipboard);
 
   void Clear() override;
-  // Offers the text as plain text, which Qt hands to other programs in the desktop's text
-  // formats, decoded as UTF-8 (bytes that are not UTF-8 become U+FFFD), and each form that has a
-  // MIME type under that type. Each is made when a program asks for it, every time it asks; one
-  // that fails to be made is handed over empty. On X11 the clipboard is served by this program,
-  // so its content lasts while the program runs.
-  void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) override;
+  // Puts the text on as plain text, which Qt hands to other programs in the desktop's text
+  // formats, decoded as UTF-8 (bytes that are not UTF-8 become U+FFFD), and offers each form that
+  // has a MIME type under that type. A form is made when a program asks for it, every time it
+  // asks; one that fails to be made is refused, and left off from then on. On X11 the clipboard
+  // is served by this program, so its content lasts while the program runs.
+  void SetText(std::string text, std::vector<ClipboardForm> forms) override;
 
  private:
   QClipboard* clipboard_;

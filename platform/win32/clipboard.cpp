@@ -143,9 +143,8 @@ void Win32Clipboard::Clear() {
   offered_.clear();
 }
 
-void Win32Clipboard::Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) {
+void Win32Clipboard::SetText(std::string text, std::vector<ClipboardForm> forms) {
   std::vector<Offered> offered;
-  offered.push_back({CF_UNICODETEXT, std::move(text)});
   const bool for_calc = for_calc_ && for_calc_();
   for (ClipboardForm& form : forms) {
     UINT format = CF_SYLK;
@@ -158,12 +157,18 @@ void Win32Clipboard::Offer(ClipboardRenderer text, std::vector<ClipboardForm> fo
     }
     offered.push_back({format, std::move(form.render)});
   }
+  GlobalMemory unicode = UnicodeText(text);
+  text = std::string();
 
   const OpenClipboardScope clipboard(owner_);
   clipboard.Check();
   // Emptying tells the clipboard's owner, this one too, that its content is gone.
   if (!EmptyClipboard()) throw RunTimeError(error::kCannotOpenClipboard);
-  // Each format is announced without its data, which is made when a program asks for it.
+  if (SetClipboardData(CF_UNICODETEXT, unicode.get()) == nullptr) {
+    throw RunTimeError(error::kCannotOpenClipboard);
+  }
+  unicode.release();  // the clipboard's from here
+  // Each form is announced without its data, which is made when a program asks for it.
   for (const Offered& form : offered) SetClipboardData(form.format, nullptr);
   for (const Offered& form : offered) {
     if (!IsClipboardFormatAvailable(form.format)) {
@@ -197,8 +202,7 @@ void Win32Clipboard::Render(UINT format) noexcept {
   for (Offered& form : offered_) {
     if (form.format != format) continue;
     try {
-      GlobalMemory memory =
-          format == CF_UNICODETEXT ? UnicodeText(Make(form.render)) : Bytes(Make(form.render));
+      GlobalMemory memory = Bytes(Make(form.render));
       if (SetClipboardData(format, memory.get()) != nullptr) {
         memory.release();
         form.made = true;

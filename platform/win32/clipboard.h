@@ -14,7 +14,7 @@ namespace platform::win32 {
 class Win32Clipboard : public Clipboard {
  public:
   // Owns what it puts on the clipboard through a hidden window of its own. `for_calc`, when
-  // given, is asked at each Offer whether the list goes to LibreOffice Calc.
+  // given, is asked at each SetText whether the list goes to LibreOffice Calc.
   explicit Win32Clipboard(std::function<bool()> for_calc = {});
   ~Win32Clipboard() override;
   Win32Clipboard(const Win32Clipboard&) = delete;
@@ -22,20 +22,21 @@ class Win32Clipboard : public Clipboard {
 
   // Throws RunTimeError 521 when another program keeps the clipboard open.
   void Clear() override;
-  // Announces the text as Unicode text (CF_UNICODETEXT), from which Windows also gives the older
-  // text formats, and each form with a Windows format name in that registered format; all in one
-  // change, other programs see all of them or none. Each is made when a program first asks for
-  // it (delayed rendering), and whatever has not been asked for is made when this clipboard is
-  // destroyed, so the content outlives the program. The text's bytes that are not UTF-8 become
-  // U+FFFD, and so does a NUL, which would end the text for every program that reads it; a
-  // form's bytes go on as they are with a NUL after them. Throws RunTimeError 521 when the
+  // Puts the text on as Unicode text (CF_UNICODETEXT), from which Windows also gives the older
+  // text formats, and announces each form with a Windows format name in that registered format;
+  // all in one change, other programs see all of them or none. A form is made when a program
+  // first asks for it (delayed rendering), and the forms not asked for are made when this
+  // clipboard is destroyed, so the content outlives the program; a form that cannot be made is
+  // left empty. The text's bytes that are not UTF-8 become U+FFFD, and so does a NUL, which
+  // would end the text for every program that reads it; a form's bytes go on as they are with a
+  // NUL after them. Throws RunTimeError 7 when memory runs short for the text, and 521 when the
   // clipboard cannot be opened or filled.
   //
   // For Calc the forms offered are others: Calc reads an offered "HTML Format" ahead of
   // everything else and asks how to import it at each paste, while it pastes SYLK as it stands.
   // So then only the form whose MIME type names Calc's Windows format "Sylk" goes on, under
   // Windows' own SYLK format (CF_SYLK), and no registered format.
-  void Offer(ClipboardRenderer text, std::vector<ClipboardForm> forms) override;
+  void SetText(std::string text, std::vector<ClipboardForm> forms) override;
 
  private:
   struct Offered {

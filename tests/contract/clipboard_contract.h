@@ -16,11 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "tests/fakes/fake_clipboard.h"
 
 namespace contract {
 
@@ -47,7 +49,7 @@ inline std::vector<platform::ClipboardFlavour> TwoFlavours() {
 }
 
 TYPED_TEST_P(ClipboardContract, FlavoursGoOnBesideTheTextUnderThisSystemsNamesOnly) {
-  this->driver_.Clipboard().SetText("a\tb", TwoFlavours());
+  this->driver_.Clipboard().SetText("a\tb", fakes::FormsOf(TwoFlavours()));
   EXPECT_EQ(this->driver_.Text(), "a\tb");
   for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
     const std::string name = TypeParam::Name(flavour);
@@ -61,7 +63,7 @@ TYPED_TEST_P(ClipboardContract, FlavoursGoOnBesideTheTextUnderThisSystemsNamesOn
 }
 
 TYPED_TEST_P(ClipboardContract, ClearLeavesNoTextAndNoFlavour) {
-  this->driver_.Clipboard().SetText("left over", TwoFlavours());
+  this->driver_.Clipboard().SetText("left over", fakes::FormsOf(TwoFlavours()));
   this->driver_.Clipboard().Clear();
   EXPECT_EQ(this->driver_.Text(), "");
   for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
@@ -87,37 +89,41 @@ TYPED_TEST_P(ClipboardContract, LongTextArrivesWhole) {
   EXPECT_EQ(this->driver_.Text(), text);
 }
 
-// A form is made when a program asks for it, not when it is offered.
-TYPED_TEST_P(ClipboardContract, OfferedFormsAreMadeOnlyWhenAskedFor) {
-  int made = 0;
-  auto text = [&made](const platform::ClipboardWriter& write) {
-    ++made;
-    write("a\t");
-    write("b");
-  };
-  std::vector<platform::ClipboardForm> forms;
-  for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
-    forms.push_back({flavour.mime_type, flavour.windows_format,
-                     [&made, data = flavour.data](const platform::ClipboardWriter& write) {
-                       ++made;
-                       write(data);
-                     }});
-  }
-  this->driver_.Clipboard().Offer(text, forms);
-  EXPECT_EQ(made, 0);
-  EXPECT_EQ(this->driver_.Text(), "a\tb");
-  EXPECT_GT(made, 0);
-  for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
-    const std::string name = TypeParam::Name(flavour);
-    if (!name.empty()) {
-      EXPECT_EQ(this->driver_.Data(name), flavour.data) << name;
+// A form is made when a program asks for it, not when it is offered; one that cannot be made is
+// not there, and the text still is.
+TYPED_TEST_P(ClipboardContract, OfferedFormsAreMadeOnlyWhenAskedForAndLeftOffWhenTheyFail) {
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails ? "failing" : "made");
+    int made = 0;
+    std::vector<platform::ClipboardForm> forms;
+    for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
+      forms.push_back({flavour.mime_type, flavour.windows_format,
+                       [&made, fails, data = flavour.data](const platform::ClipboardWriter& write) {
+                         ++made;
+                         write(data.substr(0, 2));
+                         if (fails) throw std::bad_alloc();
+                         write(data.substr(2));
+                       }});
     }
+    this->driver_.Clipboard().SetText("a\tb", forms);
+    EXPECT_EQ(this->driver_.Text(), "a\tb");
+    EXPECT_EQ(made, 0);
+    for (const platform::ClipboardFlavour& flavour : TwoFlavours()) {
+      const std::string name = TypeParam::Name(flavour);
+      if (name.empty()) continue;
+      EXPECT_EQ(this->driver_.Data(name),
+                fails ? std::nullopt : std::optional<std::string>(flavour.data))
+          << name;
+    }
+    EXPECT_GT(made, 0);
+    EXPECT_EQ(this->driver_.Text(), "a\tb");
   }
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ClipboardContract, TextGoesOnAsPlainTextDecodedFromUtf8,
                             FlavoursGoOnBesideTheTextUnderThisSystemsNamesOnly,
                             ClearLeavesNoTextAndNoFlavour, BytesThatAreNotUtf8DoNotStopTheText,
-                            LongTextArrivesWhole, OfferedFormsAreMadeOnlyWhenAskedFor);
+                            LongTextArrivesWhole,
+                            OfferedFormsAreMadeOnlyWhenAskedForAndLeftOffWhenTheyFail);
 
 }  // namespace contract

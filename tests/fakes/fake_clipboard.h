@@ -12,31 +12,38 @@
 
 namespace fakes {
 
+// The flavours as forms that hand on their bytes as they are.
+inline std::vector<platform::ClipboardForm> FormsOf(
+    const std::vector<platform::ClipboardFlavour>& flavours) {
+  std::vector<platform::ClipboardForm> forms;
+  for (const platform::ClipboardFlavour& flavour : flavours) {
+    forms.push_back(
+        {flavour.mime_type, flavour.windows_format,
+         [data = flavour.data](const platform::ClipboardWriter& write) { write(data); }});
+  }
+  return forms;
+}
+
 // Records "Clear" and "SetText" (however the content is put on); FailAt("Clear") or
 // FailAt("SetText") makes that call throw before it changes the content.
 class FakeClipboard : public platform::Clipboard, public CallRecorder {
  public:
   // Starts with `text`, as if another program had put it there.
   explicit FakeClipboard(CallLog* log = nullptr, std::string text = "left by another program")
-      : CallRecorder(log), text_(Constant(std::move(text))) {}
+      : CallRecorder(log), text_(std::move(text)) {}
 
   void Clear() override {
     Enter("Clear");
-    text_ = Constant("");
+    text_.clear();
     forms_.clear();
   }
-  void Offer(platform::ClipboardRenderer text,
-             std::vector<platform::ClipboardForm> forms) override {
+  void SetText(std::string text, std::vector<platform::ClipboardForm> forms) override {
     Enter("SetText");
     text_ = std::move(text);
     forms_ = std::move(forms);
   }
-
-  // The plain text, made now, as a paste of it would be.
-  const std::string& text() const {
-    made_text_ = Make(text_);
-    return made_text_;
-  }
+  // The plain text.
+  const std::string& text() const { return text_; }
   // Every form, each made now.
   std::vector<platform::ClipboardFlavour> flavours() const {
     std::vector<platform::ClipboardFlavour> made;
@@ -45,13 +52,10 @@ class FakeClipboard : public platform::Clipboard, public CallRecorder {
     }
     return made;
   }
-  // How many times a form, the text included, has been made since the fake was created.
+  // How many times a form has been made since the fake was created.
   int made() const { return made_; }
 
  private:
-  static platform::ClipboardRenderer Constant(std::string text) {
-    return [text = std::move(text)](const platform::ClipboardWriter& write) { write(text); };
-  }
   std::string Make(const platform::ClipboardRenderer& render) const {
     ++made_;
     std::string bytes;
@@ -59,9 +63,8 @@ class FakeClipboard : public platform::Clipboard, public CallRecorder {
     return bytes;
   }
 
-  platform::ClipboardRenderer text_;
+  std::string text_;
   std::vector<platform::ClipboardForm> forms_;
-  mutable std::string made_text_;
   mutable int made_ = 0;
 };
 

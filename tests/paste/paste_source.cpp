@@ -3,8 +3,8 @@
 // runs the "Export to Excel" command on it with the Qt clipboard, the spreadsheet program left
 // out. Then writes the cells a paste must give to a JSON file, prints "ready", and serves the
 // clipboard until it is ended (on X11 the clipboard lives in the program that filled it). With
-// "members", it hands over the member summary of the loaded records instead, as the window's
-// Member Summary to Excel does.
+// "members", it hands over the member summary of the loaded records instead, as the export hands
+// a table.
 //
 //   paste_source TABLE FROM TO EXPECTED.json [members]
 #include <QApplication>

@@ -7,7 +7,7 @@ Each spreadsheet program then opens an empty workbook of the test's own, in each
 with a private home and profile; the test presses Ctrl+V with the cursor in A1 (accepting any
 import dialog), then Ctrl+S, waits for the file to be saved, and reads the cells back from it:
 every text must arrive as that text and every number as a number equal to the list's. Then the
-member summary of the same records is handed over as the window's Member Summary to Excel does,
+member summary of the same records is handed over to the clipboard as the export hands the list,
 and pasted into each program in SUMMARY_LANGUAGE in the same way.
 
 Exit status 0 when every paste is exact, 1 when one is not or a program failed, 77 (a skip, with

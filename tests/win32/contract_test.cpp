@@ -260,7 +260,7 @@ TEST(Win32Clipboard, CalcGetsSylkUnderWindowsOwnFormatAndNoHtml) {
   for (const bool calc : {false, true}) {
     SCOPED_TRACE(calc ? "Calc" : "Excel");
     platform::win32::Win32Clipboard clipboard([calc] { return calc; });
-    clipboard.SetText("00123", flavours);
+    clipboard.SetText("00123", fakes::FormsOf(flavours));
     EXPECT_EQ(platform::win32::ReadClipboardText(nullptr), L"00123");
     EXPECT_EQ(StandardFormat(CF_SYLK),
               calc ? std::optional<std::string>(flavours[0].data) : std::nullopt);

@@ -8,7 +8,6 @@
 #include "calendar/cdn_date.h"
 #include "data/load_data.h"
 #include "export/paste_data.h"
-#include "export/period_summary.h"
 #include "platform/current_error.h"
 #include "platform/system/date_services.h"
 
@@ -72,27 +71,6 @@ void MainForm::CmdBrowse_Click() {
   }
 }
 
-void MainForm::MnuReload_Click() {
-  // A cancelled dialog leaves its file name as it was, so the load that follows it is this one.
-  if (services_.CD.FileName().empty()) return CmdBrowse_Click();
-  progress_ = {};
-  try {
-    LoadChosenTable();
-  } catch (...) {
-    ReportLoadFailure();
-  }
-}
-
-void MainForm::TxtFrom_KeyReturn() {
-  TxtFrom_LostFocus();
-  MnuReload_Click();
-}
-
-void MainForm::TxtTo_KeyReturn() {
-  TxtTo_LostFocus();
-  MnuReload_Click();
-}
-
 void MainForm::LoadChosenTable() {
   TxtFile.Text().SetText(services_.CD.FileName());
   if (TxtFile.Text().Text().empty()) return;
@@ -151,18 +129,8 @@ void MainForm::TxtTo_LostFocus() {
 }
 
 void MainForm::MnuExcel_Click() {
-  exporter::MnuExcel_Click(list_, services_.clipboard, services_.objects, services_.message_box);
-}
-
-void MainForm::MnuMemberSummary_Click() {
-  exporter::TableToExcel(
-      [this] { return exporter::BuildSummary(exporter::Summary::kMembers, list_); },
-      services_.clipboard, services_.objects, services_.message_box);
-}
-
-void MainForm::MnuDaySummary_Click() {
-  exporter::TableToExcel([this] { return exporter::BuildSummary(exporter::Summary::kDays, list_); },
-                         services_.clipboard, services_.objects, services_.message_box);
+  exporter::MnuExcel_Click(list_, services_.clipboard, services_.message_box,
+                           [this] { PasteData(); });
 }
 
 void MainForm::SelectAll(platform::Form& Frm, platform::Control& Ctl) {

@@ -1,7 +1,8 @@
-// The handlers and methods of the window Kolvex, over the platform's interfaces only: the Qt
-// window (main_window.h) builds the widgets, wraps them in platform adapters and forwards its
-// events here; tests drive the same handlers with fakes. The work itself lives in the libraries:
-// the calendar completes dates, data::LoadData fills the list, the exporter hands it on.
+// The handlers and methods of the window Kolvex, over the platform's interfaces only: each
+// window system's window (app/qt, app/win32) builds the controls, wraps them in platform adapters
+// and forwards its events here; tests drive the same handlers with fakes. The work itself lives in
+// the libraries: the calendar completes dates, data::LoadData fills the list, the exporter hands it
+// on.
 #pragma once
 
 #include <optional>
@@ -45,28 +46,19 @@ class MainForm {
   void Form_Load();
   // Keeps the button at the right edge and the list filling the window. Never throws.
   void Form_Resize();
-  // Lets the user pick a table and loads the dates in the boxes from it. Never throws: a failure
+  // Lets the user pick a table and loads the dates in the boxes from it; a cancelled dialog keeps
+  // its last file, which is loaded again. The only way to start a load. Never throws: a failure
   // is shown as "<number>: <description>" with the critical icon, and the status line says what
   // the list holds then (after the error's advice, when it has some).
   void CmdBrowse_Click();
-  // Does what cancelling the Open dialog does: loads the table last chosen for the dates in the
-  // boxes; with none chosen yet, what Browse Database does. Never throws.
-  void MnuReload_Click();
-  // Enter in a date box: the box is checked as leaving it checks it, then the list is reloaded.
-  // Never throw.
-  void TxtFrom_KeyReturn();
-  void TxtTo_KeyReturn();
   void TxtFrom_GotFocus();
   void TxtTo_GotFocus();
   // Complete or correct the date in the box. Never throw.
   void TxtFrom_LostFocus();
   void TxtTo_LostFocus();
-  // Hands the list to the spreadsheet program. Never throws.
+  // Puts the list on the clipboard as text, made whole first, then calls PasteData. Never throws:
+  // a failure is shown as "<number>: <description>" with the critical icon.
   void MnuExcel_Click();
-  // Hand the member summary, or the day sheet, of the listed records to the spreadsheet program
-  // as MnuExcel_Click hands the list. Never throw.
-  void MnuMemberSummary_Click();
-  void MnuDaySummary_Click();
 
   // Selects the whole text of the control of `Frm` named as `Ctl`, looked up for every access.
   // Catches nothing.

@@ -39,12 +39,6 @@ inline constexpr char kDatePrompt = '_';
 inline constexpr double kNamedFontPoints = 9.75;
 inline constexpr char kFromTip[] = "First BS date of the range, yyyy/mm/dd";
 inline constexpr char kToTip[] = "Last BS date of the range, yyyy/mm/dd";
-// The Data menu's summaries of the listed records, each below Export to Excel with its key, a
-// letter pressed with Ctrl.
-inline constexpr char kMemberSummaryText[] = "Member Summary to Excel";
-inline constexpr char kMemberSummaryKey = 'M';
-inline constexpr char kDaySummaryText[] = "Day Summary to Excel";
-inline constexpr char kDaySummaryKey = 'D';
 inline constexpr char kFileTip[] =
     "The file last chosen with Browse Database; the status line says which table the list holds";
 

@@ -9,8 +9,8 @@ if [ -n "${KOLVEX_DEPS_INSTALLED:-}" ]; then
 fi
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev
+  build-essential cmake ninja-build pkg-config git ccache
+  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libhpdf-dev poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   python3 python3-dbf python3-dbfread

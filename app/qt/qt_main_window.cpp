@@ -34,12 +34,6 @@ using platform::qt::QtControl;
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
-// A capital letter pressed with Ctrl.
-QKeySequence CtrlKey(char letter) {
-  return QKeySequence(
-      QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_A + (letter - 'A'))));
-}
-
 QFont NamedFont(const char* family) {
   QFont font(Text(family));
   font.setPointSizeF(look::kNamedFontPoints);
@@ -119,9 +113,6 @@ QtMainWindow::~QtMainWindow() {
   inner_->removeEventFilter(this);
   CmdBrowse->disconnect();
   MnuExcel->disconnect();
-  MnuMemberSummary->disconnect();
-  MnuDaySummary->disconnect();
-  MnuReload->disconnect();
   form_.reset();
 }
 
@@ -193,12 +184,6 @@ void QtMainWindow::BuildMenu() {
   MnuData = Named(menuBar()->addMenu(Text("&Data")), "MnuData");
   MnuExcel = Named(MnuData->addAction(Text("Export to Excel")), "MnuExcel");
   MnuExcel->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-  MnuMemberSummary = Named(MnuData->addAction(Text(look::kMemberSummaryText)), "MnuMemberSummary");
-  MnuMemberSummary->setShortcut(CtrlKey(look::kMemberSummaryKey));
-  MnuDaySummary = Named(MnuData->addAction(Text(look::kDaySummaryText)), "MnuDaySummary");
-  MnuDaySummary->setShortcut(CtrlKey(look::kDaySummaryKey));
-  MnuReload = Named(MnuData->addAction(Text("Reload")), "MnuReload");
-  MnuReload->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
 void QtMainWindow::ConnectEvents() {
@@ -208,12 +193,6 @@ void QtMainWindow::ConnectEvents() {
           [this] { Guarded([this] { form_->CmdBrowse_Click(); }); });
   connect(MnuExcel, &QAction::triggered, this,
           [this] { Guarded([this] { form_->MnuExcel_Click(); }); });
-  connect(MnuMemberSummary, &QAction::triggered, this,
-          [this] { Guarded([this] { form_->MnuMemberSummary_Click(); }); });
-  connect(MnuDaySummary, &QAction::triggered, this,
-          [this] { Guarded([this] { form_->MnuDaySummary_Click(); }); });
-  connect(MnuReload, &QAction::triggered, this,
-          [this] { Guarded([this] { form_->MnuReload_Click(); }); });
   TxtFrom->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
   TxtFrom->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
   TxtTo->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
@@ -235,25 +214,11 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == inner_ && event->type() == QEvent::Resize) {
     Guarded([this] { form_->Form_Resize(); });
   }
-  if ((watched == TxtFrom || watched == TxtTo) && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      if (watched == TxtFrom) {
-        Guarded([this] { form_->TxtFrom_KeyReturn(); });
-      } else {
-        Guarded([this] { form_->TxtTo_KeyReturn(); });
-      }
-      return true;
-    }
-  }
-  // On X11 desktops a text box claims Ctrl+E for the end of its line (and Ctrl+D to delete);
-  // the menu commands' keys go to the commands whichever control has the focus, as on other
-  // systems.
+  // On X11 desktops a text box claims Ctrl+E for the end of its line; the menu command's key
+  // goes to the command whichever control has the focus, as on other systems.
   if (watched != inner_ && event->type() == QEvent::ShortcutOverride) {
     const QKeySequence key(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (const QAction* command : {MnuExcel, MnuMemberSummary, MnuDaySummary}) {
-      if (key == command->shortcut()) return true;
-    }
+    if (key == MnuExcel->shortcut()) return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

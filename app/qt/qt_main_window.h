@@ -72,9 +72,6 @@ class QtMainWindow : public QMainWindow, public CommonWindow {
   platform::qt::FocusLineEdit* TxtTo = nullptr;
   QMenu* MnuData = nullptr;
   QAction* MnuExcel = nullptr;
-  QAction* MnuMemberSummary = nullptr;
-  QAction* MnuDaySummary = nullptr;
-  QAction* MnuReload = nullptr;
   QLabel* StatusLine = nullptr;
 
   std::unique_ptr<platform::qt::QtListView> list_;

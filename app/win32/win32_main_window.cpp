@@ -5,7 +5,6 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "app/window_look.h"
@@ -50,8 +49,10 @@ SIZE OuterSize(SIZE inner, unsigned dpi) {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+// The font `family` at the controls' size for `dpi`, in the Western character set, normal weight:
+// Windows gives the nearest it has (for the bitmap "MS Sans Serif", its TrueType substitute where
+// the system names one).
 HFONT NamedFont(const wchar_t* family, unsigned dpi) {
-  // The Western character set, as the window's own fonts are set.
   return CreateFontW(platform::win32::FontHeight(look::kNamedFontPoints, dpi), 0, 0, 0, FW_NORMAL,
                      FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family);
@@ -81,16 +82,6 @@ std::optional<LOGFONTW> MessageFont(unsigned dpi) {
 HFONT WindowSystemFont(unsigned dpi) {
   const std::optional<LOGFONTW> font = MessageFont(dpi);
   return font ? CreateFontIndirectW(&*font) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-// The controls that name "MS Sans Serif": a bitmap font on Windows, which has few sizes and
-// scales badly above 100 %. Windows' message font at the named size stands for it.
-HFONT SansSerifFont(unsigned dpi) {
-  std::optional<LOGFONTW> font = MessageFont(dpi);
-  if (!font) return NamedFont(L"MS Sans Serif", dpi);
-  font->lfHeight = platform::win32::FontHeight(look::kNamedFontPoints, dpi);
-  font->lfWidth = 0;
-  return CreateFontIndirectW(&*font);
 }
 
 void DeleteFont(HFONT& font) {
@@ -255,16 +246,6 @@ int Win32MainWindow::StatusHeight() const {
 bool Win32MainWindow::PreTranslate(MSG& message) {
   if (window_ == nullptr) return false;
   if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
-  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && form_) {
-    if (message.hwnd == ControlWindow("TxtFrom")) {
-      Guarded([this] { form_->TxtFrom_KeyReturn(); });
-      return true;
-    }
-    if (message.hwnd == ControlWindow("TxtTo")) {
-      Guarded([this] { form_->TxtTo_KeyReturn(); });
-      return true;
-    }
-  }
   if (TranslateAcceleratorW(window_, keys_, &message)) return true;
   return IsDialogMessageW(window_, &message) != FALSE;
 }
@@ -336,20 +317,9 @@ void Win32MainWindow::BuildMenu() {
   menu_ = CreateMenu();
   HMENU data = CreatePopupMenu();
   AppendMenuW(data, MF_STRING, kMnuExcel, L"Export to Excel\tCtrl+E");
-  for (const auto& [id, text, key] :
-       {std::tuple{kMnuMemberSummary, look::kMemberSummaryText, look::kMemberSummaryKey},
-        std::tuple{kMnuDaySummary, look::kDaySummaryText, look::kDaySummaryKey}}) {
-    const std::string item = std::string(text) + "\tCtrl+" + key;
-    AppendMenuW(data, MF_STRING, id, platform::WideOfUtf8(item).c_str());
-  }
-  AppendMenuW(data, MF_STRING, kMnuReload, L"Reload\tF5");
   AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"&Data");
   SetMenu(window_, menu_);
-  ACCEL command_keys[] = {
-      {FVIRTKEY | FCONTROL, 'E', kMnuExcel},
-      {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kMemberSummaryKey), kMnuMemberSummary},
-      {FVIRTKEY | FCONTROL, static_cast<WORD>(look::kDaySummaryKey), kMnuDaySummary},
-      {FVIRTKEY, VK_F5, kMnuReload}};
+  ACCEL command_keys[] = {{FVIRTKEY | FCONTROL, 'E', kMnuExcel}};
   keys_ = CreateAcceleratorTableW(command_keys, static_cast<int>(std::size(command_keys)));
 }
 
@@ -367,7 +337,7 @@ void Win32MainWindow::ApplyResolution() {
   HFONT old_fonts[] = {window_font_, arial_, ms_sans_serif_};
   window_font_ = WindowSystemFont(dpi);
   arial_ = NamedFont(L"Arial", dpi);
-  ms_sans_serif_ = SansSerifFont(dpi);
+  ms_sans_serif_ = NamedFont(L"MS Sans Serif", dpi);
   const std::pair<const char*, HFONT> fonts[] = {
       {"ListView1", arial_},       {"TxtFile", ms_sans_serif_}, {"Label1", ms_sans_serif_},
       {"CmdBrowse", window_font_}, {"TxtFrom", window_font_},   {"TxtTo", window_font_}};
@@ -436,12 +406,6 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         Guarded([this] { form_->CmdBrowse_Click(); });
       } else if (id == kMnuExcel && lparam == 0 && form_) {  // the menu (0) or its key (1)
         Guarded([this] { form_->MnuExcel_Click(); });
-      } else if (id == kMnuMemberSummary && lparam == 0 && form_) {
-        Guarded([this] { form_->MnuMemberSummary_Click(); });
-      } else if (id == kMnuDaySummary && lparam == 0 && form_) {
-        Guarded([this] { form_->MnuDaySummary_Click(); });
-      } else if (id == kMnuReload && lparam == 0 && form_) {
-        Guarded([this] { form_->MnuReload_Click(); });
       }
       return 0;
     }

@@ -43,9 +43,6 @@ class Win32MainWindow : public CommonWindow {
     kTxtTo,
     kStatusLine = 150,
     kMnuExcel = 200,
-    kMnuReload = 201,
-    kMnuMemberSummary = 210,
-    kMnuDaySummary,
   };
 
   // Builds the window at its start size, hidden and not yet loaded.

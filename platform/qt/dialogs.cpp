@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <optional>
 
 #include "platform/form.h"
@@ -31,6 +33,22 @@ std::optional<Qt::CursorShape> ShapeOf(int pointer) {
   }
 }
 
+// Qt's file dialog reads its history, last folder and view from the user's settings
+// (QtProject.conf) and saves them there when it closes. The program keeps nothing between runs, so
+// the process's user-scope settings live in a folder of its own, made before the first dialog and
+// removed when the program ends; where no such folder can be made, in a folder that cannot be.
+void KeepSettingsPrivate() {
+  static QTemporaryDir folder;
+  static const bool kept = [] {
+    const QString path = folder.isValid() ? folder.path() : QStringLiteral("/dev/null/settings");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+      QSettings::setPath(format, QSettings::UserScope, path);
+    }
+    return true;
+  }();
+  (void)kept;
+}
+
 }  // namespace
 
 std::string QtNameFilters(const std::vector<FileType>& types) {
@@ -48,6 +66,7 @@ std::string QtNameFilters(const std::vector<FileType>& types) {
 }
 
 void QtFileDialog::ShowOpen() {
+  KeepSettingsPrivate();
   // Before the first choice the dialog opens in the current folder, not in a folder another
   // dialog of the program visited last.
   const QString start = QString::fromStdString(file_name_);

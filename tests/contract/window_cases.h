@@ -56,30 +56,6 @@ inline constexpr TypingCase kTyping[] = {
     {"14991230", "1499/12/30", "0000/00/00"},   {"", "____/__/__", "0000/00/00"},
 };
 
-// The Data menu's summaries, as the menu shows them, each with the letter of its key (with Ctrl)
-// and what it puts on the clipboard after a load of two records on 2079/05/12 and one on
-// 2079/05/13, each of Record's numbers.
-struct SummaryCommand {
-  const char* shown;
-  char key;
-  const char* clipboard;
-};
-
-inline constexpr SummaryCommand kSummaryCommands[] = {
-    {"Member Summary to Excel\tCtrl+M", 'M',
-     "mem_code\tdays\trecords\tvolume_lt\tvolume_lt M\tfat\tsnf\tcommission\tamount\trate\t"
-     "untested\trepeats\r\n"
-     "0001\t2\t2\t9\t9\t6.10\t8.50\t0.00\t540.00\t60.00\t0\t0\r\n"
-     "0002\t1\t1\t4.5\t4.5\t6.10\t8.50\t0.00\t270.00\t60.00\t0\t0\r\n"
-     "Total\t2\t3\t13.5\t13.5\t6.10\t8.50\t0.00\t810.00\t60.00\t0\t0"},
-    {"Day Summary to Excel\tCtrl+D", 'D',
-     "ne_date\tcoll_time\tmembers\trecords\tvolume_lt\tfat\tsnf\tcommission\tamount\trate\t"
-     "untested\r\n"
-     "2079/05/12\tM\t2\t2\t9\t6.10\t8.50\t0.00\t540.00\t60.00\t0\r\n"
-     "2079/05/13\tM\t1\t1\t4.5\t6.10\t8.50\t0.00\t270.00\t60.00\t0\r\n"
-     "Total\t\t2\t3\t13.5\t6.10\t8.50\t0.00\t810.00\t60.00\t0"},
-};
-
 // One record as a query of its day returns it, its date as the table stores it ("dd/mm/yyyy").
 inline std::vector<platform::db::Value> Record(const std::string& member, const std::string& date) {
   using Kind = platform::db::Value::Kind;

@@ -28,9 +28,8 @@
 //     std::vector<std::string> DataMenu();  // the Data menu's items: text, tab, key ("Ctrl+E")
 //     void ChooseDataItem(const std::string& shown);  // the item DataMenu shows so, by the keys
 //     void PressCtrl(char letter);      // a capital letter with Ctrl, on the focused control
-//     void ChooseReload();              // Data > Reload
 //     void PressF5();
-//     void PressEnter();
+//     void PressEnter();                // on the focused control
 //     std::string StatusLine();         // the text the status line shows
 //     std::string Title();
 //     std::string Caption(const char* name);  // a label's or a button's text
@@ -335,10 +334,7 @@ TYPED_TEST_P(WindowContract, ControlsCarryTheirCaptionsTipsAndTheDataMenu) {
   EXPECT_EQ(this->window_->ToolTip("TxtTo"), "Last BS date of the range, yyyy/mm/dd");
   EXPECT_FALSE(this->window_->ToolTip("TxtFile").empty());
   EXPECT_EQ(this->window_->MenuBar(), std::vector<std::string>{"&Data"}) << "Alt+D opens it";
-  const std::vector<std::string> data = this->window_->DataMenu();
-  ASSERT_EQ(data.size(), 4u);
-  EXPECT_EQ(data.front(), "Export to Excel\tCtrl+E") << "Export to Excel comes first";
-  EXPECT_EQ(data.back(), "Reload\tF5") << "Reload comes last, below the summaries";
+  EXPECT_EQ(this->window_->DataMenu(), std::vector<std::string>{"Export to Excel\tCtrl+E"});
 }
 
 TYPED_TEST_P(WindowContract, CtrlEExportsFromAnyControl) {
@@ -667,48 +663,29 @@ TYPED_TEST_P(WindowContract, StatusLineSaysWhichTableWasReadAndWhatTheListHolds)
   }
 }
 
-// The ways to reload; each loads again what a cancelled dialog loads.
-enum class Reload { kMenu, kF5, kEnterInFrom, kEnterInTo };
-
-TYPED_TEST_P(WindowContract, ReloadOpensTheDialogFirstThenLoadsTheLastTableForTheBoxesDates) {
+// Browse Database is the only way to start a load: F5 and Enter in a date box load nothing, and
+// Enter leaves the box as typed.
+TYPED_TEST_P(WindowContract, OnlyBrowseDatabaseLoads) {
   this->StockTwoDays();
-  for (const Reload way : {Reload::kMenu, Reload::kF5, Reload::kEnterInFrom, Reload::kEnterInTo}) {
-    SCOPED_TRACE(static_cast<int>(way));
-    this->window_.emplace(this->Services());
-    this->dialog_ = fakes::FakeFileDialog(&this->log_);
-    this->Control("TxtTo").Text().SetText("2079/05/13");
-    // `typed` goes into the box Enter is pressed in, which is checked before the load.
-    const auto reload = [&](const char* typed) {
-      const char* box = way == Reload::kEnterInFrom ? "TxtFrom" : "TxtTo";
-      switch (way) {
-        case Reload::kMenu:
-          return this->window_->ChooseReload();
-        case Reload::kF5:
-          return this->window_->PressF5();
-        case Reload::kEnterInFrom:
-        case Reload::kEnterInTo:
-          this->window_->Enter("ListView1");
-          this->window_->Enter(box);  // selects the whole date
-          if (*typed != '\0') this->window_->Type(typed);
-          return this->window_->PressEnter();
-      }
-    };
-    // No table chosen yet: the dialog opens, as Browse Database opens it.
-    this->dialog_.Answer(this->kTable);
-    reload("");
-    EXPECT_EQ(this->dialog_.showings(), 1);
-    EXPECT_EQ(this->List().ItemCount(), 3u);
-    // Then the same table again, without the dialog, for the dates the boxes hold now.
-    this->Control("TxtFrom").Text().SetText("2079/05/13");
-    reload("20795/13");  // 2079/05/13 once checked
-    EXPECT_EQ(this->dialog_.showings(), 1);
-    EXPECT_EQ(this->TextOf("TxtFile"), this->kTable);
-    EXPECT_EQ(this->TextOf("TxtFrom"), "2079/05/13");
-    EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/13");
-    EXPECT_EQ(this->ItemTexts(), std::vector<std::string>{"0001 2079/05/13"});
-    EXPECT_EQ(this->window_->StatusLine(), "/data/TRAN.dbf \u2014 1 record, 2079/05/13");
-    EXPECT_TRUE(this->message_box_.shown().empty());
+  this->Control("TxtTo").Text().SetText("2079/05/13");
+  this->dialog_.Answer(this->kTable);
+  this->window_->ClickBrowse();
+  ASSERT_EQ(this->List().ItemCount(), 3u);
+  const std::size_t opens = this->provider_.opens().size();
+  for (const char* box : {"TxtFrom", "TxtTo"}) {
+    SCOPED_TRACE(box);
+    this->window_->Enter(box);
+    this->window_->Type("20795/13");
+    this->window_->PressEnter();
+    EXPECT_EQ(this->TextOf(box), "2079/5_/13");
+    this->window_->PressF5();
+    this->window_->Enter("ListView1");
+    this->window_->PressF5();
   }
+  EXPECT_EQ(this->provider_.opens().size(), opens);
+  EXPECT_EQ(this->dialog_.showings(), 1);
+  EXPECT_EQ(this->List().ItemCount(), 3u);
+  EXPECT_TRUE(this->message_box_.shown().empty());
 }
 
 TYPED_TEST_P(WindowContract, ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst) {
@@ -746,6 +723,8 @@ TYPED_TEST_P(WindowContract, ExportPutsTheListOnTheClipboardAndOpensTheSpreadshe
   EXPECT_EQ(this->List().ItemCount(), 1u);
 }
 
+// One message, and the clipboard as the failure leaves it: filled when the spreadsheet program
+// fails, left empty when filling it fails after it was cleared.
 TYPED_TEST_P(WindowContract, ExportFailureIsReportedOnce) {
   this->objects_.FailAt("CreateObject", platform::RunTimeError(platform::error::kCannotCreateObject,
                                                                "none was found."));
@@ -754,72 +733,14 @@ TYPED_TEST_P(WindowContract, ExportFailureIsReportedOnce) {
             std::vector<std::string>{
                 "16 429: The spreadsheet program cannot be started: none was found."});
   EXPECT_EQ(this->clipboard_.text(), "\r\n");
-}
 
-TYPED_TEST_P(WindowContract, SummariesGoToTheClipboardFromTheMenuAndFromTheirKeysAnywhere) {
-  const std::vector<std::string> menu = this->window_->DataMenu();
-  const auto excel = std::find(menu.begin(), menu.end(), "Export to Excel\tCtrl+E");
-  ASSERT_NE(excel, menu.end());
-  for (std::size_t i = 0; i < std::size(window_cases::kSummaryCommands); ++i) {
-    ASSERT_LT(excel + 1 + i, menu.end());
-    EXPECT_EQ(excel[1 + static_cast<std::ptrdiff_t>(i)], window_cases::kSummaryCommands[i].shown)
-        << "the summaries come right below Export to Excel";
-  }
-
-  this->StockTwoDays();
-  this->window_->Enter("TxtTo");
-  this->window_->Type("20790513");
-  this->dialog_.Answer(this->kTable);
-  this->window_->ClickBrowse();
-  ASSERT_EQ(this->List().ItemCount(), 3u);
-  for (const window_cases::SummaryCommand& command : window_cases::kSummaryCommands) {
-    SCOPED_TRACE(command.shown);
-    const std::size_t shown = this->message_box_.shown().size();
-    this->window_->ChooseDataItem(command.shown);
-    EXPECT_EQ(this->clipboard_.text(), command.clipboard);
-    ASSERT_EQ(this->message_box_.shown().size(), shown + 1);
-    EXPECT_EQ(this->message_box_.shown().back(), "64 Press [CTRL+V] key to paste the data.");
-    EXPECT_TRUE(this->objects_.spreadsheet().visible());
-    for (const char* name : window_cases::kTabOrder) {
-      SCOPED_TRACE(name);
-      this->window_->Enter(name);
-      this->clipboard_.SetText("not exported", {});
-      this->window_->PressCtrl(command.key);
-      EXPECT_EQ(this->clipboard_.text(), command.clipboard);
-    }
-  }
-  EXPECT_EQ(this->List().ItemCount(), 3u) << "the list is only read";
-  EXPECT_EQ(this->TextOf("TxtTo"), "2079/05/13") << "no key reached the date box";
-}
-
-TYPED_TEST_P(WindowContract, SummaryFailuresAreReportedOnce) {
-  // A number the list cannot hold as a number, and the spreadsheet program missing.
-  this->List().AddColumnHeader("Mem_Code", 1400, platform::ColumnKind::kText);
-  for (const char* header :
-       {"ne_date", "Coll_Time", "Volume_lt", "fat", "snf", "ts_comm", "rate"}) {
-    this->List().AddColumnHeader(header, 1400, platform::ColumnKind::kText);
-  }
-  const std::size_t item = this->List().AddItem();
-  this->List().SetItemText(item, "0001");
-  for (const char* text : {"2079/05/12", "M", "4,5", "6.1", "8.5", "0", "60"}) {
-    this->List().AddSubItem(item, text);
-  }
-  this->clipboard_.SetText("kept", {});
-  this->window_->ChooseDataItem(window_cases::kSummaryCommands[0].shown);
-  ASSERT_EQ(this->message_box_.shown().size(), 1u);
-  EXPECT_EQ(this->message_box_.shown()[0].rfind("16 13: Type mismatch: the Volume_lt of row 1", 0),
-            0u)
-      << this->message_box_.shown()[0];
-  EXPECT_EQ(this->clipboard_.text(), "kept");
-
-  this->List().ClearItems();
-  this->objects_.FailAt("CreateObject", platform::RunTimeError(platform::error::kCannotCreateObject,
-                                                               "none was found."));
-  this->window_->ChooseDataItem(window_cases::kSummaryCommands[1].shown);
+  this->clipboard_.FailAt("SetText", platform::RunTimeError(platform::error::kCannotOpenClipboard));
+  this->window_->ChooseExport();
   ASSERT_EQ(this->message_box_.shown().size(), 2u);
-  EXPECT_EQ(this->message_box_.shown()[1],
-            "16 429: The spreadsheet program cannot be started: none was found.");
-  EXPECT_EQ(this->clipboard_.text().substr(0, 8), "ne_date\t");
+  EXPECT_EQ(this->message_box_.shown()[1].rfind("16 521: ", 0), 0u)
+      << this->message_box_.shown()[1];
+  EXPECT_EQ(this->clipboard_.text(), "");
+  EXPECT_FALSE(this->objects_.spreadsheet().visible());
 }
 
 REGISTER_TYPED_TEST_SUITE_P(
@@ -844,11 +765,9 @@ REGISTER_TYPED_TEST_SUITE_P(
     CancelAfterAChoiceLoadsTheEarlierTableAgain,
     TableThatCannotBeOpenedGivesOneMessageAndKeepsTheList, PointerIsTheDefaultAgainBeforeTheMessage,
     FailureInTheMiddleOfALoadKeepsTheRowsReadSoFar,
-    StatusLineSaysWhichTableWasReadAndWhatTheListHolds,
-    ReloadOpensTheDialogFirstThenLoadsTheLastTableForTheBoxesDates,
+    StatusLineSaysWhichTableWasReadAndWhatTheListHolds, OnlyBrowseDatabaseLoads,
     ClickWhileADateBoxHoldsAHalfTypedDateChecksThatBoxFirst,
     ErrorThatNoHandlerTakesIsCaughtBeforeTheEventLoop,
-    ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet, ExportFailureIsReportedOnce,
-    SummariesGoToTheClipboardFromTheMenuAndFromTheirKeysAnywhere, SummaryFailuresAreReportedOnce);
+    ExportPutsTheListOnTheClipboardAndOpensTheSpreadsheet, ExportFailureIsReportedOnce);
 
 }  // namespace contract

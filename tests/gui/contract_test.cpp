@@ -13,9 +13,13 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTreeView>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/qt/clipboard.h"
 #include "platform/qt/dialogs.h"
@@ -28,6 +32,7 @@
 #include "tests/contract/masked_box_contract.h"
 #include "tests/contract/plain_box_contract.h"
 #include "tests/gui/when_shown.h"
+#include "tests/support/temp_dir.h"
 
 namespace gui_test {
 namespace {
@@ -191,6 +196,33 @@ TEST(QtDialogFilter, FileTypesInQtNotation) {
   EXPECT_EQ(
       platform::qt::QtNameFilters(platform::ParseFilter("Tables|*.dbf;*.DBF|All files|*.*|Lonely")),
       "Tables (*.dbf *.DBF);;All files (*.*);;Lonely (*)");
+}
+
+// The program keeps nothing between runs: the Open dialog's history, folder and view are not
+// saved for the next run. Run in a process of its own, as ctest runs it, so no earlier dialog of
+// the process has read the settings' folders from the environment.
+TEST(QtFileDialog, ShowingOneLeavesNoFileInTheUsersFolders) {
+  const test_support::TempDir home;
+  const test_support::TempDir cache;  // the font cache's, which is the system's
+  const std::string config = (home.path() / ".config").string();
+  const std::string before_home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+  {
+    platform::qt::QtFileDialog dialog(nullptr);
+    dialog.SetFilter("DBF File|*.dbf");
+    WhenDialogShows<QFileDialog>([](QFileDialog& shown) { shown.reject(); });
+    dialog.ShowOpen();
+  }
+  setenv("HOME", before_home.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("XDG_CACHE_HOME");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(home.path())) {
+    left.push_back(entry.path().string());
+  }
+  EXPECT_EQ(left, std::vector<std::string>{});
 }
 
 TEST(QtMaskNotation, DigitsAndPromptInQtNotation) {

@@ -122,7 +122,6 @@ class QtWindowDriver {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(Qt::Key_A + (letter - 'A')),
                     Qt::ControlModifier);
   }
-  void ChooseReload() { ChooseDataItem("Reload\tF5"); }
   void PressF5() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5); }
   void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
   std::string StatusLine() { return Find<QLabel>("StatusLine")->text().toStdString(); }

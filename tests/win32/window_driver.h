@@ -61,7 +61,6 @@ class WindowDriver {
   // Opens the Data menu with Alt+D and goes down to the item shown so, then presses Enter.
   void ChooseDataItem(const std::string& shown);
   void PressCtrl(char letter) { Press({{static_cast<WORD>(letter), true}}); }
-  void ChooseReload() { ChooseDataItem("Reload\tF5"); }
   void PressF5() { Press({{VK_F5}}); }
   void PressEnter() { Press({{VK_RETURN}}); }
   // The text of the status bar.

@@ -3,7 +3,10 @@
 // (window_contract_test.cpp), what the adapters do in theirs (contract_test.cpp).
 #include <cmath>
 #include <set>
+#include <string>
+#include <utility>
 
+#include "app/window_look.h"
 #include "kolvex_version.h"
 #include "platform/win32/twips.h"
 #include "tests/contract/window_contract.h"
@@ -33,6 +36,24 @@ TEST_F(StartUp, ControlsAreWindowsOwnAndTheWindowHasTheProgramsIcon) {
       {"CmdBrowse", "Button"},        {"TxtFrom", "Edit"}, {"TxtTo", "Edit"}};
   for (const auto& [name, kind] : kinds) EXPECT_EQ(ClassOf(Hwnd(name)), kind) << name;
   EXPECT_NE(SendMessageW(Window(), WM_GETICON, ICON_BIG, 0), 0) << "the program's icon";
+}
+
+// The fonts the controls name are asked for by name, size and character set; Windows gives the
+// nearest it has.
+TEST_F(StartUp, NamedFontsAreAskedForByNameSizeAndCharacterSet) {
+  const std::pair<const char*, std::wstring> named[] = {
+      {"ListView1", L"Arial"}, {"TxtFile", L"MS Sans Serif"}, {"Label1", L"MS Sans Serif"}};
+  for (const auto& [name, face] : named) {
+    SCOPED_TRACE(name);
+    auto* font = reinterpret_cast<HFONT>(SendMessageW(Hwnd(name), WM_GETFONT, 0, 0));
+    LOGFONTW asked{};
+    ASSERT_EQ(GetObjectW(font, sizeof asked, &asked), static_cast<int>(sizeof asked));
+    EXPECT_EQ(std::wstring(asked.lfFaceName), face);
+    EXPECT_EQ(asked.lfCharSet, ANSI_CHARSET);
+    EXPECT_EQ(asked.lfWeight, FW_NORMAL);
+    EXPECT_EQ(asked.lfHeight, platform::win32::FontHeight(app::look::kNamedFontPoints,
+                                                          platform::win32::DpiOf(Window())));
+  }
 }
 
 TEST_F(StartUp, AltDThenEnterExports) {

@@ -18,16 +18,16 @@ void CommonWindow::MakeMissingServices(SystemServices& system) {
     own_message_box_ = system.MakeMessageBox();
     services_.message_box = own_message_box_.get();
   }
-  if (services_.screen == nullptr) {
-    own_screen_ = system.MakeMousePointer();
-    services_.screen = own_screen_.get();
+  if (services_.pointer == nullptr) {
+    own_pointer_ = system.MakeMousePointer();
+    services_.pointer = own_pointer_.get();
   }
-  if (services_.objects == nullptr) {
-    own_objects_ = std::make_unique<platform::SpreadsheetApplicationFactory>();
-    services_.objects = own_objects_.get();
+  if (services_.spreadsheet == nullptr) {
+    own_spreadsheet_ = std::make_unique<platform::SpreadsheetApplicationFactory>();
+    services_.spreadsheet = own_spreadsheet_.get();
   }
   if (services_.clipboard == nullptr) {
-    own_clipboard_ = system.MakeClipboard(*services_.objects);
+    own_clipboard_ = system.MakeClipboard(*services_.spreadsheet);
     services_.clipboard = own_clipboard_.get();
   }
   if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();
@@ -37,8 +37,8 @@ void CommonWindow::MakeMissingServices(SystemServices& system) {
 void CommonWindow::MakeForm(platform::ListView& list, platform::StatusLine* status_line) {
   form_ = std::make_unique<MainForm>(
       *this, list,
-      FormServices{*services_.CD, *services_.message_box, *services_.screen, *services_.clipboard,
-                   *services_.objects, *services_.provider, status_line});
+      FormServices{*services_.CD, *services_.message_box, *services_.pointer, *services_.clipboard,
+                   *services_.spreadsheet, *services_.provider, status_line});
 }
 
 void CommonWindow::AddControl(const std::string& name,

@@ -23,9 +23,9 @@ class SystemServices {
   virtual std::unique_ptr<platform::FileDialog> MakeFileDialog() = 0;
   virtual std::unique_ptr<platform::MessageBox> MakeMessageBox() = 0;
   virtual std::unique_ptr<platform::MousePointer> MakeMousePointer() = 0;
-  // `objects` is the window's spreadsheet program, which outlives the clipboard.
+  // `spreadsheet` makes the spreadsheet program the export starts; it outlives the clipboard.
   virtual std::unique_ptr<platform::Clipboard> MakeClipboard(
-      const platform::ObjectFactory& objects) = 0;
+      const platform::ObjectFactory& spreadsheet) = 0;
   // Ends the window system's event loop with a status.
   virtual std::function<void(int)> ExitProgram() = 0;
 };
@@ -72,8 +72,8 @@ class CommonWindow : public platform::Form {
   // Services made here when not given.
   std::unique_ptr<platform::FileDialog> own_dialog_;
   std::unique_ptr<platform::MessageBox> own_message_box_;
-  std::unique_ptr<platform::MousePointer> own_screen_;
-  std::unique_ptr<platform::ObjectFactory> own_objects_;
+  std::unique_ptr<platform::MousePointer> own_pointer_;
+  std::unique_ptr<platform::ObjectFactory> own_spreadsheet_;
   std::unique_ptr<platform::Clipboard> own_clipboard_;
   std::map<std::string, std::unique_ptr<platform::PlacedControl>, std::less<>> controls_;
 };

@@ -74,7 +74,7 @@ void MainForm::CmdBrowse_Click() {
 void MainForm::LoadChosenTable() {
   TxtFile.Text().SetText(services_.CD.FileName());
   if (TxtFile.Text().Text().empty()) return;
-  platform::BusyPointer busy(services_.screen);
+  platform::BusyPointer busy(services_.pointer);
   // Read one after the other: the order of a call's arguments is not fixed.
   std::string path = TxtFile.Text().Text();
   std::string from = TxtFrom.Text().Text();
@@ -144,6 +144,6 @@ void MainForm::LoadData(std::string StrFile, std::string DFrom, std::string dTo)
                  &progress_);
 }
 
-void MainForm::PasteData() { exporter::PasteData(services_.objects, services_.message_box); }
+void MainForm::PasteData() { exporter::PasteData(services_.spreadsheet, services_.message_box); }
 
 }  // namespace app

@@ -27,9 +27,11 @@ namespace app {
 struct FormServices {
   platform::FileDialog& CD;
   platform::MessageBox& message_box;
-  platform::MousePointer& screen;
+  // The application-wide mouse pointer.
+  platform::MousePointer& pointer;
   platform::Clipboard& clipboard;
-  platform::ObjectFactory& objects;
+  // Makes the spreadsheet program the export opens.
+  platform::ObjectFactory& spreadsheet;
   platform::db::Provider& provider;
   // The window's status line, which says what the list holds; none: said nowhere.
   platform::StatusLine* status_line = nullptr;

@@ -19,9 +19,9 @@ namespace app {
 struct WindowServices {
   platform::FileDialog* CD = nullptr;
   platform::MessageBox* message_box = nullptr;
-  platform::MousePointer* screen = nullptr;
+  platform::MousePointer* pointer = nullptr;
   platform::Clipboard* clipboard = nullptr;
-  platform::ObjectFactory* objects = nullptr;
+  platform::ObjectFactory* spreadsheet = nullptr;
   platform::db::Provider* provider = nullptr;
   // Ends the program's event loop with a status: after an error no handler took, and on Windows
   // when the user closes the window. Empty: the window system's own (QCoreApplication::exit,

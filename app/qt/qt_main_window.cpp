@@ -19,7 +19,7 @@
 #include <string>
 #include <utility>
 
-#include "app/window_look.h"
+#include "app/window_design.h"
 #include "platform/qt/clipboard.h"
 #include "platform/qt/control.h"
 #include "platform/qt/dialogs.h"
@@ -36,7 +36,7 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 
 QFont NamedFont(const char* family) {
   QFont font(Text(family));
-  font.setPointSizeF(look::kNamedFontPoints);
+  font.setPointSizeF(design::kNamedFontPoints);
   font.setWeight(QFont::Normal);
   return font;
 }
@@ -86,8 +86,8 @@ class QtServices : public SystemServices {
 }  // namespace
 
 QtMainWindow::QtMainWindow(WindowServices services) : CommonWindow(std::move(services)) {
-  setObjectName(Text(look::kTitle));
-  setWindowTitle(Text(look::kTitle));
+  setObjectName(Text(design::kTitle));
+  setWindowTitle(Text(design::kTitle));
   setWindowIcon(Icon());
   QtServices system(*this);
   MakeMissingServices(system);
@@ -98,21 +98,20 @@ QtMainWindow::QtMainWindow(WindowServices services) : CommonWindow(std::move(ser
   ConnectEvents();
   // The window may be made as small as the window system allows: the layout does what it can.
   // The menu bar and the status bar lie outside the inner area.
-  resize(platform::qt::TwipsToPixels(look::kStartWidth, *this),
-         platform::qt::TwipsToPixels(look::kStartHeight, *this) + menuBar()->sizeHint().height() +
+  resize(platform::qt::TwipsToPixels(design::kStartWidth, *this),
+         platform::qt::TwipsToPixels(design::kStartHeight, *this) + menuBar()->sizeHint().height() +
              statusBar()->sizeHint().height());
 }
 
 QtMainWindow::~QtMainWindow() {
   // Children outlive this body; keep their events away from the form about to go.
-  for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) {
+  for (platform::qt::FocusLineEdit* box : edits_) {
     box->on_got_focus = nullptr;
     box->on_lost_focus = nullptr;
     box->removeEventFilter(this);
   }
   inner_->removeEventFilter(this);
-  CmdBrowse->disconnect();
-  MnuExcel->disconnect();
+  for (QObject* source : event_sources_) source->disconnect(this);
   form_.reset();
 }
 
@@ -136,21 +135,49 @@ float QtMainWindow::ScaleHeight() const {
 void QtMainWindow::BuildControls() {
   inner_ = new QWidget(this);
   setCentralWidget(inner_);
+  const platform::InputMask date_mask(design::kDateMask, design::kDatePrompt);
 
-  ListView1 = Named(new QTreeView(inner_), "ListView1");
-  TxtFile = Named(new platform::qt::FocusLineEdit(inner_), "TxtFile");
-  Label1 = Named(new QLabel(Text("File Name"), inner_), "Label1");
-  CmdBrowse = Named(new QPushButton(Text("Browse Database"), inner_), "CmdBrowse");
-  TxtFrom = Named(new platform::qt::FocusLineEdit(inner_), "TxtFrom");
-  TxtTo = Named(new platform::qt::FocusLineEdit(inner_), "TxtTo");
-
-  ListView1->setFont(NamedFont("Arial"));
-  TxtFile->setFont(NamedFont("MS Sans Serif"));
-  Label1->setFont(NamedFont("MS Sans Serif"));
-  CmdBrowse->setFocusPolicy(Qt::StrongFocus);
-  TxtFrom->setToolTip(Text(look::kFromTip));
-  TxtTo->setToolTip(Text(look::kToTip));
-  TxtFile->setToolTip(Text(look::kFileTip));
+  QWidget* previous = nullptr;
+  for (const design::ControlDesign& control : design::kControls) {
+    QWidget* widget = nullptr;
+    platform::TextBox* text = nullptr;
+    switch (control.kind) {
+      case design::ControlKind::kListView: {
+        auto* tree = new QTreeView(inner_);
+        list_ = std::make_unique<platform::qt::QtListView>(*tree);
+        widget = tree;
+        break;
+      }
+      case design::ControlKind::kTextBox:
+      case design::ControlKind::kMaskedBox: {
+        auto* edit = new platform::qt::FocusLineEdit(inner_);
+        edits_.push_back(edit);
+        if (control.kind == design::ControlKind::kTextBox) {
+          texts_.push_back(std::make_unique<platform::qt::QtTextBox>(*edit));
+        } else {
+          texts_.push_back(std::make_unique<platform::qt::QtMaskedBox>(*edit, date_mask));
+        }
+        text = texts_.back().get();
+        widget = edit;
+        break;
+      }
+      case design::ControlKind::kLabel:
+        widget = new QLabel(Text(control.caption), inner_);
+        break;
+      case design::ControlKind::kButton:
+        widget = new QPushButton(Text(control.caption), inner_);
+        widget->setFocusPolicy(Qt::StrongFocus);
+        break;
+    }
+    Named(widget, control.name);
+    if (control.font != nullptr) widget->setFont(NamedFont(control.font));
+    if (control.tip != nullptr) widget->setToolTip(Text(control.tip));
+    AddControl(control.name, std::make_unique<QtControl>(*widget, control.twips, text));
+    if (control.kind != design::ControlKind::kLabel) {
+      if (previous != nullptr) setTabOrder(previous, widget);
+      previous = widget;
+    }
+  }
 
   StatusLine = Named(new QLabel(statusBar()), "StatusLine");
   // Its text never widens the window: a long path is cut at the window's edge.
@@ -158,45 +185,44 @@ void QtMainWindow::BuildControls() {
   statusBar()->addWidget(StatusLine, 1);
   status_line_ = std::make_unique<LabelStatusLine>(*StatusLine);
 
-  list_ = std::make_unique<platform::qt::QtListView>(*ListView1);
-  file_box_ = std::make_unique<platform::qt::QtTextBox>(*TxtFile);
-  const platform::InputMask date_mask(look::kDateMask, look::kDatePrompt);
-  from_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtFrom, date_mask);
-  to_box_ = std::make_unique<platform::qt::QtMaskedBox>(*TxtTo, date_mask);
-
-  const std::pair<QWidget*, platform::TextBox*> controls[] = {
-      {ListView1, nullptr}, {TxtFile, file_box_.get()}, {Label1, nullptr},
-      {CmdBrowse, nullptr}, {TxtFrom, from_box_.get()}, {TxtTo, to_box_.get()}};
-  for (const auto& [widget, text] : controls) {
-    const std::string name = widget->objectName().toStdString();
-    AddControl(name, std::make_unique<QtControl>(*widget, look::StartOf(name), text));
-  }
-
-  setTabOrder(ListView1, TxtFile);
-  setTabOrder(TxtFile, CmdBrowse);
-  setTabOrder(CmdBrowse, TxtFrom);
-  setTabOrder(TxtFrom, TxtTo);
-  ListView1->setFocus();
+  inner_->findChild<QWidget*>(Text(design::kControls[0].name))->setFocus();
 }
 
 void QtMainWindow::BuildMenu() {
-  // "&" marks the mnemonic: the menu shows "Data" with the D underlined, and Alt+D opens it.
-  MnuData = Named(menuBar()->addMenu(Text("&Data")), "MnuData");
-  MnuExcel = Named(MnuData->addAction(Text("Export to Excel")), "MnuExcel");
-  MnuExcel->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  // The menu shows "Data" with the D underlined, and Alt+D opens it.
+  QMenu* menu = Named(menuBar()->addMenu(Text(design::kMenuCaption)), design::kMenuName);
+  for (const design::MenuItemDesign& item : design::kDataMenu) {
+    QAction* action = Named(menu->addAction(Text(item.caption)), item.name);
+    action->setShortcut(QKeySequence(QKeyCombination(
+        Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_A + (item.ctrl_key - 'A')))));
+    commands_.push_back(action);
+  }
 }
 
 void QtMainWindow::ConnectEvents() {
   inner_->installEventFilter(this);
-  for (platform::qt::FocusLineEdit* box : {TxtFile, TxtFrom, TxtTo}) box->installEventFilter(this);
-  connect(CmdBrowse, &QPushButton::clicked, this,
-          [this] { Guarded([this] { form_->CmdBrowse_Click(); }); });
-  connect(MnuExcel, &QAction::triggered, this,
-          [this] { Guarded([this] { form_->MnuExcel_Click(); }); });
-  TxtFrom->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
-  TxtFrom->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
-  TxtTo->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
-  TxtTo->on_lost_focus = [this] { Guarded([this] { form_->TxtTo_LostFocus(); }); };
+  // Runs the form's `handler`, inside the guard.
+  const auto run = [this](design::Handler handler) {
+    return [this, handler] { Guarded([this, handler] { (form_.get()->*handler)(); }); };
+  };
+  std::size_t edit = 0;
+  for (const design::ControlDesign& control : design::kControls) {
+    QWidget* widget = inner_->findChild<QWidget*>(Text(control.name));
+    if (auto* button = dynamic_cast<QPushButton*>(widget); button != nullptr && control.click) {
+      connect(button, &QPushButton::clicked, this, run(control.click));
+      event_sources_.push_back(button);
+    }
+    if (dynamic_cast<platform::qt::FocusLineEdit*>(widget) != nullptr) {
+      platform::qt::FocusLineEdit* box = edits_[edit++];
+      box->installEventFilter(this);
+      if (control.got_focus) box->on_got_focus = run(control.got_focus);
+      if (control.lost_focus) box->on_lost_focus = run(control.lost_focus);
+    }
+  }
+  for (std::size_t i = 0; i < commands_.size(); ++i) {
+    connect(commands_[i], &QAction::triggered, this, run(design::kDataMenu[i].click));
+    event_sources_.push_back(commands_[i]);
+  }
 }
 
 void QtMainWindow::changeEvent(QEvent* event) {
@@ -218,7 +244,9 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
   // goes to the command whichever control has the focus, as on other systems.
   if (watched != inner_ && event->type() == QEvent::ShortcutOverride) {
     const QKeySequence key(static_cast<QKeyEvent*>(event)->keyCombination());
-    if (key == MnuExcel->shortcut()) return true;
+    for (const QAction* command : commands_) {
+      if (key == command->shortcut()) return true;
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

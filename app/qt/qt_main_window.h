@@ -1,6 +1,6 @@
 // The window Kolvex on Qt Widgets.
 //
-// The window builds its controls, places them in twips through platform::qt::QtControl, wraps
+// The window builds its controls from app/window_design.h, places them in twips through platform::qt::QtControl, wraps
 // them in the platform adapters (masked date boxes, list, dialog, message box, pointer) and
 // hands those to MainForm, which holds every handler. Its own code only forwards Qt's events to
 // the handlers: resizes of the inner area, minimising and restoring, the button's click, the
@@ -14,20 +14,16 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <vector>
 
 #include "app/common_window.h"
 
-class QLabel;
-class QMenu;
-class QPushButton;
-class QTreeView;
 class QAction;
+class QLabel;
 
 namespace platform::qt {
 class FocusLineEdit;
 class QtListView;
-class QtMaskedBox;
-class QtTextBox;
 }  // namespace platform::qt
 
 namespace app {
@@ -64,21 +60,17 @@ class QtMainWindow : public QMainWindow, public CommonWindow {
   void ConnectEvents();
 
   QWidget* inner_ = nullptr;
-  QTreeView* ListView1 = nullptr;
-  platform::qt::FocusLineEdit* TxtFile = nullptr;
-  QLabel* Label1 = nullptr;
-  QPushButton* CmdBrowse = nullptr;
-  platform::qt::FocusLineEdit* TxtFrom = nullptr;
-  platform::qt::FocusLineEdit* TxtTo = nullptr;
-  QMenu* MnuData = nullptr;
-  QAction* MnuExcel = nullptr;
   QLabel* StatusLine = nullptr;
+  // The text boxes in the order of design::kControls, and their adapters.
+  std::vector<platform::qt::FocusLineEdit*> edits_;
+  std::vector<std::unique_ptr<platform::TextBox>> texts_;
+  // The Data menu's items, in the order of design::kDataMenu.
+  std::vector<QAction*> commands_;
+  // What this window's handlers are connected to.
+  std::vector<QObject*> event_sources_;
 
   std::unique_ptr<platform::qt::QtListView> list_;
-  std::unique_ptr<platform::qt::QtTextBox> file_box_;
   std::unique_ptr<platform::StatusLine> status_line_;
-  std::unique_ptr<platform::qt::QtMaskedBox> from_box_;
-  std::unique_ptr<platform::qt::QtMaskedBox> to_box_;
   bool minimised_ = false;
 };
 

@@ -1,6 +1,6 @@
 // The Windows program: the window Kolvex and its message loop.
 #include "app/win32/win32_main_window.h"
-#include "app/window_look.h"
+#include "app/window_design.h"
 #include "platform/current_error.h"
 #include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
@@ -26,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     }
   } catch (...) {
     MessageBoxW(nullptr, platform::WideOfUtf8(platform::CurrentError().Prompt()).c_str(),
-                platform::WideOfUtf8(app::look::kTitle).c_str(), MB_OK | MB_ICONERROR);
+                platform::WideOfUtf8(app::design::kTitle).c_str(), MB_OK | MB_ICONERROR);
   }
   OleUninitialize();
   return status;

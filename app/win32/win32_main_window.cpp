@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "app/window_look.h"
+#include "app/window_design.h"
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
 #include "platform/system/spreadsheet_application.h"
@@ -29,9 +31,9 @@ constexpr int kIconResource = 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExtendedStyle = WS_EX_CONTROLPARENT;
 
-// Functions of later Windows versions, looked up where they exist.
+// A function of user32.dll that only later Windows versions have, or null where it does not exist.
 template <typename Function>
-Function Later(const char* name) {
+Function LaterUser32Function(const char* name) {
   return reinterpret_cast<Function>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
@@ -40,7 +42,7 @@ Function Later(const char* name) {
 SIZE OuterSize(SIZE inner, unsigned dpi) {
   RECT rect{0, 0, inner.cx, inner.cy};
   using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = Later<Adjust>("AdjustWindowRectExForDpi");
+  static const auto adjust = LaterUser32Function<Adjust>("AdjustWindowRectExForDpi");
   if (adjust != nullptr) {
     adjust(&rect, kStyle, TRUE, kExtendedStyle, dpi);
   } else {
@@ -53,7 +55,7 @@ SIZE OuterSize(SIZE inner, unsigned dpi) {
 // Windows gives the nearest it has (for the bitmap "MS Sans Serif", its TrueType substitute where
 // the system names one).
 HFONT NamedFont(const wchar_t* family, unsigned dpi) {
-  return CreateFontW(platform::win32::FontHeight(look::kNamedFontPoints, dpi), 0, 0, 0, FW_NORMAL,
+  return CreateFontW(platform::win32::FontHeight(design::kNamedFontPoints, dpi), 0, 0, 0, FW_NORMAL,
                      FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family);
 }
@@ -64,7 +66,7 @@ std::optional<LOGFONTW> MessageFont(unsigned dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-  static const auto for_dpi = Later<ForDpi>("SystemParametersInfoForDpi");
+  static const auto for_dpi = LaterUser32Function<ForDpi>("SystemParametersInfoForDpi");
   bool found = false;
   if (for_dpi != nullptr) {
     found = for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi) != FALSE;
@@ -91,7 +93,7 @@ void DeleteFont(HFONT& font) {
 
 HICON ProgramIcon(int metric, unsigned dpi) {
   using MetricForDpi = int(WINAPI*)(int, UINT);
-  static const auto for_dpi = Later<MetricForDpi>("GetSystemMetricsForDpi");
+  static const auto for_dpi = LaterUser32Function<MetricForDpi>("GetSystemMetricsForDpi");
   const int size = for_dpi != nullptr ? for_dpi(metric, dpi) : GetSystemMetrics(metric);
   auto* icon =
       static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResource),
@@ -133,18 +135,18 @@ class Win32Services : public SystemServices {
     return std::make_unique<platform::win32::Win32FileDialog>(window_);
   }
   std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-    return std::make_unique<platform::win32::Win32MessageBox>(window_, look::kTitle);
+    return std::make_unique<platform::win32::Win32MessageBox>(window_, design::kTitle);
   }
   std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
     return std::make_unique<platform::win32::Win32MousePointer>();
   }
   std::unique_ptr<platform::Clipboard> MakeClipboard(
-      const platform::ObjectFactory& objects) override {
+      const platform::ObjectFactory& spreadsheet) override {
     // The clipboard's forms follow the program the export starts: Calc gets SYLK, not HTML.
-    return std::make_unique<platform::win32::Win32Clipboard>([&objects] {
-      const auto* spreadsheet =
-          dynamic_cast<const platform::SpreadsheetApplicationFactory*>(&objects);
-      return spreadsheet != nullptr && spreadsheet->StartsCalc();
+    return std::make_unique<platform::win32::Win32Clipboard>([&spreadsheet] {
+      const auto* application =
+          dynamic_cast<const platform::SpreadsheetApplicationFactory*>(&spreadsheet);
+      return application != nullptr && application->StartsCalc();
     });
   }
   std::function<void(int)> ExitProgram() override {
@@ -160,7 +162,7 @@ class Win32Services : public SystemServices {
 Win32MainWindow::Win32MainWindow(WindowServices services) : CommonWindow(std::move(services)) {
   RegisterWindowClass(&Win32MainWindow::Procedure);
   window_ =
-      CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(look::kTitle).c_str(),
+      CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(design::kTitle).c_str(),
                       kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                       nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) {
@@ -179,18 +181,14 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : CommonWindow(std::mo
 
 Win32MainWindow::~Win32MainWindow() {
   // The controls' adapters go before their windows; keep their messages away from the form.
-  for (auto* edit : {file_edit_.get(), from_edit_.get(), to_edit_.get()}) {
-    if (edit == nullptr) continue;
+  for (const std::unique_ptr<platform::win32::FocusEdit>& edit : edits_) {
     edit->on_got_focus = nullptr;
     edit->on_lost_focus = nullptr;
     edit->on_error = nullptr;
   }
   form_.reset();
-  from_box_.reset();
-  to_box_.reset();
-  file_edit_.reset();
-  from_edit_.reset();
-  to_edit_.reset();
+  texts_.clear();
+  edits_.clear();
   list_.reset();
   if (window_ != nullptr) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -202,8 +200,7 @@ Win32MainWindow::~Win32MainWindow() {
     if (icon != nullptr) DestroyIcon(icon);
   }
   DeleteFont(window_font_);
-  DeleteFont(arial_);
-  DeleteFont(ms_sans_serif_);
+  for (auto& [family, font] : named_fonts_) DeleteFont(font);
 }
 
 std::unique_ptr<Win32MainWindow> Win32MainWindow::Open(WindowServices services, int show) {
@@ -253,101 +250,128 @@ bool Win32MainWindow::PreTranslate(MSG& message) {
 void Win32MainWindow::BuildControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   const auto make = [&](const wchar_t* window_class, const char* caption, DWORD style,
-                        DWORD extended_style, Id id) {
-    return CreateWindowExW(extended_style, window_class, platform::WideOfUtf8(caption).c_str(),
-                           WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  };
-  // Made in the tab order: Windows moves the focus with Tab in the order the controls were made.
-  HWND list = make(WC_LISTVIEWW, "",
-                   WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                   WS_EX_CLIENTEDGE, kListView1);
-  HWND file = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtFile);
-  HWND label = make(WC_STATICW, "File Name", SS_LEFT | SS_NOPREFIX, 0, kLabel1);
-  HWND browse = make(WC_BUTTONW, "Browse Database", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdBrowse);
-  HWND from = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtFrom);
-  HWND to = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtTo);
-  // Last, and outside the tab order.
-  status_ = CreateWindowExW(
-      0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusLine)), instance, nullptr);
-  for (HWND control : {list, file, label, browse, from, to, status_}) {
+                        DWORD extended_style, int id) {
+    HWND control = CreateWindowExW(
+        extended_style, window_class, platform::WideOfUtf8(caption).c_str(),
+        WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (control == nullptr) throw platform::RunTimeError(platform::error::kOutOfMemory);
-  }
-  status_line_ = std::make_unique<StatusBarLine>(status_);
-
-  list_ = std::make_unique<platform::win32::Win32ListView>(list);
-  file_edit_ = std::make_unique<platform::win32::FocusEdit>(file);
-  from_edit_ = std::make_unique<platform::win32::FocusEdit>(from);
-  to_edit_ = std::make_unique<platform::win32::FocusEdit>(to);
-  file_box_ = std::make_unique<platform::win32::Win32TextBox>(file);
-  const platform::InputMask date_mask(look::kDateMask, look::kDatePrompt);
-  from_box_ = std::make_unique<platform::win32::Win32MaskedBox>(*from_edit_, date_mask);
-  to_box_ = std::make_unique<platform::win32::Win32MaskedBox>(*to_edit_, date_mask);
-
-  // In the order of look::kControls.
-  const std::pair<HWND, platform::TextBox*> controls[] = {
-      {list, nullptr},   {file, file_box_.get()}, {label, nullptr},
-      {browse, nullptr}, {from, from_box_.get()}, {to, to_box_.get()}};
-  for (std::size_t i = 0; i < std::size(controls); ++i) {
-    const auto& [control, text] = controls[i];
-    const char* name = look::kControls[i].name;
-    AddControl(name, std::make_unique<Win32Control>(control, name, look::StartOf(name), text));
-  }
-
+    return control;
+  };
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
-  for (const auto& [control, tip] : {std::pair{from, look::kFromTip}, std::pair{to, look::kToTip},
-                                     std::pair{file, look::kFileTip}}) {
-    std::wstring text = platform::WideOfUtf8(tip);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window_;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text.data();
-    SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  const platform::InputMask date_mask(design::kDateMask, design::kDatePrompt);
+  // Made in the tab order: Windows moves the focus with Tab in the order the controls were made.
+  int id = kFirstControl;
+  for (const design::ControlDesign& design : design::kControls) {
+    HWND control = nullptr;
+    platform::TextBox* text = nullptr;
+    switch (design.kind) {
+      case design::ControlKind::kListView:
+        control = make(WC_LISTVIEWW, "",
+                       WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                       WS_EX_CLIENTEDGE, id);
+        list_ = std::make_unique<platform::win32::Win32ListView>(control);
+        break;
+      case design::ControlKind::kTextBox:
+      case design::ControlKind::kMaskedBox:
+        control = make(WC_EDITW, "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, id);
+        edits_.push_back(std::make_unique<platform::win32::FocusEdit>(control));
+        if (design.kind == design::ControlKind::kTextBox) {
+          texts_.push_back(std::make_unique<platform::win32::Win32TextBox>(control));
+        } else {
+          texts_.push_back(
+              std::make_unique<platform::win32::Win32MaskedBox>(*edits_.back(), date_mask));
+        }
+        text = texts_.back().get();
+        break;
+      case design::ControlKind::kLabel:
+        control = make(WC_STATICW, design.caption, SS_LEFT | SS_NOPREFIX, 0, id);
+        break;
+      case design::ControlKind::kButton:
+        control = make(WC_BUTTONW, design.caption, WS_TABSTOP | BS_PUSHBUTTON, 0, id);
+        break;
+    }
+    ++id;
+    AddControl(design.name,
+               std::make_unique<Win32Control>(control, design.name, design.twips, text));
+    if (design.tip != nullptr) {
+      std::wstring tip = platform::WideOfUtf8(design.tip);
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = window_;
+      tool.uId = reinterpret_cast<UINT_PTR>(control);
+      tool.lpszText = tip.data();
+      SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
   }
+  // Last, and outside the tab order.
+  status_ = make(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, 0, kStatusLine);
+  status_line_ = std::make_unique<StatusBarLine>(status_);
 }
 
 void Win32MainWindow::BuildMenu() {
-  // "&" marks the mnemonic: the menu shows "Data" with the D underlined, and Alt+D opens it.
-  // The command's key is shown after a tab, as Windows menus show keys.
+  // The menu shows "Data" with the D underlined, and Alt+D opens it. Each command's key is shown
+  // after a tab, as Windows menus show keys.
   menu_ = CreateMenu();
   HMENU data = CreatePopupMenu();
-  AppendMenuW(data, MF_STRING, kMnuExcel, L"Export to Excel\tCtrl+E");
-  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"&Data");
+  std::vector<ACCEL> command_keys;
+  int id = kFirstCommand;
+  for (const design::MenuItemDesign& item : design::kDataMenu) {
+    const std::string shown = std::string(item.caption) + "\tCtrl+" + item.ctrl_key;
+    AppendMenuW(data, MF_STRING, static_cast<UINT_PTR>(id), platform::WideOfUtf8(shown).c_str());
+    command_keys.push_back(
+        {FVIRTKEY | FCONTROL, static_cast<WORD>(item.ctrl_key), static_cast<WORD>(id)});
+    ++id;
+  }
+  AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(data),
+              platform::WideOfUtf8(design::kMenuCaption).c_str());
   SetMenu(window_, menu_);
-  ACCEL command_keys[] = {{FVIRTKEY | FCONTROL, 'E', kMnuExcel}};
-  keys_ = CreateAcceleratorTableW(command_keys, static_cast<int>(std::size(command_keys)));
+  keys_ = CreateAcceleratorTableW(command_keys.data(), static_cast<int>(command_keys.size()));
 }
 
 void Win32MainWindow::ConnectEvents() {
   const auto report = [this] { ReportAndExit(); };
-  from_edit_->on_got_focus = [this] { Guarded([this] { form_->TxtFrom_GotFocus(); }); };
-  from_edit_->on_lost_focus = [this] { Guarded([this] { form_->TxtFrom_LostFocus(); }); };
-  to_edit_->on_got_focus = [this] { Guarded([this] { form_->TxtTo_GotFocus(); }); };
-  to_edit_->on_lost_focus = [this] { Guarded([this] { form_->TxtTo_LostFocus(); }); };
-  for (auto* edit : {file_edit_.get(), from_edit_.get(), to_edit_.get()}) edit->on_error = report;
+  // Runs the form's `handler`, inside the guard.
+  const auto run = [this](design::Handler handler) -> std::function<void()> {
+    if (handler == nullptr) return nullptr;
+    return [this, handler] { Guarded([this, handler] { (form_.get()->*handler)(); }); };
+  };
+  std::size_t edit = 0;
+  for (const design::ControlDesign& design : design::kControls) {
+    if (design.kind != design::ControlKind::kTextBox &&
+        design.kind != design::ControlKind::kMaskedBox) {
+      continue;
+    }
+    platform::win32::FocusEdit& box = *edits_[edit++];
+    box.on_got_focus = run(design.got_focus);
+    box.on_lost_focus = run(design.lost_focus);
+    box.on_error = report;
+  }
 }
 
 void Win32MainWindow::ApplyResolution() {
   const unsigned dpi = platform::win32::DpiOf(window_);
-  HFONT old_fonts[] = {window_font_, arial_, ms_sans_serif_};
+  HFONT old_window_font = window_font_;
+  std::map<std::string, HFONT> old_fonts = std::move(named_fonts_);
+  named_fonts_.clear();
   window_font_ = WindowSystemFont(dpi);
-  arial_ = NamedFont(L"Arial", dpi);
-  ms_sans_serif_ = NamedFont(L"MS Sans Serif", dpi);
-  const std::pair<const char*, HFONT> fonts[] = {
-      {"ListView1", arial_},       {"TxtFile", ms_sans_serif_}, {"Label1", ms_sans_serif_},
-      {"CmdBrowse", window_font_}, {"TxtFrom", window_font_},   {"TxtTo", window_font_}};
-  for (const auto& [name, font] : fonts) {
-    SendMessageW(ControlWindow(name), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  for (const design::ControlDesign& design : design::kControls) {
+    HFONT font = window_font_;
+    if (design.font != nullptr) {
+      HFONT& named = named_fonts_[design.font];
+      if (named == nullptr) named = NamedFont(platform::WideOfUtf8(design.font).c_str(), dpi);
+      font = named;
+    }
+    SendMessageW(ControlWindow(design.name), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
   SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(window_font_), TRUE);
   SendMessageW(status_, WM_SIZE, 0, 0);  // its height follows its font
-  for (HFONT& font : old_fonts) DeleteFont(font);
+  DeleteFont(old_window_font);
+  for (auto& [family, font] : old_fonts) DeleteFont(font);
   PlaceControls();
   list_->Rescale();
 
@@ -364,8 +388,8 @@ void Win32MainWindow::SizeToStart() {
   const unsigned dpi = platform::win32::DpiOf(window_);
   SendMessageW(status_, WM_SIZE, 0, 0);
   const SIZE outer =
-      OuterSize({platform::win32::TwipsToPixels(look::kStartWidth, dpi),
-                 platform::win32::TwipsToPixels(look::kStartHeight, dpi) + StatusHeight()},
+      OuterSize({platform::win32::TwipsToPixels(design::kStartWidth, dpi),
+                 platform::win32::TwipsToPixels(design::kStartHeight, dpi) + StatusHeight()},
                 dpi);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -402,10 +426,17 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
       const int code = HIWORD(wparam);
-      if (id == kCmdBrowse && code == BN_CLICKED && form_) {
-        Guarded([this] { form_->CmdBrowse_Click(); });
-      } else if (id == kMnuExcel && lparam == 0 && form_) {  // the menu (0) or its key (1)
-        Guarded([this] { form_->MnuExcel_Click(); });
+      if (!form_) return 0;
+      const int control = id - kFirstControl;
+      const int command = id - kFirstCommand;
+      if (control >= 0 && control < static_cast<int>(std::size(design::kControls)) &&
+          code == BN_CLICKED && lparam != 0) {
+        const design::Handler click = design::kControls[control].click;
+        if (click != nullptr) Guarded([this, click] { (form_.get()->*click)(); });
+      } else if (command >= 0 && command < static_cast<int>(std::size(design::kDataMenu)) &&
+                 lparam == 0) {  // the menu (0) or its key (1)
+        const design::Handler click = design::kDataMenu[command].click;
+        Guarded([this, click] { (form_.get()->*click)(); });
       }
       return 0;
     }

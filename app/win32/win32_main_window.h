@@ -1,12 +1,13 @@
 // The window Kolvex on the Windows API.
 //
-// The window makes its controls as Windows' own (a list view, edit boxes, a static label and a
+// The window makes its controls from app/window_design.h as Windows' own (a list view, edit boxes, a static label and a
 // push button), places them in twips through platform::win32::Win32Control at the resolution of
 // the monitor it is on, wraps them in the platform adapters (masked date boxes, the virtual list,
 // dialog, message box, pointer) and hands those to MainForm, which holds every handler, the same
 // form as on Linux. Its own code only forwards Windows' messages to the handlers: size changes
-// of the inner area (minimising and restoring among them), the button's click, the menu commands
-// and their keys, Enter in a date box, and the date boxes' focus moves within the window. It shows
+// of the inner area (minimising and restoring among them), and the events app/window_design.h
+// routes: the button's click, the menu commands and their keys, and the date boxes' focus moves
+// within the window. It shows
 // the form's status line in a status bar below the inner area (which the layout does not
 // measure: the inner area ends above it), moves the focus between controls with Tab as a dialog
 // does, gives the focus back to the control that had it when the window is activated again, and
@@ -16,8 +17,10 @@
 // run inside the message that started them, on this thread.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/common_window.h"
 #include "platform/system/windows_api.h"
@@ -25,24 +28,18 @@
 namespace platform::win32 {
 class FocusEdit;
 class Win32ListView;
-class Win32MaskedBox;
-class Win32TextBox;
 }  // namespace platform::win32
 
 namespace app {
 
 class Win32MainWindow : public CommonWindow {
  public:
-  // The controls' identifiers, which are also their tab order, and the menu command's.
+  // The controls' identifiers: kFirstControl + their place in design::kControls, which is also
+  // their tab order; the menu commands', kFirstCommand + their place in design::kDataMenu.
   enum Id : int {
-    kListView1 = 100,
-    kTxtFile,
-    kLabel1,
-    kCmdBrowse,
-    kTxtFrom,
-    kTxtTo,
+    kFirstControl = 100,
     kStatusLine = 150,
-    kMnuExcel = 200,
+    kFirstCommand = 200,
   };
 
   // Builds the window at its start size, hidden and not yet loaded.
@@ -66,8 +63,8 @@ class Win32MainWindow : public CommonWindow {
   float ScaleHeight() const override;
 
   // What the message loop does with a message before it is dispatched: the menu commands' keys
-  // (Ctrl+E, F5) whichever control has the focus, Enter in a date box, and Tab and the other keys
-  // that move between the controls. True when the message was taken and must not be dispatched.
+  // (Ctrl+E) whichever control has the focus, and Tab and the other keys that move between the
+  // controls. True when the message was taken and must not be dispatched.
   bool PreTranslate(MSG& message);
 
  private:
@@ -89,20 +86,17 @@ class Win32MainWindow : public CommonWindow {
   HMENU menu_ = nullptr;
   HACCEL keys_ = nullptr;
   HFONT window_font_ = nullptr;
-  HFONT arial_ = nullptr;
-  HFONT ms_sans_serif_ = nullptr;
+  // The fonts the controls name, by family, at the present resolution.
+  std::map<std::string, HFONT> named_fonts_;
   HICON big_icon_ = nullptr;
   HICON small_icon_ = nullptr;
   HWND focus_before_deactivation_ = nullptr;
 
-  std::unique_ptr<platform::win32::FocusEdit> file_edit_;
-  std::unique_ptr<platform::win32::FocusEdit> from_edit_;
-  std::unique_ptr<platform::win32::FocusEdit> to_edit_;
+  // The text boxes in the order of design::kControls, and their adapters.
+  std::vector<std::unique_ptr<platform::win32::FocusEdit>> edits_;
+  std::vector<std::unique_ptr<platform::TextBox>> texts_;
   std::unique_ptr<platform::win32::Win32ListView> list_;
-  std::unique_ptr<platform::win32::Win32TextBox> file_box_;
   std::unique_ptr<platform::StatusLine> status_line_;
-  std::unique_ptr<platform::win32::Win32MaskedBox> from_box_;
-  std::unique_ptr<platform::win32::Win32MaskedBox> to_box_;
 };
 
 }  // namespace app

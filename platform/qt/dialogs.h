@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/controls/file_filter.h"
-#include "platform/controls/kept_pointer.h"
+#include "platform/controls/last_set_pointer.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 
@@ -43,7 +43,7 @@ class QtMessageBox : public MessageBox {
 };
 
 // The application's override cursor.
-class QtMousePointer : public KeptPointer {
+class QtMousePointer : public LastSetPointer {
  public:
   ~QtMousePointer() override;
   void SetPointer(int pointer) override;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/controls/file_filter.h"
-#include "platform/controls/kept_pointer.h"
+#include "platform/controls/last_set_pointer.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/system/windows_api.h"
@@ -51,7 +51,7 @@ class Win32MessageBox : public MessageBox {
 
 // The pointer is the program's: every window of it shows it while it is not the default (see
 // PointerOverride).
-class Win32MousePointer : public KeptPointer {
+class Win32MousePointer : public LastSetPointer {
  public:
   ~Win32MousePointer() override;
   void SetPointer(int pointer) override;

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/common_window.h"
-#include "app/window_look.h"
+#include "app/window_design.h"
 #include "platform/controls/focus_click.h"
 #include "platform/controls/input_mask.h"
 #include "platform/controls/memory_list_view.h"
@@ -45,7 +45,7 @@ class FakeDateBox : public platform::SelectionBox {
     edit.anchor = edit.caret = end;
   }
 
-  const platform::InputMask mask{app::look::kDateMask, app::look::kDatePrompt};
+  const platform::InputMask mask{app::design::kDateMask, app::design::kDatePrompt};
   platform::MaskedEdit edit{mask.Empty(), 0, 0};
 
  private:
@@ -104,39 +104,35 @@ class FakeWindowDriver {
   int Before(const char*, int position) { return position * kCharWidth; }
   void ClickBrowse() {
     MoveFocus("CmdBrowse");
-    window_.Run(&app::MainForm::CmdBrowse_Click);
+    window_.Run(app::design::ControlNamed("CmdBrowse").click);
   }
-  void ChooseExport() { window_.Run(&app::MainForm::MnuExcel_Click); }
-  std::vector<std::string> MenuBar() { return {"&Data"}; }
+  void ChooseExport() { ChooseDataItem("Export to Excel\tCtrl+E"); }
+  std::vector<std::string> MenuBar() { return {app::design::kMenuCaption}; }
   std::vector<std::string> DataMenu() {
     std::vector<std::string> shown;
-    for (const MenuItem& item : kDataMenu) shown.push_back(item.shown);
+    for (const auto& item : app::design::kDataMenu) shown.push_back(Shown(item));
     return shown;
   }
   void ChooseDataItem(const std::string& shown) {
-    for (const MenuItem& item : kDataMenu) {
-      if (shown == item.shown) return window_.Run(item.handler);
+    for (const auto& item : app::design::kDataMenu) {
+      if (shown == Shown(item)) return window_.Run(item.click);
     }
     ADD_FAILURE() << shown;
   }
   void PressCtrl(char letter) {
-    for (const MenuItem& item : kDataMenu) {
-      if (item.ctrl == letter) window_.Run(item.handler);
+    for (const auto& item : app::design::kDataMenu) {
+      if (item.ctrl_key == letter) window_.Run(item.click);
     }
   }
   // Keys no handler takes.
   void PressF5() {}
   void PressEnter() {}
   std::string StatusLine() { return window_.status.text; }
-  std::string Title() { return app::look::kTitle; }
-  std::string Caption(const char* name) {
-    return std::string_view(name) == "Label1" ? "File Name" : "Browse Database";
-  }
+  std::string Title() { return app::design::kTitle; }
+  std::string Caption(const char* name) { return app::design::ControlNamed(name).caption; }
   std::string ToolTip(const char* name) {
-    const std::string_view control = name;
-    return control == "TxtFrom" ? app::look::kFromTip
-           : control == "TxtTo" ? app::look::kToTip
-                                : app::look::kFileTip;
+    const char* tip = app::design::ControlNamed(name).tip;
+    return tip == nullptr ? "" : tip;
   }
   std::pair<int, int> Inner() { return window_.inner; }
   void SetInner(int width, int height) { window_.Resize({width, height}); }
@@ -161,19 +157,15 @@ class FakeWindowDriver {
   static constexpr int kCharWidth = 8;
   static constexpr const char* kTabOrder[] = {"ListView1", "TxtFile", "CmdBrowse", "TxtFrom",
                                               "TxtTo"};
-  struct MenuItem {
-    const char* shown;
-    char ctrl;
-    void (app::MainForm::*handler)();
-  };
-  static constexpr MenuItem kDataMenu[] = {
-      {"Export to Excel\tCtrl+E", 'E', &app::MainForm::MnuExcel_Click},
-  };
+  // A menu item as a menu shows it: its caption, a tab, its key.
+  static std::string Shown(const app::design::MenuItemDesign& item) {
+    return std::string(item.caption) + "\tCtrl+" + item.ctrl_key;
+  }
 
   // A control that only keeps its twips; `text` is its text box, if any.
   struct FakeControl : platform::PlacedControl {
     FakeControl(std::string name, platform::TextBox* text)
-        : PlacedControl(app::look::StartOf(name), text), name_(std::move(name)) {}
+        : PlacedControl(app::design::ControlNamed(name).twips, text), name_(std::move(name)) {}
     std::string Name() const override { return name_; }
     void Place() override {}
     std::string name_;
@@ -206,7 +198,7 @@ class FakeWindowDriver {
     bool Open() {
       FakeSystem system;
       MakeMissingServices(system);
-      for (const app::look::ControlStart& control : app::look::kControls) {
+      for (const app::design::ControlDesign& control : app::design::kControls) {
         const std::string name = control.name;
         platform::TextBox* text = name == "TxtFile" ? &file : nullptr;
         if (name == "TxtFrom" || name == "TxtTo") text = &dates[name == "TxtTo"];
@@ -217,8 +209,9 @@ class FakeWindowDriver {
       Run(&app::MainForm::Form_Resize);
       return true;
     }
+    // Runs `handler` of the form, if any, as a window system runs its events' handlers.
     void Run(void (app::MainForm::*handler)()) {
-      Guarded([&] { (*form_.*handler)(); });
+      if (handler != nullptr) Guarded([&] { (*form_.*handler)(); });
     }
     void Resize(std::pair<int, int> to) {
       inner = to;
@@ -231,7 +224,7 @@ class FakeWindowDriver {
     FakeStatusLine status;
     FakeTextBox file{""};
     FakeDateBox dates[2];
-    std::pair<int, int> inner{app::look::kStartWidth / 15, app::look::kStartHeight / 15};
+    std::pair<int, int> inner{app::design::kStartWidth / 15, app::design::kStartHeight / 15};
   };
 
   FakeDateBox* Box(const std::string& name) {
@@ -246,11 +239,9 @@ class FakeWindowDriver {
   // Leaving a date box checks it; entering one selects its text.
   void MoveFocus(const std::string& to) {
     if (to == focused_) return;
-    if (focused_ == "TxtFrom") window_.Run(&app::MainForm::TxtFrom_LostFocus);
-    if (focused_ == "TxtTo") window_.Run(&app::MainForm::TxtTo_LostFocus);
+    if (!focused_.empty()) window_.Run(app::design::ControlNamed(focused_).lost_focus);
     focused_ = to;
-    if (to == "TxtFrom") window_.Run(&app::MainForm::TxtFrom_GotFocus);
-    if (to == "TxtTo") window_.Run(&app::MainForm::TxtTo_GotFocus);
+    window_.Run(app::design::ControlNamed(to).got_focus);
   }
 
   FakeWindow window_;

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/window_look.h"
+#include "app/window_design.h"
 #include "kolvex_version.h"
 #include "platform/win32/twips.h"
 #include "tests/contract/window_contract.h"
@@ -51,7 +51,7 @@ TEST_F(StartUp, NamedFontsAreAskedForByNameSizeAndCharacterSet) {
     EXPECT_EQ(std::wstring(asked.lfFaceName), face);
     EXPECT_EQ(asked.lfCharSet, ANSI_CHARSET);
     EXPECT_EQ(asked.lfWeight, FW_NORMAL);
-    EXPECT_EQ(asked.lfHeight, platform::win32::FontHeight(app::look::kNamedFontPoints,
+    EXPECT_EQ(asked.lfHeight, platform::win32::FontHeight(app::design::kNamedFontPoints,
                                                           platform::win32::DpiOf(Window())));
   }
 }

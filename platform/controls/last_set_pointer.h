@@ -7,7 +7,7 @@ namespace platform {
 
 // Numbers as the classic screen object knows them: 0 default, 1 arrow, 2 cross, 3 I-beam,
 // 11 hourglass, 13 arrow and hourglass.
-class KeptPointer : public MousePointer {
+class LastSetPointer : public MousePointer {
  public:
   int Pointer() const override { return pointer_; }
 

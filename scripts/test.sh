@@ -8,8 +8,17 @@
 # under Wine, and its zip and installer are made and the installer tested
 # (scripts/build-windows.sh; KOLVEX_WINDOWS_TESTS=0 skips that). Fails when any check or test
 # fails.
+#
+# `scripts/test.sh quick` is the tier for each change: the layout check, the normal build and its
+# tests, and nothing else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+tier=${1:-full}
+if [ "$tier" != full ] && [ "$tier" != quick ]; then
+  echo "usage: scripts/test.sh [quick]" >&2
+  exit 2
+fi
 
 bash scripts/install-deps.sh
 export KOLVEX_DEPS_INSTALLED=1
@@ -23,6 +32,10 @@ echo "== Normal build (warnings are errors)"
 cmake --preset normal >/dev/null
 cmake --build --preset normal -j "$jobs"
 ctest --preset normal -j "$jobs"
+
+if [ "$tier" = quick ]; then
+  exit 0
+fi
 
 echo "== Sanitizer build (AddressSanitizer + UBSan, clang)"
 cmake --preset asan >/dev/null

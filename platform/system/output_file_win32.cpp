@@ -224,7 +224,8 @@ void OutputFile::Commit() {
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool read_only =
       attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  if (read_only && !SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+  if (read_only && !SetFileAttributesW(target.c_str(),
+                                       attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
     throw FileError("cannot replace the read-only file", destination_);
   }
   if (!TakeStep(ReplaceStep::kReplace, [&] {

@@ -48,7 +48,8 @@ constexpr std::string_view kUsage =
     "  --summary days   write one row per date and collection time instead of the records\n"
     "                   A summary ends in a total row; with xlsx, the workbook's second sheet,\n"
     "                   \"Records\", holds the records it was made from.\n"
-    "  --output FILE    write to FILE; nothing is written when the load fails\n"
+    "  --output FILE    write to FILE (\"-\": standard output); nothing is written when the\n"
+    "                   load fails\n"
     "  --format FORMAT  tsv: the export text (tabs, CR LF between lines), the default\n"
     "                   csv: comma-separated values, quoted where needed\n"
     "                   xlsx: an Excel workbook; numbers as numbers, other columns as text\n"
@@ -68,6 +69,7 @@ struct Arguments {
   std::optional<std::string> output;
   std::optional<Format> format;
   std::optional<exporter::Summary> summary;
+  bool period_ends_calendar = false;  // a period whose last day is the calendar's last
 };
 
 struct UsageError {
@@ -153,6 +155,9 @@ void TakePositional(const std::vector<std::string>& positional,
   } else {
     if (positional.size() != 1) throw UsageError{"give either FROM TO or --period, not both"};
     std::tie(parsed.from, parsed.to) = PeriodDates(*period);
+    parsed.period_ends_calendar =
+        parsed.to == std::to_string(cdnDate::kLastYear) + "/12/" +
+                         std::to_string(cdnDate::MonthLength(cdnDate::kLastYear, 12));
   }
   parsed.database = positional[0];
 }
@@ -163,6 +168,7 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   std::optional<std::string> period;
   bool options_ended = false;
+  bool output_is_dash = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (options_ended) {
@@ -187,6 +193,7 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
       if (parsed.output) throw UsageError{"--output given twice"};
       parsed.output = value("--output");
       if (parsed.output->empty()) throw UsageError{"--output needs a file name"};
+      output_is_dash = *parsed.output == "-";
     } else if (is("--format")) {
       if (parsed.format) throw UsageError{"--format given twice"};
       parsed.format = ParseFormat(value("--format"));
@@ -202,6 +209,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
       positional.push_back(arg);
     }
   }
+  // "-" is standard output, as other commands take it; a file of that name is "./-".
+  if (output_is_dash) parsed.output.reset();
   TakePositional(positional, period, parsed);
   for (const std::string* date : {&parsed.from, &parsed.to}) {
     if (!IsDateBoxText(*date)) {
@@ -330,6 +339,17 @@ int Run(const std::vector<std::string>& raw_args) {
   }
 
   try {
+    if (args->period_ends_calendar) {
+      // A load's range may not end on the calendar's last day (see data::LoadData): said here in
+      // the words of a period, before anything is read.
+      throw platform::RunTimeError::WithAdvice(
+          platform::error::kSubscriptOutOfRange,
+          "The calendar ends on " + args->to +
+              ", and a load cannot end on its last day: the calendar's last half-month cannot be "
+              "listed. Give --period " +
+              args->to.substr(0, 7) + "/1, or FROM TO ending by " + args->to.substr(0, 8) +
+              std::to_string(std::stoi(args->to.substr(8)) - 1) + ".");
+    }
     platform::MemoryListView list;
     data::LoadData(list, args->database, CompletedDate(args->from), CompletedDate(args->to),
                    platform::db::DbfProvider());

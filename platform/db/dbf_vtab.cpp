@@ -24,6 +24,7 @@
 #include "platform/db/sql_engine.h"
 #include "platform/db/stored_number_cache.h"
 #include "platform/db/stored_order.h"
+#include "platform/db/vtab_fields.h"
 
 namespace platform::db {
 
@@ -100,33 +101,6 @@ std::string Quoted(const std::string& name) {
   return out + "\"";
 }
 
-const char* DeclaredType(FieldKind kind) {
-  switch (kind) {
-    case FieldKind::kCharacter:
-    case FieldKind::kVarchar:
-    case FieldKind::kMemoText:
-      return "TEXT COLLATE machine";
-    case FieldKind::kNumeric:
-    case FieldKind::kInteger:
-    case FieldKind::kDouble:
-    case FieldKind::kCurrency:
-      return "NUMERIC";
-    case FieldKind::kDate:
-      return "DATE";
-    case FieldKind::kDateTime:
-      return "DATETIME";
-    case FieldKind::kLogical:
-      return "LOGICAL";
-    case FieldKind::kBinaryCharacter:
-    case FieldKind::kMemoBinary:
-    case FieldKind::kVarbinary:
-      return "BLOB";
-    case FieldKind::kUnknown:
-      return "";
-  }
-  return "";
-}
-
 int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out, char** error) {
   auto* engine = static_cast<SqlEngine*>(aux);
   std::shared_ptr<DbfTable> table = engine->TakeTableBeingOpened();
@@ -194,6 +168,7 @@ int PlanIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   const auto* dbf = static_cast<DbfVtab*>(vtab);
   const auto& fields = dbf->table->fields();
   const double count = static_cast<double>(dbf->table->record_count());
+  for (int i = 0; i < info->nConstraint; ++i) RefuseTextComparedWith(*dbf->table, info, i);
   for (int i = 0; i < info->nConstraint; ++i) {
     const auto& constraint = info->aConstraint[i];
     if (!constraint.usable || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ ||

@@ -1,8 +1,12 @@
 #include "platform/db/memo_file.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/db/byte_order.h"
+#include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 
 namespace platform::db {
 
@@ -17,7 +21,10 @@ std::uint64_t DigestOf(bool read, const std::string& bytes) {
 }  // namespace
 
 MemoFile::MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t version)
-    : file_(path), opened_settled_(TableFileReader::Settled(file_.opened_stamp())), fpt_(fpt) {
+    : path_(path),
+      file_(path),
+      opened_settled_(TableFileReader::Settled(file_.opened_stamp())),
+      fpt_(fpt) {
   std::uint8_t header[32] = {};
   // Without a whole first block no memo can be read: every memo is unknown.
   if (file_.size() < 512 || !file_.ReadAt(0, header, sizeof header)) return;
@@ -38,7 +45,9 @@ MemoFile::MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t ver
 }
 
 bool MemoFile::Read(std::uint32_t block, std::string& out) const {
-  const bool read = ReadBlock(block, out);
+  const char* fault = nullptr;
+  const bool read = ReadBlock(block, out, &fault);
+  if (!read && fault != nullptr) ThrowIfDamaged(block, fault);
   const std::uint64_t digest = DigestOf(read, out);
   const std::lock_guard<std::mutex> lock(reads_mutex_);
   reads_.push_back({block, digest});
@@ -72,21 +81,49 @@ bool MemoFile::SameAsRead() const {
   return true;
 }
 
-bool MemoFile::ReadBlock(std::uint32_t block, std::string& out) const {
+void MemoFile::ThrowIfDamaged(std::uint32_t block, const char* fault) const {
+  // As a damaged record (DbfTable::DamagedRecord): a memo file written since it was opened is not
+  // damaged but rewritten, and one written less than a second ago may be being written.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (int wait_ms = 1;; wait_ms = std::min(wait_ms * 2, 64)) {
+    const FileStamp stamp = file_.StampNow();
+    if (stamp != file_.opened_stamp() || std::chrono::steady_clock::now() > give_up) return;
+    if (TableFileReader::LeftAlone(stamp)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
+  }
+  throw RunTimeError(error::kDatabaseError,
+                     "'" + Utf8Of(path_) + "' is damaged (the memo at block " +
+                         std::to_string(block) + " " + fault +
+                         "). Repair it with the program that writes it, or use a backup copy.");
+}
+
+bool MemoFile::ReadBlock(std::uint32_t block, std::string& out, const char** fault) const {
   out.clear();
-  if (block_size_ == 0) return false;
+  const char* ignored = nullptr;
+  const char*& why = fault != nullptr ? *fault : ignored;
+  if (block_size_ == 0) {
+    why = "is in a memo file shorter than its header";
+    return false;
+  }
   const std::uint64_t start = static_cast<std::uint64_t>(block) * block_size_;
   const std::uint64_t size = file_.size();
+  if (start < 512) why = "lies in the memo file's header";
+  if (start >= size) why = "lies past the end of the file";
   if (start < 512 || start >= size) return false;
   std::uint8_t head[8] = {};
   const bool has_head = size - start >= 8 && file_.ReadAt(start, head, sizeof head);
+  constexpr const char* kRunsPast = "runs past the end of the file";
   if (fpt_) {
+    if (size - start < 8) why = kRunsPast;
     if (!has_head) return false;
     const std::uint64_t length = Be32(head + 4);
+    if (length > size - start - 8) why = kRunsPast;
     return length <= size - start - 8 && ReadInto(start + 8, length, out);
   }
   if (has_head && head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
     const std::uint64_t length = Le32(head + 4);
+    if (length > size - start) why = kRunsPast;
+    if (length < 8) why = "has a length shorter than its own head";
     return length >= 8 && length <= size - start && ReadInto(start + 8, length - 8, out);
   }
   // dBase III: the text runs up to the first end-of-file mark, read a block at a time. Memos are

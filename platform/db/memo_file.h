@@ -20,8 +20,12 @@ class MemoFile {
   MemoFile(const std::filesystem::path& path, bool fpt, std::uint8_t version);
 
   // Puts the bytes of the memo at `block` into `out`; false when they lie outside the file as it
-  // is now, so a memo file that another program cuts short while it is read gives unknown values.
-  // What it gave is remembered, for SameAsRead. Safe to call from several threads.
+  // is now, so a memo file that another program cuts short while it is read gives unknown values
+  // (its rewrite is found by SameAsRead), as does a dBase III memo without its end mark. Throws
+  // kDatabaseError, naming the file and the fault, when the file is as it was opened, left alone
+  // for a second, and the memo lies past its end, runs past it, or lies in its header: a damaged
+  // memo file, not a record without a value. What it gave is remembered, for SameAsRead. Safe to
+  // call from several threads.
   bool Read(std::uint32_t block, std::string& out) const;
 
   // The file's stamp before its header was read, and whether it was settled then (see
@@ -35,9 +39,15 @@ class MemoFile {
   bool SameAsRead() const;
 
  private:
-  bool ReadBlock(std::uint32_t block, std::string& out) const;
+  // As Read, without the checks; `fault` is set to what is wrong with a memo that lies outside
+  // the file, and left alone for any other that cannot be read.
+  bool ReadBlock(std::uint32_t block, std::string& out, const char** fault = nullptr) const;
+  // Throws the damage `fault` of the memo at `block` when the file is the one opened and has been
+  // left alone, waiting up to two seconds for that; returns when another program writes it.
+  void ThrowIfDamaged(std::uint32_t block, const char* fault) const;
   bool ReadInto(std::uint64_t offset, std::uint64_t length, std::string& out) const;
 
+  std::filesystem::path path_;
   TableFileReader file_;
   bool opened_settled_;
   bool fpt_;

@@ -61,6 +61,9 @@ class TableFileReader {
 
   // Copies `length` bytes from `offset` into `out`. False when the file no longer holds them
   // (another program has cut it short) or cannot be read. Safe to call from several threads.
+  // Windows refuses a read of bytes another program holds locked: such a read is tried again
+  // for up to two seconds, as a table being written is, then throws kDatabaseError saying the
+  // file is locked and to load again; a locked table is never taken for a damaged one.
   bool ReadAt(std::uint64_t offset, void* out, std::size_t length) const;
 
  private:
@@ -69,6 +72,14 @@ class TableFileReader {
   FileStamp opened_stamp_;
   std::intptr_t file_ = -1;  // the descriptor, or on Windows the handle
 };
+
+#ifdef _WIN32
+// For tests: `refuse` is asked before each read of the bytes from `offset`, `length` long, and
+// an answer other than 0 is taken as Windows' refusal of the read with that error code, as when
+// another program holds a lock on them (which Wine does not refuse a read for). nullptr, the
+// start, refuses nothing.
+void RefuseReadsForTests(unsigned long (*refuse)(std::uint64_t offset, std::size_t length));
+#endif
 
 // A digest of `length` bytes, to tell whether a file still holds the bytes read from it: eight
 // bytes at a time, as every record a load reads passes through here.

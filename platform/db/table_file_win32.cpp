@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
@@ -64,7 +67,41 @@ bool StampOf(HANDLE handle, FileStamp& stamp) {
   return true;
 }
 
+std::atomic<unsigned long (*)(std::uint64_t, std::size_t)> refuse_reads{nullptr};
+
+// Reads `length` bytes from `offset` of `file` into `bytes`, with the event `done`: 0 when all
+// were read, else the system's error (ERROR_HANDLE_EOF past the end of the file, now or when the
+// read completes).
+DWORD ReadInto(HANDLE file, HANDLE done, std::uint64_t offset, char* bytes, std::size_t length) {
+  while (length > 0) {
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(length, std::size_t{1} << 30));
+    if (auto* refuse = refuse_reads.load()) {
+      if (const unsigned long refused = refuse(offset, chunk)) return refused;
+    }
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    at.hEvent = done;
+    DWORD got = 0;
+    const bool started =
+        ReadFile(file, bytes, chunk, nullptr, &at) || GetLastError() == ERROR_IO_PENDING;
+    if (!started || !GetOverlappedResult(file, &at, &got, TRUE)) {
+      const DWORD code = GetLastError();
+      return code != 0 ? code : ERROR_READ_FAULT;
+    }
+    if (got == 0) return ERROR_HANDLE_EOF;
+    bytes += got;
+    length -= got;
+    offset += got;
+  }
+  return 0;
+}
+
 }  // namespace
+
+void RefuseReadsForTests(unsigned long (*refuse)(std::uint64_t offset, std::size_t length)) {
+  refuse_reads.store(refuse);
+}
 
 // Every sharing mode is granted, so the program that keeps the table open for writing goes on
 // writing it, and may even rename or delete it, while it is read here. The handle is opened for
@@ -138,28 +175,23 @@ bool TableFileReader::ReadAt(std::uint64_t offset, void* out, std::size_t length
   if (HandleOf(file_) == INVALID_HANDLE_VALUE) return length == 0;
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (done == nullptr) return false;
-  auto* bytes = static_cast<char*>(out);
-  bool complete = true;
-  while (length > 0) {
-    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(length, std::size_t{1} << 30));
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    at.hEvent = done;
-    DWORD got = 0;
-    // Past the end of the file the read fails with ERROR_HANDLE_EOF, now or when it completes.
-    const bool started =
-        ReadFile(HandleOf(file_), bytes, chunk, nullptr, &at) || GetLastError() == ERROR_IO_PENDING;
-    if (!started || !GetOverlappedResult(HandleOf(file_), &at, &got, TRUE) || got == 0) {
-      complete = false;
-      break;
-    }
-    bytes += got;
-    length -= got;
-    offset += got;
+  // A lock is held a while by a writer, as FoxPro holds a record's or the header's while it
+  // writes them: the read is tried again meanwhile, from its start.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  DWORD failure = 0;
+  for (int wait_ms = 1;; wait_ms = std::min(wait_ms * 2, 64)) {
+    failure = ReadInto(HandleOf(file_), done, offset, static_cast<char*>(out), length);
+    if (failure != ERROR_LOCK_VIOLATION || std::chrono::steady_clock::now() > give_up) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
   }
   CloseHandle(done);
-  return complete;
+  if (failure == ERROR_LOCK_VIOLATION) {
+    throw RunTimeError(error::kDatabaseError,
+                       "'" + Utf8Of(path_) +
+                           "' is locked by another program, which may be writing it, and cannot "
+                           "be read at this moment. Load it again.");
+  }
+  return failure == 0;
 }
 
 }  // namespace platform::db

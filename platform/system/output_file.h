@@ -37,8 +37,10 @@ class OutputFile {
   const std::string& path() const { return path_; }
   // Appends `bytes`. Throws 75.
   void Write(std::string_view bytes);
-  // Finishes the output: the made file takes the destination's place, replacing what was there.
-  // Throws 75.
+  // Finishes the output: the made file is flushed to the disk and takes the destination's place,
+  // replacing what was there, and the folder is flushed after it. Throws 75; a failing flush of
+  // the file leaves the destination as it was, one of the folder leaves the new file in place
+  // and says that it may not outlast a power cut.
   void Commit();
 
  private:
@@ -51,6 +53,19 @@ class OutputFile {
   bool in_place_ = false;
   bool standard_output_ = false;  // the destination is standard output under another name
 };
+
+// The steps by which a made file takes its destination's place so that the replacement outlasts
+// a power cut, in the order they are taken: the file's bytes flushed to the disk, the file put in
+// the destination's place, then the folder flushed, so that the new name is on the disk too (on
+// Windows the move writes through itself, and there is no third step).
+enum class ReplaceStep { kFlushFile, kReplace, kFlushFolder };
+
+// For tests: `watch` is told of each step just before it is taken; a nonzero result fails that
+// step with that system error code (errno, or GetLastError() on Windows) instead of taking it.
+// nullptr, the start, watches nothing.
+void WatchReplaceSteps(int (*watch)(ReplaceStep step));
+// What the watch gives `step`: 0 when there is none, or it lets the step be taken.
+int ReplaceStepFailure(ReplaceStep step);
 
 // A file of the program's own in the temporary folder, for a writer that fills a file by name
 // when its bytes go elsewhere; removed when dropped, and when the program is stopped by a signal

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 
 #include "platform/run_time_error.h"
@@ -138,6 +139,35 @@ std::string FollowLinks(std::string path) {
   return path;
 }
 
+// Takes `step` of a replacement with `call`, unless a watch fails it; retried when interrupted.
+// False with errno set when it failed.
+template <typename Call>
+bool TakeStep(ReplaceStep step, Call call) {
+  if (const int failure = ReplaceStepFailure(step)) {
+    errno = failure;
+    return false;
+  }
+  while (call() != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// Flushes the folder of `target`, so that the name a rename gave a file there is on the disk.
+// A folder this process may not open, or a file system that keeps no folder flush (some network
+// and FUSE ones say EINVAL), cannot be flushed and is left as it is.
+bool FlushFolder(const std::string& target) {
+  const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;
+  const bool flushed = TakeStep(ReplaceStep::kFlushFolder, [fd] { return ::fsync(fd); }) ||
+                       errno == EINVAL || errno == ENOTSUP || errno == EROFS;
+  const int code = errno;
+  ::close(fd);
+  errno = code;
+  return flushed;
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -217,14 +247,31 @@ void OutputFile::Commit() {
   if (standard_output_) return;
   const int fd = static_cast<int>(file_);
   file_ = -1;
+  // The bytes are on the disk before the name is: a power cut after the rename finds the whole
+  // new file, never an empty or short one in the old one's place.
+  if (!in_place_ && !TakeStep(ReplaceStep::kFlushFile, [fd] { return ::fsync(fd); })) {
+    const RunTimeError error = FileError("cannot write", destination_);
+    ::close(fd);
+    throw error;
+  }
   if (::close(fd) != 0) throw FileError("cannot write", destination_);
   if (in_place_) return;
-  const SignalsHeld held;
-  if (::rename(path_.c_str(), target_.c_str()) != 0) {
-    throw FileError("cannot replace", destination_);
+  {
+    const SignalsHeld held;
+    if (!TakeStep(ReplaceStep::kReplace,
+                  [this] { return ::rename(path_.c_str(), target_.c_str()); })) {
+      throw FileError("cannot replace", destination_);
+    }
+    Forget(path_);
+    path_.clear();
   }
-  Forget(path_);
-  path_.clear();
+  if (!FlushFolder(target_)) {
+    const int code = errno;
+    throw RunTimeError(error::kPathFileAccess,
+                       "'" + destination_ + "' is written, but its folder cannot be flushed to " +
+                           "the disk (" + SystemErrorText(static_cast<std::uint32_t>(code)) +
+                           "): a power cut may still lose it.");
+  }
 }
 
 TemporaryFile::TemporaryFile(const std::string& suffix) {

@@ -118,6 +118,17 @@ HANDLE MakeFile(const std::string& prefix, const std::string& suffix, std::strin
   return INVALID_HANDLE_VALUE;
 }
 
+// Takes `step` of a replacement with `call`, unless a watch fails it. False with the last error
+// set when it failed.
+template <typename Call>
+bool TakeStep(ReplaceStep step, Call call) {
+  if (const int failure = ReplaceStepFailure(step)) {
+    SetLastError(static_cast<DWORD>(failure));
+    return false;
+  }
+  return call() != 0;
+}
+
 // The file that `path` reaches, for replacing it in its own folder: the target of a link, a
 // Windows link or a POSIX one as Wine shows it (which carries no reparse point); `path` itself
 // when its final name cannot be found.
@@ -195,23 +206,42 @@ void OutputFile::Commit() {
   if (standard_output_) return;
   const HANDLE file = HandleOf(file_);
   file_ = -1;
+  // The bytes are on the disk before the name is: a power cut after the move finds the whole new
+  // file, never an empty or short one in the old one's place.
+  if (!in_place_ && !TakeStep(ReplaceStep::kFlushFile, [file] { return FlushFileBuffers(file); })) {
+    const RunTimeError error = FileError("cannot write", destination_);
+    CloseHandle(file);
+    throw error;
+  }
   if (!CloseHandle(file)) throw FileError("cannot write", destination_);
   if (in_place_) return;
   const std::wstring made = SystemPath(PathFromUtf8(path_));
   const std::wstring target = SystemPath(PathFromUtf8(target_));
   // ReplaceFile gives the new file the old one's security; a destination that is not there yet
-  // is moved into place. The attributes are given back as they were, whichever way it went.
+  // is moved into place, writing through. The attributes are given back as they were, whichever
+  // way it went; a read-only file, which neither call replaces, is made writable for the
+  // replacement and the new file read-only, as a rename replaces a read-only file on Linux.
   const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (!ReplaceFileW(target.c_str(), made.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                    nullptr) &&
-      !MoveFileExW(made.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw FileError("cannot replace", destination_);
+  const bool read_only =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (read_only && !SetFileAttributesW(target.c_str(),
+                                       attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+    throw FileError("cannot replace the read-only file", destination_);
+  }
+  if (!TakeStep(ReplaceStep::kReplace, [&] {
+        return ReplaceFileW(target.c_str(), made.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                            nullptr, nullptr) ||
+               MoveFileExW(made.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      })) {
+    const RunTimeError error = FileError("cannot replace", destination_);
+    if (read_only) SetFileAttributesW(target.c_str(), attributes);
+    throw error;
   }
   Forget(path_);
   path_.clear();
-  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
     SetFileAttributesW(target.c_str(), attributes & kKept);
   }

@@ -323,6 +323,20 @@ TEST(ExportCommand, TheFormatComesFromTheOptionOrElseTheExtension) {
   const RunResult xlsx = RunExport({kSample, "2081/01/01", "2081/01/01", "--format", "xlsx"});
   EXPECT_EQ(xlsx.status, 0) << xlsx.err;
   EXPECT_TRUE(xlsx.out.starts_with("PK\x03\x04")) << "a workbook on standard output";
+
+  // "--output -" is standard output, as other commands take it; a file of that name is "./-".
+  const std::string in_folder =
+      "cd " + Quoted(folder / "") + " && " + ProgramCommand("KOLVEX_EXPORT", KOLVEX_EXPORT);
+  const RunResult dash =
+      RunCommand(in_folder, {kSample, "2081/01/01", "2081/01/01", "--output", "-"});
+  EXPECT_EQ(dash.status, 0) << dash.err;
+  EXPECT_TRUE(dash.out.starts_with("mem_code\tne_date\t"));
+  EXPECT_FALSE(Exists(folder / "-"));
+  const RunResult file =
+      RunCommand(in_folder, {kSample, "2081/01/01", "2081/01/01", "--output", "./-"});
+  EXPECT_EQ(file.status, 0) << file.err;
+  EXPECT_EQ(file.out, "");
+  EXPECT_EQ(ReadFile(folder / "-"), dash.out);
 }
 
 TEST(ExportCommand, DaysWithoutRecordsGiveTheHeaderLineAlone) {
@@ -374,6 +388,16 @@ TEST(ExportCommand, AFailedLoadWritesNothingAndReportsNumberAndDescription) {
       {"a date past the calendar",
        {kSample, "5000/12/30", "5000/12/31"},
        "The calendar ends on 5000/12/31: end the range a day earlier."},
+      {"the calendar's last half-month",
+       {kSample, "--period", "5000/12/2"},
+       "The calendar ends on 5000/12/31, and a load cannot end on its last day: the calendar's "
+       "last half-month cannot be listed. Give --period 5000/12/1, or FROM TO ending by "
+       "5000/12/30."},
+      {"the calendar's last month",
+       {kSample, "--period", "5000/12"},
+       "The calendar ends on 5000/12/31, and a load cannot end on its last day: the calendar's "
+       "last half-month cannot be listed. Give --period 5000/12/1, or FROM TO ending by "
+       "5000/12/30."},
       {"a blank date",
        {kSample, "0000/00/00", "2081/01/02"},
        "The first date is not a BS date from 1500/01/01 to 5000/12/31: type a date as "

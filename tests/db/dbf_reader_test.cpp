@@ -174,15 +174,17 @@ TEST_F(BuiltTable, DbaseThreeMemoEndsBeforeTheNextFreeBlock) {
             (std::vector<std::string>{"live:first", "live:<null>", "live:<null>", "live:"}));
 }
 
-TEST_F(BuiltTable, MemoProblemsMakeTheMemoUnknownAndLeaveTheRest) {
+// Without its memo file a table's memos are unknown and the rest is read. A memo file that does
+// not hold a memo a record points to is damaged, and refused naming the file and the fault: an
+// unknown value would be taken for a record without one (a member code, say).
+TEST_F(BuiltTable, AMissingMemoFileLeavesMemosUnknownAndADamagedOneIsRefused) {
   const std::vector<FieldSpec> fields = {{"N", 'C', 2}, {"M", 'M', 4}};
   auto record = [](std::uint32_t block) {
     std::string bytes = " ok" + std::string(4, '\0');
     db_test::PutLe32(bytes, 3, block);
     return bytes;
   };
-  const std::string table_bytes = BuildTable(0x30, fields, {record(8), record(100), record(9)});
-  const auto path = Write(table_bytes);
+  const auto path = Write(BuildTable(0x30, fields, {record(8), record(100), record(9)}));
   {
     const DbfTable without_memo(path);
     EXPECT_FALSE(without_memo.has_memo_file());
@@ -195,10 +197,30 @@ TEST_F(BuiltTable, MemoProblemsMakeTheMemoUnknownAndLeaveTheRest) {
   block.resize(64, '\0');
   memo += block;
   memo += std::string("\0\0\0\1\x7F\xFF\xFF\xFF", 8);  // block 9: runs past the end
-  db_test::WriteFile(dir_.path() / "t.FPT", memo);
-  const DbfTable table(path);
-  EXPECT_EQ(Dump(table),
-            (std::vector<std::string>{"live:ok|abc", "live:ok|<null>", "live:ok|<null>"}));
+  const auto memo_path = Write(memo, "t.FPT");
+  const struct {
+    std::uint32_t block;
+    const char* fault;  // part of the message; none for a memo read
+  } cases[] = {
+      {8, nullptr},
+      {100, "the memo at block 100 lies past the end of the file"},
+      {9, "the memo at block 9 runs past the end of the file"},
+      {2, "the memo at block 2 lies in the memo file's header"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.block);
+    const auto one = Write(BuildTable(0x30, fields, {record(c.block)}));
+    const DbfTable table(one);
+    if (c.fault == nullptr) {
+      EXPECT_EQ(Dump(table), (std::vector<std::string>{"live:ok|abc"}));
+      continue;
+    }
+    const platform::RunTimeError error = db_test::ErrorOf([&] { Dump(table); });
+    EXPECT_EQ(error.number(), platform::error::kDatabaseError);
+    const std::string said = error.what();
+    EXPECT_NE(said.find(memo_path.string()), std::string::npos) << said;
+    EXPECT_NE(said.find(c.fault), std::string::npos) << said;
+  }
 }
 
 // Another program may shorten the memo file while the table is open: the memos it no longer

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/db/provider.h"
+#include "platform/db/table_file.h"
 #include "tests/db/db_test_support.h"
 #include "tests/db/provider_test_support.h"
 
@@ -95,6 +96,60 @@ TEST_F(TranFolder, ReadsWhileAnotherProgramHoldsTheTableLocked) {
   close(holder);
 #endif
 }
+
+#ifdef _WIN32
+// Windows refuses a read of bytes another handle holds an exclusive lock on (Wine lets it
+// through): the reader's seam refuses the reads that meet `locked`, as Windows would, `times`
+// times or, with -1, for good.
+struct LockedRange {
+  std::uint64_t begin;
+  std::uint64_t end;
+  int times;
+};
+LockedRange locked;
+unsigned long RefuseLocked(std::uint64_t offset, std::size_t length) {
+  if (offset >= locked.end || offset + length <= locked.begin || locked.times == 0) return 0;
+  if (locked.times > 0) --locked.times;
+  return ERROR_LOCK_VIOLATION;
+}
+
+// A lock is no damage: a table locked a moment is read whole once the lock goes, one locked
+// longer than a load waits is said to be locked, and to load again.
+TEST_F(TranFolder, ALockedTableIsWaitedForAndNeverCalledDamaged) {
+  constexpr std::uint64_t kFirstRecord = 296 + 32 * 9;  // the header and descriptors of TRAN
+  const struct {
+    const char* what;
+    LockedRange range;
+    bool read;  // whether the load gives the row
+  } cases[] = {
+      {"the header, a moment", {0, 32, 5}, true},
+      {"the first record, a moment", {kFirstRecord, kFirstRecord + 64, 5}, true},
+      {"past the end, as FoxPro locks", {0x7ffffffe - 1000, 0x7fffffff, -1}, true},
+      {"the header, for good", {0, 32, -1}, false},
+      {"the first record, for good", {kFirstRecord, kFirstRecord + 64, -1}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00")});
+    locked = c.range;
+    platform::db::RefuseReadsForTests(&RefuseLocked);
+    try {
+      auto connection = Connect(path);
+      const std::vector<std::string> rows = Rows(*Query(connection, DayQuery("01/01/2081")));
+      EXPECT_TRUE(c.read);
+      EXPECT_EQ(rows.size(), 1u);
+    } catch (const platform::RunTimeError& error) {
+      const std::string said = error.what();
+      EXPECT_FALSE(c.read) << said;
+      EXPECT_EQ(error.number(), error::kDatabaseError);
+      EXPECT_NE(said.find("is locked by another program"), std::string::npos) << said;
+      EXPECT_NE(said.find("Load it again."), std::string::npos) << said;
+      EXPECT_EQ(said.find("damaged"), std::string::npos) << said;
+    }
+    platform::db::RefuseReadsForTests(nullptr);
+  }
+}
+#endif
 
 #ifndef _WIN32
 // Runs the checks of `check` as a user without root's rights, in a child process: root reads any

@@ -87,6 +87,43 @@ TEST_F(TranFolder, QueryFailuresNameTableColumnOrFile) {
       << not_a_table.what();
 }
 
+// A date of the table held in a field of another type than text: FoxPro does not compare a
+// number, a date or a logical with a text, and neither does the provider. Finding no record
+// equal would make an empty list of a table full of records.
+TEST_F(TranFolder, AFieldOfAnotherTypeComparedWithTextIsRefusedNamingItsType) {
+  const struct {
+    db_test::FieldSpec ne_date;
+    std::string stored;  // NE_DATE of the one record
+    const char* type;    // as the message names it
+  } cases[] = {
+      {{"NE_DATE", 'D', 8}, "20810101", "Date (D)"},
+      {{"NE_DATE", 'N', 8}, "20810101", "Numeric (N)"},
+      {{"NE_DATE", 'L', 1}, "T", "Logical (L)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    std::vector<db_test::FieldSpec> fields = db_test::TranFields();
+    fields[1] = c.ne_date;
+    std::string record = db_test::TranRecord("A1", "", "1.00", "40.00");
+    record.replace(7, 10, c.stored);
+    db_test::WriteFile(dir_.path() / "TRAN.DBF", db_test::BuildTable(0x30, fields, {record}));
+    auto connection = Connect(dir_.path());
+    for (const std::string& query : {DayQuery("01/01/2081"), kStructureQuery + "2081/01/01'",
+                                     std::string("select * from tran where '1' < ne_date")}) {
+      SCOPED_TRACE(query);
+      const auto refused = ErrorOf([&] { Query(connection, query); });
+      EXPECT_EQ(refused.number(), error::kCommandError);
+      const std::string said = refused.what();
+      EXPECT_NE(said.find("NE_DATE"), std::string::npos) << said;
+      EXPECT_NE(said.find(c.type), std::string::npos) << said;
+      EXPECT_NE(said.find("TRAN.DBF"), std::string::npos) << said;
+    }
+    // Compared with its own kind, or not at all, the field is read.
+    EXPECT_EQ(Column(connection, "select mem_code from tran where ne_date is not null").size(), 1u);
+    EXPECT_EQ(Column(connection, "select mem_code from tran where mem_code = 'A1'").size(), 1u);
+  }
+}
+
 TEST_F(TranFolder, EndMarkInsideTheRecordsFailsTheQuery) {
   const auto path = WriteTran({db_test::TranRecord("A1", "01/01/2081", "1.00", "40.00"),
                                db_test::TranRecord("A2", "01/01/2081", "1.00", "40.00", '\x1A')});

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -168,6 +171,95 @@ TEST(OutputFile, ReplacesADestinationOfTheLongestNameTheFolderTakes) {
   EXPECT_EQ(FileCount(dir.path()), 1u);
 }
 
+// Watches a replacement's steps while alive: records each, and fails the one named with a disk's
+// failure.
+class StepWatch {
+ public:
+  explicit StepWatch(std::optional<platform::ReplaceStep> failing = std::nullopt) {
+    failing_ = failing;
+    taken_.clear();
+    platform::WatchReplaceSteps(&Take);
+  }
+  ~StepWatch() { platform::WatchReplaceSteps(nullptr); }
+  StepWatch(const StepWatch&) = delete;
+  StepWatch& operator=(const StepWatch&) = delete;
+  const std::vector<platform::ReplaceStep>& taken() const { return taken_; }
+
+ private:
+  static int Take(platform::ReplaceStep step) {
+    taken_.push_back(step);
+#ifdef _WIN32
+    return step == failing_ ? ERROR_WRITE_FAULT : 0;
+#else
+    return step == failing_ ? EIO : 0;
+#endif
+  }
+  static inline std::optional<platform::ReplaceStep> failing_;
+  static inline std::vector<platform::ReplaceStep> taken_;
+};
+
+// A replaced file outlasts a power cut: its bytes reach the disk before its name takes the old
+// file's place, and the folder holding that name after it.
+TEST(OutputFile, IsFlushedBeforeItTakesTheDestinationsPlaceAndTheFolderAfter) {
+  TempDir dir;
+  const std::filesystem::path destination = dir.path() / "out.tsv";
+  for (const char* bytes : {"new", "replaced"}) {
+    SCOPED_TRACE(bytes);
+    const StepWatch watch;
+    OutputFile file(Utf8Of(destination));
+    file.Write(bytes);
+    EXPECT_TRUE(watch.taken().empty()) << "nothing is flushed before the end";
+    file.Commit();
+    using Step = platform::ReplaceStep;
+#ifdef _WIN32
+    // The move writes through: no flush of the folder follows it.
+    EXPECT_EQ(watch.taken(), (std::vector<Step>{Step::kFlushFile, Step::kReplace}));
+#else
+    EXPECT_EQ(watch.taken(),
+              (std::vector<Step>{Step::kFlushFile, Step::kReplace, Step::kFlushFolder}));
+#endif
+    EXPECT_EQ(Read(destination), bytes);
+  }
+}
+
+// A flush that fails is a 75 naming the destination. Before the new file took the old one's place
+// the old one stays, and nothing made for it is left; after, the new one stays, and the message
+// says what a power cut may do.
+TEST(OutputFile, AFailingFlushIsAPathFileAccessError) {
+  using Step = platform::ReplaceStep;
+  const struct {
+    Step failing;
+    const char* left;  // the destination's bytes after the failure
+    const char* said;  // part of the message
+  } cases[] = {
+      {Step::kFlushFile, "old", "cannot write"},
+      {Step::kReplace, "old", "cannot replace"},
+#ifndef _WIN32
+      {Step::kFlushFolder, "new", "a power cut may still lose it"},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    TempDir dir;
+    const std::filesystem::path destination = dir.path() / "out.tsv";
+    Write(destination, "old");
+    const StepWatch watch(c.failing);
+    try {
+      OutputFile file(Utf8Of(destination));
+      file.Write("new");
+      file.Commit();
+      ADD_FAILURE() << "no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), platform::error::kPathFileAccess);
+      const std::string said = error.what();
+      EXPECT_NE(said.find(Utf8Of(destination)), std::string::npos) << said;
+      EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    }
+    EXPECT_EQ(Read(destination), c.left);
+    EXPECT_EQ(FileCount(dir.path()), 1u);
+  }
+}
+
 TEST(TemporaryFolder, IsAFolderAndEndsInItsSeparator) {
   const std::string folder = platform::TemporaryFolder();
   ASSERT_FALSE(folder.empty());
@@ -201,6 +293,33 @@ TEST(OutputFile, AReplacedFileKeepsItsAttributes) {
   EXPECT_EQ(Read(kept), "new");
   EXPECT_NE(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_EQ(FileCount(dir.path()), 1u);
+}
+
+// As a rename replaces a file of mode 444 on Linux and keeps its mode: the export takes the
+// read-only file's place and is read-only itself; when it cannot, the old file keeps its
+// attribute.
+TEST(OutputFile, AReadOnlyFileIsReplacedByAReadOnlyOne) {
+  TempDir dir;
+  const std::filesystem::path kept = dir.path() / "ro.tsv";
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails ? "the replacement fails" : "replaced");
+    Write(kept, "old");
+    ASSERT_TRUE(SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+      const StepWatch watch(fails ? std::optional(platform::ReplaceStep::kReplace) : std::nullopt);
+      OutputFile file(Utf8Of(kept));
+      file.Write("new");
+      if (fails) {
+        EXPECT_THROW(file.Commit(), platform::RunTimeError);
+      } else {
+        file.Commit();
+      }
+    }
+    EXPECT_EQ(Read(kept), fails ? "old" : "new");
+    EXPECT_NE(GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(FileCount(dir.path()), 1u);
+    ASSERT_TRUE(SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL));
+  }
 }
 
 #else

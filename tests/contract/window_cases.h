@@ -67,11 +67,11 @@ struct SummaryCommand {
 
 inline constexpr SummaryCommand kSummaryCommands[] = {
     {"Member Summary to Excel\tCtrl+M", 'M',
-     "mem_code\tdays\trecords\tvolume_lt\tvolume_lt M\tfat\tsnf\tcommission\tamount\trate\t"
+     "mem_code\tdays\trecords\tvolume_lt M\tvolume_lt\tfat\tsnf\trate\tamount\tcommission\t"
      "untested\trepeats\r\n"
-     "0001\t2\t2\t9\t9\t6.10\t8.50\t0.00\t540.00\t60.00\t0\t0\r\n"
-     "0002\t1\t1\t4.5\t4.5\t6.10\t8.50\t0.00\t270.00\t60.00\t0\t0\r\n"
-     "Total\t2\t3\t13.5\t13.5\t6.10\t8.50\t0.00\t810.00\t60.00\t0\t0"},
+     "0001\t2\t2\t9\t9\t6.10\t8.50\t60.00\t540.00\t0.00\t0\t0\r\n"
+     "0002\t1\t1\t4.5\t4.5\t6.10\t8.50\t60.00\t270.00\t0.00\t0\t0\r\n"
+     "Total\t2\t3\t13.5\t13.5\t6.10\t8.50\t60.00\t810.00\t0.00\t0\t0"},
     {"Day Summary to Excel\tCtrl+D", 'D',
      "ne_date\tcoll_time\tmembers\trecords\tvolume_lt\tfat\tsnf\tcommission\tamount\trate\t"
      "untested\r\n"

@@ -1,15 +1,15 @@
 // The window Kolvex on Qt Widgets.
 //
-// The window builds its controls from app/window_design.h, places them in twips through platform::qt::QtControl, wraps
-// them in the platform adapters (masked date boxes, list, dialog, message box, pointer) and
-// hands those to MainForm, which holds every handler. Its own code only forwards Qt's events to
-// the handlers: resizes of the inner area, minimising and restoring, the button's click, the
-// menu commands, Enter in a date box and the date boxes' focus moves. It also gives the export's
-// key (Ctrl+E) to the command whichever control has the focus, and shows the form's status line
-// in a status bar below the inner area, which the layout does not measure. Each forwarded call runs
-// inside a last-chance guard, so no exception reaches Qt's event loop: an error no handler took is
-// reported and the program ends. Loads and exports run inside the event that started them, on this
-// thread.
+// The window builds its controls from app/window_design.h, places them in twips through
+// platform::qt::QtControl, wraps them in the platform adapters (masked date boxes, list, dialog,
+// message box, pointer) and hands those to MainForm, which holds every handler. Its own code only
+// forwards Qt's events to the handlers: resizes of the inner area, minimising and restoring, the
+// button's click, the menu commands, Enter in a date box and the date boxes' focus moves. It also
+// gives the export's key (Ctrl+E) to the command whichever control has the focus, and shows the
+// form's status line in a status bar below the inner area, which the layout does not measure. Each
+// forwarded call runs inside a last-chance guard, so no exception reaches Qt's event loop: an error
+// no handler took is reported and the program ends. Loads and exports run inside the event that
+// started them, on this thread.
 #pragma once
 
 #include <QMainWindow>

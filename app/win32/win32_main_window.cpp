@@ -251,10 +251,10 @@ void Win32MainWindow::BuildControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   const auto make = [&](const wchar_t* window_class, const char* caption, DWORD style,
                         DWORD extended_style, int id) {
-    HWND control = CreateWindowExW(
-        extended_style, window_class, platform::WideOfUtf8(caption).c_str(),
-        WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    HWND control =
+        CreateWindowExW(extended_style, window_class, platform::WideOfUtf8(caption).c_str(),
+                        WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (control == nullptr) throw platform::RunTimeError(platform::error::kOutOfMemory);
     return control;
   };

@@ -1,20 +1,19 @@
 // The window Kolvex on the Windows API.
 //
-// The window makes its controls from app/window_design.h as Windows' own (a list view, edit boxes, a static label and a
-// push button), places them in twips through platform::win32::Win32Control at the resolution of
-// the monitor it is on, wraps them in the platform adapters (masked date boxes, the virtual list,
-// dialog, message box, pointer) and hands those to MainForm, which holds every handler, the same
-// form as on Linux. Its own code only forwards Windows' messages to the handlers: size changes
-// of the inner area (minimising and restoring among them), and the events app/window_design.h
-// routes: the button's click, the menu commands and their keys, and the date boxes' focus moves
-// within the window. It shows
-// the form's status line in a status bar below the inner area (which the layout does not
-// measure: the inner area ends above it), moves the focus between controls with Tab as a dialog
-// does, gives the focus back to the control that had it when the window is activated again, and
-// lays itself out anew when it is moved to a monitor of another resolution. Each forwarded call
-// runs inside a last-chance guard, and so does the whole window procedure, so no exception
-// reaches Windows: an error no handler took is reported and the program ends. Loads and exports
-// run inside the message that started them, on this thread.
+// The window makes its controls from app/window_design.h as Windows' own (a list view, edit boxes,
+// a static label and a push button), places them in twips through platform::win32::Win32Control at
+// the resolution of the monitor it is on, wraps them in the platform adapters (masked date boxes,
+// the virtual list, dialog, message box, pointer) and hands those to MainForm, which holds every
+// handler, the same form as on Linux. Its own code only forwards Windows' messages to the handlers:
+// size changes of the inner area (minimising and restoring among them), and the events
+// app/window_design.h routes: the button's click, the menu commands and their keys, and the date
+// boxes' focus moves within the window. It shows the form's status line in a status bar below the
+// inner area (which the layout does not measure: the inner area ends above it), moves the focus
+// between controls with Tab as a dialog does, gives the focus back to the control that had it when
+// the window is activated again, and lays itself out anew when it is moved to a monitor of another
+// resolution. Each forwarded call runs inside a last-chance guard, and so does the whole window
+// procedure, so no exception reaches Windows: an error no handler took is reported and the program
+// ends. Loads and exports run inside the message that started them, on this thread.
 #pragma once
 
 #include <map>

@@ -149,10 +149,6 @@ class SqlStatement {
   const std::shared_ptr<const Columns>& columns() const { return columns_; }
 
   std::size_t column_count() const { return columns_->names.size(); }
-  // Result column names in lower case.
-  const std::string& column_name(std::size_t index) const { return columns_->names[index]; }
-  // What the column's declared type holds; kUnknown for a computed column.
-  DataType column_type(std::size_t index) const { return columns_->declared[index]; }
 
   // Moves to the next row; false past the last. Throws as SqlEngine::Prepare does, and
   // kDatabaseError for a table found damaged while reading.

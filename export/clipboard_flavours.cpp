@@ -450,30 +450,8 @@ std::string WindowsHtmlDescription(std::string_view html) {
 
 }  // namespace
 
-std::string BuildSylk(const platform::ListView& list) {
-  return Whole([&](const platform::ClipboardWriter& write) { Sylk(list, write); });
-}
-
-std::string BuildGnumericRange(const platform::ListView& list) {
-  return Whole([&](const platform::ClipboardWriter& write) { GnumericRange(list, write); });
-}
-
 std::string BuildHtmlTable(const platform::ListView& list) {
   return Whole([&](const platform::ClipboardWriter& write) { HtmlTable(list, write); });
-}
-
-std::string WindowsHtmlFormat(std::string_view html) {
-  return WindowsHtmlDescription(html) + std::string(html);
-}
-
-std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list) {
-  std::vector<platform::ClipboardFlavour> flavours;
-  for (const platform::ClipboardForm& form : ClipboardForms(list.Snapshot())) {
-    flavours.push_back(
-        {form.mime_type, form.windows_format,
-         Whole([&](const platform::ClipboardWriter& write) { form.render(write); })});
-  }
-  return flavours;
 }
 
 std::vector<platform::ClipboardForm> ClipboardForms(

@@ -149,7 +149,7 @@ void PutCellXml(ByteWriter& out, std::string_view text) {
 // `text` as the XML of a cell's text, for the parts written outside a sheet's rows.
 std::string CellXml(std::string_view text) {
   std::string xml(XmlBound(text.size()), '\0');
-  ByteWriter out(xml.data());
+  ByteWriter out(xml.data(), xml.data() + xml.size());
   PutCellXml(out, text);
   xml.resize(static_cast<std::size_t>(out.at() - xml.data()));
   return xml;

@@ -86,19 +86,6 @@ void WriteStandardOutput(std::string_view bytes);
 // code page. A message that cannot be written is lost: this never throws.
 void WriteStandardError(std::string_view text) noexcept;
 
-// While alive, what is written to standard error goes nowhere: a library's own "[ERROR]" lines
-// are kept from the user, who is told of the failure once, in the program's words.
-class StandardErrorSilenced {
- public:
-  StandardErrorSilenced();
-  ~StandardErrorSilenced();
-  StandardErrorSilenced(const StandardErrorSilenced&) = delete;
-  StandardErrorSilenced& operator=(const StandardErrorSilenced&) = delete;
-
- private:
-  int saved_ = -1;  // the descriptor standard error had
-};
-
 bool StandardOutputIsTerminal();
 // Whether `path` names a terminal (a console on Windows).
 bool NamesTerminal(const std::string& path);

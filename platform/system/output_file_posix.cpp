@@ -274,21 +274,6 @@ void WriteStandardError(std::string_view text) noexcept {
   }
 }
 
-StandardErrorSilenced::StandardErrorSilenced() {
-  std::fflush(stderr);
-  saved_ = ::dup(STDERR_FILENO);
-  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-  if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
-  if (null >= 0) ::close(null);
-}
-
-StandardErrorSilenced::~StandardErrorSilenced() {
-  std::fflush(stderr);
-  if (saved_ < 0) return;
-  ::dup2(saved_, STDERR_FILENO);
-  ::close(saved_);
-}
-
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 bool NamesTerminal(const std::string& path) {

@@ -277,21 +277,6 @@ void WriteStandardError(std::string_view text) noexcept {
   }
 }
 
-StandardErrorSilenced::StandardErrorSilenced() {
-  std::fflush(stderr);
-  saved_ = _dup(2);
-  const int null = _open("NUL", _O_WRONLY);
-  if (saved_ >= 0 && null >= 0) _dup2(null, 2);
-  if (null >= 0) _close(null);
-}
-
-StandardErrorSilenced::~StandardErrorSilenced() {
-  std::fflush(stderr);
-  if (saved_ < 0) return;
-  _dup2(saved_, 2);
-  _close(saved_);
-}
-
 // A console, not any character device: the null device "NUL" takes a workbook as well as a file.
 bool StandardOutputIsTerminal() {
   DWORD mode = 0;

@@ -32,7 +32,7 @@ bool EscapeAt(std::string_view text, std::size_t at) {
 
 // The text a workbook cell is given for `text`, which every spreadsheet reads back as `text`.
 // Cell text is XML, which holds no NUL byte: a NUL is written as the workbook's escape "_x0000_"
-// (the library writes the other control characters in the same way). A text that already looks
+// (PutCellXml writes the other control characters in the same way). A text that already looks
 // like such an escape has its "_" written as "_x005F_", so it is not read as one.
 std::string CellText(std::string_view text) {
   std::string cell;
@@ -79,7 +79,7 @@ void CheckCellLength(std::string_view cell_text, const platform::ListView& list,
 
 platform::RunTimeError WriteError(const std::string& path, std::string reason) {
   while (!reason.empty() && reason.back() == '.')
-    reason.pop_back();  // the library's texts end in one
+    reason.pop_back();  // a reason given may end in one
   return platform::RunTimeError(platform::error::kPathFileAccess,
                                 "cannot write the workbook '" + path + "': " + reason + ".");
 }

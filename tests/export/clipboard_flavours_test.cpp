@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -150,34 +152,33 @@ TEST(ClipboardFlavours, EachIsNamedForTheSystemsWhoseSpreadsheetsTakeIt) {
   EXPECT_TRUE(flavours[2].data.starts_with("Version:0.9\r\n"));
 }
 
-// A form of a long list is made into room made for it ahead: a receiver told its size with the
-// first rows makes room for all of it once, and never has to grow a buffer of megabytes as the
-// rows come. Later rows are numbered with more digits, and here also hold longer texts.
-TEST(ClipboardFlavours, ALongFormTellsItsSizeBeforeItsBytesNeedTheRoom) {
+// A long list's forms, handed on in many pieces, hold every cell once: counted by each form's
+// own cell markup, and its last row's texts at its end.
+TEST(ClipboardFlavours, ALongListsFormsHoldEveryCellOnce) {
   MemoryListView list;
   list.AddColumnHeader("Mem_Code", 1400, ColumnKind::kText);
   list.AddColumnHeader("rate", 1400, ColumnKind::kNumber);
-  for (std::size_t row = 0; row < 30000; ++row) {
+  constexpr std::size_t kRows = 30000;
+  for (std::size_t row = 0; row < kRows; ++row) {
     const std::size_t item = list.AddItem();
-    list.SetItemText(item, std::string(row < 15000 ? 5 : 9, 'a' + row % 26));
+    list.SetItemText(item, std::string(row < kRows / 2 ? 5 : 9, static_cast<char>('a' + row % 26)));
     list.AddSubItem(item, std::to_string(row) + ".25");
   }
-  for (const platform::ClipboardForm& form : exporter::ClipboardForms(list.Snapshot())) {
-    std::string bytes;
-    std::size_t room = 0;
-    std::size_t short_of_room = 0;  // bytes written past the room made
-    form.render(platform::ClipboardWriter(
-        [&](std::string_view piece) {
-          bytes += piece;
-          if (bytes.size() > room) short_of_room = std::max(short_of_room, bytes.size() - room);
-        },
-        [&](std::size_t expected) { room = std::max(room, expected); }));
-    SCOPED_TRACE(form.mime_type + form.windows_format);
-    EXPECT_GT(bytes.size(), 1u << 20);
-    EXPECT_LE(short_of_room, 1u << 16) << "made " << bytes.size() << " into room for " << room;
-    std::string gathered;
-    form.render(platform::Gathering(gathered));
-    EXPECT_EQ(gathered, bytes);
+  const std::vector<platform::ClipboardFlavour> flavours = support::BuildClipboardFlavours(list);
+  const std::string cell_marks[] = {"\r\nC;", "<gnm:Cell ", "<td"};
+  ASSERT_EQ(flavours.size(), std::size(cell_marks));
+  for (std::size_t i = 0; i < flavours.size(); ++i) {
+    const std::string& bytes = flavours[i].data;
+    SCOPED_TRACE(cell_marks[i]);
+    std::size_t cells = 0;
+    for (std::size_t at = bytes.find(cell_marks[i]); at != std::string::npos;
+         at = bytes.find(cell_marks[i], at + 1)) {
+      ++cells;
+    }
+    EXPECT_EQ(cells, 2 * (kRows + 1));
+    const std::size_t last = bytes.rfind(std::to_string(kRows - 1) + ".25");
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_GT(last, bytes.rfind(std::string(9, static_cast<char>('a' + (kRows - 2) % 26))));
   }
 }
 

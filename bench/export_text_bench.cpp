@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "export/clipboard_flavours.h"
 #include "export/export_text.h"
 #include "platform/controls/memory_list_view.h"
+#include "tests/support/whole_forms.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void BM_BuildClipboardFlavours(benchmark::State& state) {
   const platform::MemoryListView list = MakeList(static_cast<std::size_t>(state.range(0)));
   std::size_t bytes = 0;
   for (auto _ : state) {
-    std::vector<platform::ClipboardFlavour> flavours = exporter::BuildClipboardFlavours(list);
+    std::vector<platform::ClipboardFlavour> flavours = support::BuildClipboardFlavours(list);
     bytes = 0;
     for (const platform::ClipboardFlavour& flavour : flavours) bytes += flavour.data.size();
     benchmark::DoNotOptimize(flavours);

@@ -1,13 +1,15 @@
-// Bytes written into room made for them beforehand, with no check per byte: for the writers of
-// sheets and clipboard forms of millions of cells, each a few dozen bytes, where a check and a
-// call for every small append would cost more than the bytes themselves. A ByteBuffer makes the
-// room and hands on what is written when it runs out.
+// Bytes written into room made for them beforehand, with no check per byte in a release build:
+// for the writers of sheets and clipboard forms of millions of cells, each a few dozen bytes,
+// where a check and a call for every small append would cost more than the bytes themselves. A
+// ByteBuffer makes the room and hands on what is written when it runs out. The writer knows the
+// room's end, and a Debug or sanitizer build (NDEBUG not defined) asserts that every piece fits
+// in it: a bound reckoned short for some text is caught there, even inside a buffer larger than
+// the room, where a sanitizer sees nothing.
 #pragma once
 
 #include <algorithm>
-#include <charconv>
+#include <cassert>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -18,16 +20,19 @@ namespace exporter {
 
 class ByteWriter {
  public:
-  explicit ByteWriter(char* at) : at_(at) {}
+  // A writer of the room from `at` to `end`.
+  ByteWriter(char* at, char* end) : at_(at), end_(end) {}
 
   template <std::size_t N>
   void Put(const char (&text)[N]) {
+    Fits(N - 1);
     std::memcpy(at_, text, N - 1);
     at_ += N - 1;
   }
   void Put(std::string_view bytes) {
     const char* from = bytes.data();
     const std::size_t size = bytes.size();
+    Fits(size);
     // Most pieces are a few bytes long: copied as two fixed-size copies that overlap, which
     // compile to moves, rather than by a call.
     if (size >= 8 && size <= 16) {
@@ -45,13 +50,20 @@ class ByteWriter {
     }
     at_ += size;
   }
-  void Put(char c) { *at_++ = c; }
-  void PutNumber(std::uint64_t number) { at_ = std::to_chars(at_, at_ + 20, number).ptr; }
+  void Put(char c) {
+    Fits(1);
+    *at_++ = c;
+  }
 
   char* at() const { return at_; }
 
  private:
+  void Fits([[maybe_unused]] std::size_t bytes) const {
+    assert(bytes <= static_cast<std::size_t>(end_ - at_) && "written past the room made");
+  }
+
   char* at_;
+  char* end_;
 };
 
 // A buffer written by ByteWriters, each given room for as many bytes as it may write. When the
@@ -74,7 +86,7 @@ class ByteBuffer {
       const std::size_t wanted = std::max(size_, bytes);
       if (buffer_.size() < wanted) buffer_.resize(wanted);
     }
-    return ByteWriter(buffer_.data() + used_);
+    return ByteWriter(buffer_.data() + used_, buffer_.data() + used_ + bytes);
   }
   void Done(const ByteWriter& out) { used_ = static_cast<std::size_t>(out.at() - buffer_.data()); }
   void Put(std::string_view bytes) {

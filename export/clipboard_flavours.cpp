@@ -3,123 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <utility>
 
 #include "export/byte_writer.h"
-#include "export/file_formats.h"
-#include "export/item_cells.h"
+#include "export/form_rows.h"
 #include "platform/run_time_error.h"
 
 namespace exporter {
 namespace {
-
-// A row's cells that have a text, from its left; the text is valid until the next row is read.
-struct RowCell {
-  std::size_t column = 0;
-  std::string_view text;
-  bool number = false;
-};
-
-// The rows and columns a form covers: the header row and a row per item, and the widest row's
-// columns. Throws RunTimeError 6 for 2^32 - 1 rows or columns or more.
-struct SheetSize {
-  std::size_t rows = 0;
-  std::size_t columns = 0;
-};
-
-SheetSize MeasureSheet(const platform::ListView& list) {
-  const std::size_t items = list.ItemCount();
-  if (items >= UINT32_MAX || list.ColumnHeaderCount() >= UINT32_MAX) {
-    throw platform::RunTimeError::Overflow();
-  }
-  SheetSize size{items + 1, list.ColumnHeaderCount()};
-  for (std::size_t item = 0; item < items; ++item) {
-    const std::size_t sub_items = list.SubItemCount(item);
-    if (sub_items >= UINT32_MAX) throw platform::RunTimeError::Overflow();
-    size.columns = std::max(size.columns, sub_items + 1);
-  }
-  return size;
-}
-
-// Calls `row_done(row, cells)` for the header row (0), then for each item's row, with the cells
-// of the row that have a text. Which cells are numbers: those of a number column whose text
-// CellNumber takes (CellNumberText gives the same answer without making the number); header
-// cells never are.
-template <typename RowDone>
-void ForEachRow(const platform::ListView& list, RowDone row_done) {
-  std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < kinds.size(); ++column) {
-    kinds[column] = list.ColumnHeaderKind(column);
-  }
-  std::vector<RowCell> cells;
-  auto add = [&](std::size_t column, std::string_view text, bool may_be_number) {
-    if (text.empty()) return;
-    if (text.size() > UINT32_MAX) throw platform::RunTimeError::Overflow();
-    const bool number =
-        may_be_number && column < kinds.size() && !CellNumberText(kinds[column], text).empty();
-    RowCell& cell = cells.emplace_back();  // set field by field: cheaper than copying one made
-    cell.column = column;
-    cell.text = text;
-    cell.number = number;
-  };
-  std::vector<std::string> headers(list.ColumnHeaderCount());
-  for (std::size_t column = 0; column < headers.size(); ++column) {
-    headers[column] = list.ColumnHeaderText(column);
-    add(column, headers[column], false);
-  }
-  row_done(0, std::span<const RowCell>(cells));
-  ItemCells item_cells(list);
-  for (std::size_t item = 0; item < list.ItemCount(); ++item) {
-    cells.clear();
-    const std::vector<std::string_view>& texts = item_cells.Read(item);
-    for (std::size_t column = 0; column < texts.size(); ++column) add(column, texts[column], true);
-    row_done(item + 1, std::span<const RowCell>(cells));
-  }
-}
-
-// A form's bytes gathered and handed to the writer in pieces of about 64 KiB, so a form is never
-// held whole on its way to the clipboard. The writer is told about how large the whole form will
-// be with the first piece, and again whenever the rows so far foretell more: their bytes a row
-// times the form's `rows`, with half as much again, as later rows take more digits to number.
-class Pieces : public ByteBuffer {
- public:
-  Pieces(const platform::ClipboardWriter& write, std::size_t rows)
-      : ByteBuffer(kPieceSize * 2,
-                   [this](std::string& bytes, std::size_t used) {
-                     Write(std::string_view(bytes.data(), used));
-                   }),
-        write_(write),
-        rows_(rows) {}
-
-  // Ends a row, and hands on what is gathered once there is a piece of it.
-  void Next() {
-    ++rows_done_;
-    if (used() >= kPieceSize) HandOn();
-  }
-
- private:
-  static constexpr std::size_t kPieceSize = std::size_t{1} << 16;
-
-  void Write(std::string_view piece) {
-    written_ += piece.size();
-    if (rows_done_ > 0 && rows_done_ < rows_) {
-      const std::size_t per_row = written_ / rows_done_ + 1;
-      const std::size_t foretold = per_row > SIZE_MAX / 3 / rows_ ? SIZE_MAX / 3 : per_row * rows_;
-      if (foretold > expected_) {
-        expected_ = foretold / 2 * 3;
-        write_.Expect(expected_);
-      }
-    }
-    write_(piece);
-  }
-
-  const platform::ClipboardWriter& write_;
-  std::size_t rows_;
-  std::size_t rows_done_ = 0;
-  std::size_t written_ = 0;   // with the piece being handed on
-  std::size_t expected_ = 0;  // the last size the writer was told
-};
 
 // The writer that gathers a whole form, for the calls that give it as a string.
 std::string Whole(const std::function<void(const platform::ClipboardWriter&)>& make) {
@@ -450,30 +341,8 @@ std::string WindowsHtmlDescription(std::string_view html) {
 
 }  // namespace
 
-std::string BuildSylk(const platform::ListView& list) {
-  return Whole([&](const platform::ClipboardWriter& write) { Sylk(list, write); });
-}
-
-std::string BuildGnumericRange(const platform::ListView& list) {
-  return Whole([&](const platform::ClipboardWriter& write) { GnumericRange(list, write); });
-}
-
 std::string BuildHtmlTable(const platform::ListView& list) {
   return Whole([&](const platform::ClipboardWriter& write) { HtmlTable(list, write); });
-}
-
-std::string WindowsHtmlFormat(std::string_view html) {
-  return WindowsHtmlDescription(html) + std::string(html);
-}
-
-std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list) {
-  std::vector<platform::ClipboardFlavour> flavours;
-  for (const platform::ClipboardForm& form : ClipboardForms(list.Snapshot())) {
-    flavours.push_back(
-        {form.mime_type, form.windows_format,
-         Whole([&](const platform::ClipboardWriter& write) { form.render(write); })});
-  }
-  return flavours;
 }
 
 std::vector<platform::ClipboardForm> ClipboardForms(

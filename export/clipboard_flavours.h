@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/clipboard.h"
@@ -25,34 +24,17 @@ inline constexpr char kGnumericMimeType[] = "application/x-gnumeric";
 // The Windows clipboard's HTML, which Excel prefers to text.
 inline constexpr char kHtmlWindowsFormat[] = "HTML Format";
 
-// The list as SYLK as Calc reads it: one record a cell, texts quoted with ";" doubled and a line
-// break (CR LF, CR or LF) as ESC " :", numbers with "." whatever the language.
-std::string BuildSylk(const platform::ListView& list);
-
-// The list as a Gnumeric clipboard range: each cell typed as a string or a number. Characters XML
-// cannot hold, and bytes that are not UTF-8, become U+FFFD.
-std::string BuildGnumericRange(const platform::ListView& list);
-
 // The list as an HTML page holding one table, in UTF-8: text cells carry Excel's text format and
 // Calc's, number cells their value for both. The table lies between the "<!--StartFragment-->"
-// and "<!--EndFragment-->" comments.
+// and "<!--EndFragment-->" comments. Throws as ClipboardForms does.
 std::string BuildHtmlTable(const platform::ListView& list);
 
-// `html` with the description the Windows clipboard's "HTML Format" begins with: its version and
-// the byte offsets of the page and of the part between the fragment comments, which `html` must
-// hold.
-std::string WindowsHtmlFormat(std::string_view html);
-
 // Everything offered beside the export text: SYLK for Calc and the Gnumeric range on X11 and
-// Wayland, and "HTML Format" on Windows. Made whole, each in one pass over the list. Throws
-// RunTimeError 6 for a list of 2^32 - 1 rows or columns or more, and what reading the list
-// throws; so do the builders above.
-std::vector<platform::ClipboardFlavour> BuildClipboardFlavours(const platform::ListView& list);
-
-// The same forms, each made from `table` only when a program asks for it, written in pieces
-// straight to the clipboard's writer. They hold `table`, which must not change while they are on
-// the clipboard: give them a snapshot (ListView::Snapshot). The counts are checked here,
-// RunTimeError 6 as above; a form throws what reading the table throws.
+// Wayland, and "HTML Format" on Windows, each made from `table` only when a program asks for it,
+// written in pieces straight to the clipboard's writer. They hold `table`, which must not change
+// while they are on the clipboard: give them a snapshot (ListView::Snapshot). Throws RunTimeError 6
+// here for a table of 2^32 - 1 rows or columns or more; a form throws what reading the table
+// throws.
 std::vector<platform::ClipboardForm> ClipboardForms(
     std::shared_ptr<const platform::ListView> table);
 

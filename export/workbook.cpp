@@ -2,7 +2,6 @@
 // deflated into the zip as it grows, so a list of any length needs little memory, then the small
 // parts that name the sheets and their cell formats.
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "export/byte_writer.h"
+#include "export/cell_xml.h"
 #include "export/file_formats.h"
 #include "export/item_cells.h"
 #include "export/zip_file.h"
@@ -17,44 +17,6 @@
 
 namespace exporter {
 namespace {
-
-// Whether `text` holds "_x", then four hexadecimal digits and "_", at `at`: the form in which a
-// workbook escapes a character.
-bool EscapeAt(std::string_view text, std::size_t at) {
-  if (text.size() - at < 7 || text[at] != '_' || text[at + 1] != 'x' || text[at + 6] != '_') {
-    return false;
-  }
-  for (std::size_t i = at + 2; i < at + 6; ++i) {
-    if (std::isxdigit(static_cast<unsigned char>(text[i])) == 0) return false;
-  }
-  return true;
-}
-
-// The text a workbook cell is given for `text`, which every spreadsheet reads back as `text`.
-// Cell text is XML, which holds no NUL byte: a NUL is written as the workbook's escape "_x0000_"
-// (the sheet writes the other control characters in the same way). A text that already looks
-// like such an escape has its "_" written as "_x005F_", so it is not read as one.
-std::string CellText(std::string_view text) {
-  std::string cell;
-  cell.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\0') {
-      cell += "_x0000_";
-    } else if (EscapeAt(text, i)) {
-      cell += "_x005F_";
-    } else {
-      cell += text[i];
-    }
-  }
-  return cell;
-}
-
-bool NeedsEscapes(std::string_view text) {
-  return text.find('\0') != std::string_view::npos || text.find("_x") != std::string_view::npos;
-}
-
-// The most characters a worksheet cell holds, counted in UTF-16 units as spreadsheets count them.
-constexpr std::size_t kCellCharacters = 32767;
 
 // Throws 6, naming the record and the column, when the text a cell is given is longer than a cell
 // holds.
@@ -79,18 +41,9 @@ void CheckCellLength(std::string_view cell_text, const platform::ListView& list,
 
 platform::RunTimeError WriteError(const std::string& path, std::string reason) {
   while (!reason.empty() && reason.back() == '.')
-    reason.pop_back();  // the library's texts end in one
+    reason.pop_back();  // a reason given may end in one
   return platform::RunTimeError(platform::error::kPathFileAccess,
                                 "cannot write the workbook '" + path + "': " + reason + ".");
-}
-
-// Characters, not bytes, of a UTF-8 text.
-std::size_t CharacterCount(std::string_view text) {
-  std::size_t count = 0;
-  for (const char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  }
-  return count;
 }
 
 void CheckSheetSize(const platform::ListView& list) {
@@ -108,64 +61,6 @@ void CheckSheetSize(const platform::ListView& list) {
     throw platform::RunTimeError(platform::error::kOverflow,
                                  std::to_string(columns) + " columns do not fit one worksheet.");
   }
-}
-
-// The most bytes the XML of a text of `bytes` bytes takes: every byte at most seven.
-constexpr std::size_t XmlBound(std::size_t bytes) { return 7 * bytes; }
-
-// Writes `text` as the XML of a cell's text: "&", "<" and ">" as entities; the control
-// characters XML cannot hold, and CR, which XML would read as LF, as the workbook's escape
-// "_xHHHH_"; a "_" that would read as the start of such an escape as "_x005F_". A spreadsheet
-// reads it back as `text`.
-void PutCellXml(ByteWriter& out, std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::size_t plain = 0;  // the start of the bytes not yet copied
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte != '&' && byte != '<' && byte != '>' &&
-        !(byte < 0x20 && byte != '\t' && byte != '\n') && !(byte == '_' && EscapeAt(text, i))) {
-      continue;
-    }
-    out.Put(text.substr(plain, i - plain));
-    plain = i + 1;
-    if (byte == '&') {
-      out.Put("&amp;");
-    } else if (byte == '<') {
-      out.Put("&lt;");
-    } else if (byte == '>') {
-      out.Put("&gt;");
-    } else if (byte == '_') {
-      out.Put("_x005F_");
-    } else {
-      out.Put("_x00");
-      out.Put(kHex[byte >> 4]);
-      out.Put(kHex[byte & 0xF]);
-      out.Put('_');
-    }
-  }
-  out.Put(text.substr(plain));
-}
-
-// `text` as the XML of a cell's text, for the parts written outside a sheet's rows.
-std::string CellXml(std::string_view text) {
-  std::string xml(XmlBound(text.size()), '\0');
-  ByteWriter out(xml.data());
-  PutCellXml(out, text);
-  xml.resize(static_cast<std::size_t>(out.at() - xml.data()));
-  return xml;
-}
-
-// The text element of a cell's text, which keeps the blanks it begins or ends with. Blanks are
-// written as they stand, so the text's own first and last bytes tell.
-void PutTextElement(ByteWriter& out, std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
-  if (!text.empty() && (blank(text.front()) || blank(text.back()))) {
-    out.Put("<t xml:space=\"preserve\">");
-  } else {
-    out.Put("<t>");
-  }
-  PutCellXml(out, text);
-  out.Put("</t>");
 }
 
 void AppendNumber(std::string& out, std::uint64_t number) {

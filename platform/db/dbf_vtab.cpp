@@ -7,7 +7,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -20,6 +19,7 @@
 #include "platform/db/code_page.h"
 #include "platform/db/dbf_table.h"
 #include "platform/db/field_index.h"
+#include "platform/db/field_sql.h"
 #include "platform/db/machine_collation.h"
 #include "platform/db/sql_engine.h"
 #include "platform/db/stored_number_cache.h"
@@ -92,15 +92,6 @@ int Caught(sqlite3_vtab* vtab) {
   }
 }
 
-std::string Quoted(const std::string& name) {
-  std::string out = "\"";
-  for (const char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
 int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out, char** error) {
   auto* engine = static_cast<SqlEngine*>(aux);
   std::shared_ptr<DbfTable> table = engine->TakeTableBeingOpened();
@@ -109,14 +100,7 @@ int Connect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out,
     return SQLITE_ERROR;
   }
   try {
-    std::string schema = "CREATE TABLE x(";
-    bool first = true;
-    for (const DbfField& field : table->fields()) {
-      if (!first) schema += ", ";
-      first = false;
-      schema += Quoted(field.name) + " " + DeclaredType(field.kind);
-    }
-    schema += ")";
+    const std::string schema = VirtualTableSchema(table->fields());
     if (const int rc = sqlite3_declare_vtab(db, schema.c_str()); rc != SQLITE_OK) {
       *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
       return rc;
@@ -321,36 +305,6 @@ int Next(sqlite3_vtab_cursor* base) {
 }
 
 int Eof(sqlite3_vtab_cursor* base) { return static_cast<DbfCursor*>(base)->at_end ? 1 : 0; }
-
-// Hands SQLite a value read from a record.
-void SetResult(sqlite3_context* context, const Cell& cell) {
-  switch (cell.type) {
-    case Cell::Type::kNull:
-      sqlite3_result_null(context);
-      return;
-    case Cell::Type::kInteger:
-      sqlite3_result_int64(context, cell.integer);
-      return;
-    case Cell::Type::kReal:
-      sqlite3_result_double(context, cell.real);
-      return;
-    case Cell::Type::kText:
-    case Cell::Type::kBlob:
-    case Cell::Type::kDecimal:
-      break;
-  }
-  if (cell.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
-    sqlite3_result_error_toobig(context);
-    return;
-  }
-  const int size = static_cast<int>(cell.bytes.size());
-  const char* bytes = cell.bytes.data() != nullptr ? cell.bytes.data() : "";  // empty, not null
-  if (cell.type != Cell::Type::kBlob) {
-    sqlite3_result_text(context, bytes, size, SQLITE_TRANSIENT);
-  } else {
-    sqlite3_result_blob(context, bytes, size, SQLITE_TRANSIENT);
-  }
-}
 
 int Column(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
   auto* cursor = static_cast<DbfCursor*>(base);

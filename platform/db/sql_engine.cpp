@@ -37,82 +37,8 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view lower) {
   return false;
 }
 
-bool IsWordCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
-}
-
-// Statements kept per engine, at most.
-constexpr std::size_t kMaxKept = 16;
-
-// The query's shape: its text with each string literal that is compared against in its WHERE
-// clause (one that follows "=", "<" or ">") made a parameter, appended to `literals` with its
-// quotes doubled no more; and a mark for whether text is ordered by its stored bytes, which is
-// part of the compiled statement. Empty when there is no such literal, or when the text has
-// parameters or comments of its own: such a query is compiled each time.
-std::string Shape(std::string_view sql, bool stored_bytes, std::vector<std::string>& literals,
-                  std::vector<std::pair<std::size_t, std::size_t>>& quotes) {
-  std::string shape;
-  std::size_t copied = 0;  // of `sql`, into `shape`
-  bool where = false;
-  char previous = '\0';  // the last character that is not a blank
-  for (std::size_t i = 0; i < sql.size();) {
-    const char c = sql[i];
-    if (c == '\'' || c == '"' || c == '`' || c == '[') {
-      const char close = c == '[' ? ']' : c;
-      std::size_t end = i + 1;
-      bool doubled = false;
-      for (;; ++end) {
-        if (end >= sql.size()) return {};
-        if (sql[end] != close) continue;
-        if (close == ']' || end + 1 == sql.size() || sql[end + 1] != close) break;
-        doubled = true;
-        ++end;
-      }
-      if (c == '\'' && where && (previous == '=' || previous == '<' || previous == '>')) {
-        std::string value(sql.substr(i + 1, end - i - 1));
-        if (doubled) {
-          std::string single;
-          for (std::size_t k = 0; k < value.size(); ++k) {
-            single += value[k];
-            if (value[k] == '\'') ++k;
-          }
-          value = std::move(single);
-        }
-        literals.push_back(std::move(value));
-        quotes.emplace_back(i, end);
-        shape.append(sql.substr(copied, i - copied));
-        shape += '?';
-        copied = end + 1;
-      }
-      previous = close;
-      i = end + 1;
-      continue;
-    }
-    if (c == '?' || c == ':' || c == '@' || c == '$' || c == '#') return {};
-    if ((c == '-' || c == '/') && i + 1 < sql.size() && (sql[i + 1] == '-' || sql[i + 1] == '*')) {
-      return {};
-    }
-    if (IsWordCharacter(c)) {
-      std::size_t end = i;
-      while (end < sql.size() && IsWordCharacter(sql[end])) ++end;
-      if (!where && end - i == 5 && sqlite3_strnicmp(sql.data() + i, "where", 5) == 0) {
-        where = true;
-      }
-      previous = sql[end - 1];
-      i = end;
-      continue;
-    }
-    if (c != ' ' && !std::isspace(static_cast<unsigned char>(c))) previous = c;
-    ++i;
-  }
-  if (literals.empty()) return {};
-  shape.append(sql.substr(copied));
-  shape += stored_bytes ? '\1' : '\2';
-  return shape;
 }
 
 // Reading is all a query may do.
@@ -218,10 +144,7 @@ SqlEngine::SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables>
   }
 }
 
-SqlEngine::~SqlEngine() {
-  for (const auto& [shape, kept] : kept_) sqlite3_finalize(kept.statement);
-  sqlite3_close(db_);
-}
+SqlEngine::~SqlEngine() { sqlite3_close(db_); }
 
 const CodePage& SqlEngine::collation_page() const {
   return first_table_ ? first_table_->code_page() : *default_page_;
@@ -277,64 +200,10 @@ void SqlEngine::ThrowError(const std::string& sql, int rc) {
   throw RunTimeError(error::kCommandError, "syntax error in '" + sql + "': " + message + ".");
 }
 
-const std::string& SqlEngine::ShapeOf(const std::string& sql, std::vector<std::string>& literals) {
-  // A text that differs from the last one shaped only inside its parameters' literals, each
-  // still a quoted text with no quote in it, has its shape: the scan would go as it went.
-  ShapeMemo& memo = shape_memo_;
-  if (memo.reusable && sql.size() == memo.sql.size()) {
-    bool same = true;
-    std::size_t from = 0;
-    for (const auto& [open, close] : memo.quotes) {
-      const std::string_view value(sql.data() + open + 1, close - open - 1);
-      same = sql.compare(from, open + 1 - from, memo.sql, from, open + 1 - from) == 0 &&
-             sql[close] == '\'' && value.find('\'') == std::string_view::npos &&
-             !ContainsIgnoringCase(value, "collate");
-      if (!same) break;
-      literals.emplace_back(value);
-      from = close;
-    }
-    if (same && sql.compare(from, std::string::npos, memo.sql, from, std::string::npos) == 0) {
-      order_by_stored_bytes_ = memo.stored_bytes;
-      return memo.shape;
-    }
-    literals.clear();
-  }
-  order_by_stored_bytes_ = !ContainsIgnoringCase(sql, "collate");
-  memo.quotes.clear();
-  memo.shape = Shape(sql, order_by_stored_bytes_, literals, memo.quotes);
-  memo.stored_bytes = order_by_stored_bytes_;
-  // Reused only when no literal names a collation, so that the text outside them decides alone.
-  memo.reusable = !memo.shape.empty() &&
-                  std::none_of(literals.begin(), literals.end(),
-                               [](const auto& l) { return ContainsIgnoringCase(l, "collate"); });
-  memo.sql = memo.reusable ? sql : std::string();
-  return memo.shape;
-}
-
 std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
   pending_error_.reset();
-  std::vector<std::string>& literals = literals_;
-  literals.clear();
-  const std::string& shape = ShapeOf(sql, literals);
-  // A query of a shape compiled before runs its kept statement with its own literals. Anything
-  // else, and the first query of each shape, is compiled as it stands, so its failures are its
-  // own text's.
-  if (auto kept = kept_.find(shape); kept != kept_.end() && kept->second.statement != nullptr) {
-    sqlite3_stmt* statement = std::exchange(kept->second.statement, nullptr);
-    bool bound = true;
-    for (std::size_t i = 0; i < literals.size() && bound; ++i) {
-      bound =
-          sqlite3_bind_text(statement, static_cast<int>(i) + 1, literals[i].data(),
-                            static_cast<int>(literals[i].size()), SQLITE_TRANSIENT) == SQLITE_OK;
-    }
-    if (bound) {
-      auto result = std::unique_ptr<SqlStatement>(
-          new SqlStatement(shared_from_this(), statement, sql, kept->second.columns));
-      result->kept_ = &kept->second;
-      return result;
-    }
-    GiveBack(kept->second, statement);
-  }
+  // A text that names a collation has its ORDER BY left to SQLite (see order_by_stored_bytes).
+  order_by_stored_bytes_ = !ContainsIgnoringCase(sql, "collate");
   for (int attempt = 0;; ++attempt) {
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
@@ -354,10 +223,6 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
             error::kCommandError,
             "the data source is read-only: only queries that read are allowed (" + sql + ").");
       }
-      if (!shape.empty() && !kept_.contains(shape) && !not_kept_.contains(shape) &&
-          kept_.size() < kMaxKept) {
-        Keep(shape, literals.size());
-      }
       return result;
     }
     if (rc == SQLITE_OK) {
@@ -374,33 +239,6 @@ std::unique_ptr<SqlStatement> SqlEngine::Prepare(const std::string& sql) {
       throw RunTimeError(error::kTableNotFound, "there is no table '" + name + "'.");
     }
     ThrowError(sql, rc);
-  }
-}
-
-void SqlEngine::Keep(const std::string& shape, std::size_t literals) {
-  sqlite3_stmt* statement = nullptr;
-  const char* tail = nullptr;
-  const std::string text = shape.substr(0, shape.size() - 1);  // without the ordering mark
-  const int rc =
-      sqlite3_prepare_v2(db_, text.c_str(), static_cast<int>(text.size()) + 1, &statement, &tail);
-  const bool same = rc == SQLITE_OK && statement != nullptr && sqlite3_stmt_readonly(statement) &&
-                    static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) == literals;
-  if (same) {
-    kept_.emplace(shape, Kept{statement, std::make_shared<const SqlStatement::Columns>(
-                                             SqlStatement::Columns::Of(statement))});
-  } else {
-    sqlite3_finalize(statement);
-    not_kept_.insert(shape);
-  }
-}
-
-void SqlEngine::GiveBack(Kept& kept, sqlite3_stmt* statement) {
-  sqlite3_reset(statement);
-  sqlite3_clear_bindings(statement);
-  if (kept.statement == nullptr) {
-    kept.statement = statement;
-  } else {
-    sqlite3_finalize(statement);
   }
 }
 
@@ -428,23 +266,12 @@ SqlStatement::Columns SqlStatement::Columns::Of(sqlite3_stmt* statement) {
 
 SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
                            std::string sql)
-    : SqlStatement(std::move(engine), statement, std::move(sql),
-                   std::make_shared<const Columns>(Columns::Of(statement))) {}
-
-SqlStatement::SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement,
-                           std::string sql, std::shared_ptr<const Columns> columns)
     : engine_(std::move(engine)),
       statement_(statement),
       sql_(std::move(sql)),
-      columns_(std::move(columns)) {}
+      columns_(std::make_shared<const Columns>(Columns::Of(statement))) {}
 
-SqlStatement::~SqlStatement() {
-  if (kept_ == nullptr) {
-    sqlite3_finalize(statement_);
-  } else {
-    engine_->GiveBack(*kept_, statement_);
-  }
-}
+SqlStatement::~SqlStatement() { sqlite3_finalize(statement_); }
 
 bool SqlStatement::Step() {
   const int rc = sqlite3_step(statement_);

@@ -11,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -88,19 +87,10 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
 
  private:
   friend class SqlStatement;
-  struct Kept;
 
   SqlEngine(std::filesystem::path folder, std::shared_ptr<SharedTables> shared);
   void OpenTable(const std::string& name);
   [[noreturn]] void ThrowError(const std::string& sql, int rc);
-  // After `sql` has compiled: compiles `shape`, its text with literals as parameters, to be kept
-  // for the next query of that shape, unless it does not compile to the same statement.
-  void Keep(const std::string& shape, std::size_t literals);
-  // A kept statement given back by the SqlStatement that ran it.
-  void GiveBack(Kept& kept, sqlite3_stmt* statement);
-  // The shape of `sql` (see Keep), its literals appended to `literals`; sets
-  // order_by_stored_bytes_ for it.
-  const std::string& ShapeOf(const std::string& sql, std::vector<std::string>& literals);
 
   std::filesystem::path folder_;
   std::shared_ptr<SharedTables> shared_;
@@ -111,22 +101,6 @@ class SqlEngine : public std::enable_shared_from_this<SqlEngine> {
   std::vector<std::string> open_tables_;  // as "NAME ('path')"
   std::optional<RunTimeError> pending_error_;
   std::shared_ptr<DbfTable> first_table_;
-  // Statements compiled once and run again for every query of the same shape (a load's day
-  // queries differ only in their date), by shape, with their columns; the statement is null
-  // while it runs.
-  std::map<std::string, Kept> kept_;
-  std::set<std::string> not_kept_;  // shapes that do not compile as their queries do
-  // The last text shaped, its shape and where its parameters' literals stand (their opening
-  // and closing quotes), so that the next day's query is shaped without another scan.
-  struct ShapeMemo {
-    std::string sql;
-    std::string shape;
-    bool stored_bytes = true;
-    std::vector<std::pair<std::size_t, std::size_t>> quotes;
-    bool reusable = false;  // a shape, and no literal names a collation
-  };
-  ShapeMemo shape_memo_;
-  std::vector<std::string> literals_;  // of the query being prepared
   std::unique_ptr<CodePage> default_page_;
   // For the statements' number texts. It maps values to texts and nothing else, so statements
   // may share it in any order; like the engine, it is used by one thread at a time.
@@ -140,7 +114,7 @@ class SqlStatement {
   SqlStatement& operator=(const SqlStatement&) = delete;
 
   // The result columns' names in lower case and declared types (kUnknown for a computed
-  // column), shared by the statements of one kept statement.
+  // column), shared with the record set that reads them.
   struct Columns {
     static Columns Of(sqlite3_stmt* statement);
     std::vector<std::string> names;
@@ -160,21 +134,11 @@ class SqlStatement {
   friend class SqlEngine;
 
   SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql);
-  SqlStatement(std::shared_ptr<SqlEngine> engine, sqlite3_stmt* statement, std::string sql,
-               std::shared_ptr<const Columns> columns);
 
   std::shared_ptr<SqlEngine> engine_;
   sqlite3_stmt* statement_;
   std::string sql_;
-  // The kept statement it runs, given back at its end; null for a statement of its own. Kept
-  // statements stay in their engine's map for the engine's life.
-  SqlEngine::Kept* kept_ = nullptr;
   std::shared_ptr<const Columns> columns_;
-};
-
-struct SqlEngine::Kept {
-  sqlite3_stmt* statement = nullptr;
-  std::shared_ptr<const SqlStatement::Columns> columns;
 };
 
 // Registers the "dbf" virtual table module and the "machine" collation on `db`. (dbf_vtab.cpp)

@@ -1,6 +1,7 @@
 // The report-style list on a QTreeView: the rows live in a model that only appends, so tens of
 // thousands of items go in without a repaint or a widget item each; the view shows the visible
-// ones on demand. Read back exactly as written, in order. Every column is left-aligned.
+// ones on demand. Read back exactly as written, in order. Every column is left-aligned, numbers
+// too.
 #pragma once
 
 #include <QAbstractTableModel>

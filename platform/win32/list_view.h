@@ -23,7 +23,7 @@ class Win32ListView : public ShownList {
   Win32ListView& operator=(const Win32ListView&) = delete;
 
   void ClearColumnHeaders() override;
-  // Every column, numbers too, is left-aligned, the list's default.
+  // Every column is left-aligned, the list's default; the kind only tells the export.
   void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) override;
   void ClearItems() override;
   std::size_t AddItem() override;

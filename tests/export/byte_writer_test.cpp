@@ -13,10 +13,10 @@ TEST(ByteWriter, WritesPiecesOfEveryLengthWholeAndInPlace) {
   const std::string source = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";
   for (std::size_t length = 0; length <= 40; ++length) {
     std::string buffer(64, '.');
-    exporter::ByteWriter out(buffer.data() + 1);
+    exporter::ByteWriter out(buffer.data() + 1, buffer.data() + 1 + length + 13);
     out.Put(std::string_view(source).substr(3, length));
     out.Put('|');
-    out.PutNumber(1048576);
+    out.Put(std::string_view("1048576"));
     out.Put("<end>");
     EXPECT_EQ(out.at() - buffer.data(), static_cast<std::ptrdiff_t>(1 + length + 13));
     EXPECT_EQ(buffer.substr(0, 2 + length + 13), "." + source.substr(3, length) + "|1048576<end>.")
@@ -43,6 +43,17 @@ TEST(ByteBuffer, HandsOnEveryByteInOrderWhetherItsBytesAreTakenOrLeft) {
     EXPECT_EQ(handed_on, written) << (take ? "taken" : "left");
     EXPECT_EQ(buffer.used(), 0u);
   }
+}
+
+// A piece longer than the room asked for stops a Debug or sanitizer build, even where the buffer
+// behind the room is long enough for it; a release build writes it.
+TEST(ByteWriterDeathTest, APieceLongerThanItsRoomIsCaught) {
+  exporter::ByteBuffer buffer(64, [](std::string&, std::size_t) {});
+  exporter::ByteWriter out = buffer.Room(4);
+  out.Put("abcd");
+  EXPECT_DEBUG_DEATH(out.Put('e'), "written past the room made");
+  exporter::ByteWriter longer = buffer.Room(4);
+  EXPECT_DEBUG_DEATH(longer.Put(std::string_view("abcdefgh")), "written past the room made");
 }
 
 }  // namespace

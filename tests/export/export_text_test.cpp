@@ -24,22 +24,8 @@ std::string Joined(const std::vector<std::string>& pieces) {
   return text;
 }
 
-TEST(ExportTextInPieces, JoinsToTheExportTextOfSmallAndLargeLists) {
-  MemoryListView list;
-  EXPECT_EQ(Joined(Pieces(list)), "\r\n");
-  list.AddColumnHeader("a", 1, platform::ColumnKind::kText);
-  list.AddColumnHeader("b", 1, platform::ColumnKind::kText);
-  EXPECT_EQ(Joined(Pieces(list)), exporter::BuildExportText(list));
-  for (int i = 0; i < 20000; ++i) {
-    const std::size_t item = list.AddItem();
-    list.SetItemText(item, std::to_string(i));
-    list.AddSubItem(item, i % 3 == 0 ? std::string() : "sub " + std::to_string(i));
-  }
-  const std::vector<std::string> pieces = Pieces(list);
-  EXPECT_GT(pieces.size(), 2u);
-  EXPECT_EQ(Joined(pieces), exporter::BuildExportText(list));
-}
-
+// The text of an empty list and of columns alone, and the lines of small lists, are held at the
+// clipboard (paste_data_test.cpp); here, a long text made in pieces.
 TEST(ExportText, ATabOrLineBreakInAValueIsABlankSoRowsAndColumnsStay) {
   struct Case {
     const char* name;

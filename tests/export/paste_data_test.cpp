@@ -16,6 +16,7 @@
 #include "tests/fakes/call_log.h"
 #include "tests/fakes/fake_automation.h"
 #include "tests/fakes/fake_clipboard.h"
+#include "tests/support/whole_forms.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST(ClipboardText, IsTheListAsTabSeparatedLines) {
 // as the forms made at once).
 TEST(ClipboardText, IsMadeOnlyWhenAskedAndFromTheListAsItWasAtTheExport) {
   MemoryListView list = MakeList(kThreeRecords);
-  const std::vector<platform::ClipboardFlavour> at_once = exporter::BuildClipboardFlavours(list);
+  const std::vector<platform::ClipboardFlavour> at_once = support::BuildClipboardFlavours(list);
   Export run;
   run.Run(list);
   EXPECT_EQ(run.clipboard.made(), 0);

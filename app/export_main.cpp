@@ -14,9 +14,11 @@
 
 #include "calendar/cdn_date.h"
 #include "data/load_data.h"
+#include "data/stored_amount.h"
 #include "export/export_text.h"
 #include "export/file_formats.h"
 #include "export/period_summary.h"
+#include "export/slips_pdf.h"
 #include "platform/controls/memory_list_view.h"
 #include "platform/current_error.h"
 #include "platform/db/provider.h"
@@ -32,7 +34,7 @@ constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
     "Usage: kolvex-export DATABASE FROM TO [--output FILE] [--format tsv|csv|xlsx]\n"
-    "                    [--summary members|days]\n"
+    "                    [--summary members|days|slips]\n"
     "       kolvex-export DATABASE --period PERIOD [options as above]\n"
     "\n"
     "Loads the collection records of every BS day from FROM to TO (in either order) out of the\n"
@@ -43,11 +45,13 @@ constexpr std::string_view kUsage =
     "  --period PERIOD  in place of FROM TO: yyyy/mm the whole BS month, yyyy/mm/1 its days 01\n"
     "                   to 15, yyyy/mm/2 its day 16 to its last day\n"
     "  --summary members  write the bill of each member instead of the records: days, records,\n"
-    "                   litres (in all and by collection time), fat and snf weighted by litres,\n"
-    "                   commission, amount, rate, untested records and repeated entries\n"
+    "                   litres (by collection time and in all), fat and snf weighted by litres,\n"
+    "                   rate, amount, the table's own stored amount and the difference,\n"
+    "                   commission, untested records and repeated entries\n"
     "  --summary days   write one row per date and collection time instead of the records\n"
     "                   A summary ends in a total row; with xlsx, the workbook's second sheet,\n"
     "                   \"Records\", holds the records it was made from.\n"
+    "  --summary slips  write a PDF of each member's slip: the collections and the bill\n"
     "  --output FILE    write to FILE; nothing is written when the load fails\n"
     "  --format FORMAT  tsv: the export text (tabs, CR LF between lines), the default\n"
     "                   csv: comma-separated values, quoted where needed\n"
@@ -59,7 +63,7 @@ constexpr std::string_view kUsage =
     "Exit status: 0 done, 1 the load or the writing failed (\"number: description\" on standard\n"
     "error), 2 wrong arguments.\n";
 
-enum class Format { kTsv, kCsv, kXlsx };
+enum class Format { kTsv, kCsv, kXlsx, kPdf };  // kPdf: the slips, only
 
 struct Arguments {
   std::string database;
@@ -68,6 +72,7 @@ struct Arguments {
   std::optional<std::string> output;
   std::optional<Format> format;
   std::optional<exporter::Summary> summary;
+  bool slips = false;
 };
 
 struct UsageError {
@@ -109,10 +114,19 @@ Format ParseFormat(std::string_view text) {
   throw UsageError{"unknown format '" + std::string(text) + "': use tsv, csv or xlsx"};
 }
 
-exporter::Summary ParseSummary(std::string_view text) {
-  if (text == "members") return exporter::Summary::kMembers;
-  if (text == "days") return exporter::Summary::kDays;
-  throw UsageError{"unknown summary '" + std::string(text) + "': use members or days"};
+void ParseSummary(std::string_view text, Arguments& parsed) {
+  if (text == "members") {
+    parsed.summary = exporter::Summary::kMembers;
+  } else if (text == "days") {
+    parsed.summary = exporter::Summary::kDays;
+  } else if (text == "slips") {
+    if (!exporter::kSlipsBuilt) {
+      throw UsageError{"this build writes no slips: it was made without the PDF library"};
+    }
+    parsed.slips = true;
+  } else {
+    throw UsageError{"unknown summary '" + std::string(text) + "': use members, days or slips"};
+  }
 }
 
 // The first and last day of a payment period: "yyyy/mm" the whole BS month, "yyyy/mm/1" its days
@@ -191,8 +205,8 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
       if (parsed.format) throw UsageError{"--format given twice"};
       parsed.format = ParseFormat(value("--format"));
     } else if (is("--summary")) {
-      if (parsed.summary) throw UsageError{"--summary given twice"};
-      parsed.summary = ParseSummary(value("--summary"));
+      if (parsed.summary || parsed.slips) throw UsageError{"--summary given twice"};
+      ParseSummary(value("--summary"), parsed);
     } else if (is("--period")) {
       if (period) throw UsageError{"--period given twice"};
       period = value("--period");
@@ -208,6 +222,10 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
       throw UsageError{"'" + *date + "' is not a BS date of the form yyyy/mm/dd"};
     }
   }
+  if (parsed.slips) {
+    if (parsed.format) throw UsageError{"the slips are a PDF: --format does not apply to them"};
+    parsed.format = Format::kPdf;
+  }
   if (!parsed.format && parsed.output) {
     const std::string extension = Extension(*parsed.output);
     parsed.format = extension == "csv"    ? Format::kCsv
@@ -218,16 +236,19 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args) {
 }
 
 // The command reads tables and never writes one: an output that names a table file, or the
-// database itself, is refused before anything is loaded. So is a workbook for a terminal.
+// database itself, is refused before anything is loaded. So is a workbook or PDF for a terminal.
 void CheckOutput(const Arguments& args) {
+  const bool binary = args.format == Format::kXlsx || args.format == Format::kPdf;
+  const char* const what = args.format == Format::kPdf ? "a PDF" : "a workbook";
   if (!args.output) {
-    if (args.format == Format::kXlsx && platform::StandardOutputIsTerminal()) {
-      throw UsageError{"a workbook is not written to a terminal: give --output FILE"};
+    if (binary && platform::StandardOutputIsTerminal()) {
+      throw UsageError{std::string(what) + " is not written to a terminal: give --output FILE"};
     }
     return;
   }
-  if (args.format == Format::kXlsx && platform::NamesTerminal(*args.output)) {
-    throw UsageError{"a workbook is not written to a terminal: '" + *args.output + "' is one"};
+  if (binary && platform::NamesTerminal(*args.output)) {
+    throw UsageError{std::string(what) + " is not written to a terminal: '" + *args.output +
+                     "' is one"};
   }
   static const char* const kTableExtensions[] = {"dbf", "fpt", "dbt", "cdx", "idx",
                                                  "ndx", "mdx", "dbc", "dct", "dcx"};
@@ -276,6 +297,29 @@ void WriteText(const Arguments& args, const std::function<void(const TextSink&)>
   file.Commit();
 }
 
+// Has `write` fill a named file for the output: the one made to replace the destination, or, for
+// standard output and destinations written in place, a temporary one whose bytes are then copied
+// there. `write` is given the path and what a failure names: where the file is bound for.
+void WriteNamedFile(const Arguments& args, const std::string& suffix,
+                    const std::function<void(const std::string&, const std::string&)>& write) {
+  std::optional<platform::OutputFile> file;
+  if (args.output) file.emplace(*args.output);
+  if (file && !file->in_place()) {
+    write(file->path(), *args.output);
+    return file->Commit();
+  }
+  const platform::TemporaryFile made(suffix);
+  write(made.path(), args.output.value_or("standard output"));
+  made.ReadInPieces([&](std::string_view piece) {
+    if (file) {
+      file->Write(piece);
+    } else {
+      platform::WriteStandardOutput(piece);
+    }
+  });
+  if (file) file->Commit();
+}
+
 // `list` is the summary of `records` when one is asked for, else the records themselves.
 void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
                  const platform::MemoryListView& records) {
@@ -287,32 +331,26 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
   if (format == Format::kCsv) {
     return WriteText(args, [&](const TextSink& write) { write(exporter::BuildCsvText(list)); });
   }
-
-  // `destination` is what a failure names: where the file is bound for.
-  auto write_workbook = [&](const std::string& path, const std::string& destination) {
+  WriteNamedFile(args, ".xlsx", [&](const std::string& path, const std::string& destination) {
     if (!args.summary) return exporter::WriteXlsxFile(list, path, destination);
     exporter::WriteSummaryXlsxFile(
         list, args.summary == exporter::Summary::kMembers ? "Member Summary" : "Day Summary",
         records, path, destination);
-  };
-  // The workbook is written to a named file: the one made to replace the destination, or,
-  // for standard output and destinations written in place, a temporary one.
-  std::optional<platform::OutputFile> file;
-  if (args.output) file.emplace(*args.output);
-  if (file && !file->in_place()) {
-    write_workbook(file->path(), *args.output);
-    return file->Commit();
-  }
-  const platform::TemporaryFile workbook(".xlsx");
-  write_workbook(workbook.path(), args.output.value_or("standard output"));
-  workbook.ReadInPieces([&](std::string_view piece) {
-    if (file) {
-      file->Write(piece);
-    } else {
-      platform::WriteStandardOutput(piece);
-    }
   });
-  if (file) file->Commit();
+}
+
+// The slips of the members of `records`, the period's first and last day written on each.
+void WriteSlips(const Arguments& args, const platform::MemoryListView& records, std::string first,
+                std::string last) {
+  if (last < first) std::swap(first, last);
+  const std::vector<exporter::Slip> slips = exporter::BuildSlips(records);
+#if KOLVEX_SLIPS
+  WriteNamedFile(args, ".pdf", [&](const std::string& path, const std::string& destination) {
+    exporter::WriteSlipsPdf(slips, first + " to " + last, path, destination);
+  });
+#else
+  (void)args;  // refused among the arguments
+#endif
 }
 
 int Run(const std::vector<std::string>& raw_args) {
@@ -331,11 +369,19 @@ int Run(const std::vector<std::string>& raw_args) {
 
   try {
     platform::MemoryListView list;
-    data::LoadData(list, args->database, CompletedDate(args->from), CompletedDate(args->to),
-                   platform::db::DbfProvider());
-    RefuseFilesTheLoadRead(*args);
-    if (!args->summary) {
+    const std::string from = CompletedDate(args->from);
+    const std::string to = CompletedDate(args->to);
+    if (!args->summary && !args->slips) {
+      data::LoadData(list, args->database, from, to, platform::db::DbfProvider());
+      RefuseFilesTheLoadRead(*args);
       WriteOutput(*args, list, list);
+      return 0;
+    }
+    // A bill is checked against the table's own amounts, which the records are read with.
+    data::LoadWithStoredAmount(list, args->database, from, to, platform::db::DbfProvider());
+    RefuseFilesTheLoadRead(*args);
+    if (args->slips) {
+      WriteSlips(*args, list, from, to);
     } else {
       WriteOutput(*args, exporter::BuildSummary(*args->summary, list), list);
     }

@@ -182,6 +182,22 @@ ExactDecimal& ExactDecimal::operator+=(const ExactDecimal& other) {
   return *this;
 }
 
+ExactDecimal operator-(const ExactDecimal& a, const ExactDecimal& b) {
+  ExactDecimal difference = a;
+  return difference += ExactDecimal(-b.units_, b.scale_);
+}
+
+ExactDecimal ExactDecimal::RoundedToHundredths() const {
+  if (scale_ <= 2) return *this;
+  const Magnitude hundredths = RoundedQuotient(MagnitudeOf(units_), PowerOfTen(scale_ - 2));
+  return ExactDecimal(Signed(hundredths, units_ < 0), 2);
+}
+
+bool ExactDecimal::HasAtMostTwoDecimals() const {
+  if (scale_ <= 2) return true;
+  return MagnitudeOf(units_) % PowerOfTen(scale_ - 2) == 0;
+}
+
 ExactDecimal operator*(const ExactDecimal& a, const ExactDecimal& b) {
   if (a.units_ == 0 || b.units_ == 0) return ExactDecimal();
   const Magnitude product = CheckedProduct(MagnitudeOf(a.units_), MagnitudeOf(b.units_));

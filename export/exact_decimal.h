@@ -26,7 +26,14 @@ class ExactDecimal {
   bool IsZero() const { return units_ == 0; }
 
   ExactDecimal& operator+=(const ExactDecimal& other);
+  friend ExactDecimal operator-(const ExactDecimal& a, const ExactDecimal& b);
   friend ExactDecimal operator*(const ExactDecimal& a, const ExactDecimal& b);
+
+  // The value rounded half away from zero to two decimals: a sum of such values is what the
+  // rounded figures written beside it add up to.
+  ExactDecimal RoundedToHundredths() const;
+  // Whether the value has no more than two decimals.
+  bool HasAtMostTwoDecimals() const;
 
   // The shortest text of the value: "12.5", "3", "-0.25", "0"; never an exponent.
   std::string Text() const;

@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   python3 python3-dbf python3-dbfread
+  libhpdf-dev poppler-utils
   xvfb xauth
   libreoffice-calc gnumeric openbox xdotool locales
 )

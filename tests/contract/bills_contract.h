@@ -308,12 +308,12 @@ TYPED_TEST_P(BillsContract, EveryFailureIsOneNumberedMessageAndNoStaleBills) {
 }
 
 TYPED_TEST_P(BillsContract, AnySizeKeepsTheButtonsInsideAndNeverShowsAMessage) {
-  for (const auto& [width, height] : {std::pair{400, 200}, std::pair{0, 0}, std::pair{1600, 900}}) {
+  for (const auto& [width, height] : {std::pair{400, 200}, std::pair{0, 0}, std::pair{1000, 560}}) {
     this->window_->SetInner(width, height);
   }
   platform::Control& copy = this->window_->Window().Controls("CmdCopy");
-  EXPECT_FLOAT_EQ(copy.Left() + copy.Width(), 1600 * 15 - 120);
-  EXPECT_FLOAT_EQ(this->window_->Window().Controls("ListBills").Width(), 1600 * 15 - 240);
+  EXPECT_FLOAT_EQ(copy.Left() + copy.Width(), 1000 * 15 - 120);
+  EXPECT_FLOAT_EQ(this->window_->Window().Controls("ListBills").Width(), 1000 * 15 - 240);
   EXPECT_EQ(this->Messages(), "");
 }
 

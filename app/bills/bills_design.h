@@ -34,9 +34,10 @@ struct ControlDesign {
   bool read_only = false;
 };
 
-// The controls in the tab order; the Open button has the focus at start.
+// The controls in the tab order; the Open button has the focus at start. A label's "&" letter
+// takes the focus to the control after it.
 inline constexpr ControlDesign kControls[] = {
-    {"LblTable", ControlKind::kLabel, "Table", nullptr, {120, 165, 900, 255}},
+    {"LblTable", ControlKind::kLabel, "&Table", nullptr, {120, 165, 900, 255}},
     {"TxtTable",
      ControlKind::kTextBox,
      "",
@@ -50,7 +51,7 @@ inline constexpr ControlDesign kControls[] = {
      "Choose the TRAN.dbf of the collections",
      {10545, 105, 1935, 375},
      &BillsForm::CmdOpen_Click},
-    {"LblPeriod", ControlKind::kLabel, "Period", nullptr, {120, 645, 900, 255}},
+    {"LblPeriod", ControlKind::kLabel, "&Period", nullptr, {120, 645, 900, 255}},
     {"CboYear",
      ControlKind::kChoiceBox,
      "",
@@ -77,7 +78,7 @@ inline constexpr ControlDesign kControls[] = {
      nullptr,
      true},
     {"ListBills", ControlKind::kListView, "", nullptr, {120, 1080, 12360, 4920}},
-    {"LblCommission", ControlKind::kLabel, "Commission", nullptr, {120, 6165, 1095, 255}},
+    {"LblCommission", ControlKind::kLabel, "Co&mmission", nullptr, {120, 6165, 1095, 255}},
     {"CboCommission",
      ControlKind::kChoiceBox,
      "",

@@ -3,6 +3,7 @@
 // build/kolvex-bills.png.
 #include "tests/contract/bills_contract.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -69,9 +70,9 @@ class QtBillsDriver {
 namespace contract {
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, BillsContract, QtBillsDriver);
 
-class BillsScreenshot : public BillsContract<QtBillsDriver> {};
+class QtBills : public BillsContract<QtBillsDriver> {};
 
-TEST_F(BillsScreenshot, TheWindowAfterTheStartsLoad) {
+TEST_F(QtBills, ScreenshotsOfTheWindowAndOfASlipPage) {
   window_->SetInner(1100, 520);
   window_->Choose("CboCommission", "Commission taken");
   ASSERT_EQ(Messages(), "");
@@ -84,5 +85,27 @@ TEST_F(BillsScreenshot, TheWindowAfterTheStartsLoad) {
   EXPECT_EQ(std::system("pdftoppm -png -r 80 -f 1 -l 1 -singlefile " KOLVEX_BINARY_DIR
                         "/kolvex-bills-slips.pdf " KOLVEX_BINARY_DIR "/kolvex-bills-slip"),
             0);
+}
+
+// Alt with a label's or a button's letter: the focus to the control after the label, or the
+// button pressed.
+TEST_F(QtBills, AltWithTheUnderlinedLetterReachesEveryControl) {
+  bills::QtBillsWindow& shown = window_->Shown();
+  shown.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&shown));
+  const std::pair<Qt::Key, const char*> focus_keys[] = {
+      {Qt::Key_P, "CboYear"}, {Qt::Key_M, "CboCommission"}, {Qt::Key_T, "TxtTable"}};
+  for (const auto& [key, name] : focus_keys) {
+    QTest::keyClick(&shown, key, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      return QApplication::focusWidget() != nullptr &&
+             QApplication::focusWidget()->objectName() == QString::fromUtf8(name);
+    })) << name;
+  }
+  // The button is pressed as a click shows it, a moment later.
+  QTest::keyClick(&shown, Qt::Key_W, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !save_dialog_.filter().empty(); }));
+  EXPECT_EQ(save_dialog_.filter(), "Excel Workbook|*.xlsx");
+  EXPECT_EQ(Messages(), "");
 }
 }  // namespace contract

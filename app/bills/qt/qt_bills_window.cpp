@@ -102,6 +102,8 @@ void QtBillsWindow::BuildControls() {
   setCentralWidget(inner_);
   QWidget* previous = nullptr;
   QWidget* first_button = nullptr;
+  // A label's letter takes the focus to the control after it.
+  QLabel* label = nullptr;
   for (const design::ControlDesign& control : design::kControls) {
     QWidget* widget = nullptr;
     platform::TextBox* text = nullptr;
@@ -122,7 +124,8 @@ void QtBillsWindow::BuildControls() {
         break;
       }
       case design::ControlKind::kLabel:
-        widget = new QLabel(Text(control.caption), inner_);
+        label = new QLabel(Text(control.caption), inner_);
+        widget = label;
         break;
       case design::ControlKind::kButton: {
         auto* button = new QPushButton(Text(control.caption), inner_);
@@ -149,6 +152,8 @@ void QtBillsWindow::BuildControls() {
     AddControl(control.name,
                std::make_unique<platform::qt::QtControl>(*widget, control.twips, text));
     if (control.kind != design::ControlKind::kLabel) {
+      if (label != nullptr) label->setBuddy(widget);
+      label = nullptr;
       if (previous != nullptr) setTabOrder(previous, widget);
       previous = widget;
     }

@@ -66,7 +66,7 @@ class BillsContract : public testing::Test {
     ASSERT_TRUE(window_->Opened()) << Messages();
   }
   std::string Path(const std::string& name) {
-    return platform::Utf8Of(folder_.path()) + "/" + name;
+    return platform::Utf8Of(folder_.path() / platform::PathFromUtf8(name));
   }
   std::string TextOf(const char* name) { return window_->Window().Controls(name).Text().Text(); }
   std::string Messages() {

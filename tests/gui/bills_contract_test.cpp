@@ -95,12 +95,13 @@ TEST_F(QtBills, AltWithTheUnderlinedLetterReachesEveryControl) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&shown));
   const std::pair<Qt::Key, const char*> focus_keys[] = {
       {Qt::Key_P, "CboYear"}, {Qt::Key_M, "CboCommission"}, {Qt::Key_T, "TxtTable"}};
-  for (const auto& [key, name] : focus_keys) {
-    QTest::keyClick(&shown, key, Qt::AltModifier);
+  for (const auto& focus_key : focus_keys) {
+    const QString name = QString::fromUtf8(focus_key.second);
+    QTest::keyClick(&shown, focus_key.first, Qt::AltModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] {
       return QApplication::focusWidget() != nullptr &&
-             QApplication::focusWidget()->objectName() == QString::fromUtf8(name);
-    })) << name;
+             QApplication::focusWidget()->objectName() == name;
+    })) << focus_key.second;
   }
   // The button is pressed as a click shows it, a moment later.
   QTest::keyClick(&shown, Qt::Key_W, Qt::AltModifier);

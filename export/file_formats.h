@@ -50,6 +50,18 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path,
 // The name of the records' sheet beside a summary.
 inline constexpr char kRecordsSheet[] = "Records";
 
+// A sheet of a workbook of several: its name and list, and whether its last row is a total row.
+struct NamedSheet {
+  std::string name;
+  const platform::ListView* list;
+  bool totals;
+};
+
+// Writes each of `sheets` in turn as a sheet of one workbook, as WriteSummaryXlsxFile writes its
+// summary (a sheet with `totals`) and its records (one without). Throws as WriteXlsxFile does.
+void WriteSheetsXlsxFile(const std::vector<NamedSheet>& sheets, const std::string& path,
+                         const std::string& destination = {});
+
 // Writes a workbook of two sheets: `summary` as the sheet `summary_name`, its header row and its
 // last row, the total row, in bold and its two-decimal columns with two decimals shown; then the
 // records as WriteXlsxFile writes them, in the sheet "Records". Throws as WriteXlsxFile does.

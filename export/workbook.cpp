@@ -410,15 +410,21 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path,
   workbook.Close();
 }
 
+void WriteSheetsXlsxFile(const std::vector<NamedSheet>& sheets, const std::string& path,
+                         const std::string& destination) {
+  for (const NamedSheet& sheet : sheets) CheckSheetSize(*sheet.list);
+  Workbook workbook(path, destination.empty() ? path : destination);
+  for (const NamedSheet& sheet : sheets) {
+    workbook.WriteSheet(sheet.name.c_str(), *sheet.list, sheet.totals);
+  }
+  workbook.Close();
+}
+
 void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& summary_name,
                           const platform::ListView& records, const std::string& path,
                           const std::string& destination) {
-  CheckSheetSize(summary);
-  CheckSheetSize(records);
-  Workbook workbook(path, destination.empty() ? path : destination);
-  workbook.WriteSheet(summary_name.c_str(), summary, true);
-  workbook.WriteSheet(kRecordsSheet, records, false);
-  workbook.Close();
+  WriteSheetsXlsxFile({{summary_name, &summary, true}, {kRecordsSheet, &records, false}}, path,
+                      destination);
 }
 
 }  // namespace exporter

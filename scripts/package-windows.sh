@@ -17,7 +17,8 @@ mkdir -p "$stage/samples" dist
 as_text() { sed 's/\r*$/\r/' "$1" >"$2"; }
 x86_64-w64-mingw32-strip -o "$stage/kolvex-export.exe" "$build/app/kolvex-export.exe"
 x86_64-w64-mingw32-strip -o "$stage/kolvex.exe" "$build/app/kolvex.exe"
-as_text README.md "$stage/README.txt"
+# The user's guide in plain text (README.md is for Linux users and developers).
+as_text packaging/windows/README.txt "$stage/README.txt"
 as_text packaging/windows/kolvex-prompt.cmd "$stage/kolvex-prompt.cmd"
 cp samples/TRAN.dbf "$stage/samples/"
 libraries=$build/third-party/src

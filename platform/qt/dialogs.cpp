@@ -79,6 +79,22 @@ void QtFileDialog::ShowOpen() {
   if (!chosen.isEmpty()) file_name_ = chosen.toStdString();
 }
 
+std::optional<std::string> QtSaveDialog::ShowSave(const std::string& filter,
+                                                  const std::string& suggested) {
+  KeepSettingsPrivate();
+  const std::vector<FileType> types = ParseFilter(filter);
+  QString chosen = QFileDialog::getSaveFileName(
+      parent_, QString(), QString::fromStdString(suggested),
+      QString::fromStdString(QtNameFilters(types)), nullptr, QFileDialog::DontUseNativeDialog);
+  if (chosen.isEmpty()) return std::nullopt;
+  // A name typed without an extension gets the file type's.
+  if (QFileInfo(chosen).suffix().isEmpty() && !types.empty() && !types[0].patterns.empty()) {
+    const std::string& pattern = types[0].patterns[0];
+    if (pattern.rfind("*.", 0) == 0) chosen += QString::fromStdString(pattern.substr(1));
+  }
+  return chosen.toStdString();
+}
+
 void QtMessageBox::Show(const std::string& prompt, MessageIcon icon) {
   QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::Information,
                   QApplication::applicationDisplayName(), QString::fromStdString(prompt),

@@ -2,6 +2,7 @@
 // box and the application-wide mouse pointer.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "platform/controls/last_set_pointer.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/save_dialog.h"
 
 class QWidget;
 
@@ -30,6 +32,17 @@ class QtFileDialog : public FileDialog {
   QWidget* parent_;
   std::string filter_;
   std::string file_name_;
+};
+
+// Qt's own Save dialog, which asks before a file is replaced.
+class QtSaveDialog : public SaveDialog {
+ public:
+  explicit QtSaveDialog(QWidget* parent) : parent_(parent) {}
+  std::optional<std::string> ShowSave(const std::string& filter,
+                                      const std::string& suggested) override;
+
+ private:
+  QWidget* parent_;
 };
 
 // Shows the prompt with its icon, the OK button alone and the application's name as the title.

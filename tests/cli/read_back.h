@@ -3,7 +3,7 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/system/windows_api.h"
 #endif
 
 #include <chrono>

@@ -24,6 +24,7 @@
 #include "platform/qt/control.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/list_view.h"
+#include "platform/qt/status_line.h"
 #include "platform/qt/text_box.h"
 #include "platform/qt/twips.h"
 
@@ -46,20 +47,6 @@ Widget* Named(Widget* widget, const char* name) {
   widget->setObjectName(Text(name));
   return widget;
 }
-
-// The status bar's label. It may show less than its text when the window is narrow; the whole text
-// is its tooltip.
-class LabelStatusLine : public platform::StatusLine {
- public:
-  explicit LabelStatusLine(QLabel& label) : label_(label) {}
-  void SetText(const std::string& text) override {
-    label_.setText(QString::fromStdString(text));
-    label_.setToolTip(label_.text());
-  }
-
- private:
-  QLabel& label_;
-};
 
 // The services Qt gives the window.
 class QtServices : public SystemServices {
@@ -183,7 +170,7 @@ void QtMainWindow::BuildControls() {
   // Its text never widens the window: a long path is cut at the window's edge.
   StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusBar()->addWidget(StatusLine, 1);
-  status_line_ = std::make_unique<LabelStatusLine>(*StatusLine);
+  status_line_ = std::make_unique<platform::qt::LabelStatusLine>(*StatusLine);
 
   inner_->findChild<QWidget*>(Text(design::kControls[0].name))->setFocus();
 }

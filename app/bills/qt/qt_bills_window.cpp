@@ -15,6 +15,7 @@
 #include "platform/qt/control.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/list_view.h"
+#include "platform/qt/status_line.h"
 #include "platform/qt/text_box.h"
 #include "platform/qt/twips.h"
 
@@ -22,18 +23,6 @@ namespace bills {
 namespace {
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
-
-class LabelStatusLine : public platform::StatusLine {
- public:
-  explicit LabelStatusLine(QLabel& label) : label_(label) {}
-  void SetText(const std::string& text) override {
-    label_.setText(QString::fromStdString(text));
-    label_.setToolTip(label_.text());
-  }
-
- private:
-  QLabel& label_;
-};
 
 class QtSystem : public BillsSystem {
  public:
@@ -162,7 +151,7 @@ void QtBillsWindow::BuildControls() {
   status->setObjectName(QStringLiteral("StatusLine"));
   status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusBar()->addWidget(status, 1);
-  status_line_ = std::make_unique<LabelStatusLine>(*status);
+  status_line_ = std::make_unique<platform::qt::LabelStatusLine>(*status);
   first_button->setFocus();
 }
 

@@ -17,6 +17,7 @@ mkdir -p "$stage/samples" dist
 as_text() { sed 's/\r*$/\r/' "$1" >"$2"; }
 x86_64-w64-mingw32-strip -o "$stage/kolvex-export.exe" "$build/app/kolvex-export.exe"
 x86_64-w64-mingw32-strip -o "$stage/kolvex.exe" "$build/app/kolvex.exe"
+x86_64-w64-mingw32-strip -o "$stage/kolvex-bills.exe" "$build/app/kolvex-bills.exe"
 # The user's guide in plain text (README.md is for Linux users and developers).
 as_text packaging/windows/README.txt "$stage/README.txt"
 as_text packaging/windows/kolvex-prompt.cmd "$stage/kolvex-prompt.cmd"

@@ -42,11 +42,11 @@ for mode in CurrentUser AllUsers; do
     installed="$drive/Program Files/Kolvex"
     menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Kolvex"
   fi
-  for file in kolvex.exe kolvex-export.exe kolvex-prompt.cmd README.txt Licenses.txt \
-              samples/TRAN.dbf Uninstall.exe; do
+  for file in kolvex.exe kolvex-bills.exe kolvex-export.exe kolvex-prompt.cmd README.txt \
+              Licenses.txt samples/TRAN.dbf Uninstall.exe; do
     [ -f "$installed/$file" ] || fail "/$mode did not install $file into $installed"
   done
-  for entry in Kolvex.lnk "Kolvex Command Prompt.lnk" "Kolvex README.lnk"; do
+  for entry in Kolvex.lnk "Kolvex Bills.lnk" "Kolvex Command Prompt.lnk" "Kolvex README.lnk"; do
     [ -f "$menu/$entry" ] || fail "/$mode made no Start-menu entry $entry in $menu"
   done
   "$wine_run" reg query "$root\\$uninstall_key" /v UninstallString >/dev/null ||

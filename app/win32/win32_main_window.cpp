@@ -19,37 +19,17 @@
 #include "platform/win32/list_view.h"
 #include "platform/win32/text_box.h"
 #include "platform/win32/twips.h"
+#include "platform/win32/window_parts.h"
 
 namespace app {
 namespace {
 
+using platform::win32::DeleteFont;
 using platform::win32::Win32Control;
 
 constexpr wchar_t kWindowClass[] = L"KolvexWindow";
-// The program's icon in its resources (app/kolvex.rc).
-constexpr int kIconResource = 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExtendedStyle = WS_EX_CONTROLPARENT;
-
-// A function of user32.dll that only later Windows versions have, or null where it does not exist.
-template <typename Function>
-Function LaterUser32Function(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-// The outer size of a window of our style and menu whose inner area is `inner` pixels.
-SIZE OuterSize(SIZE inner, unsigned dpi) {
-  RECT rect{0, 0, inner.cx, inner.cy};
-  using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = LaterUser32Function<Adjust>("AdjustWindowRectExForDpi");
-  if (adjust != nullptr) {
-    adjust(&rect, kStyle, TRUE, kExtendedStyle, dpi);
-  } else {
-    AdjustWindowRectEx(&rect, kStyle, TRUE, kExtendedStyle);
-  }
-  return {rect.right - rect.left, rect.bottom - rect.top};
-}
 
 // The font `family` at the controls' size for `dpi`, in the Western character set, normal weight:
 // Windows gives the nearest it has (for the bitmap "MS Sans Serif", its TrueType substitute where
@@ -59,73 +39,6 @@ HFONT NamedFont(const wchar_t* family, unsigned dpi) {
                      FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family);
 }
-
-// The font Windows gives its message boxes and dialogs at `dpi`, the window system's default; or
-// nothing when Windows does not say.
-std::optional<LOGFONTW> MessageFont(unsigned dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-  static const auto for_dpi = LaterUser32Function<ForDpi>("SystemParametersInfoForDpi");
-  bool found = false;
-  if (for_dpi != nullptr) {
-    found = for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi) != FALSE;
-  }
-  if (!found && SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    const unsigned screen = platform::win32::DpiOf(nullptr);
-    metrics.lfMessageFont.lfHeight =
-        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(screen));
-    found = true;
-  }
-  if (!found) return std::nullopt;
-  return metrics.lfMessageFont;
-}
-
-HFONT WindowSystemFont(unsigned dpi) {
-  const std::optional<LOGFONTW> font = MessageFont(dpi);
-  return font ? CreateFontIndirectW(&*font) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-void DeleteFont(HFONT& font) {
-  if (font != nullptr && font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
-  font = nullptr;
-}
-
-HICON ProgramIcon(int metric, unsigned dpi) {
-  using MetricForDpi = int(WINAPI*)(int, UINT);
-  static const auto for_dpi = LaterUser32Function<MetricForDpi>("GetSystemMetricsForDpi");
-  const int size = for_dpi != nullptr ? for_dpi(metric, dpi) : GetSystemMetrics(metric);
-  auto* icon =
-      static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResource),
-                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-  return icon;
-}
-
-void RegisterWindowClass(WNDPROC procedure) {
-  static const ATOM registered = [procedure] {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    return RegisterClassExW(&window_class);
-  }();
-  (void)registered;
-}
-
-// The status bar's one part. It may show less than its text when the window is narrow.
-class StatusBarLine : public platform::StatusLine {
- public:
-  explicit StatusBarLine(HWND status) : status_(status) {}
-  void SetText(const std::string& text) override {
-    SetWindowTextW(status_, platform::WideOfUtf8(text).c_str());
-  }
-
- private:
-  HWND status_;
-};
 
 // The services Windows gives the window.
 class Win32Services : public SystemServices {
@@ -160,7 +73,7 @@ class Win32Services : public SystemServices {
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(WindowServices services) : CommonWindow(std::move(services)) {
-  RegisterWindowClass(&Win32MainWindow::Procedure);
+  platform::win32::RegisterWindowClass(kWindowClass, &Win32MainWindow::Procedure);
   window_ =
       CreateWindowExW(kExtendedStyle, kWindowClass, platform::WideOfUtf8(design::kTitle).c_str(),
                       kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
@@ -196,9 +109,6 @@ Win32MainWindow::~Win32MainWindow() {
   }
   if (tooltips_ != nullptr) DestroyWindow(tooltips_);
   if (keys_ != nullptr) DestroyAcceleratorTable(keys_);
-  for (HICON icon : {big_icon_, small_icon_}) {
-    if (icon != nullptr) DestroyIcon(icon);
-  }
   DeleteFont(window_font_);
   for (auto& [family, font] : named_fonts_) DeleteFont(font);
 }
@@ -220,24 +130,11 @@ HWND Win32MainWindow::ControlWindow(const std::string& name) const {
 }
 
 float Win32MainWindow::ScaleWidth() const {
-  RECT inner{};
-  if (IsIconic(window_) || !GetClientRect(window_, &inner)) return 0;
-  return platform::win32::PixelsToTwips(inner.right, platform::win32::DpiOf(window_));
+  return platform::win32::InnerArea(window_, status_).width;
 }
 
 float Win32MainWindow::ScaleHeight() const {
-  RECT inner{};
-  if (IsIconic(window_) || !GetClientRect(window_, &inner)) return 0;
-  // The status bar is drawn in the window's client area; the inner area ends above it.
-  const LONG height = std::max<LONG>(inner.bottom - StatusHeight(), 0);
-  return platform::win32::PixelsToTwips(height, platform::win32::DpiOf(window_));
-}
-
-int Win32MainWindow::StatusHeight() const {
-  RECT bar{};
-  if (status_ == nullptr || (GetWindowLongW(status_, GWL_STYLE) & WS_VISIBLE) == 0) return 0;
-  if (!GetWindowRect(status_, &bar)) return 0;
-  return bar.bottom - bar.top;
+  return platform::win32::InnerArea(window_, status_).height;
 }
 
 bool Win32MainWindow::PreTranslate(MSG& message) {
@@ -248,19 +145,11 @@ bool Win32MainWindow::PreTranslate(MSG& message) {
 }
 
 void Win32MainWindow::BuildControls() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  const auto make = [&](const wchar_t* window_class, const char* caption, DWORD style,
-                        DWORD extended_style, int id) {
-    HWND control =
-        CreateWindowExW(extended_style, window_class, platform::WideOfUtf8(caption).c_str(),
-                        WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (control == nullptr) throw platform::RunTimeError(platform::error::kOutOfMemory);
-    return control;
+  const auto make = [this](const wchar_t* window_class, const char* caption, DWORD style,
+                           DWORD extended_style, int id) {
+    return platform::win32::MakeChild(window_, window_class, caption, style, extended_style, id);
   };
-  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
+  tooltips_ = platform::win32::MakeToolTips(window_);
   const platform::InputMask date_mask(design::kDateMask, design::kDatePrompt);
   // Made in the tab order: Windows moves the focus with Tab in the order the controls were made.
   int id = kFirstControl;
@@ -297,19 +186,12 @@ void Win32MainWindow::BuildControls() {
     AddControl(design.name,
                std::make_unique<Win32Control>(control, design.name, design.twips, text));
     if (design.tip != nullptr) {
-      std::wstring tip = platform::WideOfUtf8(design.tip);
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.hwnd = window_;
-      tool.uId = reinterpret_cast<UINT_PTR>(control);
-      tool.lpszText = tip.data();
-      SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+      platform::win32::AddToolTip(tooltips_, window_, control, design.tip);
     }
   }
   // Last, and outside the tab order.
   status_ = make(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, 0, kStatusLine);
-  status_line_ = std::make_unique<StatusBarLine>(status_);
+  status_line_ = std::make_unique<platform::win32::StatusBarLine>(status_);
 }
 
 void Win32MainWindow::BuildMenu() {
@@ -357,7 +239,7 @@ void Win32MainWindow::ApplyResolution() {
   HFONT old_window_font = window_font_;
   std::map<std::string, HFONT> old_fonts = std::move(named_fonts_);
   named_fonts_.clear();
-  window_font_ = WindowSystemFont(dpi);
+  window_font_ = platform::win32::WindowSystemFont(dpi);
   for (const design::ControlDesign& design : design::kControls) {
     HFONT font = window_font_;
     if (design.font != nullptr) {
@@ -375,35 +257,24 @@ void Win32MainWindow::ApplyResolution() {
   PlaceControls();
   list_->Rescale();
 
-  for (HICON icon : {big_icon_, small_icon_}) {
-    if (icon != nullptr) DestroyIcon(icon);
-  }
-  big_icon_ = ProgramIcon(SM_CXICON, dpi);
-  small_icon_ = ProgramIcon(SM_CXSMICON, dpi);
-  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
-  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
+  icons_.Apply(window_, dpi);
 }
 
 void Win32MainWindow::SizeToStart() {
   const unsigned dpi = platform::win32::DpiOf(window_);
   SendMessageW(status_, WM_SIZE, 0, 0);
   const SIZE outer =
-      OuterSize({platform::win32::TwipsToPixels(design::kStartWidth, dpi),
-                 platform::win32::TwipsToPixels(design::kStartHeight, dpi) + StatusHeight()},
-                dpi);
+      platform::win32::OuterSize({platform::win32::TwipsToPixels(design::kStartWidth, dpi),
+                                  platform::win32::TwipsToPixels(design::kStartHeight, dpi) +
+                                      platform::win32::StatusHeight(status_)},
+                                 kStyle, kExtendedStyle, true, dpi);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wparam,
                                             LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    auto* self = static_cast<Win32MainWindow*>(create->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = platform::win32::WindowObject<Win32MainWindow>(window, message, lparam);
   if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
   try {
     return self->Handle(message, wparam, lparam);
@@ -414,6 +285,10 @@ LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wp
 }
 
 LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  if (shared_.Handle(window_, message, wparam, lparam, ControlWindow("ListView1"), result)) {
+    return result;
+  }
   switch (message) {
     case WM_SIZE:
       // The status bar takes its place along the bottom first, so the inner area is known.
@@ -441,41 +316,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case WM_NOTIFY: {
-      LRESULT result = 0;
       if (list_ && list_->Notify(*reinterpret_cast<const NMHDR*>(lparam), result)) return result;
       break;
     }
-    case WM_SETCURSOR:
-      if (HCURSOR pointer = platform::win32::PointerOverride()) {
-        SetCursor(pointer);
-        return TRUE;
-      }
-      break;
-    case WM_ACTIVATE:
-      // The focus goes back to the control that had it, without telling the form: activating
-      // the window moves no focus within it.
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) focus_before_deactivation_ = focus;
-        return 0;
-      }
-      // A control that already has the focus keeps it: under Wine the activation may come after
-      // the click that caused it, which has put the focus where the click went.
-      if (!HIWORD(wparam) && !IsChild(window_, GetFocus())) {  // not minimised
-        HWND focus = focus_before_deactivation_ != nullptr && IsWindow(focus_before_deactivation_)
-                         ? focus_before_deactivation_
-                         : ControlWindow("ListView1");
-        SetFocus(focus);
-      }
-      return 0;
-    case WM_DPICHANGED: {
-      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:  // the window has taken the place Windows suggests
       ApplyResolution();
       return 0;
-    }
     case WM_CLOSE:
       services_.exit_program(0);
       ShowWindow(window_, SW_HIDE);

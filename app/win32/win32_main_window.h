@@ -23,6 +23,7 @@
 
 #include "app/common_window.h"
 #include "platform/system/windows_api.h"
+#include "platform/win32/window_parts.h"
 
 namespace platform::win32 {
 class FocusEdit;
@@ -67,6 +68,9 @@ class Win32MainWindow : public CommonWindow {
   bool PreTranslate(MSG& message);
 
  private:
+  template <typename Window>
+  friend Window* platform::win32::WindowObject(HWND, UINT, LPARAM);
+
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void BuildControls();
@@ -75,8 +79,6 @@ class Win32MainWindow : public CommonWindow {
   // Fonts and places for the window's present resolution.
   void ApplyResolution();
   void SizeToStart();
-  // The status bar's height in pixels, 0 while it is hidden.
-  int StatusHeight() const;
   void ExitAnyway(int status) noexcept override;
 
   HWND window_ = nullptr;
@@ -87,9 +89,8 @@ class Win32MainWindow : public CommonWindow {
   HFONT window_font_ = nullptr;
   // The fonts the controls name, by family, at the present resolution.
   std::map<std::string, HFONT> named_fonts_;
-  HICON big_icon_ = nullptr;
-  HICON small_icon_ = nullptr;
-  HWND focus_before_deactivation_ = nullptr;
+  platform::win32::ProgramIcons icons_;
+  platform::win32::SharedMessages shared_;
 
   // The text boxes in the order of design::kControls, and their adapters.
   std::vector<std::unique_ptr<platform::win32::FocusEdit>> edits_;

@@ -69,6 +69,7 @@ Section "Kolvex"
   SetOutPath "$INSTDIR"
   File "${STAGE}\kolvex-export.exe"
   File "${STAGE}\kolvex.exe"
+  File "${STAGE}\kolvex-bills.exe"
   File "${STAGE}\kolvex-prompt.cmd"
   File "${STAGE}\README.txt"
   File "${STAGE}\Licenses.txt"
@@ -85,6 +86,8 @@ Section "Kolvex"
   ; The window, started in the user's folder, where its Open dialog begins. Kolvex opens no file
   ; given to it, so no file type is associated with it.
   CreateShortCut "$SMPROGRAMS\Kolvex\Kolvex.lnk" "$INSTDIR\kolvex.exe"
+  ; The payment period's bills, started in the user's folder too.
+  CreateShortCut "$SMPROGRAMS\Kolvex\Kolvex Bills.lnk" "$INSTDIR\kolvex-bills.exe"
 
   ; SHCTX is HKLM for every user's install, HKCU for one user's.
   ${If} $AllUsers == 1
@@ -120,6 +123,7 @@ FunctionEnd
 Section "Uninstall"
   Delete "$INSTDIR\kolvex-export.exe"
   Delete "$INSTDIR\kolvex.exe"
+  Delete "$INSTDIR\kolvex-bills.exe"
   Delete "$INSTDIR\kolvex-prompt.cmd"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Licenses.txt"
@@ -131,6 +135,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Kolvex\Kolvex Command Prompt.lnk"
   Delete "$SMPROGRAMS\Kolvex\Kolvex README.lnk"
   Delete "$SMPROGRAMS\Kolvex\Kolvex.lnk"
+  Delete "$SMPROGRAMS\Kolvex\Kolvex Bills.lnk"
   RMDir "$SMPROGRAMS\Kolvex"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   ; The user's own program folder, when the install made it and nothing else uses it.

@@ -65,31 +65,72 @@ std::wstring Win32Filter(const std::vector<FileType>& types) {
   return filter;
 }
 
-void Win32FileDialog::ShowOpen() {
-  const std::wstring filter = Win32Filter(ParseFilter(filter_));
-  const std::wstring folder = file_name_.empty() ? std::filesystem::current_path().native()
-                                                 : PathFromUtf8(file_name_).parent_path().native();
-  std::wstring chosen(kFileNameSize, L'\0');
+namespace {
+
+// Shows the Open or the Save dialog: true for a choice, false for a cancel.
+bool ShowFileDialog(BOOL(WINAPI* show)(OPENFILENAMEW*), const char* title, OPENFILENAMEW& dialog) {
+  if (show(&dialog)) return true;
+  const DWORD failure = CommDlgExtendedError();
+  if (failure != 0) {
+    throw RunTimeError(error::kDialogFailure, std::string("the ") + title +
+                                                  " dialog failed with common dialog error " +
+                                                  std::to_string(failure) + ".");
+  }
+  return false;
+}
+
+OPENFILENAMEW FileDialogOf(HWND owner, const std::wstring& filter, std::wstring& chosen,
+                           const std::wstring& folder) {
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
+  dialog.hwndOwner = owner;
   dialog.lpstrFilter = filter.size() > 1 ? filter.c_str() : nullptr;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = chosen.data();
   dialog.nMaxFile = static_cast<DWORD>(chosen.size());
   dialog.lpstrInitialDir = folder.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                 OFN_NOCHANGEDIR | OFN_ENABLESIZING | OFN_DONTADDTORECENT;
-  if (GetOpenFileNameW(&dialog)) {
-    chosen.resize(wcsnlen(chosen.c_str(), chosen.size()));
-    file_name_ = Utf8OfWide(chosen);
-    return;
+  dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                 OFN_ENABLESIZING | OFN_DONTADDTORECENT;
+  return dialog;
+}
+
+}  // namespace
+
+void Win32FileDialog::ShowOpen() {
+  const std::wstring filter = Win32Filter(ParseFilter(filter_));
+  const std::wstring folder = file_name_.empty() ? std::filesystem::current_path().native()
+                                                 : PathFromUtf8(file_name_).parent_path().native();
+  std::wstring chosen(kFileNameSize, L'\0');
+  OPENFILENAMEW dialog = FileDialogOf(owner_, filter, chosen, folder);
+  dialog.Flags |= OFN_FILEMUSTEXIST;
+  // A cancel keeps the last choice.
+  if (!ShowFileDialog(&GetOpenFileNameW, "Open", dialog)) return;
+  chosen.resize(wcsnlen(chosen.c_str(), chosen.size()));
+  file_name_ = Utf8OfWide(chosen);
+}
+
+std::optional<std::string> Win32SaveDialog::ShowSave(const std::string& filter,
+                                                     const std::string& suggested) {
+  const std::vector<FileType> types = ParseFilter(filter);
+  const std::filesystem::path suggested_path = PathFromUtf8(suggested);
+  std::error_code unknown;
+  const std::wstring folder = suggested_path.has_parent_path()
+                                  ? suggested_path.parent_path().native()
+                                  : std::filesystem::current_path(unknown).native();
+  std::wstring chosen = suggested_path.filename().native();
+  chosen.resize(kFileNameSize, L'\0');
+  // The extension Windows adds to a name typed without one: the first pattern's.
+  std::wstring extension;
+  if (!types.empty() && !types[0].patterns.empty() && types[0].patterns[0].rfind("*.", 0) == 0) {
+    extension = WideOfUtf8(types[0].patterns[0].substr(2));
   }
-  const DWORD failure = CommDlgExtendedError();
-  if (failure != 0) {  // 0 is a cancel, which keeps the last choice
-    throw RunTimeError(error::kDialogFailure, "the Open dialog failed with common dialog error " +
-                                                  std::to_string(failure) + ".");
-  }
+  const std::wstring windows_filter = Win32Filter(types);
+  OPENFILENAMEW dialog = FileDialogOf(owner_, windows_filter, chosen, folder);
+  dialog.Flags |= OFN_OVERWRITEPROMPT;
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  if (!ShowFileDialog(&GetSaveFileNameW, "Save", dialog)) return std::nullopt;
+  chosen.resize(wcsnlen(chosen.c_str(), chosen.size()));
+  return Utf8OfWide(chosen);
 }
 
 void Win32MessageBox::Show(const std::string& prompt, MessageIcon icon) {

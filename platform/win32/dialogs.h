@@ -1,7 +1,8 @@
-// The window's modal dialogs and the screen's pointer on Windows: the Open-file dialog, the
-// message box and the application-wide mouse pointer.
+// The windows' modal dialogs and the screen's pointer on Windows: the Open-file and Save-file
+// dialogs, the message box and the application-wide mouse pointer.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "platform/controls/last_set_pointer.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/save_dialog.h"
 #include "platform/system/windows_api.h"
 
 namespace platform::win32 {
@@ -34,6 +36,19 @@ class Win32FileDialog : public FileDialog {
   HWND owner_;
   std::string filter_;
   std::string file_name_;
+};
+
+// Opens in the folder of `suggested`, or else in the current folder, and leaves the current
+// folder as it was. Throws RunTimeError -32768 when the dialog cannot be shown.
+class Win32SaveDialog : public SaveDialog {
+ public:
+  // `owner` may be null.
+  explicit Win32SaveDialog(HWND owner) : owner_(owner) {}
+  std::optional<std::string> ShowSave(const std::string& filter,
+                                      const std::string& suggested) override;
+
+ private:
+  HWND owner_;
 };
 
 // Shows the prompt with its icon, the OK button alone and the program's name as the title.

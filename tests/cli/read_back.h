@@ -57,19 +57,13 @@ inline std::string LinuxPath(const std::string& path) {
   return result;
 }
 
-// What the reader prints for `path`. Under Wine a Windows program can start a Linux one but is
-// told neither when it ends nor what it prints, so the reader writes the cells to a file that
-// appears once complete (or a ".failed" one), which is waited for; the deadline only ends a
-// failing test.
-inline std::string ReaderOutput(const std::string& path, int sheet = 1,
-                                const std::string& option = "") {
-  // One file for each sheet read, so reading another sheet of the workbook never finds the first.
-  const std::string cells = path + (option.empty() ? ".cells" + std::to_string(sheet) : ".layout");
-  std::string command = "Z:\\usr\\bin\\python3 \"" + LinuxPath(KOLVEX_SOURCE_DIR) +
-                        "/tests/cli/read_sheet.py\" \"" + LinuxPath(path) + "\" --sheet " +
-                        std::to_string(sheet) + " " + option + " --output \"" + LinuxPath(cells) +
-                        "\"";
-  std::wstring wide_command = platform::PathFromUtf8(command).wstring();
+// Runs the Linux shell command `command`, which makes the file `done` once complete (or
+// `done`.failed), and returns what `done` holds. Under Wine a Windows program can start a Linux
+// one but is told neither when it ends nor what it prints, so the file is waited for; the
+// deadline only ends a failing test.
+inline std::string LinuxOutput(const std::string& command, const std::string& done) {
+  std::string line = "Z:\\bin\\sh -c \"" + command + "\"";
+  std::wstring wide_command = platform::PathFromUtf8(line).wstring();
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -81,34 +75,67 @@ inline std::string ReaderOutput(const std::string& path, int sheet = 1,
   CloseHandle(process.hProcess);
   namespace fs = std::filesystem;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!fs::exists(platform::PathFromUtf8(cells))) {
-    if (fs::exists(platform::PathFromUtf8(cells + ".failed"))) {
-      throw std::runtime_error("reader failed on " + path);
+  while (!fs::exists(platform::PathFromUtf8(done))) {
+    if (fs::exists(platform::PathFromUtf8(done + ".failed"))) {
+      throw std::runtime_error("failed: " + command);
     }
     if (std::chrono::steady_clock::now() > deadline) {
-      throw std::runtime_error("no answer from the reader on " + path);
+      throw std::runtime_error("no answer from " + command);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  std::ifstream file(platform::PathFromUtf8(cells), std::ios::binary);
+  std::ifstream file(platform::PathFromUtf8(done), std::ios::binary);
+  std::ostringstream output;
+  output << file.rdbuf();
+  return output.str();
+}
+
+// What the reader prints for `path`: the reader writes the cells to a file of its own.
+inline std::string ReaderOutput(const std::string& path, int sheet = 1,
+                                const std::string& option = "") {
+  // One file for each sheet read, so reading another sheet of the workbook never finds the first.
+  const std::string cells = path + (option.empty() ? ".cells" + std::to_string(sheet) : ".layout");
+  return LinuxOutput("/usr/bin/python3 '" + LinuxPath(KOLVEX_SOURCE_DIR) +
+                         "/tests/cli/read_sheet.py' '" + LinuxPath(path) + "' --sheet " +
+                         std::to_string(sheet) + " " + option + " --output '" + LinuxPath(cells) +
+                         "'",
+                     cells);
+}
+
+// The text of the PDF file `path` as pdftotext lays it out.
+inline std::string PdfText(const std::string& path) {
+  const std::string text = LinuxPath(path + ".txt");
+  LinuxOutput("pdftotext -layout '" + LinuxPath(path) + "' '" + text + ".part' && mv '" + text +
+                  ".part' '" + text + "' || touch '" + text + ".failed'",
+              path + ".txt");
+  std::ifstream file(platform::PathFromUtf8(path + ".txt"), std::ios::binary);
   std::ostringstream output;
   output << file.rdbuf();
   return output.str();
 }
 #else
-// What the reader prints for sheet `sheet` of `path`, with `option` ("--layout") when given.
-inline std::string ReaderOutput(const std::string& path, int sheet = 1,
-                                const std::string& option = "") {
-  const std::string command = "/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" +
-                              path + "' --sheet " + std::to_string(sheet) + " " + option;
+// What the shell command `command` prints; throws when it fails.
+inline std::string LinuxOutput(const std::string& command) {
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
   std::string output;
   char buffer[1 << 16];
   std::size_t count = 0;
   while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
-  if (::pclose(pipe) != 0) throw std::runtime_error("reader failed on " + path);
+  if (::pclose(pipe) != 0) throw std::runtime_error("failed: " + command);
   return output;
+}
+
+// What the reader prints for sheet `sheet` of `path`, with `option` ("--layout") when given.
+inline std::string ReaderOutput(const std::string& path, int sheet = 1,
+                                const std::string& option = "") {
+  return LinuxOutput("/usr/bin/python3 " KOLVEX_SOURCE_DIR "/tests/cli/read_sheet.py '" + path +
+                     "' --sheet " + std::to_string(sheet) + " " + option);
+}
+
+// The text of the PDF file `path` as pdftotext lays it out.
+inline std::string PdfText(const std::string& path) {
+  return LinuxOutput("pdftotext -layout '" + path + "' -");
 }
 #endif
 

@@ -244,11 +244,7 @@ TYPED_TEST_P(BillsContract, SaveSlipsWritesOneSlipForEachMemberAndOpensIt) {
   }
   ASSERT_EQ(this->Messages(), "");
   EXPECT_EQ(this->opened_, std::vector<std::string>{path});
-  const std::string text_path = path + ".txt";
-  const std::string command = "pdftotext -layout '" + path + "' '" + text_path + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  std::ifstream file(text_path);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string text = read_back::PdfText(path);
   std::size_t slips = 0;
   for (std::size_t at = text.find(exporter::kSlipTitle); at != std::string::npos;
        at = text.find(exporter::kSlipTitle, at + 1)) {

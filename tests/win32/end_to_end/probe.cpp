@@ -22,6 +22,7 @@
 #include "platform/system/date_services.h"
 #include "platform/system/path_text.h"
 #include "platform/system/windows_api.h"
+#include "tests/win32/window_picture.h"
 
 namespace {
 
@@ -133,33 +134,7 @@ int Format(const std::wstring& name, const std::wstring& file) {
 int Screenshot(const std::wstring& file) {
   HWND window = Kolvex();
   if (window == nullptr) return Fail("no Kolvex window");
-  RECT area{};
-  GetWindowRect(window, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* pixels = nullptr;
-  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, picture);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  const int row = ((width * 3 + 3) / 4) * 4;
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-  header.bfSize = header.bfOffBits + static_cast<DWORD>(row * height);
-  std::ofstream out(std::filesystem::path(file), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(pixels), row * height);
-  SelectObject(memory, old);
-  DeleteObject(picture);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return out ? 0 : Fail("the picture could not be written");
+  return win32_test::SaveWindowPicture(window, file) ? 0 : Fail("the picture could not be written");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace exporter {
 namespace {
 
 // The writer that gathers a whole form, for the calls that give it as a string.
-std::string Whole(const std::function<void(const platform::ClipboardWriter&)>& make) {
+std::string GatheredForm(const std::function<void(const platform::ClipboardWriter&)>& make) {
   std::string bytes;
   make(platform::Gathering(bytes));
   return bytes;
@@ -103,7 +103,7 @@ std::vector<std::string> ColumnParts(std::size_t columns, std::size_t first,
 void Sylk(const platform::ListView& list, const platform::ClipboardWriter& write) {
   const SheetSize size = MeasureSheet(list);
   const std::vector<std::string> columns = ColumnParts(size.columns, 1, "C;X", ";Y");
-  Pieces pieces(write, size.rows);
+  PiecewiseForm pieces(write, size.rows);
   // This identification tells Calc that ";" is doubled inside texts and quotes are not.
   pieces.Put("ID;PCALCOOO32\r\n");
   std::string row_part;
@@ -229,7 +229,7 @@ void PutMarkupText(std::string_view text, std::string_view line_break, ByteWrite
 
 void GnumericRange(const platform::ListView& list, const platform::ClipboardWriter& write) {
   const SheetSize size = MeasureSheet(list);
-  Pieces pieces(write, size.rows);
+  PiecewiseForm pieces(write, size.rows);
   std::string start =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<gnm:ClipboardRange xmlns:gnm=\"http://www.gnumeric.org/v10.dtd\" Cols=\"";
@@ -269,7 +269,7 @@ constexpr std::string_view kStartFragment = "<!--StartFragment-->";
 constexpr std::string_view kEndFragment = "<!--EndFragment-->";
 
 void HtmlTable(const platform::ListView& list, const platform::ClipboardWriter& write) {
-  Pieces pieces(write, MeasureSheet(list).rows);
+  PiecewiseForm pieces(write, MeasureSheet(list).rows);
   // Excel takes class "t" as its text format and keeps a <br> inside its cell; Calc reads a
   // cell's "sdnum" as its number format (1033;0;@ text) and "sdval" as its value.
   pieces.Put(
@@ -342,7 +342,7 @@ std::string WindowsHtmlDescription(std::string_view html) {
 }  // namespace
 
 std::string BuildHtmlTable(const platform::ListView& list) {
-  return Whole([&](const platform::ClipboardWriter& write) { HtmlTable(list, write); });
+  return GatheredForm([&](const platform::ClipboardWriter& write) { HtmlTable(list, write); });
 }
 
 std::vector<platform::ClipboardForm> ClipboardForms(

@@ -18,7 +18,7 @@ SheetSize MeasureSheet(const platform::ListView& list) {
   return size;
 }
 
-void Pieces::Write(std::string_view piece) {
+void PiecewiseForm::Write(std::string_view piece) {
   written_ += piece.size();
   if (rows_done_ > 0 && rows_done_ < rows_) {
     const std::size_t per_row = written_ / rows_done_ + 1;

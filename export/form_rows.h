@@ -74,9 +74,9 @@ void ForEachRow(const platform::ListView& list, RowDone row_done) {
 // held whole on its way to the clipboard. The writer is told about how large the whole form will
 // be with the first piece, and again whenever the rows so far foretell more: their bytes a row
 // times the form's `rows`, with half as much again, as later rows take more digits to number.
-class Pieces : public ByteBuffer {
+class PiecewiseForm : public ByteBuffer {
  public:
-  Pieces(const platform::ClipboardWriter& write, std::size_t rows)
+  PiecewiseForm(const platform::ClipboardWriter& write, std::size_t rows)
       : ByteBuffer(kPieceSize * 2,
                    [this](std::string& bytes, std::size_t used) {
                      Write(std::string_view(bytes.data(), used));

@@ -12,7 +12,7 @@ namespace {
 
 using platform::MemoryListView;
 
-std::vector<std::string> Pieces(const platform::ListView& list) {
+std::vector<std::string> PiecesOf(const platform::ListView& list) {
   std::vector<std::string> pieces;
   exporter::WriteExportText(list, [&](std::string_view piece) { pieces.emplace_back(piece); });
   return pieces;
@@ -52,7 +52,7 @@ TEST(ExportText, ATabOrLineBreakInAValueIsABlankSoRowsAndColumnsStay) {
       list.SetItemText(item, i == 9000 ? c.first : "row" + std::to_string(i));
       list.AddSubItem(item, i == 9000 ? c.second : "v");
     }
-    const std::vector<std::string> pieces = Pieces(list);
+    const std::vector<std::string> pieces = PiecesOf(list);
     ASSERT_GT(pieces.size(), 1u);
     const std::string text = Joined(pieces);
     EXPECT_EQ(text, exporter::BuildExportText(list));

@@ -342,9 +342,13 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
   }
   WriteNamedFile(args, ".xlsx", [&](const std::string& path, const std::string& destination) {
     if (!args.summary) return exporter::WriteXlsxFile(list, path, destination);
-    exporter::WriteSummaryXlsxFile(
-        list, args.summary == exporter::Summary::kMembers ? "Member Summary" : "Day Summary",
-        records, path, destination);
+    exporter::WriteSheetsXlsxFile(
+        {{args.summary == exporter::Summary::kMembers ? "Member Summary" : "Day Summary",
+          &list,
+          true,
+          {}},
+         {exporter::kRecordsSheet, &records, false, {}}},
+        path, destination);
   });
 }
 

@@ -302,9 +302,9 @@ void BillsForm::CmdWorkbook_Click() {
     const platform::MemoryListView days =
         exporter::BuildSummary(exporter::Summary::kDays, *records_);
     WriteReplacing(*destination, ".xlsx", [&](const std::string& path, const std::string& shown) {
-      exporter::WriteSheetsXlsxFile({{"Member Bills", &bills, true},
-                                     {"Day Sheet", &days, true},
-                                     {exporter::kRecordsSheet, &*records_, false}},
+      exporter::WriteSheetsXlsxFile({{"Member Bills", &bills, true, {}},
+                                     {"Day Sheet", &days, true, {}},
+                                     {exporter::kRecordsSheet, &*records_, false, {}}},
                                     path, shown);
     });
     controls_.status_line.SetText("The bills of " + PeriodTitle(read_period_) + " are saved in " +

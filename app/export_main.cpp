@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/bills/payment_period.h"
 #include "calendar/cdn_date.h"
 #include "data/load_data.h"
 #include "data/stored_amount.h"
@@ -50,7 +51,9 @@ constexpr std::string_view kUsage =
     "                   commission, untested records and repeated entries\n"
     "  --summary days   write one row per date and collection time instead of the records\n"
     "                   A summary ends in a total row; with xlsx, the workbook's second sheet,\n"
-    "                   \"Records\", holds the records it was made from.\n"
+    "                   \"Records\", holds the records it was made from, and each sheet\n"
+    "                   opens with a title: the period (by its month's name with --period)\n"
+    "                   and the table read.\n"
     "  --summary slips  write a PDF of each member's slip: the collections and the bill\n"
     "  --output FILE    write to FILE (\"-\": standard output); nothing is written when the\n"
     "                   load fails\n"
@@ -73,7 +76,8 @@ struct Arguments {
   std::optional<std::string> output;
   std::optional<Format> format;
   std::optional<exporter::Summary> summary;
-  bool period_ends_calendar = false;  // a period whose last day is the calendar's last
+  std::optional<bills::PaymentPeriod> period;  // given by --period
+  bool period_ends_calendar = false;           // a period whose last day is the calendar's last
   bool slips = false;
 };
 
@@ -131,9 +135,10 @@ void ParseSummary(std::string_view text, Arguments& parsed) {
   }
 }
 
-// The first and last day of a payment period: "yyyy/mm" the whole BS month, "yyyy/mm/1" its days
-// 01 to 15, "yyyy/mm/2" its day 16 to its last.
-std::pair<std::string, std::string> PeriodDates(std::string_view period) {
+// The payment period "yyyy/mm" (the whole BS month), "yyyy/mm/1" (its days 01 to 15) or
+// "yyyy/mm/2" (its day 16 to its last), and its first and last day.
+std::pair<std::string, std::string> PeriodDates(std::string_view period,
+                                                bills::PaymentPeriod& named) {
   const UsageError wrong{"'" + std::string(period) +
                          "' is not a period: give yyyy/mm, yyyy/mm/1 or yyyy/mm/2 of a BS year "
                          "from 1500 to 5000"};
@@ -153,9 +158,14 @@ std::pair<std::string, std::string> PeriodDates(std::string_view period) {
   }
   const std::string stem(period.substr(0, 7));
   const std::string last = stem + "/" + std::to_string(cdnDate::MonthLength(year, month));
+  named = {year, month, bills::MonthPart::kWholeMonth};
   if (period.size() == 7) return {stem + "/01", last};
   if (period[7] != '/' || (period[8] != '1' && period[8] != '2')) throw wrong;
-  if (period[8] == '1') return {stem + "/01", stem + "/15"};
+  if (period[8] == '1') {
+    named.part = bills::MonthPart::kFirstHalf;
+    return {stem + "/01", stem + "/15"};
+  }
+  named.part = bills::MonthPart::kSecondHalf;
   return {stem + "/16", last};
 }
 
@@ -168,7 +178,8 @@ void TakePositional(const std::vector<std::string>& positional,
     parsed.to = positional[2];
   } else {
     if (positional.size() != 1) throw UsageError{"give either FROM TO or --period, not both"};
-    std::tie(parsed.from, parsed.to) = PeriodDates(*period);
+    parsed.period.emplace();
+    std::tie(parsed.from, parsed.to) = PeriodDates(*period, *parsed.period);
     parsed.period_ends_calendar =
         parsed.to == std::to_string(cdnDate::kLastYear) + "/12/" +
                          std::to_string(cdnDate::MonthLength(cdnDate::kLastYear, 12));
@@ -329,9 +340,12 @@ void WriteNamedFile(const Arguments& args, const std::string& suffix,
   if (file) file->Commit();
 }
 
-// `list` is the summary of `records` when one is asked for, else the records themselves.
+// `list` is the summary of `records` when one is asked for, else the records themselves. A
+// summary workbook's sheets are titled with `when` and the `table` read; the list's own workbook
+// has no title.
 void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
-                 const platform::MemoryListView& records) {
+                 const platform::MemoryListView& records, const std::string& when = {},
+                 const std::string& table = {}) {
   const Format format = args.format.value_or(Format::kTsv);
   if (format == Format::kTsv) {
     // Written as it is made, piece by piece; the counts that could fail it are checked first.
@@ -342,9 +356,12 @@ void WriteOutput(const Arguments& args, const platform::MemoryListView& list,
   }
   WriteNamedFile(args, ".xlsx", [&](const std::string& path, const std::string& destination) {
     if (!args.summary) return exporter::WriteXlsxFile(list, path, destination);
-    exporter::WriteSummaryXlsxFile(
-        list, args.summary == exporter::Summary::kMembers ? "Member Summary" : "Day Summary",
-        records, path, destination);
+    const bool members = args.summary == exporter::Summary::kMembers;
+    exporter::WriteSheetsXlsxFile(
+        {{members ? "Member Summary" : "Day Summary", &list, true,
+          bills::SheetTitle(members ? "Member summary" : "Day summary", when, table)},
+         {exporter::kRecordsSheet, &records, false, bills::SheetTitle("Records", when, table)}},
+        path, destination);
   });
 }
 
@@ -403,7 +420,10 @@ int Run(const std::vector<std::string>& raw_args) {
     if (args->slips) {
       WriteSlips(*args, list, from, to);
     } else {
-      WriteOutput(*args, exporter::BuildSummary(*args->summary, list), list);
+      const std::string when =
+          args->period ? bills::PeriodTitle(*args->period) : bills::DatesTitle(from, to);
+      WriteOutput(*args, exporter::BuildSummary(*args->summary, list), list, when,
+                  platform::db::DbfProvider().TableFile(args->database, "TRAN"));
     }
     return 0;
   } catch (...) {

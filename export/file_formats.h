@@ -50,23 +50,22 @@ void WriteXlsxFile(const platform::ListView& list, const std::string& path,
 // The name of the records' sheet beside a summary.
 inline constexpr char kRecordsSheet[] = "Records";
 
-// A sheet of a workbook of several: its name and list, and whether its last row is a total row.
+// A sheet of a workbook of several: its name and list, whether its last row is a total row, and
+// the rows of its title, each a text in the first column above the header row (the first in
+// bold), which leave the columns' widths to the list's texts.
 struct NamedSheet {
   std::string name;
   const platform::ListView* list;
   bool totals;
+  std::vector<std::string> title;
 };
 
-// Writes each of `sheets` in turn as a sheet of one workbook, as WriteSummaryXlsxFile writes its
-// summary (a sheet with `totals`) and its records (one without). Throws as WriteXlsxFile does.
+// Writes each of `sheets` in turn as a sheet of one workbook: its title rows, then the list as
+// WriteXlsxFile writes it, the header row bold and frozen above the rows as they scroll, the
+// two-decimal columns with two decimals shown, each column as wide as its longest text; with
+// `totals`, the last row bold too. Throws as WriteXlsxFile does, 6 also when a title row is
+// longer than a cell holds; nothing is written then.
 void WriteSheetsXlsxFile(const std::vector<NamedSheet>& sheets, const std::string& path,
                          const std::string& destination = {});
-
-// Writes a workbook of two sheets: `summary` as the sheet `summary_name`, its header row and its
-// last row, the total row, in bold and its two-decimal columns with two decimals shown; then the
-// records as WriteXlsxFile writes them, in the sheet "Records". Throws as WriteXlsxFile does.
-void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& summary_name,
-                          const platform::ListView& records, const std::string& path,
-                          const std::string& destination = {});
 
 }  // namespace exporter

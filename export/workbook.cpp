@@ -18,16 +18,22 @@
 namespace exporter {
 namespace {
 
-// Throws 6, naming the record and the column, when the text a cell is given is longer than a cell
-// holds.
-void CheckCellLength(std::string_view cell_text, const platform::ListView& list, std::size_t item,
-                     std::size_t column) {
-  if (cell_text.size() <= kCellCharacters) return;  // never more units than UTF-8 bytes
+// The UTF-16 units of a cell's UTF-8 text, as a cell's length is counted.
+std::size_t CellUnits(std::string_view cell_text) {
   std::size_t units = 0;
   for (const char c : cell_text) {
     const auto byte = static_cast<unsigned char>(c);
     units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
   }
+  return units;
+}
+
+// Throws 6, naming the record and the column, when the text a cell is given is longer than a cell
+// holds.
+void CheckCellLength(std::string_view cell_text, const platform::ListView& list, std::size_t item,
+                     std::size_t column) {
+  if (cell_text.size() <= kCellCharacters) return;  // never more units than UTF-8 bytes
+  const std::size_t units = CellUnits(cell_text);
   if (units <= kCellCharacters) return;
   const std::string name = column < list.ColumnHeaderCount() ? list.ColumnHeaderText(column)
                                                              : std::to_string(column + 1);
@@ -46,8 +52,9 @@ platform::RunTimeError WriteError(const std::string& path, std::string reason) {
                                 "cannot write the workbook '" + path + "': " + reason + ".");
 }
 
-void CheckSheetSize(const platform::ListView& list) {
-  if (list.ItemCount() >= kSheetRows) {
+// Throws 6 when the list under `title_rows` rows of title does not fit one sheet.
+void CheckSheetSize(const platform::ListView& list, std::size_t title_rows) {
+  if (list.ItemCount() + title_rows >= kSheetRows) {
     throw platform::RunTimeError(platform::error::kOverflow,
                                  std::to_string(list.ItemCount()) +
                                      " records do not fit one worksheet. Export fewer days at a "
@@ -60,6 +67,19 @@ void CheckSheetSize(const platform::ListView& list) {
   if (columns > kSheetColumns) {
     throw platform::RunTimeError(platform::error::kOverflow,
                                  std::to_string(columns) + " columns do not fit one worksheet.");
+  }
+}
+
+// Throws 6 for a title row longer than a cell holds.
+void CheckTitle(const std::vector<std::string>& title) {
+  for (const std::string& row : title) {
+    const std::size_t units = CellUnits(NeedsEscapes(row) ? CellText(row) : row);
+    if (units <= kCellCharacters) continue;
+    throw platform::RunTimeError(platform::error::kOverflow,
+                                 "a sheet's title of " + std::to_string(units) +
+                                     " characters does not fit a worksheet cell, which holds at "
+                                     "most " +
+                                     std::to_string(kCellCharacters) + ".");
   }
 }
 
@@ -94,9 +114,10 @@ class Workbook {
  public:
   Workbook(const std::string& path, const std::string& shown) : shown_(shown), zip_(path, shown) {}
 
-  // Writes the list into a new sheet `name` (null: "Sheet1"), its header row bold. With
-  // `totals`, the last row, a total row, is bold too.
-  void WriteSheet(const char* name, const platform::ListView& list, bool totals);
+  // Writes the list into a new sheet `name` (null: "Sheet1") under the rows of `title`, its
+  // header row bold. With `totals`, the last row, a total row, is bold too.
+  void WriteSheet(const char* name, const platform::ListView& list, bool totals,
+                  const std::vector<std::string>& title);
 
   // Writes the parts that name the sheets and closes the file. Throws 75.
   void Close();
@@ -105,6 +126,8 @@ class Workbook {
   // The start of the cell at `column` of the current row, up to its type.
   void PutCellStart(ByteWriter& out, std::size_t column, Style style) const;
   void PutTextCell(ByteWriter& out, std::size_t column, std::string_view text, Style style) const;
+  // The row `row_number_` of one text in its first cell.
+  void PutTitleRow(std::string_view text, Style style);
   void PutHeaderRow(const platform::ListView& list);
   // The row of `item`, whose cells hold `texts`.
   void PutItemRow(const platform::ListView& list, std::size_t item,
@@ -122,6 +145,7 @@ class Workbook {
                   }};
   std::vector<std::string> column_names_;  // of the sheet's columns
   std::string row_number_;                 // of the current row, from 1
+  std::size_t header_row_ = 1;             // the header row's number, below the title rows
 };
 
 // What a sheet's XML needs before its rows: the longest text of each column, header included, in
@@ -131,7 +155,7 @@ struct SheetPlan {
   std::uint64_t most_bytes = 0;
 };
 
-SheetPlan PlanSheet(const platform::ListView& list) {
+SheetPlan PlanSheet(const platform::ListView& list, const std::vector<std::string>& title) {
   SheetPlan plan;
   std::vector<std::size_t>& longest = plan.longest;
   longest.resize(list.ColumnHeaderCount());
@@ -152,8 +176,11 @@ SheetPlan PlanSheet(const platform::ListView& list) {
     }
     cells += texts.size();
   }
-  plan.most_bytes = XmlBound(text_bytes) + cells * kCellBytes + (list.ItemCount() + 1) * kRowBytes +
-                    (longest.size() + 1) * 128 + 4096;
+  for (const std::string& row : title) text_bytes += row.size();
+  cells += title.size();
+  plan.most_bytes = XmlBound(text_bytes) + cells * kCellBytes +
+                    (list.ItemCount() + 1 + title.size()) * kRowBytes + (longest.size() + 1) * 128 +
+                    4096;
   return plan;
 }
 
@@ -163,27 +190,32 @@ constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheet
 constexpr char kRelationshipsNamespace[] =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-// The start of a sheet's XML, up to its rows: its extent, the header row frozen above the rows as
-// they scroll, and each column as wide as its longest text.
-std::string SheetStart(const SheetPlan& plan, std::size_t items, bool selected) {
+// The start of a sheet's XML, up to its rows: its extent, the title rows and the header row below
+// them frozen above the rows as they scroll, and each column as wide as its longest text.
+std::string SheetStart(const SheetPlan& plan, std::size_t items, std::size_t title_rows,
+                       bool selected) {
   const std::size_t columns = plan.longest.size();
+  const std::size_t rows = title_rows + 1 + items;
   std::string xml = kXmlDeclaration;
   xml += "<worksheet xmlns=\"";
   xml += kMainNamespace;
   xml += "\" xmlns:r=\"";
   xml += kRelationshipsNamespace;
   xml += "\"><dimension ref=\"A1";
-  if (columns > 1 || items > 0) {
+  if (columns > 1 || rows > 1) {
     xml += ':';
     xml += ColumnName(columns > 0 ? columns - 1 : 0);
-    AppendNumber(xml, items + 1);
+    AppendNumber(xml, rows);
   }
   xml += "\"/><sheetViews><sheetView ";
   if (selected) xml += "tabSelected=\"1\" ";
+  xml += "workbookViewId=\"0\"><pane ySplit=\"";
+  AppendNumber(xml, title_rows + 1);
+  xml += "\" topLeftCell=\"A";
+  AppendNumber(xml, title_rows + 2);
   xml +=
-      "workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
-      "state=\"frozen\"/><selection pane=\"bottomLeft\"/></sheetView></sheetViews>"
-      "<sheetFormatPr defaultRowHeight=\"15\"/>";
+      "\" activePane=\"bottomLeft\" state=\"frozen\"/><selection pane=\"bottomLeft\"/>"
+      "</sheetView></sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>";
   // A width counts characters of the default font; two more leave room for the bold header and
   // the cell's margins. A worksheet's columns are at most 255 wide. The stored width adds the
   // cell's padding, 5 pixels of a 7-pixel character, in 256ths.
@@ -229,10 +261,22 @@ void Workbook::PutTextCell(ByteWriter& out, std::size_t column, std::string_view
   out.Put("</is></c>");
 }
 
+void Workbook::PutTitleRow(std::string_view text, Style style) {
+  ByteWriter out = xml_.Room(2 * kRowBytes + kCellBytes + XmlBound(text.size()));
+  out.Put("<row r=\"");
+  out.Put(row_number_);
+  out.Put("\">");
+  if (!text.empty()) PutTextCell(out, 0, text, style);
+  out.Put("</row>");
+  xml_.Done(out);
+}
+
 void Workbook::PutHeaderRow(const platform::ListView& list) {
-  row_number_ = "1";
+  row_number_ = std::to_string(header_row_);
   ByteWriter row = xml_.Room(kRowBytes);
-  row.Put("<row r=\"1\">");
+  row.Put("<row r=\"");
+  row.Put(row_number_);
+  row.Put("\">");
   xml_.Done(row);
   for (std::size_t column = 0; column < list.ColumnHeaderCount(); ++column) {
     const std::string header = list.ColumnHeaderText(column);
@@ -257,7 +301,8 @@ void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
                           const std::vector<std::string_view>& texts,
                           const std::vector<platform::ColumnKind>& kinds, bool bold) {
   char digits[24];
-  row_number_.assign(digits, std::to_chars(digits, digits + sizeof digits, item + 2).ptr);
+  row_number_.assign(digits,
+                     std::to_chars(digits, digits + sizeof digits, header_row_ + 1 + item).ptr);
   ByteWriter row = xml_.Room(kRowBytes);
   row.Put("<row r=\"");
   row.Put(row_number_);
@@ -293,19 +338,26 @@ void Workbook::PutItemRow(const platform::ListView& list, std::size_t item,
   xml_.Done(row);
 }
 
-void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool totals) {
-  const SheetPlan plan = PlanSheet(list);
+void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool totals,
+                          const std::vector<std::string>& title) {
+  const SheetPlan plan = PlanSheet(list, title);
   sheets_.push_back(name != nullptr ? name : "Sheet1");
   zip_.StartEntry("xl/worksheets/sheet" + std::to_string(sheets_.size()) + ".xml", plan.most_bytes);
 
-  column_names_.resize(plan.longest.size());
+  // The title's texts stand in the first column, of a list without columns too.
+  column_names_.resize(std::max<std::size_t>(plan.longest.size(), 1));
   for (std::size_t column = 0; column < column_names_.size(); ++column) {
     column_names_[column] = ColumnName(column);
   }
-  const std::string start = SheetStart(plan, list.ItemCount(), sheets_.size() == 1);
+  const std::string start = SheetStart(plan, list.ItemCount(), title.size(), sheets_.size() == 1);
   ByteWriter out = xml_.Room(start.size());
   out.Put(start);
   xml_.Done(out);
+  for (std::size_t row = 0; row < title.size(); ++row) {
+    row_number_ = std::to_string(row + 1);
+    PutTitleRow(title[row], row == 0 ? kBold : kPlain);
+  }
+  header_row_ = title.size() + 1;
   PutHeaderRow(list);
   std::vector<platform::ColumnKind> kinds(list.ColumnHeaderCount());
   for (std::size_t column = 0; column < kinds.size(); ++column) {
@@ -404,27 +456,23 @@ void Workbook::Close() {
 
 void WriteXlsxFile(const platform::ListView& list, const std::string& path,
                    const std::string& destination) {
-  CheckSheetSize(list);
+  CheckSheetSize(list, 0);
   Workbook workbook(path, destination.empty() ? path : destination);
-  workbook.WriteSheet(nullptr, list, false);
+  workbook.WriteSheet(nullptr, list, false, {});
   workbook.Close();
 }
 
 void WriteSheetsXlsxFile(const std::vector<NamedSheet>& sheets, const std::string& path,
                          const std::string& destination) {
-  for (const NamedSheet& sheet : sheets) CheckSheetSize(*sheet.list);
+  for (const NamedSheet& sheet : sheets) {
+    CheckSheetSize(*sheet.list, sheet.title.size());
+    CheckTitle(sheet.title);
+  }
   Workbook workbook(path, destination.empty() ? path : destination);
   for (const NamedSheet& sheet : sheets) {
-    workbook.WriteSheet(sheet.name.c_str(), *sheet.list, sheet.totals);
+    workbook.WriteSheet(sheet.name.c_str(), *sheet.list, sheet.totals, sheet.title);
   }
   workbook.Close();
-}
-
-void WriteSummaryXlsxFile(const platform::ListView& summary, const std::string& summary_name,
-                          const platform::ListView& records, const std::string& path,
-                          const std::string& destination) {
-  WriteSheetsXlsxFile({{summary_name, &summary, true}, {kRecordsSheet, &records, false}}, path,
-                      destination);
 }
 
 }  // namespace exporter

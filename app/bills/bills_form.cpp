@@ -301,11 +301,13 @@ void BillsForm::CmdWorkbook_Click() {
     const platform::MemoryListView bills = MemberBills();
     const platform::MemoryListView days =
         exporter::BuildSummary(exporter::Summary::kDays, *records_);
+    const std::string when = PeriodTitle(read_period_);
+    const std::vector<exporter::NamedSheet> sheets = {
+        {"Member Bills", &bills, true, SheetTitle("Member bills", when, read_table_)},
+        {"Day Sheet", &days, true, SheetTitle("Day sheet", when, read_table_)},
+        {exporter::kRecordsSheet, &*records_, false, SheetTitle("Records", when, read_table_)}};
     WriteReplacing(*destination, ".xlsx", [&](const std::string& path, const std::string& shown) {
-      exporter::WriteSheetsXlsxFile({{"Member Bills", &bills, true},
-                                     {"Day Sheet", &days, true},
-                                     {exporter::kRecordsSheet, &*records_, false}},
-                                    path, shown);
+      exporter::WriteSheetsXlsxFile(sheets, path, shown);
     });
     controls_.status_line.SetText("The bills of " + PeriodTitle(read_period_) + " are saved in " +
                                   *destination + ".");

@@ -36,8 +36,17 @@ std::string LastDate(const PaymentPeriod& period) {
 std::string PeriodTitle(const PaymentPeriod& period) {
   static constexpr const char* kParts[] = {"first half", "second half", "whole month"};
   return std::string(kMonthNames[period.month - 1]) + " " + std::to_string(period.year) + ", " +
-         kParts[static_cast<int>(period.part)] + ": " + FirstDate(period) + " to " +
-         LastDate(period);
+         kParts[static_cast<int>(period.part)] + ": " +
+         DatesTitle(FirstDate(period), LastDate(period));
+}
+
+std::string DatesTitle(const std::string& first, const std::string& last) {
+  return first <= last ? first + " to " + last : last + " to " + first;
+}
+
+std::vector<std::string> SheetTitle(const std::string& what, const std::string& when,
+                                    const std::string& table) {
+  return {what + ", " + when, "Read from the table " + table};
 }
 
 PaymentPeriod LastEndedHalf(const std::string& today) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace bills {
 
@@ -34,6 +35,15 @@ std::string LastDate(const PaymentPeriod& period);
 // "Baisakh 2081, first half: 2081/01/01 to 2081/01/15", the period as titles and the window name
 // it. Throws as LastDate does.
 std::string PeriodTitle(const PaymentPeriod& period);
+
+// "2081/01/01 to 2081/01/15", the days from `first` to `last` ("yyyy/mm/dd"), the earlier first:
+// the title of days that are no period.
+std::string DatesTitle(const std::string& first, const std::string& last);
+
+// The title rows of a sheet of the period's workbook: "`what`, `when`" (when: PeriodTitle's or
+// DatesTitle's), then the table the records were read from.
+std::vector<std::string> SheetTitle(const std::string& what, const std::string& when,
+                                    const std::string& table);
 
 // The last half-month that has ended by the BS date `today` ("yyyy/mm/dd"): the first half of
 // today's month from its 16th day on, else the second half of the month before.

@@ -216,6 +216,17 @@ std::string SampleWithMendedAmounts(const Folder& folder) {
   return table;
 }
 
+// A summary workbook's second title row: the table read, `table`, by its whole path. (A Windows
+// program run under Wine spells the path its own way.)
+void ExpectTableRead(const std::vector<read_back::Cell>& row, const std::string& table) {
+  ASSERT_EQ(row.size(), 1u);
+  const std::string prefix = "Read from the table ";
+  EXPECT_TRUE(row[0].text.starts_with(prefix) && row[0].text.ends_with("TRAN.dbf")) << row[0].text;
+  if (std::getenv("KOLVEX_PROGRAM_RUNNER") == nullptr) {
+    EXPECT_EQ(row[0].text, prefix + table);
+  }
+}
+
 // What the decimal oracle (tests/cli/period_summary.py) gives for `kind` over `table`.
 std::string Oracle(const Folder& folder, const std::string& table, const std::string& from,
                    const std::string& to, const std::string& kind) {
@@ -280,14 +291,18 @@ TEST(ExportCommand, SummariesAgreeWithPythonDecimalArithmetic) {
     const RunResult xlsx = RunExport({table, "2081/01/31", "2081/01/01", "--summary", summary,
                                       "--output", folder / "summary.xlsx"});
     EXPECT_EQ(xlsx.status, 0) << xlsx.err;
+    // Two title rows, then the summary: its days in order, and the table read.
     const read_back::Grid grid = read_back::ReadSheet(folder / "summary.xlsx");
-    ASSERT_EQ(grid.size(), expected_rows.size());
-    for (std::size_t row = 0; row < grid.size(); ++row) {
+    ASSERT_EQ(grid.size(), expected_rows.size() + 2);
+    const std::string what = summary == "members" ? "Member summary, " : "Day summary, ";
+    EXPECT_EQ(grid[0], (std::vector<read_back::Cell>{{"s", what + "2081/01/01 to 2081/01/31"}}));
+    ExpectTableRead(grid[1], table);
+    for (std::size_t row = 0; row < expected_rows.size(); ++row) {
       for (std::size_t column = 0; column < expected_rows[row].size(); ++column) {
         SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column));
         const std::string& text = expected_rows[row][column];
         const read_back::Cell cell =
-            column < grid[row].size() ? grid[row][column] : read_back::Cell{};
+            column < grid[row + 2].size() ? grid[row + 2][column] : read_back::Cell{};
         if (text.empty()) {
           EXPECT_EQ(cell.type, "");
         } else if (row == 0 || column < text_columns) {
@@ -298,10 +313,14 @@ TEST(ExportCommand, SummariesAgreeWithPythonDecimalArithmetic) {
         }
       }
     }
-    EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(folder / "summary.xlsx", 2)),
+    const read_back::Grid records_sheet = read_back::ReadSheet(folder / "summary.xlsx", 2);
+    EXPECT_EQ(records_sheet.at(0),
+              (std::vector<read_back::Cell>{{"s", "Records, 2081/01/01 to 2081/01/31"}}));
+    ExpectTableRead(records_sheet.at(1), table);
+    EXPECT_EQ(read_back::GridTexts(read_back::Grid(records_sheet.begin() + 2, records_sheet.end())),
               read_back::Normalized(read_back::ListRows(records)));
-    // The header and total rows bold, the two-decimal columns with the number format "0.00":
-    // each row as "bold" or "plain" and its cells' formats.
+    // The title bold, the table read plain; the header and total rows bold, the two-decimal
+    // columns with the number format "0.00": each row as "bold" or "plain" and its cells' formats.
     const std::string styles =
         "import sys, zipfile, xml.etree.ElementTree as ET\n"
         "M = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'\n"
@@ -318,18 +337,52 @@ TEST(ExportCommand, SummariesAgreeWithPythonDecimalArithmetic) {
         "    kind = 'bold' if all(b for b, _ in cells) else 'plain' if not any(b for b, _ in cells)"
         " else 'mixed'\n"
         "    rows.append(kind + ' ' + ','.join(sorted({f for _, f in cells})))\n"
-        "print(rows[0], rows[1], rows[-2], rows[-1])\n";
+        "print(*rows[:4], rows[-2], rows[-1])\n";
     ASSERT_EQ(RunPython(folder, styles,
                         Quoted(folder / "summary.xlsx") + " >" + Quoted(folder / "styles.out")),
               0);
     EXPECT_EQ(ReadFile(folder / "styles.out"),
-              "bold General plain 0.00,General plain 0.00,General bold 0.00,General\n");
+              "bold General plain General bold General plain 0.00,General plain 0.00,General "
+              "bold 0.00,General\n");
 
     const RunResult csv = RunExport(
         {table, "--period=2081/01", "--summary=" + summary, "--output", folder / "s.csv"});
     EXPECT_EQ(csv.status, 0) << csv.err;
     EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(folder / "s.csv")),
               read_back::Normalized(expected_rows));
+  }
+}
+
+// A summary workbook's title: a period by its month's name and part, other days by their first and
+// last date, as the load completes and orders them; on the summary's sheet and the records'.
+TEST(ExportCommand, SummaryWorkbookTitlesNameThePeriodOrTheDays) {
+  struct Case {
+    std::vector<std::string> days;
+    const char* summary;
+    const char* title;  // after the sheet's name
+  };
+  const Case cases[] = {
+      {{"--period", "2081/01/1"}, "members", "Baisakh 2081, first half: 2081/01/01 to 2081/01/15"},
+      {{"--period", "2080/11/2"}, "days", "Falgun 2080, second half: 2080/11/16 to 2080/11/30"},
+      {{"--period", "2080/12"}, "members", "Chaitra 2080, whole month: 2080/12/01 to 2080/12/30"},
+      {{"2081/01/02", "2081/01/__"}, "days", "2081/01/01 to 2081/01/02"},
+  };
+  Folder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    std::vector<std::string> args = {kSample};
+    args.insert(args.end(), c.days.begin(), c.days.end());
+    args.insert(args.end(), {"--summary", c.summary, "--output", folder / "titled.xlsx"});
+    const RunResult run = RunExport(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string summary = std::string(c.summary) == "members" ? "Member" : "Day";
+    const std::string sheets[] = {summary + " summary, ", "Records, "};
+    for (int sheet = 1; sheet <= 2; ++sheet) {
+      const read_back::Grid grid = read_back::ReadSheet(folder / "titled.xlsx", sheet);
+      ASSERT_GT(grid.size(), 2u);
+      EXPECT_EQ(grid[0], (std::vector<read_back::Cell>{{"s", sheets[sheet - 1] + c.title}}));
+      ExpectTableRead(grid[1], kSample);
+    }
   }
 }
 

@@ -94,7 +94,7 @@ inline std::string LinuxOutput(const std::string& command, const std::string& do
 inline std::string ReaderOutput(const std::string& path, int sheet = 1,
                                 const std::string& option = "") {
   // One file for each sheet read, so reading another sheet of the workbook never finds the first.
-  const std::string cells = path + (option.empty() ? ".cells" + std::to_string(sheet) : ".layout");
+  const std::string cells = path + (option.empty() ? ".cells" : ".layout") + std::to_string(sheet);
   return LinuxOutput("/usr/bin/python3 '" + LinuxPath(KOLVEX_SOURCE_DIR) +
                          "/tests/cli/read_sheet.py' '" + LinuxPath(path) + "' --sheet " +
                          std::to_string(sheet) + " " + option + " --output '" + LinuxPath(cells) +

@@ -8,9 +8,9 @@ and LF in a text are written as \\\\, \\t, \\r and \\n. An .xlsx sheet is read w
 the XML parser: the first sheet of the workbook, or its Nth with --sheet N, shared or inline
 strings.
 
-With --layout, the first .xlsx sheet's look instead: "width", column and width for each column
-given a width; "frozen" and the number of rows frozen at the top; "bold", row and column for each
-bold cell.
+With --layout, the .xlsx sheet's look instead: "width", column and width for each column given
+a width; "frozen" and the number of rows frozen at the top; "bold", row and column for each bold
+cell; "format", row, column and number format for each cell shown otherwise than "General".
 """
 import csv
 import os
@@ -55,15 +55,20 @@ def shown_number(stored):
     return shown if float(shown) == float(stored) and "e" not in shown else stored
 
 
+def sheet_part(book, sheet_number):
+    """The name of the part that holds the workbook's sheet `sheet_number` (from 1)."""
+    workbook = ET.fromstring(book.read("xl/workbook.xml"))
+    sheet = workbook.findall(f"{MAIN}sheets/{MAIN}sheet")[sheet_number - 1]
+    rel_id = sheet.get(REL + "id")
+    rels = ET.fromstring(book.read("xl/_rels/workbook.xml.rels"))
+    target = next(r.get("Target") for r in rels.iter(PACKAGE_REL + "Relationship")
+                  if r.get("Id") == rel_id)
+    return target.lstrip("/") if target.startswith("/") else "xl/" + target
+
+
 def read_xlsx(path, sheet_number=1):
     with zipfile.ZipFile(path) as book:
-        workbook = ET.fromstring(book.read("xl/workbook.xml"))
-        first = workbook.findall(f"{MAIN}sheets/{MAIN}sheet")[sheet_number - 1]
-        rel_id = first.get(REL + "id")
-        rels = ET.fromstring(book.read("xl/_rels/workbook.xml.rels"))
-        target = next(r.get("Target") for r in rels.iter(PACKAGE_REL + "Relationship")
-                      if r.get("Id") == rel_id)
-        sheet_path = target.lstrip("/") if target.startswith("/") else "xl/" + target
+        sheet_path = sheet_part(book, sheet_number)
         shared = []
         if "xl/sharedStrings.xml" in book.namelist():
             strings = ET.fromstring(book.read("xl/sharedStrings.xml"))
@@ -84,12 +89,19 @@ def read_xlsx(path, sheet_number=1):
                 yield row_index, column_index(cell.get("r")), kind, shown_number(value.text)
 
 
-def read_layout(path):
+# The number formats a workbook may use without defining them, of those a spreadsheet shows
+# otherwise than "General".
+BUILT_IN_FORMATS = {"1": "0", "2": "0.00", "3": "#,##0", "4": "#,##0.00"}
+
+
+def read_layout(path, sheet_number=1):
     with zipfile.ZipFile(path) as book:
-        sheet = ET.fromstring(book.read("xl/worksheets/sheet1.xml"))
+        sheet = ET.fromstring(book.read(sheet_part(book, sheet_number)))
         styles = ET.fromstring(book.read("xl/styles.xml"))
     fonts = list(styles.iter(MAIN + "fonts"))[0].findall(MAIN + "font")
     cell_formats = list(styles.iter(MAIN + "cellXfs"))[0].findall(MAIN + "xf")
+    codes = dict(BUILT_IN_FORMATS)
+    codes.update((n.get("numFmtId"), n.get("formatCode")) for n in styles.iter(MAIN + "numFmt"))
     for col in sheet.iter(MAIN + "col"):
         for column in range(int(col.get("min")) - 1, int(col.get("max"))):
             # Whole characters: the file adds a fraction of a character for the cell's margins.
@@ -102,6 +114,12 @@ def read_layout(path):
             font = fonts[int(cell_formats[int(cell.get("s", "0"))].get("fontId", "0"))]
             if font.find(MAIN + "b") is not None:
                 yield f"bold\t{int(row.get('r')) - 1}\t{column_index(cell.get('r'))}"
+    for row in sheet.iter(MAIN + "row"):
+        for cell in row.iter(MAIN + "c"):
+            number_format = cell_formats[int(cell.get("s", "0"))].get("numFmtId", "0")
+            if number_format != "0":
+                yield (f"format\t{int(row.get('r')) - 1}\t{column_index(cell.get('r'))}\t"
+                       f"{codes.get(number_format, number_format)}")
 
 
 def read_csv(path):
@@ -113,7 +131,7 @@ def read_csv(path):
 
 def write_cells(path, out, sheet_number=1, layout=False):
     if layout:
-        for line in read_layout(path):
+        for line in read_layout(path, sheet_number):
             out.write(line + "\n")
         return
     cells = read_xlsx(path, sheet_number) if path.lower().endswith(".xlsx") else read_csv(path)

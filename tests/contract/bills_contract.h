@@ -210,21 +210,47 @@ TYPED_TEST_P(BillsContract, SaveWorkbookWritesTheBillsTheDaySheetAndTheRecords) 
   ASSERT_EQ(this->Messages(), "");
   EXPECT_EQ(this->save_dialog_.filter(), "Excel Workbook|*.xlsx");
   EXPECT_EQ(this->save_dialog_.suggested(), this->Path("Bills Baisakh 2081 1-15.xlsx"));
+  // Each sheet opens with its title, the period and the table read, then the header row.
+  const std::string period = "Baisakh 2081, first half: 2081/01/01 to 2081/01/15";
+  const read_back::Cell table{"s", "Read from the table " + this->Path("TRAN.dbf")};
+  const struct {
+    const char* title;
+    const char* first_header;
+    const char* last_row;  // null: not a total row
+    std::size_t rows;      // below the header
+  } sheets[] = {{"Member bills, ", "mem_code", "Total", 301},
+                {"Day sheet, ", "ne_date", "Total", 31},
+                {"Records, ", "mem_code", nullptr, 5840}};
+  for (int sheet = 1; sheet <= 3; ++sheet) {
+    const auto& expected = sheets[sheet - 1];
+    SCOPED_TRACE(expected.title);
+    const read_back::Grid grid = read_back::ReadSheet(path, sheet);
+    ASSERT_EQ(grid.size(), 3 + expected.rows);
+    EXPECT_EQ(grid[0], (std::vector<read_back::Cell>{{"s", expected.title + period}}));
+    EXPECT_EQ(grid[1], std::vector<read_back::Cell>{table});
+    EXPECT_EQ(grid[2][0], (read_back::Cell{"s", expected.first_header}));
+    if (expected.last_row != nullptr) {
+      EXPECT_EQ(grid.back()[0].text, expected.last_row);
+    }
+  }
+  // The payable of the Total row, the bills' last, as shown: a number shown with two decimals in
+  // bold, under a header frozen below the title.
   const read_back::Grid bills = read_back::ReadSheet(path, 1);
-  ASSERT_EQ(bills.size(), 302u);
-  EXPECT_EQ(bills[0][0].text, "mem_code");
-  EXPECT_EQ(bills[301][0].text, "Total");
   const std::vector<std::string> shown = this->Column("payable");
   std::size_t payable = 0;
-  while (payable < bills[0].size() && bills[0][payable].text != "payable") ++payable;
-  ASSERT_LT(payable, bills[0].size());
-  EXPECT_EQ(bills[301][payable].type, "n");
-  EXPECT_EQ(exporter::ExactDecimal::Parse(bills[301][payable].text)->TwoDecimalText(),
+  while (payable < bills[2].size() && bills[2][payable].text != "payable") ++payable;
+  ASSERT_LT(payable, bills[2].size());
+  EXPECT_EQ(bills[303][payable].type, "n");
+  EXPECT_EQ(exporter::ExactDecimal::Parse(bills[303][payable].text)->TwoDecimalText(),
             shown.back());
-  const read_back::Grid days = read_back::ReadSheet(path, 2);
-  EXPECT_EQ(days[0][0].text, "ne_date");
-  EXPECT_EQ(days.back()[0].text, "Total");
-  EXPECT_EQ(read_back::ReadSheet(path, 3).size(), 5841u);
+  const std::string layout = read_back::ReaderOutput(path, 1, "--layout");
+  const std::string cell = "303\t" + std::to_string(payable);
+  for (const std::string& line :
+       {std::string("frozen\t3\n"), std::string("bold\t0\t0\n"), std::string("bold\t2\t0\n"),
+        "bold\t" + cell + "\n", "format\t" + cell + "\t0.00\n"}) {
+    EXPECT_NE(layout.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(layout.find("bold\t1\t0\n"), std::string::npos) << "the table's row is plain";
 
   // A cancel writes nothing; the table itself is never written.
   this->window_->Click("CmdWorkbook");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "export/cell_xml.h"
 #include "platform/controls/memory_list_view.h"
 #include "platform/run_time_error.h"
 #include "tests/cli/read_back.h"
@@ -226,7 +227,9 @@ TEST(XlsxFile, BothSheetsOfASummaryWorkbookReadBackCellForCell) {
       ListOf({"Mem_Code", "note", "Coll_Time", "n"}, rows, {false, false, false, true});
   const MemoryListView summary = ListOf({"Mem_Code", "n"}, {{"m1", "2"}, {"unique 7", "3"}});
   TempPath file(".xlsx");
-  exporter::WriteSummaryXlsxFile(summary, "Member Summary", records, file.path());
+  exporter::WriteSheetsXlsxFile(
+      {{"Member Summary", &summary, true, {}}, {exporter::kRecordsSheet, &records, false, {}}},
+      file.path());
   EXPECT_EQ(read_back::GridTexts(read_back::ReadSheet(file.path(), 1)),
             read_back::Normalized(read_back::ListRows(summary)));
   const read_back::Grid grid = read_back::ReadSheet(file.path(), 2);
@@ -254,7 +257,8 @@ TEST(XlsxFile, GnumericAndLibreOfficeOpenEverySheet) {
       ListOf({"ne_date", "records"}, {{"2081/01/05", "1"}, {"Total", "4"}}, {false, true});
   test_support::TempDir dir;
   const std::string book = (dir.path() / "book.xlsx").string();
-  exporter::WriteSummaryXlsxFile(summary, "Day Summary", records, book);
+  exporter::WriteSheetsXlsxFile(
+      {{"Day Summary", &summary, true, {}}, {exporter::kRecordsSheet, &records, false, {}}}, book);
 
   const std::string folder = dir.path().string();
   const std::string convert_gnumeric =
@@ -281,13 +285,88 @@ TEST(XlsxFile, GnumericAndLibreOfficeOpenEverySheet) {
 }
 #endif
 
-// A list that claims more rows than a worksheet holds without storing them.
+// A list that claims `items` rows, by default more than a worksheet holds, without storing them.
 class HugeList : public MemoryListView {
  public:
-  std::size_t ItemCount() const override { return exporter::kSheetRows; }
+  explicit HugeList(std::size_t items = exporter::kSheetRows) : items_(items) {}
+  std::size_t ItemCount() const override { return items_; }
   std::size_t SubItemCount(std::size_t) const override { return 0; }
   std::string ItemText(std::size_t) const override { return "x"; }
+
+ private:
+  std::size_t items_;
 };
+
+// A sheet's title rows stand above its header, which is frozen below them; the list's rows follow
+// as they would without a title, the columns as wide as the list's texts alone.
+TEST(XlsxFile, TitleRowsStandAboveTheFrozenBoldHeaderAndLeaveTheWidths) {
+  MemoryListView bills;
+  bills.AddColumnHeader("mem_code", 1400, platform::ColumnKind::kText);
+  bills.AddColumnHeader("volume_lt", 1400, platform::ColumnKind::kNumber);
+  bills.AddColumnHeader("amount", 1400, platform::ColumnKind::kTwoDecimals);
+  for (const char* code : {"007", "Total"}) {
+    const std::size_t item = bills.AddItem();
+    bills.SetItemText(item, code);
+    bills.AddSubItem(item, "12.5");
+    bills.AddSubItem(item, "472.39");
+  }
+  const std::vector<std::vector<std::string>> titles = {
+      {},
+      {"Day sheet, 2081/01/01 to 2081/01/15"},
+      {"Member bills, Baisakh 2081, first half: 2081/01/01 to 2081/01/15",
+       "Read from the table /srv/Dudh & <Ghee>/नेपाल/TRAN.dbf"},
+  };
+  for (const std::vector<std::string>& title : titles) {
+    SCOPED_TRACE(title.size());
+    TempPath file(".xlsx");
+    exporter::WriteSheetsXlsxFile({{"Member Bills", &bills, true, title}}, file.path());
+    std::vector<std::vector<std::string>> expected;
+    for (const std::string& row : title) expected.push_back({row});
+    for (const auto& row : read_back::ListRows(bills)) expected.push_back(row);
+    const read_back::Grid grid = read_back::ReadSheet(file.path());
+    EXPECT_EQ(read_back::GridTexts(grid), expected);
+    const std::size_t header = title.size();
+    const std::string h = std::to_string(header);
+    const std::string first = std::to_string(header + 1);
+    const std::string total = std::to_string(header + 2);
+    ASSERT_EQ(grid.size(), header + 3);
+    EXPECT_EQ(grid[header + 1][2], (read_back::Cell{"n", "472.39"}));
+    EXPECT_EQ(read_back::ReaderOutput(file.path(), 1, "--layout"),
+              "width\t0\t10\nwidth\t1\t11\nwidth\t2\t8\n"
+              "frozen\t" +
+                  first + "\n" + (title.empty() ? "" : "bold\t0\t0\n") + "bold\t" + h +
+                  "\t0\nbold\t" + h + "\t1\nbold\t" + h + "\t2\n" + "bold\t" + total +
+                  "\t0\nbold\t" + total + "\t1\nbold\t" + total + "\t2\n" + "format\t" + first +
+                  "\t2\t0.00\nformat\t" + total + "\t2\t0.00\n");
+  }
+}
+
+// Title rows take rows of the sheet, and a title is a cell's text: what does not fit is refused
+// before the file is made.
+TEST(XlsxFile, TitlesThatDoNotFitASheetAreOverflows) {
+  const HugeList fills_a_sheet_but_two(exporter::kSheetRows - 2);
+  const MemoryListView small = ListOf({"a"}, {{"1"}});
+  struct Case {
+    const char* what;
+    const platform::ListView* list;
+    std::vector<std::string> title;
+  };
+  const Case cases[] = {
+      {"two title rows over the last rows", &fills_a_sheet_but_two, {"t", "u"}},
+      {"a title longer than a cell", &small, {std::string(exporter::kCellCharacters + 1, 't')}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempPath file(".xlsx");
+    try {
+      exporter::WriteSheetsXlsxFile({{"Sheet", c.list, false, c.title}}, file.path());
+      ADD_FAILURE() << "no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), platform::error::kOverflow);
+    }
+    EXPECT_NE(::access(file.path().c_str(), F_OK), 0);
+  }
+}
 
 TEST(XlsxFile, ATextLongerThanACellHoldsIsAnOverflowNamingRecordAndColumn) {
   struct Case {

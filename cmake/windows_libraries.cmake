@@ -1,5 +1,5 @@
-# The libraries of the Windows programs that Debian ships no MinGW build of: SQLite and
-# zlib. scripts/windows-libraries.sh builds them once from Debian's own source
+# The libraries of the Windows programs that Debian ships no MinGW build of: SQLite, zlib and
+# libharu. scripts/windows-libraries.sh builds them once from Debian's own source
 # packages into the build folder; later configure runs find them there.
 set(windows_libraries ${CMAKE_BINARY_DIR}/third-party/mingw)
 execute_process(
@@ -15,3 +15,6 @@ target_link_libraries(sqlite_library INTERFACE ${windows_libraries}/lib/libsqlit
 add_library(zlib_library INTERFACE)
 target_include_directories(zlib_library SYSTEM INTERFACE ${windows_libraries}/include)
 target_link_libraries(zlib_library INTERFACE ${windows_libraries}/lib/libz.a)
+# Found by export/CMakeLists.txt as it finds Debian's Linux libharu.
+set(KOLVEX_HPDF_INCLUDE ${windows_libraries}/include CACHE PATH "libharu's headers" FORCE)
+set(KOLVEX_HPDF_LIBRARY ${windows_libraries}/lib/libhpdf.a CACHE FILEPATH "libharu" FORCE)

@@ -3,11 +3,15 @@
 #include <hpdf.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
 
 namespace exporter {
 namespace {
@@ -167,15 +171,40 @@ void WriteSlipsPdf(const std::vector<Slip>& slips, const std::string& period,
     writer.Write(slip);
     if (failure.error != HPDF_OK) break;
   }
-  if (failure.error == HPDF_OK) HPDF_SaveToFile(pdf, path.c_str());
+  // Made in memory and written here: libharu opens a file by its narrow name, which on Windows
+  // is in the local code page and cannot name every folder.
+  if (failure.error == HPDF_OK) HPDF_SaveToStream(pdf);
   if (failure.error == HPDF_FAILD_TO_ALLOC_MEM) {
     throw platform::RunTimeError(platform::error::kOutOfMemory, "the slips' PDF");
   }
+  const std::string shown = destination.empty() ? path : destination;
   if (failure.error != HPDF_OK) {
+    throw platform::RunTimeError(platform::error::kPathFileAccess,
+                                 "the slips could not be written to '" + shown +
+                                     "' (libharu error " + Hex(failure.error) + ", " +
+                                     Hex(failure.detail) + ").");
+  }
+  std::filebuf file;
+  errno = 0;
+  bool written = file.open(platform::PathFromUtf8(path),
+                           std::ios::out | std::ios::binary | std::ios::trunc) != nullptr;
+  // Read out a piece at a time; the last piece's read is the stream's end, which libharu also
+  // hands its error handler.
+  std::array<HPDF_BYTE, 64 * 1024> piece;
+  for (HPDF_STATUS read = HPDF_OK; written && read == HPDF_OK;) {
+    HPDF_UINT32 size = piece.size();
+    read = HPDF_ReadFromStream(pdf, piece.data(), &size);
+    written = (read == HPDF_OK || read == HPDF_STREAM_EOF) &&
+              file.sputn(reinterpret_cast<const char*>(piece.data()), size) ==
+                  static_cast<std::streamsize>(size);
+  }
+  written = file.close() != nullptr && written;
+  if (!written) {
+    const std::string reason =
+        errno != 0 ? std::generic_category().message(errno) : "the file could not be written";
     throw platform::RunTimeError(
         platform::error::kPathFileAccess,
-        "the slips could not be written to '" + (destination.empty() ? path : destination) +
-            "' (libharu error " + Hex(failure.error) + ", " + Hex(failure.detail) + ").");
+        "the slips could not be written to '" + shown + "': " + reason + ".");
   }
 }
 

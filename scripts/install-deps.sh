@@ -14,15 +14,15 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   python3 python3-dbf python3-dbfread
-  libhpdf-dev poppler-utils
   xvfb xauth
   libreoffice-calc gnumeric openbox xdotool locales
 )
 # The Windows build: MinGW-w64, Wine, GoogleTest's source, NSIS, what fetches and builds the
-# libraries from Debian's source packages, and the X display and keyboard of the window's tests.
+# libraries from Debian's source packages (of the versions of the Linux packages installed), the
+# X display and keyboard of the window's tests, and what reads the slips back.
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest nsis dpkg-dev tcl debian-archive-keyring
-  xvfb xauth xdotool python3
+  libsqlite3-dev zlib1g-dev libhpdf-dev xvfb xauth xdotool python3 poppler-utils
 )
 packages+=("${windows_packages[@]}")
 if [ "${1:-}" = --windows ]; then

@@ -31,6 +31,10 @@ libraries=$build/third-party/src
   echo "== zlib"
   sed -n '/^  Copyright (C)/,/^  Jean-loup/p' "$libraries/zlib/zlib.h"
   echo
+  echo "== libharu (Haru Free PDF Library), the slips' PDF"
+  sed -n 's/^#  Copyright/Copyright/p' "$libraries/libharu/README"
+  sed -n '/^ \* Copyright/,/^ \* It is provided/p' "$libraries/libharu/include/hpdf.h"
+  echo
   echo "== MinGW-w64 runtime and winpthreads"
   cat /usr/share/doc/mingw-w64-common/copyright 2>/dev/null ||
     cat /usr/share/doc/mingw-w64-x86-64-dev/copyright

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/run_time_error.h"
+#include "platform/system/path_text.h"
+#include "tests/cli/read_back.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -17,10 +17,7 @@ namespace {
 // The PDF's text as pdftotext lays it out: each page's lines, each line's words with one blank
 // between them, blank lines left out.
 std::vector<std::vector<std::string>> TextPages(const std::filesystem::path& pdf) {
-  const std::filesystem::path text = pdf.string() + ".txt";
-  const std::string command = "pdftotext -layout '" + pdf.string() + "' '" + text.string() + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0);
-  std::ifstream file(text);
+  std::istringstream file(read_back::PdfText(platform::Utf8Of(pdf)));
   std::vector<std::vector<std::string>> pages;
   for (std::string page; std::getline(file, page, '\f');) {
     std::vector<std::string>& lines = pages.emplace_back();
@@ -84,6 +81,21 @@ TEST(SlipsPdf, ALongSlipGoesOnOverPagesAndEveryLineIsThere) {
                                            "Total 2.00 4.00 8.00 100.00",
                                            "Commission 1.00 Stored amount 99.99"};
   EXPECT_EQ(std::vector<std::string>(pages[2].end() - 6, pages[2].end()), second);
+}
+
+// Windows names a file in any script only through its wide functions: a folder that the local
+// code page cannot spell.
+TEST(SlipsPdf, AFileOfANameInAnyScriptIsWritten) {
+  test_support::TempDir folder;
+  const std::filesystem::path named = folder.path() / platform::PathFromUtf8("दूध ग्राहक");
+  std::filesystem::create_directory(named);
+  std::vector<exporter::Slip> slips(1);
+  slips[0].member = "0007";
+  slips[0].amount = "10.00";
+  exporter::WriteSlipsPdf(slips, "2081/01/01 to 2081/01/15", platform::Utf8Of(named / "slips.pdf"));
+  const auto pages = TextPages(named / "slips.pdf");
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0].front(), "Milk payment slip 2081/01/01 to 2081/01/15");
 }
 
 TEST(SlipsPdf, AFileThatCannotBeWrittenIsErrorSeventyFiveNamingTheDestination) {

@@ -1,7 +1,12 @@
 #include "platform/qt/list_view.h"
 
+#include <sys/mman.h>
+
 #include <QHeaderView>
+#include <QThreadPool>
+#include <bit>
 #include <cstdint>
+#include <cstdlib>
 
 #include "platform/qt/twips.h"
 #include "platform/run_time_error.h"
@@ -10,6 +15,39 @@ namespace platform::qt {
 namespace {
 
 int ToInt(std::size_t count) { return static_cast<int>(count); }
+
+// What showing the rows takes beyond the rows themselves. The tree view lays every row out in one
+// block of 40 bytes a row, which grows to the next power of two. Beside it, mapped anew rather
+// than found free among the rows' memory, go the stacks of the threads that paint, the images of
+// a larger window and a message box, the rows added until the next check, and opening the table
+// for another load.
+constexpr std::size_t kViewBytesPerRow = 40;
+constexpr std::size_t kSpareBytes = std::size_t{16} << 20;
+constexpr std::size_t kRowsBetweenChecks = 4096;
+
+// Whether the view could lay out `rows` rows and the window go on working: the memory that takes
+// asked for and handed back at once, never written.
+bool RoomToShow(std::size_t rows) {
+  // Kept in a volatile, so that the compiler keeps an allocation it can see is never used.
+  void* volatile layout = std::malloc(std::bit_ceil(rows * kViewBytesPerRow));
+  if (layout == nullptr) return false;
+  void* const spare =
+      mmap(nullptr, kSpareBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  std::free(layout);
+  if (spare == MAP_FAILED) return false;
+  munmap(spare, kSpareBytes);
+  return true;
+}
+
+// Qt paints large areas on the threads of the global pool and waits for them; a thread it cannot
+// start (no room for its stack) is waited for for ever. So the pool's threads, once started, stay,
+// and their stacks are small enough for the room the list keeps.
+void KeepPaintThreads() {
+  constexpr uint kStackBytes = 512 * 1024;
+  QThreadPool* pool = QThreadPool::globalInstance();
+  pool->setStackSize(kStackBytes);
+  pool->setExpiryTimeout(-1);
+}
 
 // Every column, numbers too, is left-aligned, as a report list aligns its columns by default;
 // a header view of its own would centre the headers.
@@ -89,6 +127,7 @@ void ListModel::ItemChanged(std::size_t item) {
 }
 
 QtListView::QtListView(QTreeView& view) : view_(view) {
+  KeepPaintThreads();
   view_.setRootIsDecorated(false);
   view_.setItemsExpandable(false);
   view_.setUniformRowHeights(true);
@@ -109,6 +148,15 @@ void QtListView::AddColumnHeader(const std::string& text, int width_twips, Colum
 
 void QtListView::ClearItems() { model_.ClearItems(); }
 
-std::size_t QtListView::AddItem() { return model_.AddItem(); }
+std::size_t QtListView::AddItem() {
+  // When memory runs short the list stops growing while the view can still lay out and paint
+  // the rows it has and the window can still say why: the view, out of memory itself, would kill
+  // the program.
+  const std::size_t count = ItemCount();
+  if (count % kRowsBetweenChecks == 0 && !RoomToShow(count + kRowsBetweenChecks)) {
+    throw RunTimeError(error::kOutOfMemory);
+  }
+  return model_.AddItem();
+}
 
 }  // namespace platform::qt

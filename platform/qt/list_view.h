@@ -42,6 +42,8 @@ class QtListView : public ShownList {
   void ClearColumnHeaders() override;
   void AddColumnHeader(const std::string& text, int width_twips, ColumnKind kind) override;
   void ClearItems() override;
+  // Throws RunTimeError 7 ("Out of memory") before the view would be handed more rows than the
+  // memory left can lay out and paint.
   std::size_t AddItem() override;
 
  private:

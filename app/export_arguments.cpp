@@ -131,6 +131,7 @@ void TakePositional(const std::vector<std::string>& positional,
     parsed.from = positional[1];
     parsed.to = positional[2];
   } else {
+    if (positional.empty()) throw UsageError{"expected DATABASE --period PERIOD"};
     if (positional.size() != 1) throw UsageError{"give either FROM TO or --period, not both"};
     TakePeriod(*period, parsed);
   }

@@ -137,6 +137,7 @@ TEST(KolvexExport, EachCommandLineIsReadOrRefused) {
       // A period stands in place of the days, never beside them.
       {{"db", f, t, "--period", "2081/01"}, Usage("give either FROM TO or --period, not both")},
       {{"db", f, "--period", "2081/01"}, Usage("give either FROM TO or --period, not both")},
+      {{"--period", "2081/01"}, Usage("expected DATABASE --period PERIOD")},
       {{"db", "--period", "2081/01", "--period", "2081/02"}, Usage("--period given twice")},
       {{"db", "--period"}, Usage("--period needs a value")},
       {{"db", "--period", "1499/12"}, NotAPeriod("1499/12")},

@@ -48,8 +48,8 @@ std::size_t AddressSpace() {
   return 0;
 }
 
-// What the limited run saw, one line: the rows after the long load, the message it gave, the rows after
-// a load of one day that followed, and how many messages there were in all.
+// What the limited run saw, one line: the rows after the long load, the message it gave, the rows
+// after a load of one day that followed, and how many messages there were in all.
 struct Seen {
   std::size_t rows = 0;
   std::string message;

@@ -27,7 +27,7 @@ void CommonWindow::MakeMissingServices(SystemServices& system) {
     services_.spreadsheet = own_spreadsheet_.get();
   }
   if (services_.clipboard == nullptr) {
-    own_clipboard_ = system.MakeClipboard(*services_.spreadsheet);
+    own_clipboard_ = system.MakeClipboard();
     services_.clipboard = own_clipboard_.get();
   }
   if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();

@@ -23,9 +23,7 @@ class SystemServices {
   virtual std::unique_ptr<platform::FileDialog> MakeFileDialog() = 0;
   virtual std::unique_ptr<platform::MessageBox> MakeMessageBox() = 0;
   virtual std::unique_ptr<platform::MousePointer> MakeMousePointer() = 0;
-  // `spreadsheet` makes the spreadsheet program the export starts; it outlives the clipboard.
-  virtual std::unique_ptr<platform::Clipboard> MakeClipboard(
-      const platform::ObjectFactory& spreadsheet) = 0;
+  virtual std::unique_ptr<platform::Clipboard> MakeClipboard() = 0;
   // Ends the window system's event loop with a status.
   virtual std::function<void(int)> ExitProgram() = 0;
 };

@@ -129,8 +129,9 @@ void MainForm::TxtTo_LostFocus() {
 }
 
 void MainForm::MnuExcel_Click() {
-  exporter::MnuExcel_Click(list_, services_.clipboard, services_.message_box,
-                           [this] { PasteData(); });
+  exporter::MnuExcel_Click(
+      list_, services_.clipboard, services_.message_box, [this] { PasteData(); },
+      services_.spreadsheet.StartsCalc());
 }
 
 void MainForm::SelectAll(platform::Form& Frm, platform::Control& Ctl) {

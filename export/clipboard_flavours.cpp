@@ -345,24 +345,25 @@ std::string BuildHtmlTable(const platform::ListView& list) {
   return GatheredForm([&](const platform::ClipboardWriter& write) { HtmlTable(list, write); });
 }
 
-std::vector<platform::ClipboardForm> ClipboardForms(
-    std::shared_ptr<const platform::ListView> table) {
+std::vector<platform::ClipboardForm> ClipboardForms(std::shared_ptr<const platform::ListView> table,
+                                                    bool for_calc) {
   MeasureSheet(*table);
   std::vector<platform::ClipboardForm> forms;
   // Not offered as text/html on X11: Calc would take it before SYLK and ask how to import it.
-  forms.push_back({kSylkMimeType, "",
+  forms.push_back({kSylkMimeType, for_calc ? platform::kWindowsSylkFormat : "",
                    [table](const platform::ClipboardWriter& write) { Sylk(*table, write); }});
   forms.push_back({kGnumericMimeType, "", [table](const platform::ClipboardWriter& write) {
                      GnumericRange(*table, write);
                    }});
-  forms.push_back({"", kHtmlWindowsFormat, [table](const platform::ClipboardWriter& write) {
-                     // The description counts the page's bytes, so the page is made first.
-                     const std::string html = BuildHtmlTable(*table);
-                     const std::string description = WindowsHtmlDescription(html);
-                     write.Expect(description.size() + html.size());
-                     write(description);
-                     write(html);
-                   }});
+  forms.push_back(
+      {"", for_calc ? "" : kHtmlWindowsFormat, [table](const platform::ClipboardWriter& write) {
+         // The description counts the page's bytes, so the page is made first.
+         const std::string html = BuildHtmlTable(*table);
+         const std::string description = WindowsHtmlDescription(html);
+         write.Expect(description.size() + html.size());
+         write(description);
+         write(html);
+       }});
   return forms;
 }
 

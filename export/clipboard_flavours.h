@@ -30,12 +30,15 @@ inline constexpr char kHtmlWindowsFormat[] = "HTML Format";
 std::string BuildHtmlTable(const platform::ListView& list);
 
 // Everything offered beside the export text: SYLK for Calc and the Gnumeric range on X11 and
-// Wayland, and "HTML Format" on Windows, each made from `table` only when a program asks for it,
+// Wayland, and "HTML Format" on Windows, or `for_calc` SYLK alone there (Windows' own SYLK
+// format): Calc reads an offered "HTML Format" ahead of everything else and asks how to import it
+// at each paste, while it pastes SYLK as it stands. Each is made from `table` only when a program
+// asks for it,
 // written in pieces straight to the clipboard's writer. They hold `table`, which must not change
 // while they are on the clipboard: give them a snapshot (ListView::Snapshot). Throws RunTimeError 6
 // here for a table of 2^32 - 1 rows or columns or more; a form throws what reading the table
 // throws.
-std::vector<platform::ClipboardForm> ClipboardForms(
-    std::shared_ptr<const platform::ListView> table);
+std::vector<platform::ClipboardForm> ClipboardForms(std::shared_ptr<const platform::ListView> table,
+                                                    bool for_calc = false);
 
 }  // namespace exporter

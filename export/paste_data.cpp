@@ -46,12 +46,13 @@ void ReportCurrentError(platform::MessageBox& message_box) noexcept {
 }  // namespace
 
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
-                    platform::MessageBox& message_box, const std::function<void()>& paste_data) {
+                    platform::MessageBox& message_box, const std::function<void()>& paste_data,
+                    bool for_calc) {
   try {
     std::string text = BuildExportText(list);
     std::vector<platform::ClipboardForm> forms;
     try {
-      forms = ClipboardForms(list.Snapshot());
+      forms = ClipboardForms(list.Snapshot(), for_calc);
     } catch (...) {
       // The typed forms are a convenience beside the text: without them a paste takes the text.
       forms.clear();
@@ -66,7 +67,8 @@ void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboa
 
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box) {
-  MnuExcel_Click(list, clipboard, message_box, [&] { PasteData(objects, message_box); });
+  MnuExcel_Click(
+      list, clipboard, message_box, [&] { PasteData(objects, message_box); }, objects.StartsCalc());
 }
 
 void TableToExcel(const std::function<platform::MemoryListView()>& make,

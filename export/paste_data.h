@@ -17,11 +17,13 @@ namespace exporter {
 // a snapshot of the list when a program asks for it; left off when no snapshot can be taken),
 // then calls `paste_data`. Reports any failure as "<number>: <description>" with the critical
 // icon; never throws. A failure while the text is made leaves the clipboard untouched. The list
-// is only read, and may change afterwards without changing what a paste gets.
+// is only read, and may change afterwards without changing what a paste gets. `for_calc`: the
+// forms are those for Calc (ClipboardForms).
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
-                    platform::MessageBox& message_box, const std::function<void()>& paste_data);
+                    platform::MessageBox& message_box, const std::function<void()>& paste_data,
+                    bool for_calc = false);
 
-// The same with PasteData over `objects`.
+// The same with PasteData over `objects`, the forms those for the program it starts.
 void MnuExcel_Click(const platform::ListView& list, platform::Clipboard& clipboard,
                     platform::ObjectFactory& objects, platform::MessageBox& message_box);
 

@@ -22,6 +22,9 @@ class ObjectFactory {
   // The object registered under `prog_id` (any letter case). Throws RunTimeError 429 when it
   // cannot be created.
   virtual std::shared_ptr<AutomationObject> CreateObject(const std::string& prog_id) = 0;
+  // Whether the program the next CreateObject starts is LibreOffice Calc reading the Windows
+  // clipboard, which is offered its own forms. On X11 and Wayland each program picks its form.
+  virtual bool StartsCalc() const { return false; }
 };
 
 }  // namespace platform

@@ -68,6 +68,10 @@ struct ClipboardFlavour {
   std::string data;
 };
 
+// The Windows format name of a form that goes under Windows' own SYLK format (CF_SYLK) rather than
+// a registered format.
+inline constexpr char kWindowsSylkFormat[] = "SYLK";
+
 // A flavour made when a program asks for it.
 struct ClipboardForm {
   std::string mime_type;

@@ -61,7 +61,7 @@ class QtServices : public SystemServices {
   std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
     return std::make_unique<platform::qt::QtMousePointer>();
   }
-  std::unique_ptr<platform::Clipboard> MakeClipboard(const platform::ObjectFactory&) override {
+  std::unique_ptr<platform::Clipboard> MakeClipboard() override {
     return std::make_unique<platform::qt::QtClipboard>();
   }
   std::function<void(int)> ExitProgram() override { return &QCoreApplication::exit; }

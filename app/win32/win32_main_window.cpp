@@ -12,7 +12,6 @@
 #include "app/window_design.h"
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
-#include "platform/system/spreadsheet_application.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/control.h"
 #include "platform/win32/dialogs.h"
@@ -53,14 +52,8 @@ class Win32Services : public SystemServices {
   std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
     return std::make_unique<platform::win32::Win32MousePointer>();
   }
-  std::unique_ptr<platform::Clipboard> MakeClipboard(
-      const platform::ObjectFactory& spreadsheet) override {
-    // The clipboard's forms follow the program the export starts: Calc gets SYLK, not HTML.
-    return std::make_unique<platform::win32::Win32Clipboard>([&spreadsheet] {
-      const auto* application =
-          dynamic_cast<const platform::SpreadsheetApplicationFactory*>(&spreadsheet);
-      return application != nullptr && application->StartsCalc();
-    });
+  std::unique_ptr<platform::Clipboard> MakeClipboard() override {
+    return std::make_unique<platform::win32::Win32Clipboard>();
   }
   std::function<void(int)> ExitProgram() override {
     return [](int status) { PostQuitMessage(status); };

@@ -56,7 +56,7 @@ class SpreadsheetApplicationFactory : public ObjectFactory {
   // is there but cannot start and Calc is not, and 429 for any other identifier.
   std::shared_ptr<AutomationObject> CreateObject(const std::string& prog_id) override;
   // Whether the next CreateObject would start Calc rather than Excel.
-  bool StartsCalc() const;
+  bool StartsCalc() const override;
 
  private:
   // Calc's program and its arguments for a new spreadsheet, or nothing when it is not installed.

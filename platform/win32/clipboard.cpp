@@ -12,9 +12,6 @@
 namespace platform::win32 {
 namespace {
 
-// How Calc's SYLK flavour names its Windows format (CF_SYLK) in its MIME type.
-constexpr char kCalcSylkFormatName[] = "windows_formatname=\"Sylk\"";
-
 constexpr int kOpenAttempts = 20;
 constexpr DWORD kOpenPause = 25;  // ms
 
@@ -118,10 +115,9 @@ GlobalMemory Bytes(std::string_view bytes) {
 
 }  // namespace
 
-Win32Clipboard::Win32Clipboard(std::function<bool()> for_calc)
+Win32Clipboard::Win32Clipboard()
     : owner_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr)),
-      for_calc_(std::move(for_calc)) {
+                             GetModuleHandleW(nullptr), nullptr)) {
   if (owner_ != nullptr) {
     SetWindowSubclass(owner_, &Win32Clipboard::Procedure, reinterpret_cast<UINT_PTR>(this),
                       reinterpret_cast<DWORD_PTR>(this));
@@ -145,13 +141,10 @@ void Win32Clipboard::Clear() {
 
 void Win32Clipboard::SetText(std::string text, std::vector<ClipboardForm> forms) {
   std::vector<Offered> offered;
-  const bool for_calc = for_calc_ && for_calc_();
   for (ClipboardForm& form : forms) {
+    if (form.windows_format.empty()) continue;
     UINT format = CF_SYLK;
-    if (for_calc) {
-      if (form.mime_type.find(kCalcSylkFormatName) == std::string::npos) continue;
-    } else {
-      if (form.windows_format.empty()) continue;
+    if (form.windows_format != kWindowsSylkFormat) {
       format = RegisterClipboardFormatW(WideOfUtf8(form.windows_format).c_str());
       if (format == 0) throw RunTimeError(error::kCannotOpenClipboard);
     }

@@ -1,7 +1,6 @@
 // The system clipboard through the Windows API.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,9 +12,8 @@ namespace platform::win32 {
 
 class Win32Clipboard : public Clipboard {
  public:
-  // Owns what it puts on the clipboard through a hidden window of its own. `for_calc`, when
-  // given, is asked at each SetText whether the list goes to LibreOffice Calc.
-  explicit Win32Clipboard(std::function<bool()> for_calc = {});
+  // Owns what it puts on the clipboard through a hidden window of its own.
+  Win32Clipboard();
   ~Win32Clipboard() override;
   Win32Clipboard(const Win32Clipboard&) = delete;
   Win32Clipboard& operator=(const Win32Clipboard&) = delete;
@@ -29,13 +27,9 @@ class Win32Clipboard : public Clipboard {
   // clipboard is destroyed, so the content outlives the program; a form that cannot be made is
   // left empty. The text's bytes that are not UTF-8 become U+FFFD, and so does a NUL, which
   // would end the text for every program that reads it; a form's bytes go on as they are with a
-  // NUL after them. Throws RunTimeError 7 when memory runs short for the text, and 521 when the
-  // clipboard cannot be opened or filled.
-  //
-  // For Calc the forms offered are others: Calc reads an offered "HTML Format" ahead of
-  // everything else and asks how to import it at each paste, while it pastes SYLK as it stands.
-  // So then only the form whose MIME type names Calc's Windows format "Sylk" goes on, under
-  // Windows' own SYLK format (CF_SYLK), and no registered format.
+  // NUL after them. A form named kWindowsSylkFormat goes under Windows' own SYLK format
+  // (CF_SYLK), and a form without a Windows format name is left off. Throws RunTimeError 7 when
+  // memory runs short for the text, and 521 when the clipboard cannot be opened or filled.
   void SetText(std::string text, std::vector<ClipboardForm> forms) override;
 
  private:
@@ -53,7 +47,6 @@ class Win32Clipboard : public Clipboard {
   void RenderAll() noexcept;
 
   HWND owner_;
-  std::function<bool()> for_calc_;
   std::vector<Offered> offered_;  // while this clipboard owns what it offered
 };
 

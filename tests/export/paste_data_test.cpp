@@ -139,9 +139,24 @@ TEST(ExportOrder, ClipboardThenCreateAddMessageAndVisibleLast) {
   ASSERT_EQ(run.clipboard.flavours().size(), 3u);
   EXPECT_EQ(run.clipboard.flavours()[0].mime_type, exporter::kSylkMimeType);
   EXPECT_EQ(run.clipboard.flavours()[1].mime_type, exporter::kGnumericMimeType);
-  EXPECT_EQ(run.clipboard.flavours()[2].windows_format, exporter::kHtmlWindowsFormat);
   EXPECT_TRUE(run.objects.spreadsheet().visible());
   EXPECT_EQ(run.objects.OutsideReferences(), 0) << "the application is released";
+}
+
+// On Windows Excel gets "HTML Format", and Calc SYLK under Windows' own format, no HTML.
+TEST(ExportOrder, TheWindowsFormsAreThoseOfTheProgramStarted) {
+  for (const bool calc : {false, true}) {
+    SCOPED_TRACE(calc ? "Calc" : "Excel");
+    Export run;
+    run.objects.set_starts_calc(calc);
+    run.Run(MakeList(kThreeRecords));
+    std::vector<std::string> formats;
+    for (const auto& flavour : run.clipboard.flavours()) formats.push_back(flavour.windows_format);
+    const std::vector<std::string> expected =
+        calc ? std::vector<std::string>{platform::kWindowsSylkFormat, "", ""}
+             : std::vector<std::string>{"", "", exporter::kHtmlWindowsFormat};
+    EXPECT_EQ(formats, expected);
+  }
 }
 
 TEST(ExportOrder, ListIsOnlyRead) {

@@ -51,12 +51,16 @@ class FakeObjectFactory : public platform::ObjectFactory, public CallRecorder {
     return spreadsheet_;
   }
 
+  bool StartsCalc() const override { return starts_calc_; }
+  void set_starts_calc(bool starts_calc) { starts_calc_ = starts_calc; }
+
   FakeSpreadsheet& spreadsheet() { return *spreadsheet_; }
   // How many references to the spreadsheet exist beside the factory's own.
   long OutsideReferences() const { return spreadsheet_.use_count() - 1; }
 
  private:
   std::shared_ptr<FakeSpreadsheet> spreadsheet_;
+  bool starts_calc_ = false;
 };
 
 }  // namespace fakes

@@ -185,7 +185,7 @@ class FakeWindowDriver {
     std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
       return std::make_unique<FakeMousePointer>();
     }
-    std::unique_ptr<platform::Clipboard> MakeClipboard(const platform::ObjectFactory&) override {
+    std::unique_ptr<platform::Clipboard> MakeClipboard() override {
       return std::make_unique<FakeClipboard>();
     }
     std::function<void(int)> ExitProgram() override {

@@ -252,21 +252,20 @@ std::optional<std::string> StandardFormat(UINT format) {
   return bytes;
 }
 
-TEST(Win32Clipboard, CalcGetsSylkUnderWindowsOwnFormatAndNoHtml) {
+TEST(Win32Clipboard, AFormNamedWindowsSylkGoesUnderWindowsOwnSylkFormat) {
   const std::vector<platform::ClipboardFlavour> flavours = {
-      {exporter::kSylkMimeType, "", "ID;PCALCOOO32\r\nC;X1;Y1;K\"00123\"\r\nE\r\n"},
+      {exporter::kSylkMimeType, platform::kWindowsSylkFormat, "ID;PCALCOOO32\r\nE\r\n"},
       {exporter::kGnumericMimeType, "", "<gnm/>"},
       {"", exporter::kHtmlWindowsFormat, "Version:0.9\r\n"}};
-  for (const bool calc : {false, true}) {
-    SCOPED_TRACE(calc ? "Calc" : "Excel");
-    platform::win32::Win32Clipboard clipboard([calc] { return calc; });
-    clipboard.SetText("00123", fakes::FormsOf(flavours));
-    EXPECT_EQ(platform::win32::ReadClipboardText(nullptr), L"00123");
-    EXPECT_EQ(StandardFormat(CF_SYLK),
-              calc ? std::optional<std::string>(flavours[0].data) : std::nullopt);
-    EXPECT_EQ(platform::win32::ReadClipboardFormat(nullptr, exporter::kHtmlWindowsFormat),
-              calc ? std::nullopt : std::optional<std::string>(flavours[2].data));
-  }
+  platform::win32::Win32Clipboard clipboard;
+  clipboard.SetText("00123", fakes::FormsOf(flavours));
+  EXPECT_EQ(platform::win32::ReadClipboardText(nullptr), L"00123");
+  EXPECT_EQ(StandardFormat(CF_SYLK), flavours[0].data);
+  EXPECT_EQ(platform::win32::ReadClipboardFormat(nullptr, platform::kWindowsSylkFormat),
+            std::nullopt)
+      << "not a registered format of that name";
+  EXPECT_EQ(platform::win32::ReadClipboardFormat(nullptr, exporter::kHtmlWindowsFormat),
+            flavours[2].data);
 }
 
 TEST(Win32MaskedBox, TakesNoInputMethod) {

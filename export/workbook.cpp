@@ -12,6 +12,7 @@
 #include "export/cell_xml.h"
 #include "export/file_formats.h"
 #include "export/item_cells.h"
+#include "export/workbook_parts.h"
 #include "export/zip_file.h"
 #include "platform/run_time_error.h"
 
@@ -183,12 +184,6 @@ SheetPlan PlanSheet(const platform::ListView& list, const std::vector<std::strin
                     4096;
   return plan;
 }
-
-constexpr char kXmlDeclaration[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-constexpr char kMainNamespace[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-constexpr char kRelationshipsNamespace[] =
-    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
 // The start of a sheet's XML, up to its rows: its extent, the title rows and the header row below
 // them frozen above the rows as they scroll, and each column as wide as its longest text.
@@ -377,78 +372,10 @@ void Workbook::WriteSheet(const char* name, const platform::ListView& list, bool
 }
 
 void Workbook::Close() {
-  std::string sheets;
-  std::string relationships;
-  std::string overrides;
-  for (std::size_t i = 0; i < sheets_.size(); ++i) {
-    const std::string number = std::to_string(i + 1);
-    sheets += "<sheet name=\"" + CellXml(sheets_[i]);
-    sheets += "\" sheetId=\"" + number + "\" r:id=\"rId" + number + "\"/>";
-    relationships += "<Relationship Id=\"rId" + number + "\" Type=\"" + kRelationshipsNamespace +
-                     "/worksheet\" Target=\"worksheets/sheet" + number + ".xml\"/>";
-    overrides += "<Override PartName=\"/xl/worksheets/sheet" + number +
-                 ".xml\" ContentType=\"application/"
-                 "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
+  for (const WorkbookPart& part : WorkbookParts(sheets_)) {
+    zip_.StartEntry(part.name, part.xml.size());
+    zip_.Write(part.xml);
   }
-  const std::string styles_id = "rId" + std::to_string(sheets_.size() + 1);
-  relationships += "<Relationship Id=\"" + styles_id + "\" Type=\"" + kRelationshipsNamespace +
-                   "/styles\" Target=\"styles.xml\"/>";
-
-  std::string types = kXmlDeclaration;
-  types +=
-      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-      "<Default Extension=\"rels\" "
-      "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-      "<Override PartName=\"/xl/workbook.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-      "<Override PartName=\"/xl/styles.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
-  types += overrides + "</Types>";
-  zip_.StartEntry("[Content_Types].xml", types.size());
-  zip_.Write(types);
-
-  zip_.StartEntry("_rels/.rels", 0);
-  zip_.Write(std::string(kXmlDeclaration) +
-             "<Relationships "
-             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-             "<Relationship Id=\"rId1\" Type=\"" +
-             kRelationshipsNamespace +
-             "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
-
-  zip_.StartEntry("xl/workbook.xml", 0);
-  zip_.Write(std::string(kXmlDeclaration) + "<workbook xmlns=\"" + kMainNamespace +
-             "\" xmlns:r=\"" + kRelationshipsNamespace +
-             "\"><workbookPr/><bookViews><workbookView xWindow=\"240\" yWindow=\"15\" "
-             "windowWidth=\"16095\" windowHeight=\"9660\"/></bookViews><sheets>" +
-             sheets + "</sheets><calcPr calcId=\"124519\" fullCalcOnLoad=\"1\"/></workbook>");
-
-  zip_.StartEntry("xl/_rels/workbook.xml.rels", 0);
-  zip_.Write(std::string(kXmlDeclaration) +
-             "<Relationships "
-             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
-             relationships + "</Relationships>");
-
-  // The cell formats by Style: plain, bold, two decimals shown, both.
-  zip_.StartEntry("xl/styles.xml", 0);
-  zip_.Write(std::string(kXmlDeclaration) + "<styleSheet xmlns=\"" + kMainNamespace +
-             "\"><numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.00\"/>"
-             "</numFmts><fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/>"
-             "<family val=\"2\"/></font><font><b/><sz val=\"11\"/><name val=\"Calibri\"/>"
-             "<family val=\"2\"/></font></fonts><fills count=\"2\"><fill><patternFill "
-             "patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill>"
-             "</fills><borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/>"
-             "</border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" "
-             "fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"4\">"
-             "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-             "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
-             "applyFont=\"1\"/><xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
-             "xfId=\"0\" applyNumberFormat=\"1\"/><xf numFmtId=\"164\" fontId=\"1\" "
-             "fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\" applyFont=\"1\"/>"
-             "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
-             "builtinId=\"0\"/></cellStyles><dxfs count=\"0\"/><tableStyles count=\"0\"/>"
-             "</styleSheet>");
-
   zip_.Close();
 }
 

@@ -3,5 +3,13 @@
 #include "tests/fakes/fake_bills_window.h"
 
 namespace contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, BillsContract, fakes::FakeBillsDriver);
+namespace {
+
+std::unique_ptr<BillsDriver> OpenFakeBills(bills::BillsWindowServices services) {
+  return std::make_unique<fakes::FakeBillsDriver>(std::move(services));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, BillsContract, testing::Values(&OpenFakeBills));
+
+}  // namespace
 }  // namespace contract

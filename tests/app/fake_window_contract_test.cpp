@@ -4,5 +4,13 @@
 #include "tests/fakes/fake_window.h"
 
 namespace contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, WindowContract, fakes::FakeWindowDriver);
+namespace {
+
+std::unique_ptr<WindowDriver> OpenFakeWindow(app::WindowServices services) {
+  return std::make_unique<fakes::FakeWindowDriver>(std::move(services));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, WindowContract, testing::Values(&OpenFakeWindow));
+
+}  // namespace
 }  // namespace contract

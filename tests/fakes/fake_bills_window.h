@@ -13,6 +13,7 @@
 #include "platform/controls/memory_list_view.h"
 #include "platform/controls/twips.h"
 #include "platform/status_line.h"
+#include "tests/contract/bills_driver.h"
 #include "tests/fakes/fake_choice_box.h"
 #include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_file_dialog.h"
@@ -23,26 +24,26 @@
 
 namespace fakes {
 
-class FakeBillsDriver {
+class FakeBillsDriver : public contract::BillsDriver {
  public:
   explicit FakeBillsDriver(bills::BillsWindowServices services) : window_(std::move(services)) {
     opened_ = window_.Open();
   }
 
-  bool Opened() const { return opened_; }
-  platform::Form& Window() { return window_; }
-  platform::ListView& Bills() { return window_.list; }
-  std::string StatusLine() { return window_.status.text; }
+  bool Opened() const override { return opened_; }
+  platform::Form& Window() override { return window_; }
+  platform::ListView& Bills() override { return window_.list; }
+  std::string StatusLine() override { return window_.status.text; }
   std::string Title() { return bills::design::kTitle; }
   std::string Caption(const char* name) { return bills::design::ControlNamed(name).caption; }
   // The items of the choice box `name`, and the one chosen.
-  std::vector<std::string> Items(const char* name) { return window_.boxes[name].Items(); }
-  std::string Chosen(const char* name) {
+  std::vector<std::string> Items(const char* name) override { return window_.boxes[name].Items(); }
+  std::string Chosen(const char* name) override {
     FakeChoiceBox& box = window_.boxes[name];
     return box.ListIndex() < 0 ? "" : box.Items()[box.ListIndex()];
   }
   // The user chooses the item shown as `item`.
-  void Choose(const char* name, const std::string& item) {
+  void Choose(const char* name, const std::string& item) override {
     FakeChoiceBox& box = window_.boxes[name];
     const std::vector<std::string> items = box.Items();
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -50,8 +51,8 @@ class FakeBillsDriver {
     }
     window_.Run(bills::design::ControlNamed(name).click);
   }
-  void Click(const char* name) { window_.Run(bills::design::ControlNamed(name).click); }
-  void SetInner(int width, int height) { window_.Resize({width, height}); }
+  void Click(const char* name) override { window_.Run(bills::design::ControlNamed(name).click); }
+  void SetInner(int width, int height) override { window_.Resize({width, height}); }
 
  private:
   static constexpr unsigned kDpi = 96;

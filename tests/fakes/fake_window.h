@@ -26,6 +26,7 @@
 #include "platform/controls/selection_box.h"
 #include "platform/controls/twips.h"
 #include "platform/status_line.h"
+#include "tests/contract/window_driver.h"
 #include "tests/fakes/fake_clipboard.h"
 #include "tests/fakes/fake_file_dialog.h"
 #include "tests/fakes/fake_message_box.h"
@@ -57,37 +58,35 @@ class FakeDateBox : public platform::SelectionBox {
   int TextLength() const override { return static_cast<int>(edit.text.size()); }
 };
 
-class FakeWindowDriver {
+class FakeWindowDriver : public contract::WindowDriver {
  public:
   static constexpr int kMostPixels = 1 << 24;
-  // No other window can become the active one.
-  static constexpr bool kWithoutWindowSystem = true;
 
   explicit FakeWindowDriver(app::WindowServices services) : window_(std::move(services)) {
     opened_ = window_.Open();
   }
 
-  bool Opened() const { return opened_; }
-  platform::Form& Window() { return window_; }
-  app::MainForm& Form() { return window_.form(); }
-  platform::ListView& List() { return window_.list; }
+  bool Opened() const override { return opened_; }
+  platform::Form& Window() override { return window_; }
+  app::MainForm& Form() override { return window_.form(); }
+  platform::ListView& List() override { return window_.list; }
 
-  std::string Focused() const { return focused_; }
-  void Enter(const char* name) { MoveFocus(name); }
-  void PressTab() {
+  std::string Focused() override { return focused_; }
+  void Enter(const char* name) override { MoveFocus(name); }
+  void PressTab() override {
     const auto at = std::find(std::begin(kTabOrder), std::end(kTabOrder), focused_);
     MoveFocus(at == std::end(kTabOrder) || at + 1 == std::end(kTabOrder) ? kTabOrder[0] : at[1]);
   }
-  void Type(std::string_view keys) {
+  void Type(std::string_view keys) override {
     if (FakeDateBox* box = Box(focused_)) {
       for (const char key : keys) box->edit = box->mask.Insert(box->edit, std::string(1, key));
     }
   }
-  void PressDelete() {
+  void PressDelete() override {
     if (FakeDateBox* box = Box(focused_)) box->edit = box->mask.Delete(box->edit);
   }
   // Characters kCharWidth pixels wide from the box's left edge.
-  void Click(const char* name, int x, int to_x = -1) {
+  void Click(const char* name, int x, int to_x = -1) override {
     FakeDateBox* box = Box(name);
     if (box == nullptr) return MoveFocus(name);
     if (focused_ != name) {
@@ -101,48 +100,53 @@ class FakeWindowDriver {
     if (to_x >= 0) box->edit.caret = CharAt(to_x);
     if (auto back = click_.Released(box->SelLength() > 0)) Select(*box, *back);
   }
-  int Before(const char*, int position) { return position * kCharWidth; }
-  void ClickBrowse() {
+  int Before(const char*, int position) override { return position * kCharWidth; }
+  void ClickBrowse() override {
     MoveFocus("CmdBrowse");
     window_.Run(app::design::ControlNamed("CmdBrowse").click);
   }
-  void ChooseExport() { ChooseDataItem("Export to Excel\tCtrl+E"); }
-  std::vector<std::string> MenuBar() { return {app::design::kMenuCaption}; }
-  std::vector<std::string> DataMenu() {
+  void ChooseExport() override { ChooseDataItem("Export to Excel\tCtrl+E"); }
+  std::vector<std::string> MenuBar() override { return {app::design::kMenuCaption}; }
+  std::vector<std::string> DataMenu() override {
     std::vector<std::string> shown;
     for (const auto& item : app::design::kDataMenu) shown.push_back(Shown(item));
     return shown;
   }
-  void ChooseDataItem(const std::string& shown) {
+  void ChooseDataItem(const std::string& shown) override {
     for (const auto& item : app::design::kDataMenu) {
       if (shown == Shown(item)) return window_.Run(item.click);
     }
     ADD_FAILURE() << shown;
   }
-  void PressCtrl(char letter) {
+  void PressCtrl(char letter) override {
     for (const auto& item : app::design::kDataMenu) {
       if (item.ctrl_key == letter) window_.Run(item.click);
     }
   }
+  // No other window can become the active one.
+  void ActivateOtherWindow() override {}
+  void ActivateWindow() override {}
+  bool HasWindowSystem() const override { return false; }
+  int MostPixels() const override { return kMostPixels; }
   // Keys no handler takes.
-  void PressF5() {}
-  void PressEnter() {}
-  std::string StatusLine() { return window_.status.text; }
-  std::string Title() { return app::design::kTitle; }
-  std::string Caption(const char* name) { return app::design::ControlNamed(name).caption; }
-  std::string ToolTip(const char* name) {
+  void PressF5() override {}
+  void PressEnter() override {}
+  std::string StatusLine() override { return window_.status.text; }
+  std::string Title() override { return app::design::kTitle; }
+  std::string Caption(const char* name) override { return app::design::ControlNamed(name).caption; }
+  std::string ToolTip(const char* name) override {
     const char* tip = app::design::ControlNamed(name).tip;
     return tip == nullptr ? "" : tip;
   }
-  std::pair<int, int> Inner() { return window_.inner; }
-  void SetInner(int width, int height) { window_.Resize({width, height}); }
-  void Minimise() {
+  std::pair<int, int> Inner() override { return window_.inner; }
+  void SetInner(int width, int height) override { window_.Resize({width, height}); }
+  void Minimise() override {
     restored_ = window_.inner;
     window_.Resize({0, 0});
   }
-  void Restore() { window_.Resize(restored_); }
-  double TwipsPerPixel() { return platform::TwipsPerPixel(kDpi); }
-  std::array<int, 4> Pixels(const char* name) {
+  void Restore() override { window_.Resize(restored_); }
+  double TwipsPerPixel() override { return platform::TwipsPerPixel(kDpi); }
+  std::array<int, 4> Pixels(const char* name) override {
     const platform::Control& control = window_.Controls(name);
     std::array<int, 4> pixels{};
     const float twips[] = {control.Left(), control.Top(), control.Width(), control.Height()};

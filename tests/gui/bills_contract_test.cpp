@@ -13,41 +13,42 @@
 #include <memory>
 
 #include "app/bills/qt/qt_bills_window.h"
+#include "export/slips_pdf.h"
 
 namespace {
 
-class QtBillsDriver {
+class QtBillsDriver : public contract::BillsDriver {
  public:
   explicit QtBillsDriver(bills::BillsWindowServices services)
       : window_(bills::QtBillsWindow::Open(std::move(services))) {
     if (window_) QCoreApplication::processEvents();
   }
 
-  bool Opened() const { return window_ != nullptr; }
-  platform::Form& Window() { return *window_; }
-  platform::ListView& Bills() { return window_->list(); }
-  std::string StatusLine() {
+  bool Opened() const override { return window_ != nullptr; }
+  platform::Form& Window() override { return *window_; }
+  platform::ListView& Bills() override { return window_->list(); }
+  std::string StatusLine() override {
     return window_->findChild<QLabel*>(QStringLiteral("StatusLine"))->text().toStdString();
   }
-  std::vector<std::string> Items(const char* name) {
+  std::vector<std::string> Items(const char* name) override {
     std::vector<std::string> items;
     QComboBox* box = Box(name);
     for (int i = 0; i < box->count(); ++i) items.push_back(box->itemText(i).toStdString());
     return items;
   }
-  std::string Chosen(const char* name) { return Box(name)->currentText().toStdString(); }
+  std::string Chosen(const char* name) override { return Box(name)->currentText().toStdString(); }
   // As the user's choice in the open list: the index changes and the box says it was chosen.
-  void Choose(const char* name, const std::string& item) {
+  void Choose(const char* name, const std::string& item) override {
     QComboBox* box = Box(name);
     const int index = box->findText(QString::fromStdString(item));
     box->setCurrentIndex(index);
     emit box->activated(index);
   }
-  void Click(const char* name) {
+  void Click(const char* name) override {
     QTest::mouseClick(window_->findChild<QPushButton*>(QString::fromUtf8(name)), Qt::LeftButton);
   }
   // Waits until the inner area has the size, or the window system has refused it a while.
-  void SetInner(int width, int height) {
+  void SetInner(int width, int height) override {
     const QWidget* inner = window_->centralWidget();
     const QSize wanted(width, height);
     for (int tries = 0; tries < 3 && inner->size() != wanted; ++tries) {
@@ -68,15 +69,29 @@ class QtBillsDriver {
 }  // namespace
 
 namespace contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, BillsContract, QtBillsDriver);
+namespace {
 
-class QtBills : public BillsContract<QtBillsDriver> {};
+std::unique_ptr<BillsDriver> OpenQtBills(bills::BillsWindowServices services) {
+  return std::make_unique<QtBillsDriver>(std::move(services));
+}
+
+INSTANTIATE_TEST_SUITE_P(Qt, BillsContract, testing::Values(&OpenQtBills));
+
+class QtBills : public BillsFixture {
+ protected:
+  std::unique_ptr<BillsDriver> OpenWindow(bills::BillsWindowServices services) override {
+    return OpenQtBills(std::move(services));
+  }
+  QtBillsDriver& Driver() { return static_cast<QtBillsDriver&>(*window_); }
+};
+
+}  // namespace
 
 TEST_F(QtBills, ScreenshotsOfTheWindowAndOfASlipPage) {
   window_->SetInner(1100, 520);
   window_->Choose("CboCommission", "Commission taken");
   ASSERT_EQ(Messages(), "");
-  EXPECT_TRUE(window_->Shown().grab().save(QStringLiteral(KOLVEX_BINARY_DIR "/kolvex-bills.png")));
+  EXPECT_TRUE(Driver().Shown().grab().save(QStringLiteral(KOLVEX_BINARY_DIR "/kolvex-bills.png")));
   // And the first page of the slips, as pdftoppm draws it.
   if (!exporter::kSlipsBuilt) return;
   save_dialog_.Answer(KOLVEX_BINARY_DIR "/kolvex-bills-slips.pdf");
@@ -90,7 +105,7 @@ TEST_F(QtBills, ScreenshotsOfTheWindowAndOfASlipPage) {
 // Alt with a label's or a button's letter: the focus to the control after the label, or the
 // button pressed.
 TEST_F(QtBills, AltWithTheUnderlinedLetterReachesEveryControl) {
-  bills::QtBillsWindow& shown = window_->Shown();
+  bills::QtBillsWindow& shown = Driver().Shown();
   shown.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&shown));
   const std::pair<Qt::Key, const char*> focus_keys[] = {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/bills/win32/win32_bills_window.h"
+#include "platform/system/path_text.h"
 #include "tests/win32/window_picture.h"
 
 namespace {
@@ -16,7 +17,7 @@ std::string TextOfWindow(HWND window) {
   return platform::Utf8OfWide(text);
 }
 
-class Win32BillsDriver {
+class Win32BillsDriver : public contract::BillsDriver {
  public:
   explicit Win32BillsDriver(bills::BillsWindowServices services)
       : window_(bills::Win32BillsWindow::Open(std::move(services), SW_SHOWNORMAL)) {
@@ -25,25 +26,25 @@ class Win32BillsDriver {
     Pump();
   }
 
-  bool Opened() const { return window_ != nullptr; }
-  platform::Form& Window() { return *window_; }
-  platform::ListView& Bills() { return window_->list(); }
-  std::string StatusLine() { return TextOfWindow(window_->StatusWindow()); }
-  std::vector<std::string> Items(const char* name) {
+  bool Opened() const override { return window_ != nullptr; }
+  platform::Form& Window() override { return *window_; }
+  platform::ListView& Bills() override { return window_->list(); }
+  std::string StatusLine() override { return TextOfWindow(window_->StatusWindow()); }
+  std::vector<std::string> Items(const char* name) override {
     std::vector<std::string> items;
     HWND box = window_->ControlWindow(name);
     const auto count = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) items.push_back(Item(box, i));
     return items;
   }
-  std::string Chosen(const char* name) {
+  std::string Chosen(const char* name) override {
     HWND box = window_->ControlWindow(name);
     const auto index = static_cast<int>(SendMessageW(box, CB_GETCURSEL, 0, 0));
     return index < 0 ? "" : Item(box, index);
   }
   // As the user chooses in the open list: the list drops down, the item is chosen, the list
   // closes on it.
-  void Choose(const char* name, const std::string& item) {
+  void Choose(const char* name, const std::string& item) override {
     HWND box = window_->ControlWindow(name);
     const LRESULT index =
         SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -55,11 +56,11 @@ class Win32BillsDriver {
     SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
     Pump();
   }
-  void Click(const char* name) {
+  void Click(const char* name) override {
     SendMessageW(window_->ControlWindow(name), BM_CLICK, 0, 0);
     Pump();
   }
-  void SetInner(int width, int height) {
+  void SetInner(int width, int height) override {
     RECT outer{};
     RECT inner{};
     GetWindowRect(window_->window(), &outer);
@@ -109,26 +110,40 @@ class Win32BillsDriver {
 }  // namespace
 
 namespace contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, BillsContract, Win32BillsDriver);
+namespace {
 
-class Win32Bills : public BillsContract<Win32BillsDriver> {};
+std::unique_ptr<BillsDriver> OpenWin32Bills(bills::BillsWindowServices services) {
+  return std::make_unique<Win32BillsDriver>(std::move(services));
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32, BillsContract, testing::Values(&OpenWin32Bills));
+
+class Win32Bills : public BillsFixture {
+ protected:
+  std::unique_ptr<BillsDriver> OpenWindow(bills::BillsWindowServices services) override {
+    return OpenWin32Bills(std::move(services));
+  }
+  Win32BillsDriver& Driver() { return static_cast<Win32BillsDriver&>(*window_); }
+};
+
+}  // namespace
 
 TEST_F(Win32Bills, APictureOfTheWindow) {
   window_->SetInner(1100, 520);
   window_->Choose("CboCommission", "Commission taken");
   ASSERT_EQ(Messages(), "");
   ASSERT_TRUE(
-      window_->PumpUntil([&] { return GetForegroundWindow() == window_->Shown().window(); }));
-  RedrawWindow(window_->Shown().window(), nullptr, nullptr,
+      Driver().PumpUntil([&] { return GetForegroundWindow() == Driver().Shown().window(); }));
+  RedrawWindow(Driver().Shown().window(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  EXPECT_TRUE(win32_test::SaveWindowPicture(window_->Shown().window(),
+  EXPECT_TRUE(win32_test::SaveWindowPicture(Driver().Shown().window(),
                                             KOLVEX_BINARY_DIR "/kolvex-bills-windows.bmp"));
 }
 
 // Alt with a label's or a button's letter, as the keyboard sends it: the focus to the control
 // after the label, or the button pressed.
 TEST_F(Win32Bills, AltWithTheUnderlinedLetterReachesEveryControl) {
-  Win32BillsDriver& driver = *window_;
+  Win32BillsDriver& driver = Driver();
   HWND shown = driver.Shown().window();
   ASSERT_TRUE(driver.PumpUntil([&] { return GetForegroundWindow() == shown; }));
   const auto press_alt = [](WORD letter) {

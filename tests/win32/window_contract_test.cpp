@@ -5,5 +5,7 @@
 #include "tests/win32/window_driver.h"
 
 namespace contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowContract, win32_test::WindowDriver);
+namespace {
+INSTANTIATE_TEST_SUITE_P(Win32, WindowContract, testing::Values(&win32_test::OpenWindow));
+}  // namespace
 }  // namespace contract

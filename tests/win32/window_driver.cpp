@@ -98,6 +98,10 @@ std::vector<std::string> MenuItems(HMENU menu) {
 
 }  // namespace
 
+std::unique_ptr<contract::WindowDriver> OpenWindow(app::WindowServices services) {
+  return std::make_unique<WindowDriver>(std::move(services));
+}
+
 WindowDriver::WindowDriver(app::WindowServices services)
     : window_(app::Win32MainWindow::Open(std::move(services), SW_SHOWNORMAL)) {
   static const HHOOK counting =

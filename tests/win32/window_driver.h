@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/win32/win32_main_window.h"
+#include "tests/contract/window_driver.h"
 #include "tests/win32/host_window.h"
 
 namespace win32_test {
@@ -25,63 +26,67 @@ struct Key {
   bool alt = false;
 };
 
-class WindowDriver {
+// Opens the window as the program does and brings it to the front.
+std::unique_ptr<contract::WindowDriver> OpenWindow(app::WindowServices services);
+
+class WindowDriver : public contract::WindowDriver {
  public:
   static constexpr int kMostPixels = 32767;
 
   // Opens the window as the program does and brings it to the front.
   explicit WindowDriver(app::WindowServices services);
 
-  bool Opened() const { return window_ != nullptr; }
-  app::Win32MainWindow& Window() { return *window_; }
-  app::MainForm& Form() { return window_->form(); }
-  platform::ListView& List() { return window_->list(); }
+  bool Opened() const override { return window_ != nullptr; }
+  int MostPixels() const override { return kMostPixels; }
+  app::Win32MainWindow& Window() override { return *window_; }
+  app::MainForm& Form() override { return window_->form(); }
+  platform::ListView& List() override { return window_->list(); }
   HWND Hwnd(const char* name) { return window_->ControlWindow(name); }
 
   // The window's message loop until nothing is waiting.
   void Pump();
   // The name of the control with the focus, or "" for none of the window's.
-  std::string Focused();
+  std::string Focused() override;
   // Moves the focus to the control as Tab does.
-  void Enter(const char* name);
+  void Enter(const char* name) override;
   // Presses the keys one after the other, all sent before the window handles any: a key that
   // opens a menu is followed by the keys that work in it.
   void Press(std::initializer_list<Key> keys);
   void PressKeys(const std::vector<Key>& keys);
-  void PressTab() { Press({{VK_TAB}}); }
-  void PressDelete() { Press({{VK_DELETE}}); }
-  void Type(std::string_view text);
+  void PressTab() override { Press({{VK_TAB}}); }
+  void PressDelete() override { Press({{VK_DELETE}}); }
+  void Type(std::string_view text) override;
   // A left click on the control at `x` pixels from its left edge (its frame included), halfway
   // down; a drag to `to_x` when that is given.
-  void Click(const char* name, int x, int to_x = -1);
-  void ClickBrowse();
-  void ChooseExport() { Press({{'D', false, false, true}, {VK_RETURN}}); }
+  void Click(const char* name, int x, int to_x = -1) override;
+  void ClickBrowse() override;
+  void ChooseExport() override { Press({{'D', false, false, true}, {VK_RETURN}}); }
   // The Data menu's items as it shows them, "Export to Excel\tCtrl+E".
-  std::vector<std::string> DataMenu();
+  std::vector<std::string> DataMenu() override;
   // Opens the Data menu with Alt+D and goes down to the item shown so, then presses Enter.
-  void ChooseDataItem(const std::string& shown);
-  void PressCtrl(char letter) { Press({{static_cast<WORD>(letter), true}}); }
-  void PressF5() { Press({{VK_F5}}); }
-  void PressEnter() { Press({{VK_RETURN}}); }
+  void ChooseDataItem(const std::string& shown) override;
+  void PressCtrl(char letter) override { Press({{static_cast<WORD>(letter), true}}); }
+  void PressF5() override { Press({{VK_F5}}); }
+  void PressEnter() override { Press({{VK_RETURN}}); }
   // The text of the status bar.
-  std::string StatusLine();
+  std::string StatusLine() override;
   // The x, from the edit box's left edge, at which a click puts the caret before character
   // `position`.
-  int Before(const char* name, int position);
+  int Before(const char* name, int position) override;
   // Another window of the desktop, made active; then the window, made active again.
-  void ActivateOtherWindow();
-  void ActivateWindow();
-  std::string Title();
-  std::string Caption(const char* name);
-  std::string ToolTip(const char* name);
-  std::vector<std::string> MenuBar();
+  void ActivateOtherWindow() override;
+  void ActivateWindow() override;
+  std::string Title() override;
+  std::string Caption(const char* name) override;
+  std::string ToolTip(const char* name) override;
+  std::vector<std::string> MenuBar() override;
 
-  std::pair<int, int> Inner();
-  void SetInner(int width, int height);
-  void Minimise();
-  void Restore();
-  double TwipsPerPixel();
-  std::array<int, 4> Pixels(const char* name);
+  std::pair<int, int> Inner() override;
+  void SetInner(int width, int height) override;
+  void Minimise() override;
+  void Restore() override;
+  double TwipsPerPixel() override;
+  std::array<int, 4> Pixels(const char* name) override;
 
  private:
   // Under Wine each move of the pointer also moves the X server's, which reports the move back

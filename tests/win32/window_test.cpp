@@ -8,6 +8,7 @@
 
 #include "app/window_design.h"
 #include "kolvex_version.h"
+#include "platform/system/path_text.h"
 #include "platform/win32/twips.h"
 #include "tests/contract/window_contract.h"
 #include "tests/win32/window_driver.h"
@@ -22,10 +23,14 @@ std::string ClassOf(HWND window) {
 }
 
 // The window contract's fixture, its fakes and today's date, over the Windows window.
-class WindowTest : public contract::WindowContract<WindowDriver> {
+class WindowTest : public contract::WindowFixture {
  protected:
-  HWND Window() { return window_->Window().window(); }
-  HWND Hwnd(const char* name) { return window_->Hwnd(name); }
+  std::unique_ptr<contract::WindowDriver> OpenWindow(app::WindowServices services) override {
+    return OpenWindow(std::move(services));
+  }
+  WindowDriver& Driver() { return static_cast<WindowDriver&>(*window_); }
+  HWND Window() { return Driver().Window().window(); }
+  HWND Hwnd(const char* name) { return Driver().Hwnd(name); }
 };
 
 using StartUp = WindowTest;
@@ -58,7 +63,7 @@ TEST_F(StartUp, NamedFontsAreAskedForByNameSizeAndCharacterSet) {
 
 TEST_F(StartUp, AltDThenEnterExports) {
   clipboard_.SetText("not exported", {});
-  window_->Press({{'D', false, false, true}, {VK_RETURN}});
+  Driver().Press({{'D', false, false, true}, {VK_RETURN}});
   EXPECT_EQ(clipboard_.text(), "\r\n");
 }
 

@@ -26,7 +26,7 @@ std::string ClassOf(HWND window) {
 class WindowTest : public contract::WindowFixture {
  protected:
   std::unique_ptr<contract::WindowDriver> OpenWindow(app::WindowServices services) override {
-    return OpenWindow(std::move(services));
+    return win32_test::OpenWindow(std::move(services));
   }
   WindowDriver& Driver() { return static_cast<WindowDriver&>(*window_); }
   HWND Window() { return Driver().Window().window(); }

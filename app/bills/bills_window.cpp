@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "platform/current_error.h"
+#include "platform/run_time_error.h"
 #include "platform/system/document_viewer.h"
 #include "platform/system/path_text.h"
 
@@ -11,17 +11,12 @@ namespace bills {
 
 BillsWindow::~BillsWindow() = default;
 
-void BillsWindow::MakeMissingServices(BillsSystem& system) {
-  const auto make = [](auto*& service, auto& own, auto&& maker) {
-    if (service != nullptr) return;
-    own = maker();
-    service = own.get();
-  };
-  make(services_.open_dialog, own_open_dialog_, [&] { return system.MakeFileDialog(); });
-  make(services_.save_dialog, own_save_dialog_, [&] { return system.MakeSaveDialog(); });
-  make(services_.message_box, own_message_box_, [&] { return system.MakeMessageBox(); });
-  make(services_.pointer, own_pointer_, [&] { return system.MakeMousePointer(); });
-  make(services_.clipboard, own_clipboard_, [&] { return system.MakeClipboard(); });
+void BillsWindow::MakeMissingServices(app::SystemServices& system) {
+  MakeIfMissing(services_.open_dialog, own_open_dialog_, [&] { return system.MakeFileDialog(); });
+  MakeIfMissing(services_.save_dialog, own_save_dialog_, [&] { return system.MakeSaveDialog(); });
+  MakeIfMissing(services_.message_box, own_message_box_, [&] { return system.MakeMessageBox(); });
+  MakeIfMissing(services_.pointer, own_pointer_, [&] { return system.MakeMousePointer(); });
+  MakeIfMissing(services_.clipboard, own_clipboard_, [&] { return system.MakeClipboard(); });
   if (services_.provider == nullptr) services_.provider = &platform::db::DbfProvider();
   if (!services_.open_document) services_.open_document = &platform::OpenDocument;
   if (!services_.start_folder) {
@@ -41,24 +36,8 @@ void BillsWindow::MakeForm(platform::ListView& bills, platform::StatusLine& stat
                     services_.open_document, *services_.start_folder});
 }
 
-void BillsWindow::AddControl(const std::string& name,
-                             std::unique_ptr<platform::PlacedControl> control) {
-  controls_.emplace(name, std::move(control));
-}
-
 void BillsWindow::AddChoiceBox(const std::string& name, platform::ChoiceBox& box) {
   choices_.emplace(name, &box);
-}
-
-platform::PlacedControl* BillsWindow::FindControl(const std::string& name) const {
-  const auto found = controls_.find(name);
-  return found == controls_.end() ? nullptr : found->second.get();
-}
-
-platform::Control& BillsWindow::Controls(const std::string& name) {
-  platform::PlacedControl* control = FindControl(name);
-  if (control == nullptr) throw platform::RunTimeError(platform::error::kControlNotFound);
-  return *control;
 }
 
 platform::ChoiceBox& BillsWindow::Choices(const std::string& name) {
@@ -67,38 +46,15 @@ platform::ChoiceBox& BillsWindow::Choices(const std::string& name) {
   return *found->second;
 }
 
-void BillsWindow::PlaceControls() {
-  for (auto& [name, control] : controls_) control->Place();
-}
-
 bool BillsWindow::Load() {
-  try {
+  return Start([this] {
     form_->Form_Load();
     form_->Form_Resize();
-    return true;
-  } catch (...) {
-    services_.message_box->Show(platform::CurrentError().Prompt(),
-                                platform::MessageIcon::kCritical);
-    return false;
-  }
+  });
 }
 
 void BillsWindow::Run(design::Handler handler) {
   if (handler != nullptr) Guarded([&] { (form_.get()->*handler)(); });
-}
-
-void BillsWindow::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    try {
-      services_.message_box->Show(platform::CurrentError().Prompt(),
-                                  platform::MessageIcon::kCritical);
-    } catch (...) {
-      // Nothing more can be shown; the program ends all the same.
-    }
-    services_.exit_program(1);
-  }
 }
 
 }  // namespace bills

@@ -19,10 +19,9 @@
 #include <string>
 #include <utility>
 
+#include "app/qt/qt_system.h"
 #include "app/window_design.h"
-#include "platform/qt/clipboard.h"
 #include "platform/qt/control.h"
-#include "platform/qt/dialogs.h"
 #include "platform/qt/list_view.h"
 #include "platform/qt/status_line.h"
 #include "platform/qt/text_box.h"
@@ -48,35 +47,13 @@ Widget* Named(Widget* widget, const char* name) {
   return widget;
 }
 
-// The services Qt gives the window.
-class QtServices : public SystemServices {
- public:
-  explicit QtServices(QWidget& window) : window_(window) {}
-  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
-    return std::make_unique<platform::qt::QtFileDialog>(&window_);
-  }
-  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-    return std::make_unique<platform::qt::QtMessageBox>(&window_);
-  }
-  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
-    return std::make_unique<platform::qt::QtMousePointer>();
-  }
-  std::unique_ptr<platform::Clipboard> MakeClipboard() override {
-    return std::make_unique<platform::qt::QtClipboard>();
-  }
-  std::function<void(int)> ExitProgram() override { return &QCoreApplication::exit; }
-
- private:
-  QWidget& window_;
-};
-
 }  // namespace
 
 QtMainWindow::QtMainWindow(WindowServices services) : CommonWindow(std::move(services)) {
   setObjectName(Text(design::kTitle));
   setWindowTitle(Text(design::kTitle));
   setWindowIcon(Icon());
-  QtServices system(*this);
+  QtSystem system(*this);
   MakeMissingServices(system);
 
   BuildControls();

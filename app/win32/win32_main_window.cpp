@@ -9,12 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/win32/win32_system.h"
 #include "app/window_design.h"
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
-#include "platform/win32/clipboard.h"
 #include "platform/win32/control.h"
-#include "platform/win32/dialogs.h"
 #include "platform/win32/list_view.h"
 #include "platform/win32/text_box.h"
 #include "platform/win32/twips.h"
@@ -39,30 +38,6 @@ HFONT NamedFont(const wchar_t* family, unsigned dpi) {
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family);
 }
 
-// The services Windows gives the window.
-class Win32Services : public SystemServices {
- public:
-  explicit Win32Services(HWND window) : window_(window) {}
-  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
-    return std::make_unique<platform::win32::Win32FileDialog>(window_);
-  }
-  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-    return std::make_unique<platform::win32::Win32MessageBox>(window_, design::kTitle);
-  }
-  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
-    return std::make_unique<platform::win32::Win32MousePointer>();
-  }
-  std::unique_ptr<platform::Clipboard> MakeClipboard() override {
-    return std::make_unique<platform::win32::Win32Clipboard>();
-  }
-  std::function<void(int)> ExitProgram() override {
-    return [](int status) { PostQuitMessage(status); };
-  }
-
- private:
-  HWND window_;
-};
-
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(WindowServices services) : CommonWindow(std::move(services)) {
@@ -74,7 +49,7 @@ Win32MainWindow::Win32MainWindow(WindowServices services) : CommonWindow(std::mo
   if (window_ == nullptr) {
     throw platform::RunTimeError(platform::error::kOutOfMemory);
   }
-  Win32Services system(window_);
+  Win32System system(window_, design::kTitle);
   MakeMissingServices(system);
 
   BuildControls();

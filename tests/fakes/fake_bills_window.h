@@ -15,11 +15,7 @@
 #include "platform/status_line.h"
 #include "tests/contract/bills_driver.h"
 #include "tests/fakes/fake_choice_box.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_file_dialog.h"
-#include "tests/fakes/fake_message_box.h"
-#include "tests/fakes/fake_mouse_pointer.h"
-#include "tests/fakes/fake_save_dialog.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_text_box.h"
 
 namespace fakes {
@@ -68,27 +64,6 @@ class FakeBillsDriver : public contract::BillsDriver {
     void SetText(const std::string& shown) override { text = shown; }
     std::string text;
   };
-  struct FakeSystem : bills::BillsSystem {
-    std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
-      return std::make_unique<FakeFileDialog>();
-    }
-    std::unique_ptr<platform::SaveDialog> MakeSaveDialog() override {
-      return std::make_unique<FakeSaveDialog>();
-    }
-    std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-      return std::make_unique<FakeMessageBox>();
-    }
-    std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
-      return std::make_unique<FakeMousePointer>();
-    }
-    std::unique_ptr<platform::Clipboard> MakeClipboard() override {
-      return std::make_unique<FakeClipboard>();
-    }
-    std::function<void(int)> ExitProgram() override {
-      return [](int) {};
-    }
-  };
-
   struct FakeWindow : bills::BillsWindow {
     explicit FakeWindow(bills::BillsWindowServices services) : BillsWindow(std::move(services)) {}
     bool Open() {

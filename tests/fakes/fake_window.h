@@ -27,10 +27,7 @@
 #include "platform/controls/twips.h"
 #include "platform/status_line.h"
 #include "tests/contract/window_driver.h"
-#include "tests/fakes/fake_clipboard.h"
-#include "tests/fakes/fake_file_dialog.h"
-#include "tests/fakes/fake_message_box.h"
-#include "tests/fakes/fake_mouse_pointer.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/fakes/fake_text_box.h"
 
 namespace fakes {
@@ -178,25 +175,6 @@ class FakeWindowDriver : public contract::WindowDriver {
     void SetText(const std::string& shown) override { text = shown; }
     std::string text;
   };
-  // Fakes for the services a test leaves out, as a window system makes its own.
-  struct FakeSystem : app::SystemServices {
-    std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
-      return std::make_unique<FakeFileDialog>();
-    }
-    std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-      return std::make_unique<FakeMessageBox>();
-    }
-    std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
-      return std::make_unique<FakeMousePointer>();
-    }
-    std::unique_ptr<platform::Clipboard> MakeClipboard() override {
-      return std::make_unique<FakeClipboard>();
-    }
-    std::function<void(int)> ExitProgram() override {
-      return [](int) {};
-    }
-  };
-
   struct FakeWindow : app::CommonWindow {
     explicit FakeWindow(app::WindowServices services) : CommonWindow(std::move(services)) {}
     bool Open() {

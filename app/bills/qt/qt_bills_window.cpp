@@ -10,10 +10,9 @@
 #include <QTreeView>
 #include <utility>
 
+#include "app/qt/qt_system.h"
 #include "platform/qt/choice_box.h"
-#include "platform/qt/clipboard.h"
 #include "platform/qt/control.h"
-#include "platform/qt/dialogs.h"
 #include "platform/qt/list_view.h"
 #include "platform/qt/status_line.h"
 #include "platform/qt/text_box.h"
@@ -24,36 +23,12 @@ namespace {
 
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
-class QtSystem : public BillsSystem {
- public:
-  explicit QtSystem(QWidget& window) : window_(window) {}
-  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
-    return std::make_unique<platform::qt::QtFileDialog>(&window_);
-  }
-  std::unique_ptr<platform::SaveDialog> MakeSaveDialog() override {
-    return std::make_unique<platform::qt::QtSaveDialog>(&window_);
-  }
-  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-    return std::make_unique<platform::qt::QtMessageBox>(&window_);
-  }
-  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
-    return std::make_unique<platform::qt::QtMousePointer>();
-  }
-  std::unique_ptr<platform::Clipboard> MakeClipboard() override {
-    return std::make_unique<platform::qt::QtClipboard>();
-  }
-  std::function<void(int)> ExitProgram() override { return &QCoreApplication::exit; }
-
- private:
-  QWidget& window_;
-};
-
 }  // namespace
 
 QtBillsWindow::QtBillsWindow(BillsWindowServices services) : BillsWindow(std::move(services)) {
   setObjectName(Text(design::kTitle));
   setWindowTitle(Text(design::kTitle));
-  QtSystem system(*this);
+  app::QtSystem system(*this);
   MakeMissingServices(system);
   BuildControls();
   MakeForm(*list_, *status_line_);

@@ -4,12 +4,11 @@
 #include <iterator>
 #include <utility>
 
+#include "app/win32/win32_system.h"
 #include "platform/run_time_error.h"
 #include "platform/system/path_text.h"
 #include "platform/win32/choice_box.h"
-#include "platform/win32/clipboard.h"
 #include "platform/win32/control.h"
-#include "platform/win32/dialogs.h"
 #include "platform/win32/list_view.h"
 #include "platform/win32/text_box.h"
 #include "platform/win32/twips.h"
@@ -23,32 +22,6 @@ constexpr wchar_t kWindowClass[] = L"KolvexBillsWindow";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExtendedStyle = WS_EX_CONTROLPARENT;
 
-class Win32System : public BillsSystem {
- public:
-  explicit Win32System(HWND window) : window_(window) {}
-  std::unique_ptr<platform::FileDialog> MakeFileDialog() override {
-    return std::make_unique<platform::win32::Win32FileDialog>(window_);
-  }
-  std::unique_ptr<platform::SaveDialog> MakeSaveDialog() override {
-    return std::make_unique<platform::win32::Win32SaveDialog>(window_);
-  }
-  std::unique_ptr<platform::MessageBox> MakeMessageBox() override {
-    return std::make_unique<platform::win32::Win32MessageBox>(window_, design::kTitle);
-  }
-  std::unique_ptr<platform::MousePointer> MakeMousePointer() override {
-    return std::make_unique<platform::win32::Win32MousePointer>();
-  }
-  std::unique_ptr<platform::Clipboard> MakeClipboard() override {
-    return std::make_unique<platform::win32::Win32Clipboard>();
-  }
-  std::function<void(int)> ExitProgram() override {
-    return [](int status) { PostQuitMessage(status); };
-  }
-
- private:
-  HWND window_;
-};
-
 }  // namespace
 
 Win32BillsWindow::Win32BillsWindow(BillsWindowServices services)
@@ -59,7 +32,7 @@ Win32BillsWindow::Win32BillsWindow(BillsWindowServices services)
                       kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                       nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw platform::RunTimeError(platform::error::kOutOfMemory);
-  Win32System system(window_);
+  app::Win32System system(window_, design::kTitle);
   MakeMissingServices(system);
   BuildControls();
   MakeForm(*list_, *status_line_);
@@ -255,5 +228,7 @@ LRESULT Win32BillsWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   return DefWindowProcW(window_, message, wparam, lparam);
 }
+
+void Win32BillsWindow::ExitAnyway(int status) noexcept { PostQuitMessage(status); }
 
 }  // namespace bills

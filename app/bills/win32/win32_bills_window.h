@@ -57,6 +57,7 @@ class Win32BillsWindow : public BillsWindow {
   void BuildControls();
   void ApplyResolution();
   void SizeToStart();
+  void ExitAnyway(int status) noexcept override;
 
   HWND window_ = nullptr;
   HWND tooltips_ = nullptr;

@@ -4,25 +4,20 @@
 // the monitor the window is on, wrapped in the platform adapters and handed to BillsForm, which
 // holds every handler, the same form as on Linux. Its own code only forwards Windows' messages:
 // size changes of the inner area, the buttons' clicks and the user's choices in the choice boxes
-// (choices the form makes itself run nothing). The status line is a status bar below the inner
-// area. Tab and the labels' and buttons' Alt letters move and click as in a dialog.
+// (choices the form makes itself run nothing), and a label's Alt letter; the rest, the status bar
+// below the inner area and Tab among them, is what both programs' windows do alike
+// (app/win32/win32_window.h).
 #pragma once
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "app/bills/bills_window.h"
-#include "platform/system/windows_api.h"
-#include "platform/win32/window_parts.h"
-
-namespace platform::win32 {
-class Win32ListView;
-}  // namespace platform::win32
+#include "app/win32/win32_window.h"
 
 namespace bills {
 
-class Win32BillsWindow : public BillsWindow {
+class Win32BillsWindow : public app::Win32Window<BillsWindow> {
  public:
   // The controls' identifiers: kFirstControl + their place in design::kControls.
   enum Id : int { kFirstControl = 100, kStatusLine = 150 };
@@ -36,42 +31,18 @@ class Win32BillsWindow : public BillsWindow {
   static std::unique_ptr<Win32BillsWindow> Open(BillsWindowServices services = {},
                                                 int show = SW_SHOWDEFAULT);
 
-  platform::ListView& list();
-  HWND window() const { return window_; }
-  // The window of the control named `name`, or null.
-  HWND ControlWindow(const std::string& name) const;
-  HWND StatusWindow() const { return status_; }
-  float ScaleWidth() const override;
-  float ScaleHeight() const override;
-
-  // What the message loop does with a message before it is dispatched: Tab and the Alt letters
-  // of the labels and buttons. True when the message was taken and must not be dispatched.
-  bool PreTranslate(MSG& message);
-
  private:
-  template <typename Window>
-  friend Window* platform::win32::WindowObject(HWND, UINT, LPARAM);
-
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void BuildControls();
-  void ApplyResolution();
-  void SizeToStart();
-  void ExitAnyway(int status) noexcept override;
+  void ApplyResolution() override;
+  // The buttons' clicks, the users' choices and the labels' Alt letters.
+  bool Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
-  HWND window_ = nullptr;
-  HWND tooltips_ = nullptr;
-  HWND status_ = nullptr;
   HFONT font_ = nullptr;
-  platform::win32::ProgramIcons icons_;
-  platform::win32::SharedMessages shared_;
   // Each choice box's index when its list was opened, by the box's place in design::kControls.
   std::vector<int> opened_on_;
 
   std::vector<std::unique_ptr<platform::TextBox>> texts_;
   std::vector<std::unique_ptr<platform::ChoiceBox>> choices_;
-  std::unique_ptr<platform::win32::Win32ListView> list_;
-  std::unique_ptr<platform::StatusLine> status_line_;
 };
 
 }  // namespace bills

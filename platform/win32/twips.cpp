@@ -5,14 +5,6 @@
 namespace platform::win32 {
 namespace {
 
-// Functions of later Windows versions, looked up where they exist so the program still starts
-// on older ones.
-template <typename Function>
-Function Later(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
 unsigned ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
@@ -24,17 +16,17 @@ unsigned ScreenDpi() {
 
 void BecomeDpiAware() {
   using SetContext = BOOL(WINAPI*)(HANDLE);
-  if (const auto set_context = Later<SetContext>("SetProcessDpiAwarenessContext")) {
+  if (const auto set_context = LaterUser32Function<SetContext>("SetProcessDpiAwarenessContext")) {
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
     if (set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return;
   }
   using SetAware = BOOL(WINAPI*)();
-  if (const auto set_aware = Later<SetAware>("SetProcessDPIAware")) set_aware();
+  if (const auto set_aware = LaterUser32Function<SetAware>("SetProcessDPIAware")) set_aware();
 }
 
 unsigned DpiOf(HWND window) {
   using GetDpi = UINT(WINAPI*)(HWND);
-  static const auto get_dpi = Later<GetDpi>("GetDpiForWindow");
+  static const auto get_dpi = LaterUser32Function<GetDpi>("GetDpiForWindow");
   if (window != nullptr && get_dpi != nullptr) {
     const UINT dpi = get_dpi(window);
     if (dpi > 0) return dpi;

@@ -6,6 +6,13 @@
 
 namespace platform::win32 {
 
+// A function of user32.dll that only later Windows versions have, or null where it does not exist.
+template <typename Function>
+Function LaterUser32Function(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
 // Asks Windows for each monitor's own resolution, so that windows are laid out in real pixels
 // wherever they are shown. Where Windows cannot (before Windows 10), the whole screen's
 // resolution is used. Call before the first window is made.

@@ -13,13 +13,6 @@
 
 namespace platform::win32 {
 
-// A function of user32.dll that only later Windows versions have, or null where it does not exist.
-template <typename Function>
-Function LaterUser32Function(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
 // Registers the window class `name` of the program with `procedure`, the arrow pointer and the
 // dialog face as background; a class already registered is kept.
 void RegisterWindowClass(const wchar_t* name, WNDPROC procedure);

@@ -89,12 +89,6 @@ TEST(LoadCalls, ConnectionStringAndBothQueriesAreExact) {
             "Provider=vfpoledb;Data Source=/data/Dairy Folder/tran.dbf;Collating Sequence=machine");
   EXPECT_EQ(provider.sources(),
             (std::vector<std::string>{StructureQuery("2079/05/12"), DayQuery("12/05/2079")}));
-  for (const fakes::FakeOpen& open : provider.opens()) {
-    EXPECT_EQ(open.cursor_location, platform::db::kUseClient);
-    EXPECT_EQ(open.cursor_type, platform::db::kOpenForwardOnly);
-    EXPECT_EQ(open.lock_type, platform::db::kLockOptimistic);
-    EXPECT_EQ(open.options, platform::db::kOptionUnspecified);
-  }
   EXPECT_EQ(provider.live_connections(), 0);
   EXPECT_EQ(provider.live_recordsets(), 0);
 
